@@ -1,0 +1,1 @@
+// Keeps the data library non-empty before any data file exists.

@@ -1,0 +1,44 @@
+#include "app/line_list.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "app/ui/controls.h"
+#include "app/ui/gbk_qt.h"
+#include "app/ui/hooks.h"
+#include "app/ui/report_list.h"
+
+namespace tessaly {
+
+int count_box_lines(const QString& text) {
+  // Boxes hold LF where the program text holds CR LF: every line break ends one item, and a
+  // non-empty rest after the last one is one more.
+  if (text.isEmpty()) return 0;
+  int breaks = static_cast<int>(text.count(QChar(u'\n')));
+  return text.endsWith(QChar(u'\n')) ? breaks : breaks + 1;
+}
+
+void bind_line_count(QPlainTextEdit* list, QLineEdit* count) {
+  auto update = [list, count] { count->setText(QString::number(count_box_lines(list->toPlainText()))); };
+  QObject::connect(list, &QPlainTextEdit::textChanged, count, update);
+  update();
+}
+
+void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& message, const QString& caption,
+                      int flags) {
+  QObject::connect(button, &QAbstractButton::clicked, box, [box, message, caption, flags] {
+    set_clipboard_text(from_gbk_lines(box_text(box)));
+    message_box(message, flags, caption);
+  });
+}
+
+void bind_clear_button(QAbstractButton* button, QWidget* box) {
+  QObject::connect(button, &QAbstractButton::clicked, box, [box] { set_box_text(box, {}); });
+}
+
+void bind_clear_button(QAbstractButton* button, ReportList* list) {
+  QObject::connect(button, &QAbstractButton::clicked, list, [list] { list->lv_clear(); });
+}
+
+}  // namespace tessaly

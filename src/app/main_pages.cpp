@@ -1,0 +1,22 @@
+// Which tool fills which main-window page. Each tool adds its line here.
+#include "app/main_pages.h"
+
+#include <QVBoxLayout>
+
+#include "app/ui/controls.h"
+
+namespace tessaly {
+
+void build_main_page(int index, QWidget* page, MainWindow* /*main_window*/) {
+  // Pages whose tools are not built yet show their frame only.
+  static const char* const frames[] = {nullptr,   "分组框2", "分组框7", "分组框10", "分组框23",
+                                       "分组框1", nullptr,   nullptr,   "分组框27", "分组框33"};
+  auto* layout = new QVBoxLayout(page);
+  switch (index) {
+    default:
+      if (index >= 0 && index < 10 && frames[index]) layout->addWidget(make_group(page, frames[index], {}));
+      break;
+  }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,19 @@
+#pragma once
+// Code-page conversion at the program's borders (controls, network, file names).
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+// Decodes bytes in code page `from` and encodes them in `to` ("UTF-8", "GBK"/"CP936").
+// A UTF-8 byte-order mark at the start is skipped; characters the target cannot hold become "?",
+// and undecodable input bytes become "?" as well.
+std::string convert_charset(std::string_view bytes, std::string_view from = "UTF-8",
+                            std::string_view to = "GBK");
+
+// Shorthands: GBK text <-> UTF-8 text. gbk() is also how C++ source literals (UTF-8) become
+// program text: gbk("完成提示：").
+std::string gbk(std::string_view utf8);
+std::string utf8(std::string_view gbk_text);
+
+}  // namespace tessaly

@@ -1,0 +1,67 @@
+#pragma once
+// GBK text primitives. A text is a GBK byte string; positions are 1-based byte positions and a
+// failed search gives -1. Every search, split and replace walks character by character, so a
+// match never starts at the trail byte of a double-byte character.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+using Text = std::string;   // GBK, no zero byte
+using Bytes = std::string;  // any bytes, zeros allowed
+using TextList = std::vector<Text>;
+
+inline constexpr int kNotFound = -1;
+inline constexpr int kAll = -1;  // "no limit" for counts and piece limits
+
+// Length in bytes of the character starting at byte index i (0-based): 2 for a GBK lead byte
+// followed by another byte, otherwise 1.
+inline int char_size(std::string_view s, size_t i) {
+  return (static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.size()) ? 2 : 1;
+}
+
+int text_length(std::string_view text);
+Text left(std::string_view text, int n);
+Text right(std::string_view text, int n);
+Text mid(std::string_view text, int start, int n);
+int find_text(std::string_view text, std::string_view needle, int start = 1,
+              bool case_insensitive = false);
+int find_text_reverse(std::string_view text, std::string_view needle, int start = kAll,
+                      bool case_insensitive = false);
+Text replace_text(std::string_view text, std::string_view find, std::string_view replacement,
+                  int start, int count, bool case_sensitive);
+Text replace_range(std::string_view text, int start, int length, std::string_view replacement = {});
+
+TextList split_text(std::string_view text, std::string_view delimiter = ",", int max_pieces = kAll);
+TextList split_lines(std::string_view text);
+int count_lines(std::string_view text);
+// Joins items with the separator between them (no trailing separator).
+Text join_text(const TextList& items, std::string_view separator);
+
+Text trim_both(std::string_view text);
+Text trim_left(std::string_view text);
+Text trim_right(std::string_view text);
+Text remove_spaces(std::string_view text);
+Text to_upper(std::string_view text);
+Text to_lower(std::string_view text);
+Text to_full_width(std::string_view text);
+Text to_half_width(std::string_view text);
+int char_code(std::string_view text, int position = 1);
+Text repeat_text(int count, std::string_view text);
+Text spaces(int n);
+
+int to_int(std::string_view text);
+double to_double(std::string_view text);
+Text to_text(long long value);
+Text to_text_bytes(std::string_view bytes);  // bytes up to the first zero byte
+Text to_hex(long long value);
+int floor_int(double value);
+
+int bytes_length(std::string_view bytes);
+Bytes bytes_left(std::string_view bytes, int n);
+int find_bytes(std::string_view bytes, std::string_view needle, int start = 1);
+Bytes blank_bytes(int n);
+
+}  // namespace tessaly

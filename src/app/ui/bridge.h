@@ -1,0 +1,102 @@
+#pragma once
+// The one way workers write controls. A worker queues its writes here; they run on the window
+// thread in the order they were made. Consecutive appends to one box are merged into a single
+// insert, so a job writing tens of thousands of lines costs a few repaints, not one per line.
+// Every worker-side call is a checkpoint: a paused job waits in it, a stopped job unwinds
+// (JobStopped) and can write nothing more.
+#include <QPointer>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <type_traits>
+
+#include "app/workers/job.h"
+
+class QWidget;
+class QObject;
+class QAbstractButton;
+class QProgressBar;
+
+namespace tessaly {
+
+class ReportList;
+
+class Bridge : public std::enable_shared_from_this<Bridge> {
+ public:
+  // Made on the window thread by whoever starts the job.
+  static std::shared_ptr<Bridge> create(std::shared_ptr<Job> job);
+
+  Job& job() { return *job_; }
+  const std::shared_ptr<Job>& job_ptr() const { return job_; }
+
+  // --- worker side ---
+  void append(QWidget* box, std::string_view gbk_text);
+  void set_text(QWidget* box, std::string gbk_text);
+  void set_caption(QAbstractButton* button, QString caption);
+  void set_progress_range(QProgressBar* bar, int minimum, int maximum);
+  void set_progress(QProgressBar* bar, int position);
+  void set_cell(ReportList* list, int row, int column, std::string gbk_text);
+  // Shows a message box on the window thread after the writes before it; the worker goes on.
+  void message_box(QString text, int flags = 0, QString caption = {});
+  // Any other write: runs fn on the window thread, in order, unless target has been destroyed.
+  void post(QObject* target, std::function<void()> fn);
+  // Runs fn on the window thread after the queued writes and returns its result (reads of
+  // controls, row insertions). Waits cooperatively: a stop while waiting unwinds the worker.
+  template <class F>
+  auto call(QObject* target, F fn) -> std::invoke_result_t<F>;
+
+  // --- window side ---
+  // Applies everything written so far, then refuses further writes and stops the job.
+  void stop();
+  // Applies the queued writes now.
+  void flush();
+
+ private:
+  enum class Kind { Append, Progress, Other };
+  struct Op {
+    Kind kind;
+    QPointer<QObject> target;
+    std::function<void()> fn;  // empty for an append
+    std::string appended;      // GBK text of an append
+    int position = 0;          // for a progress write
+  };
+
+  explicit Bridge(std::shared_ptr<Job> job);
+  void enqueue(Op op);
+  void schedule();
+  void run_queued_call(QObject* target, std::function<void()> fn, std::shared_ptr<std::promise<void>> done);
+  void wait_for(std::future<void>& done);
+
+  std::shared_ptr<Job> job_;
+  std::mutex mutex_;
+  std::deque<Op> queue_;
+  bool closed_ = false;
+  bool scheduled_ = false;
+  bool flushing_ = false;
+  std::chrono::steady_clock::time_point last_flush_{};
+};
+
+template <class F>
+auto Bridge::call(QObject* target, F fn) -> std::invoke_result_t<F> {
+  using R = std::invoke_result_t<F>;
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ready = done->get_future();
+  if constexpr (std::is_void_v<R>) {
+    run_queued_call(target, [fn = std::move(fn)]() mutable { fn(); }, done);
+    wait_for(ready);
+  } else {
+    auto result = std::make_shared<R>();
+    run_queued_call(target, [fn = std::move(fn), result]() mutable { *result = fn(); }, done);
+    wait_for(ready);
+    return std::move(*result);
+  }
+}
+
+}  // namespace tessaly

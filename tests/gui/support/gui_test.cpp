@@ -1,0 +1,51 @@
+#include "gui/support/gui_test.h"
+
+namespace tessaly::test {
+
+void click(QAbstractButton* button) {
+  if (!button->isEnabled()) qFatal("button is disabled: %s", qPrintable(button->objectName()));
+  QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void type_text(QWidget* box, const QString& text) {
+  box->setFocus();
+  for (QChar c : text) {
+    if (c == u'\n')
+      QTest::keyClick(box, Qt::Key_Return);
+    else
+      QTest::keyClicks(box, QString(c));
+  }
+}
+
+void paste(QPlainTextEdit* box, const QString& text) {
+  box->selectAll();
+  box->insertPlainText(text);
+}
+
+HookRecorder::HookRecorder() {
+  UiHooks& h = ui_hooks();
+  h.message_box = [this](const QString& text, int flags, const QString& caption) {
+    messages.push_back({text, flags, caption});
+    return 1;
+  };
+  h.set_clipboard_text = [this](const QString& text) { clipboard << text; };
+  h.shell_open = [this](const QString&, const QString& target) { shell_targets << target; };
+  h.file_dialog = [this](FileDialogRequest& r) {
+    if (next_files.isEmpty()) return false;
+    QString f = next_files.takeFirst();
+    if (f.isEmpty()) return false;
+    r.file_name = f;
+    return true;
+  };
+  h.folder_dialog = [this](const QString&) { return next_folders.isEmpty() ? QString() : next_folders.takeFirst(); };
+}
+
+HookRecorder::~HookRecorder() { reset_ui_hooks(); }
+
+QStringList HookRecorder::message_texts() const {
+  QStringList out;
+  for (const auto& m : messages) out << m.text;
+  return out;
+}
+
+}  // namespace tessaly::test

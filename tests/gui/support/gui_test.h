@@ -1,0 +1,75 @@
+#pragma once
+// Helpers for window tests: controls found by objectName (a missing one ends the test with its
+// name), real clicks and typing, and recorders standing in for message boxes, clipboard, shell
+// and file dialogs.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QStringList>
+#include <QTest>
+
+#include <string>
+#include <vector>
+
+#include "app/ui/hooks.h"
+
+namespace tessaly::test {
+
+// The control named `name` under root; the test program stops with the name when it is missing.
+template <class T>
+T* control(const QWidget* root, const char* name) {
+  T* w = root->findChild<T*>(QString::fromUtf8(name));
+  if (!w) qFatal("control not found: %s (under %s)", name, qPrintable(root->objectName()));
+  return w;
+}
+
+// A real mouse click on an enabled, visible button (fails the program otherwise).
+void click(QAbstractButton* button);
+// Types text into a box as keystrokes (use paste() for long texts).
+void type_text(QWidget* box, const QString& text);
+// Replaces a list box's text as a paste would (one user edit).
+void paste(QPlainTextEdit* box, const QString& text);
+
+struct RecordedMessage {
+  QString text;
+  int flags;
+  QString caption;
+};
+
+// Replaces the UI hooks for its lifetime and records what the windows asked of them.
+class HookRecorder {
+ public:
+  HookRecorder();
+  ~HookRecorder();
+  HookRecorder(const HookRecorder&) = delete;
+  HookRecorder& operator=(const HookRecorder&) = delete;
+
+  std::vector<RecordedMessage> messages;
+  QStringList clipboard;
+  QStringList shell_targets;
+  // Answers for the next file dialogs (empty: cancelled) and folder dialogs.
+  QStringList next_files;
+  QStringList next_folders;
+
+  QStringList message_texts() const;
+};
+
+// Waits (processing events) until pred() holds or timeout_ms passes; returns pred().
+template <class Pred>
+bool wait_until(Pred pred, int timeout_ms = 10000) {
+  return QTest::qWaitFor(pred, timeout_ms);
+}
+
+}  // namespace tessaly::test
+
+// A QTest main that enables what the embedded browser needs before the application exists.
+#define TESSALY_GUI_TEST_MAIN(TestClass)                             \
+  int main(int argc, char** argv) {                                  \
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);      \
+    QApplication app(argc, argv);                                    \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                         \
+    TestClass tc;                                                    \
+    QTEST_SET_MAIN_SOURCE_PATH                                       \
+    return QTest::qExec(&tc, argc, argv);                            \
+  }

@@ -1,0 +1,26 @@
+#include "support/test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/text/charset.h"
+#include "app/text/files.h"
+
+namespace tessaly::test {
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "tessaly-XXXXXX").string();
+  char* made = ::mkdtemp(pattern.data());
+  path_ = made ? made : pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+std::string TempFolder::file(std::string_view name) const { return join_path(path_, name); }
+
+std::string g(std::string_view utf8_text) { return gbk(utf8_text); }
+
+}  // namespace tessaly::test

@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "app/text/charset.h"
+#include "app/text/files.h"
+#include "app/text/text.h"
+#include "support/test_support.h"
+
+namespace tessaly {
+namespace {
+using test::g;
+
+TEST(Text, NeedleNeverMatchesAtTrailByte) {
+  // "啊" is B0 A1; "A1B0" would be found straddling two characters by a byte scan.
+  std::string two = g("啊啊");
+  EXPECT_EQ(find_text(two, "\xA1\xB0"), -1);
+  EXPECT_EQ(find_text(g("阿a"), "a"), 3);
+  // "盃" is B1 5C? use a character whose trail byte is an ASCII letter: "癅" is AF 40 in GBK? Use
+  // a constructed case: lead 0x81 with trail 'a' (0x61) is one character in GBK.
+  std::string with_trail_a = std::string("\x81" "a") + "a";
+  EXPECT_EQ(find_text(with_trail_a, "a"), 3);
+  EXPECT_EQ(split_text(with_trail_a, "a").size(), 1u);
+  EXPECT_EQ(replace_text(with_trail_a, "a", "b", 1, kAll, true), std::string("\x81" "a") + "b");
+}
+
+struct SplitCase {
+  const char* text;
+  const char* delimiter;
+  int max_pieces;
+  std::vector<std::string> pieces;
+};
+
+TEST(Text, SplitRules) {
+  const std::vector<SplitCase> cases = {
+      {"", ",", kAll, {}},
+      {"a,b", ",", kAll, {"a", "b"}},
+      {"a,b,", ",", kAll, {"a", "b"}},
+      {",a", ",", kAll, {"", "a"}},
+      {"a,,b", ",", kAll, {"a", "", "b"}},
+      {",", ",", kAll, {""}},
+      {"abc", "", kAll, {"abc"}},
+      {"a,b,c", ",", 2, {"a", "b"}},
+      {"a,b", ",", 0, {}},
+      {"\r\n", "\r\n", kAll, {""}},
+      {"a\r\n\r\nb\r\n", "\r\n", kAll, {"a", "", "b"}},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(split_text(c.text, c.delimiter, c.max_pieces), c.pieces) << c.text;
+  EXPECT_EQ(count_lines("\r\n"), 1);
+  EXPECT_EQ(count_lines("a\r\nb\r\n"), 2);
+  EXPECT_EQ(count_lines("a\r\n\r\nb"), 3);
+  EXPECT_EQ(count_lines(""), 0);
+}
+
+TEST(Text, TrimAndNumbers) {
+  EXPECT_EQ(trim_both(g("　a b\t")), "a b\t");
+  EXPECT_EQ(trim_both(g("  甲  ")), g("甲"));
+  EXPECT_EQ(remove_spaces(g("a　b c")), "abc");
+  EXPECT_EQ(to_int(g("１２３")), 123);
+  EXPECT_EQ(to_int("12abc"), 12);
+  EXPECT_EQ(to_int("abc"), 0);
+  EXPECT_EQ(to_int(g("　－４２")), -42);
+  EXPECT_DOUBLE_EQ(to_double("3.5e2x"), 350.0);
+  EXPECT_EQ(to_full_width("a ~"), g("ａ　～"));
+  EXPECT_EQ(to_half_width(g("ａ　～")), "a ~");
+}
+
+TEST(Files, MissingFileAndMissingFolder) {
+  test::TempFolder dir;
+  EXPECT_EQ(read_file(dir.file("missing.txt")), "");
+  EXPECT_FALSE(write_file(dir.file("no/such/folder.txt"), "x"));
+  EXPECT_TRUE(write_file(dir.file("a.txt"), {"ab", "cd"}));
+  EXPECT_EQ(read_file(dir.file("a.txt")), "abcd");
+  EXPECT_TRUE(make_dir(dir.file("sub")));
+  EXPECT_FALSE(make_dir(dir.file("sub")));
+}
+
+TEST(Charset, ConversionRules) {
+  EXPECT_EQ(convert_charset("\xEF\xBB\xBF" "abc", "UTF-8", "GBK"), "abc");
+  EXPECT_EQ(utf8(g("中文")), "中文");
+  EXPECT_EQ(gbk("a😀b"), "a?b");  // not in GBK
+}
+
+}  // namespace
+}  // namespace tessaly
