@@ -1,0 +1,36 @@
+#pragma once
+// Regular-expression search over GBK text, matched as Unicode characters (a Chinese character is
+// one character for the pattern). Flags are fixed: case-insensitive, multi-line, global. The
+// dialect is ECMAScript's: lazy quantifiers, \s \S \d \w \uXXXX, classes such as [\u4e00-\u9fa5],
+// look-ahead; the dot never matches CR, LF, U+2028 or U+2029.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessaly {
+
+class PatternMatcher {
+ public:
+  PatternMatcher();
+  ~PatternMatcher();
+  PatternMatcher(PatternMatcher&&) noexcept;
+  PatternMatcher& operator=(PatternMatcher&&) noexcept;
+
+  // Compiles the pattern (GBK text) and keeps every match in the subject (GBK text). True when
+  // the pattern compiled, also with no match; false for an invalid pattern (then no matches).
+  bool search(std::string_view pattern, std::string_view subject);
+  int match_count() const;
+  // Capture group j of match i, both 1-based (j = 0: the whole match); empty when absent.
+  std::string group_text(int i, int j) const;
+  // The last subject with every match replaced; "$1".."$99", "$&" and "$$" as in ECMAScript.
+  std::string replace_all(std::string_view replacement) const;
+  // The compile error of the last failed search (UTF-8, for messages), empty after success.
+  const std::string& error() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace tessaly

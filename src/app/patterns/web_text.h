@@ -1,0 +1,30 @@
+#pragma once
+// Small helpers for web pages and generated texts. Texts are GBK.
+#include <string>
+#include <string_view>
+
+namespace tessaly {
+
+// The text after `left` (searched from start) up to the first `right` after it; empty when
+// either is missing. ASCII-only case folding when asked.
+std::string text_between(std::string_view text, std::string_view left, std::string_view right,
+                         int start = 1, bool case_insensitive = false);
+// Removes script and style blocks, tags and character entities.
+std::string strip_html(std::string_view text);
+// The apostrophe becomes "’", then ECMAScript's escape() of the text as Unicode.
+std::string js_escape(std::string_view text);
+// Unix time in milliseconds as 13 digits (10 with seconds_only).
+std::string unix_time_text(bool seconds_only = false);
+
+struct DateParts {
+  int year, month, day, hour = 0, minute = 0, second = 0;
+};
+// "2024-03-07": four-digit year, two-digit month and day.
+std::string date_text(const DateParts& date);
+// The local date and time now.
+DateParts local_now();
+// "2024年3月7日9时5分" style: no leading zeros, trailing zero seconds then minutes left off,
+// midnight as the date alone.
+std::string date_time_text(const DateParts& date);
+
+}  // namespace tessaly
