@@ -23,11 +23,11 @@ bool on_window_thread() {
 
 }  // namespace
 
-std::shared_ptr<Bridge> Bridge::create(std::shared_ptr<Job> job) {
-  return std::shared_ptr<Bridge>(new Bridge(std::move(job)));
+std::shared_ptr<Bridge> Bridge::create(std::shared_ptr<Job> job, QObject* context) {
+  return std::shared_ptr<Bridge>(new Bridge(std::move(job), context));
 }
 
-Bridge::Bridge(std::shared_ptr<Job> job) : job_(std::move(job)) {}
+Bridge::Bridge(std::shared_ptr<Job> job, QObject* context) : job_(std::move(job)), context_(context) {}
 
 void Bridge::enqueue(Op op) {
   job_->checkpoint();
@@ -78,11 +78,21 @@ void Bridge::flush() {
       batch.swap(queue_);
     }
     for (auto& op : batch) {
-      if (!op.target) continue;  // the control's window was closed
+      // Calls always complete (the worker waits for them); messages need no control; writes to
+      // the controls of a closed window are dropped.
+      bool alive = context_alive();
       switch (op.kind) {
-        case Kind::Append: append_text(qobject_cast<QWidget*>(op.target.data()), op.appended); break;
-        case Kind::Progress: qobject_cast<QProgressBar*>(op.target.data())->setValue(op.position); break;
-        case Kind::Other: op.fn(); break;
+        case Kind::Append:
+          if (alive) append_text(static_cast<QWidget*>(op.target), op.appended);
+          break;
+        case Kind::Progress:
+          if (alive) static_cast<QProgressBar*>(op.target)->setValue(op.position);
+          break;
+        case Kind::Other:
+          if (alive) op.fn();
+          break;
+        case Kind::Call:
+        case Kind::Message: op.fn(); break;
       }
     }
   }
@@ -124,25 +134,23 @@ void Bridge::set_cell(ReportList* list, int row, int column, std::string gbk_tex
 }
 
 void Bridge::message_box(QString text, int flags, QString caption) {
-  QObject* app = QCoreApplication::instance();
-  enqueue(Op{Kind::Other, app, [t = std::move(text), flags, c = std::move(caption)] { tessaly::message_box(t, flags, c); }, {}});
+  enqueue(Op{Kind::Message, nullptr, [t = std::move(text), flags, c = std::move(caption)] { tessaly::message_box(t, flags, c); }, {}});
 }
 
-void Bridge::post(QObject* target, std::function<void()> fn) { enqueue(Op{Kind::Other, target, std::move(fn), {}}); }
+void Bridge::post(std::function<void()> fn) { enqueue(Op{Kind::Other, nullptr, std::move(fn), {}}); }
 
-void Bridge::run_queued_call(QObject* target, std::function<void()> fn, std::shared_ptr<std::promise<void>> done) {
+void Bridge::run_queued_call(std::function<void()> fn, std::shared_ptr<std::promise<void>> done) {
   if (on_window_thread()) {
     flush();
-    if (target) fn();
+    if (context_alive()) fn();
     done->set_value();
     return;
   }
-  // The call always completes (so the worker never waits for nothing); fn is skipped when its
-  // control's window has been closed.
-  QPointer<QObject> alive(target);
-  enqueue(Op{Kind::Other, QCoreApplication::instance(),
-             [fn = std::move(fn), done, alive, has_target = target != nullptr] {
-               if (alive || !has_target) fn();
+  // The call always completes, so the worker never waits for nothing; fn itself is skipped
+  // once the window has been closed.
+  enqueue(Op{Kind::Call, nullptr,
+             [this, fn = std::move(fn), done] {
+               if (context_alive()) fn();
                done->set_value();
              },
              {}});

@@ -30,8 +30,10 @@ class ReportList;
 
 class Bridge : public std::enable_shared_from_this<Bridge> {
  public:
-  // Made on the window thread by whoever starts the job.
-  static std::shared_ptr<Bridge> create(std::shared_ptr<Job> job);
+  // Made on the window thread by whoever starts the job. `context` is the window whose controls
+  // the job writes: once it is closed, writes to its controls are dropped and calls return
+  // empty values (the job itself goes on).
+  static std::shared_ptr<Bridge> create(std::shared_ptr<Job> job, QObject* context);
 
   Job& job() { return *job_; }
   const std::shared_ptr<Job>& job_ptr() const { return job_; }
@@ -45,12 +47,13 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   void set_cell(ReportList* list, int row, int column, std::string gbk_text);
   // Shows a message box on the window thread after the writes before it; the worker goes on.
   void message_box(QString text, int flags = 0, QString caption = {});
-  // Any other write: runs fn on the window thread, in order, unless target has been destroyed.
-  void post(QObject* target, std::function<void()> fn);
+  // Any other write: runs fn on the window thread, in order, unless the window has been closed.
+  void post(std::function<void()> fn);
   // Runs fn on the window thread after the queued writes and returns its result (reads of
-  // controls, row insertions). Waits cooperatively: a stop while waiting unwinds the worker.
+  // controls, row insertions); a default value once the window has been closed. Waits
+  // cooperatively: a stop while waiting unwinds the worker.
   template <class F>
-  auto call(QObject* target, F fn) -> std::invoke_result_t<F>;
+  auto call(F fn) -> std::invoke_result_t<F>;
 
   // --- window side ---
   // Applies everything written so far, then refuses further writes and stops the job.
@@ -59,22 +62,24 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   void flush();
 
  private:
-  enum class Kind { Append, Progress, Other };
+  enum class Kind { Append, Progress, Other, Call, Message };
   struct Op {
     Kind kind;
-    QPointer<QObject> target;
+    QObject* target;           // a control of the context window (not for Call and Message)
     std::function<void()> fn;  // empty for an append
     std::string appended;      // GBK text of an append
     int position = 0;          // for a progress write
   };
 
-  explicit Bridge(std::shared_ptr<Job> job);
+  Bridge(std::shared_ptr<Job> job, QObject* context);
   void enqueue(Op op);
   void schedule();
-  void run_queued_call(QObject* target, std::function<void()> fn, std::shared_ptr<std::promise<void>> done);
+  void run_queued_call(std::function<void()> fn, std::shared_ptr<std::promise<void>> done);
+  bool context_alive() const { return !context_.isNull(); }
   void wait_for(std::future<void>& done);
 
   std::shared_ptr<Job> job_;
+  QPointer<QObject> context_;
   std::mutex mutex_;
   std::deque<Op> queue_;
   bool closed_ = false;
@@ -84,16 +89,16 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
 };
 
 template <class F>
-auto Bridge::call(QObject* target, F fn) -> std::invoke_result_t<F> {
+auto Bridge::call(F fn) -> std::invoke_result_t<F> {
   using R = std::invoke_result_t<F>;
   auto done = std::make_shared<std::promise<void>>();
   std::future<void> ready = done->get_future();
   if constexpr (std::is_void_v<R>) {
-    run_queued_call(target, [fn = std::move(fn)]() mutable { fn(); }, done);
+    run_queued_call([fn = std::move(fn)]() mutable { fn(); }, done);
     wait_for(ready);
   } else {
     auto result = std::make_shared<R>();
-    run_queued_call(target, [fn = std::move(fn), result]() mutable { *result = fn(); }, done);
+    run_queued_call([fn = std::move(fn), result]() mutable { *result = fn(); }, done);
     wait_for(ready);
     return std::move(*result);
   }

@@ -17,7 +17,15 @@ struct TrackedThread {
 };
 
 std::mutex threads_mutex;
-std::list<TrackedThread> threads;
+
+// Workers still running when the program ends are stopped and joined, never abandoned.
+struct ThreadList : std::list<TrackedThread> {
+  ~ThreadList() {
+    for (auto& t : *this) t.job->request_stop();
+    for (auto& t : *this) t.thread.join();
+  }
+};
+ThreadList threads;
 
 // Joins threads whose body has ended, so the list stays short in a long session.
 void reap_finished_locked() {
@@ -39,6 +47,7 @@ void start_worker_thread(std::shared_ptr<Bridge> bridge, WorkerTask::Body body,
   std::call_once(hook_quit, [] {
     if (auto* app = QCoreApplication::instance())
       QObject::connect(app, &QCoreApplication::aboutToQuit, app, [] { stop_all_workers(); });
+    qAddPostRoutine(stop_all_workers);  // also when the application object goes away
   });
   auto done = std::make_shared<std::atomic<bool>>(false);
   if (alive) alive->store(true);
@@ -64,7 +73,7 @@ void stop_all_workers() {
   std::list<TrackedThread> all;
   {
     std::lock_guard lock(threads_mutex);
-    all.swap(threads);
+    all.splice(all.end(), threads);
   }
   for (auto& t : all) t.job->request_stop();
   for (auto& t : all) t.thread.join();
@@ -108,7 +117,9 @@ void WorkerTask::toggle_pause() {
 }
 
 void WorkerTask::start(Body body) {
-  bridge_ = Bridge::create(std::make_shared<Job>());
+  // The job writes the controls of the window that holds the start button (or the task's owner).
+  QObject* context = start_button_ ? static_cast<QObject*>(start_button_->window()) : parent();
+  bridge_ = Bridge::create(std::make_shared<Job>(), context);
   alive_ = std::make_shared<std::atomic<bool>>(false);
   start_worker_thread(bridge_, std::move(body), alive_);
 }
