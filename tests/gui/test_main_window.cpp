@@ -117,6 +117,15 @@ class MainWindowTest : public QObject {
     open_window(29)->close();
   }
 
+  void update_page_makes_its_browser_on_first_view() {
+    MainWindow w;
+    w.show();
+    QVERIFY(!w.findChild<QWidget*>(QStringLiteral("超文本浏览框3")));  // not made at start-up
+    w.toolbar_clicked(6);
+    QCOMPARE(control<QTabWidget>(&w, "高级选择夹1")->currentIndex(), 7);
+    control<QWidget>(&w, "超文本浏览框3");
+  }
+
   void tool_windows_close_with_the_main_window() {
     auto* w = new MainWindow;
     w->show();
