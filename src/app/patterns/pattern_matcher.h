@@ -21,11 +21,15 @@ class PatternMatcher {
   // the pattern compiled, also with no match; false for an invalid pattern (then no matches).
   bool search(std::string_view pattern, std::string_view subject);
   int match_count() const;
+  // Number of capture groups in the pattern of the last successful search.
+  int group_count() const;
   // Capture group j of match i, both 1-based (j = 0: the whole match); empty when absent.
   std::string group_text(int i, int j) const;
-  // The last subject with every match replaced; "$1".."$99", "$&" and "$$" as in ECMAScript.
+  // The last subject with every match replaced; "$1".."$99", "$&", "$`", "$'" and "$$" as in
+  // ECMAScript (a reference to a group the pattern lacks stays as it is).
   std::string replace_all(std::string_view replacement) const;
-  // The compile error of the last failed search (UTF-8, for messages), empty after success.
+  // Why the last search failed to compile, or why it stopped early (a match that ran out of its
+  // backtracking budget keeps the matches before it); UTF-8, for messages. Empty otherwise.
   const std::string& error() const;
 
  private:

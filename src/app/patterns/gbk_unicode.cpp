@@ -1,0 +1,101 @@
+#include "app/patterns/gbk_unicode.h"
+
+#include <iconv.h>
+
+#include <memory>
+
+namespace tessaly::detail {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr int kTrailCount = 0xFF - 0x40;  // trail bytes 0x40..0xFE
+
+// Code points of every double-byte GBK character (0 where the pair is unassigned), taken once
+// from the system's code-page 936 converter.
+struct DoubleByteTable {
+  std::unique_ptr<char32_t[]> cells{new char32_t[(0xFF - 0x81) * kTrailCount]()};
+  char32_t single_80 = kReplacement;
+
+  DoubleByteTable() {
+    iconv_t cd = iconv_open("UTF-32LE", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    auto decode_one = [&](const char* bytes, size_t n) -> char32_t {
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      char in_buf[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
+      char32_t out[2] = {0, 0};
+      char* in = in_buf;
+      size_t in_left = n;
+      char* dst = reinterpret_cast<char*>(out);
+      size_t dst_left = sizeof(out);
+      if (iconv(cd, &in, &in_left, &dst, &dst_left) == static_cast<size_t>(-1)) return 0;
+      return dst_left == sizeof(out) - sizeof(char32_t) ? out[0] : 0;
+    };
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        cells[(lead - 0x81) * kTrailCount + (trail - 0x40)] = decode_one(pair, 2);
+      }
+    }
+    const char euro = static_cast<char>(0x80);
+    if (char32_t c = decode_one(&euro, 1)) single_80 = c;
+    iconv_close(cd);
+  }
+};
+
+const DoubleByteTable& table() {
+  static const DoubleByteTable t;
+  return t;
+}
+
+}  // namespace
+
+char32_t decode_gbk(std::string_view s, size_t i, int& size) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  size = gbk_unit_size(s, i);
+  if (c < 0x80) return c;
+  if (size == 1) return c == 0x80 ? table().single_80 : kReplacement;
+  unsigned char t = static_cast<unsigned char>(s[i + 1]);
+  char32_t cp = table().cells[(c - 0x81) * kTrailCount + (t - 0x40)];
+  return cp ? cp : kReplacement;
+}
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string gbk_to_utf8(std::string_view gbk) {
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2);
+  size_t i = 0;
+  while (i < gbk.size()) {
+    // Runs of ASCII are copied as they are.
+    size_t run = i;
+    while (run < gbk.size() && static_cast<unsigned char>(gbk[run]) < 0x80) ++run;
+    if (run > i) {
+      out.append(gbk.data() + i, run - i);
+      i = run;
+      continue;
+    }
+    int size = 1;
+    append_utf8(out, decode_gbk(gbk, i, size));
+    i += static_cast<size_t>(size);
+  }
+  return out;
+}
+
+}  // namespace tessaly::detail

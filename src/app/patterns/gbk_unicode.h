@@ -1,0 +1,32 @@
+#pragma once
+// GBK text as Unicode code points, one code point per GBK character, so that positions in the
+// converted text map back to byte positions in the original. Bytes that do not decode become
+// U+FFFD (a lead byte whose next byte cannot be a trail byte stands alone).
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace tessaly::detail {
+
+// Byte count (1 or 2) of the GBK character starting at byte i.
+inline int gbk_unit_size(std::string_view s, size_t i) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  if (c < 0x81 || c == 0xFF || i + 1 >= s.size()) return 1;
+  unsigned char t = static_cast<unsigned char>(s[i + 1]);
+  return (t >= 0x40 && t <= 0xFE && t != 0x7F) ? 2 : 1;
+}
+
+// The code point of the GBK character starting at byte i; `size` receives its byte count.
+char32_t decode_gbk(std::string_view s, size_t i, int& size);
+
+void append_utf8(std::string& out, char32_t c);
+
+// Byte count of the UTF-8 sequence starting with `lead` (valid UTF-8 assumed).
+inline int utf8_unit_size(unsigned char lead) {
+  return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
+// The GBK text as UTF-8 (exactly one code point per GBK character).
+std::string gbk_to_utf8(std::string_view gbk);
+
+}  // namespace tessaly::detail
