@@ -2,11 +2,22 @@
 #include "app/tool_windows.h"
 
 #include "app/tool_window.h"
+#include "domains/ip_forms_window.h"
+#include "domains/label_generator_window.h"
+#include "domains/small_generators_window.h"
 
 namespace tessaly {
 
 ToolWindow* create_tool_window(int index, QWidget* parent) {
   switch (index) {
+    case 1: return new IpRunWindow(parent);
+    case 2: return new WwwWindow(parent);
+    case 11: return new GovWindow(parent);
+    case 12: return new SuffixWindow(parent);
+    case 19: return new LabelGeneratorWindow(UrlForm::SubDomain, parent);
+    case 27: return new IpFormsWindow(parent);
+    case 29: return new OutreachRulesWindow(parent);
+    case 32: return new LabelGeneratorWindow(UrlForm::Directory, parent);
     default:
       return new ToolWindow(index, parent);
   }

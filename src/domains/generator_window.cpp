@@ -1,0 +1,69 @@
+#include "domains/generator_window.h"
+
+#include <QAbstractButton>
+#include <QCloseEvent>
+#include <QWidget>
+
+#include "app/ui/controls.h"
+#include "app/workers/job.h"
+
+namespace tessaly {
+
+LineOutput::Write box_writer(Bridge& bridge, QWidget* box) {
+  constexpr size_t kSyncBytes = 1 << 20;
+  return [&bridge, box, pending = size_t{0}](std::string_view block) mutable {
+    bridge.append(box, block);
+    pending += block.size();
+    if (pending >= kSyncBytes) {
+      bridge.call([] {});
+      pending = 0;
+    }
+  };
+}
+
+TextList box_lines(const QWidget* box) { return split_lines(box_text(box)); }
+
+BackgroundRun::BackgroundRun(QObject* parent, std::vector<QAbstractButton*> buttons) : QObject(parent) {
+  for (auto* b : buttons) buttons_.emplace_back(b);
+}
+
+void BackgroundRun::start(WorkerTask::Body body) {
+  if (busy_) return;
+  busy_ = true;
+  for (auto& b : buttons_)
+    if (b) b->setEnabled(false);
+  bridge_ = Bridge::create(std::make_shared<Job>(), parent());
+  QPointer<BackgroundRun> self(this);
+  start_worker_thread(bridge_, [body = std::move(body), self](Bridge& bridge) {
+    body(bridge);
+    bridge.post([self] {
+      if (self) self->finish();
+    });
+  });
+}
+
+void BackgroundRun::finish() {
+  busy_ = false;
+  for (auto& b : buttons_)
+    if (b) b->setEnabled(true);
+}
+
+void BackgroundRun::stop() {
+  if (bridge_) bridge_->stop();
+  finish();
+}
+GeneratorWindow::~GeneratorWindow() { stop_all(); }
+
+void GeneratorWindow::closeEvent(QCloseEvent* event) {
+  stop_all();
+  ToolWindow::closeEvent(event);
+}
+
+void GeneratorWindow::stop_all() {
+  for (auto& t : tasks_)
+    if (t) t->stop();
+  for (auto& r : runs_)
+    if (r) r->stop();
+}
+
+}  // namespace tessaly

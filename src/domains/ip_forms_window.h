@@ -1,0 +1,30 @@
+#pragma once
+// "IP进制生成工具": numeric spellings of a list of IPv4 addresses as URLs, generated on a worker
+// that the start button and the window's closing both stop.
+#include "domains/generator_window.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tessaly {
+
+class IpFormsWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  explicit IpFormsWindow(QWidget* parent = nullptr);
+
+ private:
+  void start_clicked();
+  QPlainTextEdit* input_ = nullptr;
+  QPlainTextEdit* output_ = nullptr;
+  QLineEdit* zeros_ = nullptr;
+  QCheckBox* two_part_ = nullptr;
+  QCheckBox* three_part_ = nullptr;
+  QCheckBox* lower_case_ = nullptr;
+  QPushButton* start_ = nullptr;
+  WorkerTask* task_ = nullptr;
+};
+
+}  // namespace tessaly

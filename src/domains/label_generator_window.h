@@ -1,0 +1,47 @@
+#pragma once
+// The sub-domain ("泛域名生成") and directory ("泛目录生成") list generators: one window layout
+// for both, with a random-label page and a pinyin-label page, each with its own start/stop.
+#include "domains/generator_window.h"
+#include "domains/label_generators.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tessaly {
+
+class LabelGeneratorWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  LabelGeneratorWindow(UrlForm form, QWidget* parent = nullptr);
+
+ private:
+  QWidget* build_random_page();
+  QWidget* build_pinyin_page();
+  void random_clicked();
+  void pinyin_clicked();
+
+  UrlForm form_;
+  // random page
+  QPlainTextEdit* domains_ = nullptr;
+  QPlainTextEdit* output_ = nullptr;
+  QLineEdit* count_ = nullptr;
+  QLineEdit* affix_ = nullptr;
+  QLineEdit* length_ = nullptr;
+  QRadioButton* alnum_ = nullptr;
+  QRadioButton* letters_ = nullptr;
+  QRadioButton* sequential_ = nullptr;
+  QPushButton* random_start_ = nullptr;
+  WorkerTask* random_task_ = nullptr;
+  // pinyin page
+  QPlainTextEdit* keywords_ = nullptr;
+  QPlainTextEdit* pinyin_domains_ = nullptr;
+  QPlainTextEdit* pinyin_output_ = nullptr;
+  QRadioButton* full_pinyin_ = nullptr;
+  QRadioButton* pinyin_sequential_ = nullptr;
+  QPushButton* pinyin_start_ = nullptr;
+  WorkerTask* pinyin_task_ = nullptr;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,92 @@
+#pragma once
+// The small generator windows: "gov生成软件", "域名批量加www", "域名加后缀", "258IP一键生成" and
+// "外推规则生成". Each turns a typed or pasted list into another list; the work runs on a worker
+// and streams into the output box, so lists of hundreds of thousands of lines never freeze them.
+#include "domains/generator_window.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tessaly {
+
+class GovWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  explicit GovWindow(QWidget* parent = nullptr);
+
+ private:
+  void generate();
+  QPlainTextEdit* domains_ = nullptr;
+  QPlainTextEdit* results_ = nullptr;
+  QRadioButton* choices_[4] = {};
+  QLineEdit* prefixes_[4] = {};
+  BackgroundRun* run_ = nullptr;
+};
+
+class WwwWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  explicit WwwWindow(QWidget* parent = nullptr);
+
+ private:
+  // Reads the list, shows its count and empties it for the results.
+  TextList take_list();
+  void url_forms();
+  void www_or_links();
+  QPlainTextEdit* list_ = nullptr;
+  QLineEdit* count_ = nullptr;
+  QCheckBox* add_www_ = nullptr;
+  QCheckBox* add_slash_ = nullptr;
+  QCheckBox* www_only_ = nullptr;
+  QCheckBox* links_ = nullptr;
+  BackgroundRun* run_ = nullptr;
+};
+
+class SuffixWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  explicit SuffixWindow(QWidget* parent = nullptr);
+
+ private:
+  void add_suffix();
+  void cut();
+  QPlainTextEdit* list_ = nullptr;
+  QRadioButton* first_ = nullptr;
+  QLineEdit* suffix1_ = nullptr;
+  QLineEdit* suffix2_ = nullptr;
+  QLineEdit* separator_ = nullptr;
+  BackgroundRun* run_ = nullptr;
+};
+
+class IpRunWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  explicit IpRunWindow(QWidget* parent = nullptr);
+
+ private:
+  void generate();
+  QLineEdit* prefix_ = nullptr;
+  QLineEdit* first_ = nullptr;
+  QLineEdit* last_ = nullptr;
+  QPlainTextEdit* output_ = nullptr;
+  QPushButton* start_ = nullptr;
+  WorkerTask* task_ = nullptr;
+};
+
+class OutreachRulesWindow : public GeneratorWindow {
+  Q_OBJECT
+ public:
+  explicit OutreachRulesWindow(QWidget* parent = nullptr);
+
+ private:
+  void to_links();
+  QPlainTextEdit* rules_ = nullptr;
+  QLineEdit* link_text_ = nullptr;
+  QPlainTextEdit* output_ = nullptr;
+  BackgroundRun* run_ = nullptr;
+};
+
+}  // namespace tessaly
