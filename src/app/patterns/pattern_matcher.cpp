@@ -25,8 +25,11 @@ constexpr uint32_t kHeapLimitKib = 256 * 1024;
 constexpr std::string_view kSpaceBody =
     "\\t\\n\\x{0b}\\f\\r \\x{a0}\\x{1680}\\x{2000}-\\x{200a}\\x{2028}\\x{2029}\\x{202f}"
     "\\x{205f}\\x{3000}\\x{feff}";
-// The dot: anything but a line terminator.
+// The dot: anything but a line terminator. The anchors: next to a line terminator or the end
+// of the text, each of CR and LF counting on its own (so also between the two of a CR LF).
 constexpr std::string_view kDot = "[^\\n\\r\\x{2028}\\x{2029}]";
+constexpr std::string_view kLineStart = "(?<![^\\n\\r\\x{2028}\\x{2029}])";
+constexpr std::string_view kLineEnd = "(?![^\\n\\r\\x{2028}\\x{2029}])";
 
 bool is_hex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -48,7 +51,7 @@ std::string code_point_escape(unsigned value) {
 }
 
 // Translates an ECMAScript pattern (UTF-8) into PCRE2 syntax with the same meaning: \s and the
-// dot get their ECMAScript sets, \uXXXX becomes \x{XXXX}, unknown escapes of letters stand for
+// dot get their ECMAScript sets, the anchors see CR and LF each as a line break, \uXXXX becomes \x{XXXX}, unknown escapes of letters stand for
 // the letter, decimal escapes are back-references only when such a group exists (otherwise
 // octal), classes never open POSIX sets, and "[]" / "[^]" match nothing / anything.
 class PatternTranslator {
@@ -66,6 +69,12 @@ class PatternTranslator {
         out += character_class();
       } else if (c == '.') {
         out += kDot;
+        ++i_;
+      } else if (c == '^') {
+        out += kLineStart;
+        ++i_;
+      } else if (c == '$') {
+        out += kLineEnd;
         ++i_;
       } else {
         out += c;
