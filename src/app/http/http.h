@@ -1,9 +1,17 @@
 #pragma once
 // The two request functions and the text helpers around them. One libcurl transport with two
 // faces: http_request/http_request_bytes (default headers, process-wide cookie store when no jar
-// is given) and winhttp_request (15-second time-outs, cookies only through the caller's jar).
-// Certificates are always verified. A request made on a job's thread ends at once when the job
-// is stopped (it then returns empty and writes no output parameter).
+// is given, see cookie_store.h) and winhttp_request (15-second time-outs, cookies only through
+// the caller's jar). Certificates are always verified against the system store.
+//
+// Every request is a checkpoint of the calling thread's job: a paused job waits before it, and a
+// request in flight ends at once when its job is stopped; it then writes no output parameter
+// and the job unwinds (JobStopped) as at any checkpoint. Outside jobs requests run to the end.
+//
+// Failures are results: an unusable URL gives the empty result and leaves the outputs as they
+// were; a failed connection, a time-out or a body over the size limit gives what was read
+// (usually nothing) with the outputs written as for an empty response. The status code is not
+// examined: a 404 page is a body like any other.
 #include <string>
 #include <string_view>
 
@@ -13,19 +21,33 @@ struct HttpOptions {
   int method = 0;                           // 1 = POST, anything else GET
   std::string post_text;                    // GBK form body (when post_bytes is empty)
   std::string* cookie_jar = nullptr;        // in/out "a=1; b=2"; null: the process cookie store
-  std::string* returned_cookies = nullptr;  // out
-  std::string* headers = nullptr;           // in/out extra header lines (CR LF separated)
-  std::string* returned_location = nullptr; // out (http_request)
-  std::string* raw_headers = nullptr;       // out (http_request_bytes, winhttp_request)
-  bool no_redirect = false;
-  std::string post_bytes;
+                                            // (http_request*) or no cookies (winhttp_request)
+  std::string* returned_cookies = nullptr;  // out: the cookies this response set, "a=1; b=2"
+  std::string* headers = nullptr;           // in/out: extra header lines (CR LF separated);
+                                            // comes back completed with the defaults
+  std::string* returned_location = nullptr; // out (http_request): the Location header's value,
+                                            // or the whole response head when there is none
+  std::string* raw_headers = nullptr;       // out: http_request_bytes: the response head (status
+                                            // line and header lines, CR LF); winhttp_request: the
+                                            // header lines without the status line
+  bool no_redirect = false;                 // true: redirects are not followed
+  std::string post_bytes;                   // POST body as bytes; takes precedence over post_text
 };
 
-// Body as GBK text (converted from UTF-8 when the page says so); empty on failure.
+// Default User-Agent strings of the two faces.
+extern const char* const kHttpRequestAgent;
+extern const char* const kHttpBytesAgent;  // also winhttp_request's
+
+// The response body as GBK text up to its first zero byte, converted from UTF-8 when the bytes
+// "utf-8" occur below position 500 of the body or "utf-8" (any case) in the response head.
 std::string http_request(const std::string& url, const HttpOptions& options = {});
+// The response body bytes as they came.
 std::string http_request_bytes(const std::string& url, const HttpOptions& options = {});
+// The response body bytes; cookies only through options.cookie_jar; any spelling of Set-Cookie.
 std::string winhttp_request(const std::string& url, const HttpOptions& options = {});
 
+// Merges new cookies into a jar: new values first, then the old cookies not named among them;
+// spaces removed, cookies whose text ends in "=deleted" dropped, repeated pieces kept once.
 void merge_cookies(std::string& jar, std::string_view new_cookies);
 
 std::string url_host(std::string_view url, bool root_only = false, bool keep_port = false);
@@ -33,7 +55,11 @@ int url_port(std::string_view url);
 std::string url_path(std::string_view url);
 std::string header_name(std::string_view line);
 std::string header_value(std::string_view line);
+// keep_safe: ASCII letters, digits, "-" and "." stay; every other byte becomes %XX (upper-case
+// hex, a space is %20). utf8: the GBK text is encoded as UTF-8 first.
 std::string url_encode(std::string_view text, bool keep_safe = false, bool utf8 = false);
+// "%" and two hex digits become a byte ("%" followed by anything else stays as it is); utf8:
+// the bytes are read as UTF-8 and converted to GBK.
 std::string url_decode(std::string_view text, bool utf8 = false);
 
 }  // namespace tessaly
