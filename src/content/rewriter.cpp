@@ -1,0 +1,337 @@
+#include "content/rewriter.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "app/text/charset.h"
+#include "app/text/files.h"
+#include "app/workers/job.h"
+
+namespace tessaly {
+namespace {
+
+constexpr std::string_view kFolder = "伪原创生成配置";
+constexpr std::string_view kCrLf = "\r\n";
+
+// Step 1 cuts the text after line ends into pieces of about this size: small pieces keep the cost
+// of a matching rule (one pass over its piece) low and spread the work over the threads.
+constexpr size_t kWordPiece = 2048;
+
+// Runs work(item, worker) for items 0..count-1 on `threads` threads (worker 0 .. threads-1) that
+// share the calling thread's job.
+// A thread takes no further item once may_take() says no or the job is stopped. The calling
+// thread reports progress (items done) whenever it changes. Returns the number of items done;
+// rethrows a worker's failure, and JobStopped when the job was stopped, after every thread ended.
+size_t run_items(size_t count, int threads, const std::function<bool()>& may_take,
+                 const std::function<void(size_t item, int worker)>& work,
+                 const std::function<void(size_t done)>& progress) {
+  if (count == 0) return 0;
+  threads = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), count));
+  Job* job = Job::current();
+  std::mutex m;
+  std::condition_variable changed;
+  size_t done = 0;
+  int live = threads;
+  std::exception_ptr failure;
+  std::atomic<size_t> next{0};
+  std::atomic<bool> abandon{false};
+
+  std::vector<std::thread> pool;
+  pool.reserve(static_cast<size_t>(threads));
+  for (int w = 0; w < threads; ++w) {
+    pool.emplace_back([&, w] {
+      Job::Scope scope(job);
+      try {
+        while (!abandon.load()) {
+          if (may_take && !may_take()) break;
+          checkpoint();
+          size_t item = next.fetch_add(1);
+          if (item >= count) break;
+          work(item, w);
+          std::lock_guard lock(m);
+          ++done;
+          changed.notify_all();
+        }
+      } catch (const JobStopped&) {
+        abandon = true;
+      } catch (...) {
+        std::lock_guard lock(m);
+        if (!failure) failure = std::current_exception();
+        abandon = true;
+      }
+      std::lock_guard lock(m);
+      --live;
+      changed.notify_all();
+    });
+  }
+  auto join_all = [&] {
+    for (auto& t : pool)
+      if (t.joinable()) t.join();
+  };
+
+  size_t reported = 0;
+  try {
+    while (true) {
+      std::unique_lock lock(m);
+      changed.wait(lock, [&] { return done != reported || live == 0; });
+      size_t now_done = done;
+      bool ended = live == 0;
+      lock.unlock();
+      if (now_done != reported) {
+        reported = now_done;
+        if (progress) progress(now_done);
+      }
+      if (ended) break;
+    }
+  } catch (...) {
+    abandon = true;
+    join_all();
+    throw;
+  }
+  join_all();
+  if (failure) std::rethrow_exception(failure);
+  checkpoint();
+  return reported;
+}
+
+// Byte ranges (start, end without the CR LF) of the items split_lines() would give.
+std::vector<std::pair<size_t, size_t>> line_spans(std::string_view text) {
+  std::vector<std::pair<size_t, size_t>> spans;
+  size_t start = 0;
+  while (true) {
+    size_t pos = find_whole(text, kCrLf, start);
+    if (pos == std::string_view::npos) break;
+    spans.emplace_back(start, pos);
+    start = pos + 2;
+  }
+  if (start < text.size()) spans.emplace_back(start, text.size());
+  return spans;
+}
+
+}  // namespace
+
+std::string rewriter_folder() { return program_path({kFolder}); }
+
+std::string rewriter_file(std::string_view name) { return program_path({kFolder, name}); }
+
+std::string library_folder() { return program_path({kFolder, "yuanchuangku"}); }
+
+Text read_rewriter_text(std::string_view name) { return to_text_bytes(read_file(rewriter_file(name))); }
+
+// ---- step 1 ----------------------------------------------------------------------------------
+
+std::vector<WordListRow> parse_word_list(std::string_view text) {
+  std::vector<WordListRow> rows;
+  TextList lines = split_lines(text);
+  for (size_t k = 0; k < lines.size(); ++k) {
+    TextList pieces = split_text(lines[k], "||");
+    if (pieces.size() != 2) continue;
+    rows.push_back({static_cast<int>(k + 1), std::move(pieces[0]), std::move(pieces[1])});
+  }
+  return rows;
+}
+
+WordReplaceResult replace_words(Text text, const RuleSet& rules, int threads) {
+  WordReplaceResult result;
+  result.counts.assign(rules.size(), 0);
+  checkpoint();
+  if (rules.empty() || text.empty()) {
+    result.text = std::move(text);
+    return result;
+  }
+  if (rules.finds_line_breaks() || threads <= 1) {
+    // A find text with a line break may match across any cut: one piece, one thread.
+    rules.apply(text, result.counts.data());
+    checkpoint();
+    result.text = std::move(text);
+    return result;
+  }
+  // Cut just after CR LF pairs (character starts in the whole text); no find text can match
+  // across such a cut, so each piece can be done on its own.
+  TextList pieces;
+  size_t start = 0;
+  size_t search = 0;
+  while (start < text.size()) {
+    size_t cut = text.size();
+    while (true) {
+      size_t pos = find_whole(text, kCrLf, search);
+      if (pos == std::string_view::npos) break;
+      search = pos + 2;
+      if (search - start >= kWordPiece) {
+        cut = search;
+        break;
+      }
+    }
+    pieces.push_back(text.substr(start, cut - start));
+    start = search = cut;
+  }
+  Text().swap(text);
+
+  // Each worker counts into its own row; the rows are added up at the end.
+  std::vector<std::vector<long long>> counts(static_cast<size_t>(threads), std::vector<long long>(rules.size(), 0));
+  run_items(
+      pieces.size(), threads, nullptr,
+      [&](size_t item, int worker) { rules.apply(pieces[item], counts[static_cast<size_t>(worker)].data()); },
+      nullptr);
+  for (const auto& row : counts)
+    for (size_t r = 0; r < row.size(); ++r) result.counts[r] += row[r];
+  result.text = join_text(pieces, {});
+  return result;
+}
+
+Text replacement_count_text(long long count) { return gbk("共替换") + to_text(count) + gbk("次"); }
+
+// ---- step 2 ----------------------------------------------------------------------------------
+
+std::vector<ReplacementRule> build_rules(std::string_view table_text) {
+  static const Text kEmptyWord = gbk("空");
+  static const Text kLineBreakWord = gbk("换行符");
+  std::vector<ReplacementRule> rules;
+  for (const Text& line : split_lines(table_text)) {
+    TextList pieces = split_text(line, "||");
+    if (pieces.size() < 2) continue;
+    ReplacementRule rule{std::move(pieces[0]), std::move(pieces[1])};
+    if (rule.replacement == kEmptyWord) rule.replacement.clear();
+    int at = find_text(rule.replacement, kLineBreakWord);
+    if (at != kNotFound)
+      rule.replacement = replace_range(rule.replacement, at, static_cast<int>(kLineBreakWord.size()), kCrLf);
+    rules.push_back(std::move(rule));
+  }
+  return rules;
+}
+
+TextList chunk_text(std::string_view text, size_t window) {
+  TextList chunks;
+  window = std::max<size_t>(window, 2);
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t len = std::min(window, text.size() - pos);
+    std::string_view piece = text.substr(pos, len);
+    size_t last = std::string_view::npos;
+    for (size_t at = find_whole(piece, kCrLf, 0); at != std::string_view::npos; at = find_whole(piece, kCrLf, at + 2))
+      last = at;
+    size_t keep = len;
+    if (last != std::string_view::npos) {
+      keep = last + 1;  // up to and with the CR; the next chunk starts with the LF
+    } else if (pos + len < text.size() && walk_chars(text, pos, pos + len) != pos + len) {
+      keep = len - 1;  // never cut a double-byte character in two
+    }
+    chunks.emplace_back(text.substr(pos, keep));
+    pos += keep;
+  }
+  return chunks;
+}
+
+void remove_blank_lines(Text& text) {
+  static constexpr std::string_view kBlank = "\r\n\r\n";
+  while (find_whole(text, kBlank) != std::string_view::npos) text = replace_text(text, kBlank, kCrLf, 1, kAll, true);
+}
+
+void process_chunk(Text& chunk, const RuleSet& rules, bool remove_all_spaces) {
+  rules.apply(chunk);
+  if (remove_all_spaces) chunk = remove_spaces(chunk);
+  remove_blank_lines(chunk);
+}
+
+Text join_chunks(const TextList& chunks) {
+  Text joined = join_text(chunks, {});
+  // Each chunk is free of blank lines already; a blank line can only remain where two meet.
+  remove_blank_lines(joined);
+  return joined;
+}
+
+bool finish_processing(const TextList& chunks) {
+  return write_file(rewriter_file("生成文本.txt"), join_chunks(chunks));
+}
+
+LibraryResult dispatch_chunks(const RuleSet& rules, const LibraryOptions& options, LibrarySink& sink) {
+  const auto started = std::chrono::steady_clock::now();
+  LibraryResult result;
+  TextList chunks;
+  {
+    Text source = read_rewriter_text("原文本.txt");
+    chunks = chunk_text(source);
+  }
+  result.chunks = static_cast<int>(chunks.size());
+  if (chunks.empty()) return result;
+
+  const size_t total = chunks.size();
+  int shown = -1;
+  size_t done = run_items(
+      total, options.max_workers, [&] { return !sink.stop_requested(); },
+      [&](size_t item, int) { process_chunk(chunks[item], rules, options.remove_spaces); },
+      [&](size_t finished) {
+        int percent = static_cast<int>(finished * 100 / total);
+        if (percent != shown) sink.progress(shown = percent);
+      });
+  if (done < total) {
+    result.end = LibraryEnd::Stopped;
+    return result;
+  }
+  checkpoint();
+  if (!finish_processing(chunks)) {
+    result.end = LibraryEnd::WriteFailed;
+    return result;
+  }
+  result.end = LibraryEnd::Finished;
+  result.elapsed_ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+  sink.finished(result.chunks, result.elapsed_ms);
+  return result;
+}
+
+Text finish_message(int chunks, long long elapsed_ms) {
+  return gbk("总共") + to_text(chunks) + gbk("个线程 已全部完成 历时") + to_text(elapsed_ms) + gbk("毫秒");
+}
+
+// ---- step 3 ----------------------------------------------------------------------------------
+
+SplitResult split_library(const SplitOptions& options, SplitSink& sink) {
+  SplitResult result;
+  if (options.threads <= 0) return result;  // no thread, nothing happens
+  if (options.lines_per_file < 1) {
+    result.end = SplitEnd::BadLineCount;
+    return result;
+  }
+  const Text text = read_rewriter_text("生成文本.txt");
+  const auto spans = line_spans(text);
+  const size_t lines = spans.size();
+  const size_t per_file = static_cast<size_t>(options.lines_per_file);
+  const size_t files = (lines + per_file - 1) / per_file;
+  result.lines = static_cast<int>(lines);
+  result.files = static_cast<int>(files);
+  const std::string folder = library_folder();
+  if (!file_exists(folder)) make_dir(folder);
+  if (files == 0) {
+    result.end = SplitEnd::EmptyText;
+    return result;
+  }
+
+  // Block k holds lines k*N+1 .. (k+1)*N (1-based); each block is one file and one thread's work.
+  std::atomic<int> failed{0};
+  int shown = -1;
+  const int threads = std::min({options.threads, kMaxSplitThreads, static_cast<int>(files)});
+  size_t done = run_items(
+      files, threads, nullptr,
+      [&](size_t block, int) {
+        size_t first = block * per_file;
+        size_t last = std::min(first + per_file, lines) - 1;
+        std::string_view body = std::string_view(text).substr(spans[first].first, spans[last].second - spans[first].first);
+        if (!write_file(join_path(folder, to_text(static_cast<long long>(block) + 1) + ".txt"), {body, kCrLf})) ++failed;
+      },
+      [&](size_t written) {
+        int percent = static_cast<int>(written * 100 / files);
+        if (percent != shown) sink.progress(shown = percent);
+      });
+  result.written = static_cast<int>(done) - failed.load();
+  result.end = failed.load() ? SplitEnd::WriteFailed : SplitEnd::Done;
+  return result;
+}
+
+}  // namespace tessaly
