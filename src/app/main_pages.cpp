@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/controls.h"
+#include "content/conversions_page.h"
 
 namespace tessaly {
 
@@ -13,6 +14,7 @@ void build_main_page(int index, QWidget* page, MainWindow* /*main_window*/) {
                                        "分组框1", nullptr,   nullptr,   "分组框27", "分组框33"};
   auto* layout = new QVBoxLayout(page);
   switch (index) {
+    case 8: layout->addWidget(new ConversionsPage(page)); break;
     default:
       if (index >= 0 && index < 10 && frames[index]) layout->addWidget(make_group(page, frames[index], {}));
       break;

@@ -2,6 +2,8 @@
 #include "app/tool_windows.h"
 
 #include "app/tool_window.h"
+#include "content/line_tools_window.h"
+#include "content/pattern_tools_window.h"
 #include "domains/ip_forms_window.h"
 #include "domains/label_generator_window.h"
 #include "domains/small_generators_window.h"
@@ -18,6 +20,15 @@ ToolWindow* create_tool_window(int index, QWidget* parent) {
     case 27: return new IpFormsWindow(parent);
     case 29: return new OutreachRulesWindow(parent);
     case 32: return new LabelGeneratorWindow(UrlForm::Directory, parent);
+    case 3: return new JoinWindow(parent);
+    case 7: return new RegexMatchWindow(parent);
+    case 8: return new DedupeWindow(parent);
+    case 10: return new TrimWindow(parent);
+    case 13: return new KeywordSeparatorWindow(parent);
+    case 14: return new KeywordSuffixWindow(parent);
+    case 15: return new BatchRenameWindow(parent);
+    case 16: return new ShuffleWindow(parent);
+    case 18: return new TakeTextWindow(parent);
     default:
       return new ToolWindow(index, parent);
   }

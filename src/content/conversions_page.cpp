@@ -1,0 +1,85 @@
+#include "content/conversions_page.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "app/ui/controls.h"
+#include "app/ui/worker_task.h"
+
+namespace tessaly {
+namespace {
+
+const char* const kSample = "WWW.TESSALY.COM\nBBS.ZHANQUN.NET\nSEO.EXAMPLE.CN";
+
+QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box) {
+  auto* group = new QGroupBox(caption, parent);
+  auto* layout = new QVBoxLayout(group);
+  layout->setContentsMargins(6, 6, 6, 6);
+  box->setParent(group);
+  layout->addWidget(box);
+  return group;
+}
+
+}  // namespace
+
+ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("ConversionsPage"));
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  auto* frame = make_group(this, "分组框27", {});
+  outer->addWidget(frame);
+
+  input_ = make_list_box(nullptr, "编辑框需要转换的", QString::fromUtf8(kSample));
+  output_ = make_list_box(nullptr, "编辑框转换的结果");
+
+  struct ButtonDef {
+    const char* name;
+    const char* caption;
+    content::Conversion conversion;
+  };
+  const ButtonDef defs[] = {
+      {"按钮全角转半角", "全角转半角", content::Conversion::ToHalfWidth},
+      {"按钮半角转全角", "半角转全角", content::Conversion::ToFullWidth},
+      {"按钮繁转简", "繁转简", content::Conversion::ToSimplified},
+      {"按钮转繁体", "简转繁", content::Conversion::ToTraditional},
+      {"按钮转大写", "转大写", content::Conversion::ToUpper},
+      {"按钮转小写", "转小写", content::Conversion::ToLower},
+  };
+  auto* buttons = new QGridLayout;
+  buttons->setSpacing(8);
+  int k = 0;
+  for (const ButtonDef& d : defs) {
+    QPushButton* b = make_button(frame, d.name, QString::fromUtf8(d.caption));
+    b->setMinimumHeight(30);
+    const content::Conversion conversion = d.conversion;
+    connect(b, &QPushButton::clicked, this, [this, conversion] { convert(conversion); });
+    buttons->addWidget(b, k / 2, k % 2);
+    ++k;
+  }
+  buttons->setRowStretch(3, 1);
+
+  auto* row = new QHBoxLayout(frame);
+  row->addWidget(framed(frame, QStringLiteral("输入你需要转载的字体"), input_), 1);
+  row->addLayout(buttons);
+  row->addWidget(framed(frame, QStringLiteral("转换的结果"), output_), 1);
+}
+
+void ConversionsPage::convert(content::Conversion conversion) {
+  if (bridge_) bridge_->stop();  // whatever the previous run wrote stays; it writes no more
+  std::string text = box_text(input_);
+  set_box_text(output_, {});
+  bridge_ = Bridge::create(std::make_shared<Job>(), window());
+  alive_ = std::make_shared<std::atomic<bool>>(false);
+  QPlainTextEdit* output = output_;
+  start_worker_thread(
+      bridge_,
+      [text = std::move(text), conversion, output](Bridge& bridge) {
+        content::convert_lines(text, conversion, [&](std::string_view block) { bridge.append(output, block); });
+      },
+      alive_);
+}
+
+bool ConversionsPage::converting() const { return alive_ && alive_->load(); }
+
+}  // namespace tessaly

@@ -1,0 +1,34 @@
+#pragma once
+// The text-conversion page of the main window: an input list, six conversion buttons and the
+// result box. Each button converts the whole list on a worker; the result streams in.
+#include <QWidget>
+
+#include <memory>
+
+#include "content/conversions.h"
+
+class QPlainTextEdit;
+
+namespace tessaly {
+
+class Bridge;
+
+class ConversionsPage : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ConversionsPage(QWidget* parent = nullptr);
+
+  // Converts the input list into the result box. A conversion still running is stopped first,
+  // so two runs never interleave their lines.
+  void convert(content::Conversion conversion);
+  // True while a conversion is writing its result.
+  bool converting() const;
+
+ private:
+  QPlainTextEdit* input_;
+  QPlainTextEdit* output_;
+  std::shared_ptr<Bridge> bridge_;
+  std::shared_ptr<std::atomic<bool>> alive_;
+};
+
+}  // namespace tessaly

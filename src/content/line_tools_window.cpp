@@ -1,0 +1,382 @@
+#include "content/line_tools_window.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include <chrono>
+#include <random>
+
+#include "app/line_list.h"
+#include "app/text/charset.h"
+#include "app/text/text.h"
+#include "app/ui/controls.h"
+#include "app/ui/hooks.h"
+#include "app/ui/worker_task.h"
+#include "content/line_tools.h"
+
+namespace tessaly {
+namespace {
+
+const char* const kDedupeSample =
+    "站群软件\n泛站推广\n关键词挖掘\n\n站群软件\n泛站推广\n关键词挖掘\n\n站群软件\n泛站推广\n关键词挖掘";
+const char* const kTrimSample = "  站群软件  \n\n 泛站 推广\n\n\n　关键词　挖掘　\nseo 优化   \n  ";
+const char* const kShuffleSample =
+    "爱情公寓4\n爱情保卫战\n爱情公寓\n爱情公寓3\n爱情买卖\n爱情保卫战2012\n爱情公寓2\n爱情来了\n"
+    "爱情呼叫转移\n爱情公寓5\n爱情与灵药\n爱情保卫战官网";
+const char* const kSuffixSample =
+    "站群软件\n站群系统\n站群管理\n站群优化\n站群建设\n站群推广\n站群程序\n站群源码\n站群服务器\n站群seo\n"
+    "泛站群\n泛解析站群\n泛目录站群\n蜘蛛池\n蜘蛛池程序\n百度蜘蛛池\n站群工具\n站群采集\n站群外链\n站群域名\n"
+    "站群模板\n站群搭建\n站群排名\n站群收录\n站群关键词\n站群效果\n站群教程\n站群技术\n站群方案\n站群策略\n"
+    "站群价格\n站群购买\n站群租用\n站群代建\n站群托管\n站群是什么\n站群怎么做\n站群有用吗\n站群哪个好\n"
+    "站群多少钱\n站群被k\n站群防k\n站群快速排名\n站群引流\n站群营销\n站群公司\n站群平台\n站群网站\n站群霸屏";
+const char* const kTakeSample =
+    "站群软件_zq001\n泛站推广_fz002\n关键词挖掘_gj003\n蜘蛛池_zz004\n外链工具_wl005\n百度收录_bd006\n"
+    "域名查询_ym007\n伪原创_wy008";
+const char* const kJoinFirst = "www.tessaly.com\nbbs.tessaly.com\nseo.tessaly.com";
+const char* const kJoinSecond = "百度\n搜搜\n网易";
+
+QString u(const char* utf8_text) { return QString::fromUtf8(utf8_text); }
+
+// A box in a captioned frame.
+QGroupBox* framed(const QString& caption, QWidget* box, QWidget* below = nullptr) {
+  auto* group = new QGroupBox(caption);
+  auto* layout = new QVBoxLayout(group);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addWidget(box, 1);
+  if (below) layout->addWidget(below);
+  return group;
+}
+
+// Drives a progress bar from a run's progress reports.
+content::Progress bar_progress(Bridge& bridge, QProgressBar* bar) {
+  return [&bridge, bar](int done, int total) {
+    // A range of 0 to 0 would make the bar a busy indicator: an empty list shows it empty.
+    if (done == 0) bridge.set_progress_range(bar, 0, std::max(total, 1));
+    bridge.set_progress(bar, done);
+  };
+}
+
+std::uint64_t fresh_seed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
+
+std::string number(long long n) { return to_text(n); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
+  list_ = make_list_box(nullptr, "编辑框去重复", u(kDedupeSample));
+  status_ = make_list_box(nullptr, "编辑框去重状态框");
+  status_->setReadOnly(true);
+  dedupe_ = make_button(nullptr, "按钮去重复", u("开始去重复"));
+  auto* full = make_button(nullptr, "按钮转拼音", u("转全拼"));
+  auto* initials = make_button(nullptr, "按钮1", u("转首拼"));
+  auto* clear = make_button(nullptr, "按钮清空", u("清空"));
+  progress_ = make_progress(nullptr, "进度条1");
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(framed(u("状态提示："), status_), 1);
+  for (QPushButton* b : {dedupe_, full, initials, clear}) {
+    b->setMinimumHeight(30);
+    side->addWidget(b);
+  }
+  auto* top = new QHBoxLayout;
+  top->addWidget(list_, 3);
+  top->addLayout(side, 2);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top, 1);
+  layout->addWidget(progress_);
+
+  dedupe_task_ = new WorkerTask(dedupe_, u("开始去重复"), u("停止去重复"), this);
+  pinyin_task_ = new WorkerTask(full, {}, {}, this);
+  connect(dedupe_, &QPushButton::clicked, this, [this] { toggle_dedupe(); });
+  connect(full, &QPushButton::clicked, this, [this] { convert_pinyin(true); });
+  connect(initials, &QPushButton::clicked, this, [this] { convert_pinyin(false); });
+  bind_clear_button(clear, list_);
+}
+
+bool DedupeWindow::busy() const { return dedupe_task_->running() || pinyin_task_->running(); }
+
+void DedupeWindow::toggle_dedupe() {
+  const bool starting = dedupe_->text() == dedupe_task_->start_wording();
+  if (starting) pinyin_task_->stop();  // one run at a time replaces the list
+  std::string text = starting ? box_text(list_) : std::string();
+  QPlainTextEdit* list = list_;
+  QPlainTextEdit* status = status_;
+  QProgressBar* bar = progress_;
+  QPushButton* button = dedupe_;
+  dedupe_task_->toggle(nullptr, [text = std::move(text), list, status, bar, button](Bridge& bridge) {
+    bridge.set_progress(bar, 0);
+    content::Progress progress = bar_progress(bridge, bar);
+    content::DedupeResult result = content::dedupe_lines(text, [&](int done, int total) {
+      if (done == 0) bridge.append(status, gbk("一共有") + number(total) + gbk("条数据\r\n"));
+      progress(done, total);
+    });
+    bridge.set_text(list, std::move(result.text));
+    bridge.append(status, gbk("去除重复后来还有") + number(result.after) + gbk("条数据\r\n"));
+    bridge.set_caption(button, u("开始去重复"));
+  });
+}
+
+void DedupeWindow::convert_pinyin(bool full) {
+  if (dedupe_task_->running()) {
+    dedupe_task_->stop();
+    dedupe_->setText(dedupe_task_->start_wording());
+  }
+  pinyin_task_->stop();
+  std::string text = box_text(list_);
+  QPlainTextEdit* list = list_;
+  QProgressBar* bar = progress_;
+  pinyin_task_->start([text = std::move(text), list, bar, full](Bridge& bridge) {
+    bridge.set_progress(bar, 0);
+    std::string out = content::pinyin_lines(text, full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
+                                            bar_progress(bridge, bar));
+    bridge.set_text(list, std::move(out));
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
+  list_ = make_list_box(nullptr, "编辑框1", u(kTrimSample));
+  start_ = make_button(nullptr, "按钮开始去除", u("开始去除"));
+  auto* clear = make_button(nullptr, "按钮清空", u("清空"));
+  progress_ = make_progress(nullptr, "进度条1");
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {start_, clear}) {
+    b->setMinimumHeight(30);
+    buttons->addWidget(b);
+  }
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(list_, 1);
+  layout->addWidget(progress_);
+  layout->addLayout(buttons);
+
+  task_ = new WorkerTask(start_, u("开始去除"), u("停止去除"), this);
+  connect(start_, &QPushButton::clicked, this, [this] {
+    std::string text = start_->text() == task_->start_wording() ? box_text(list_) : std::string();
+    QPlainTextEdit* list = list_;
+    QProgressBar* bar = progress_;
+    // The caption stays on the stop wording when the run ends: the next click only resets it.
+    task_->toggle(nullptr, [text = std::move(text), list, bar](Bridge& bridge) {
+      std::string out = content::trim_lines(text, bar_progress(bridge, bar));
+      bridge.set_text(list, std::move(out));
+    });
+  });
+  bind_clear_button(clear, list_);
+}
+
+bool TrimWindow::busy() const { return task_->running(); }
+
+// ---------------------------------------------------------------------------------------------
+ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
+  list_ = make_list_box(nullptr, "编辑框关键词", u(kShuffleSample));
+  start_ = make_button(nullptr, "按钮打散", u("点击打散"));
+  auto* clear = make_button(nullptr, "按钮清空", u("清空"));
+  progress_ = make_progress(nullptr, "进度条1");
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {start_, clear}) {
+    b->setMinimumHeight(30);
+    buttons->addWidget(b);
+  }
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(framed(u("请输入你的关键词一行一个"), list_), 1);
+  layout->addWidget(progress_);
+  layout->addLayout(buttons);
+
+  task_ = new WorkerTask(start_, {}, {}, this);
+  connect(start_, &QPushButton::clicked, this, [this] {
+    task_->stop();  // a second click starts over from the list as it stands
+    std::string text = box_text(list_);
+    QPlainTextEdit* list = list_;
+    QProgressBar* bar = progress_;
+    const std::uint64_t seed = fresh_seed();
+    task_->start([text = std::move(text), list, bar, seed](Bridge& bridge) {
+      bridge.set_progress(bar, 0);
+      std::string out = content::shuffle_lines(text, seed, bar_progress(bridge, bar));
+      bridge.set_text(list, std::move(out));
+    });
+  });
+  bind_clear_button(clear, list_);
+}
+
+bool ShuffleWindow::busy() const { return task_->running(); }
+
+// ---------------------------------------------------------------------------------------------
+KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, parent) {
+  input_ = make_list_box(nullptr, "编辑框1", u(kSuffixSample));
+  suffix_ = make_line_box(nullptr, "编辑框2", u("-【Corvane网络开发】"));
+  output_ = make_list_box(nullptr, "编辑框3");
+  start_ = make_button(nullptr, "按钮开始生成", u("开始生成"));
+  auto* clear_input = make_button(nullptr, "按钮2", u("清空"));
+  auto* clear_output = make_button(nullptr, "按钮3", u("清空"));
+
+  auto* columns = new QHBoxLayout;
+  columns->addWidget(framed(u("输入要生成的文本一行一个"), input_, clear_input), 1);
+  columns->addWidget(framed(u("生成的结果"), output_, clear_output), 1);
+  auto* row = new QHBoxLayout;
+  row->addWidget(make_label(nullptr, "标签1", u("后缀名字")));
+  row->addWidget(suffix_, 1);
+  start_->setMinimumHeight(30);
+  row->addWidget(start_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addLayout(row);
+
+  task_ = new WorkerTask(start_, {}, {}, this);
+  connect(start_, &QPushButton::clicked, this, [this] {
+    // The output is not emptied: every run adds its lines after what is there. The button waits
+    // for the run to end so that two runs never interleave.
+    std::string text = box_text(input_);
+    std::string suffix = box_text(suffix_);
+    QPlainTextEdit* output = output_;
+    QPushButton* button = start_;
+    button->setEnabled(false);
+    task_->start([text = std::move(text), suffix = std::move(suffix), output, button](Bridge& bridge) {
+      content::BlockWriter out([&](std::string_view block) { bridge.append(output, block); });
+      content::append_suffix(text, suffix, out);
+      bridge.post([button] { button->setEnabled(true); });
+    });
+  });
+  bind_clear_button(clear_input, input_);
+  bind_clear_button(clear_output, output_);
+}
+
+bool KeywordSuffixWindow::busy() const { return task_->running(); }
+
+// ---------------------------------------------------------------------------------------------
+TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
+  list_ = make_list_box(nullptr, "编辑框1", u(kTakeSample));
+  left_separator_ = make_line_box(nullptr, "编辑框2", u("_"));
+  right_separator_ = make_line_box(nullptr, "编辑框3", u("_"));
+  auto* take_left = make_button(nullptr, "按钮1", u("开始取"));
+  auto* take_right = make_button(nullptr, "按钮2", u("开始取"));
+  auto* clear = make_button(nullptr, "按钮3", u("清空"));
+
+  auto side_group = [](const QString& caption, QLineEdit* separator, QPushButton* button) {
+    auto* inner = new QGroupBox(u("分割的标签"));
+    auto* inner_layout = new QVBoxLayout(inner);
+    inner_layout->addWidget(separator);
+    auto* outer = new QGroupBox(caption);
+    auto* outer_layout = new QVBoxLayout(outer);
+    outer_layout->addWidget(inner);
+    button->setMinimumHeight(30);
+    outer_layout->addWidget(button);
+    return outer;
+  };
+  auto* side = new QVBoxLayout;
+  side->addWidget(side_group(u("取文本左边"), left_separator_, take_left));
+  side->addWidget(side_group(u("取文本右边"), right_separator_, take_right));
+  side->addStretch(1);
+  clear->setMinimumHeight(30);
+  side->addWidget(clear);
+  auto* layout = new QHBoxLayout(this);
+  layout->addWidget(framed(u("请输入文本一行一个"), list_), 3);
+  layout->addLayout(side, 2);
+
+  task_ = new WorkerTask(take_left, {}, {}, this);
+  connect(take_left, &QPushButton::clicked, this, [this] { take(true); });
+  connect(take_right, &QPushButton::clicked, this, [this] { take(false); });
+  bind_clear_button(clear, list_);
+}
+
+bool TakeTextWindow::busy() const { return task_->running(); }
+
+void TakeTextWindow::take(bool left) {
+  std::string separator = box_text(left ? left_separator_ : right_separator_);
+  if (separator.empty()) {
+    // Every line would become empty: the list would be lost for nothing.
+    message_box(u("请先输入分割的标签"));
+    return;
+  }
+  task_->stop();
+  std::string text = box_text(list_);
+  QPlainTextEdit* list = list_;
+  task_->start([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
+    bridge.set_text(list, left ? content::take_left(text, separator) : content::take_right(text, separator));
+  });
+}
+
+// ---------------------------------------------------------------------------------------------
+JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
+  first_ = make_list_box(nullptr, "编辑框_相加1", u(kJoinFirst));
+  second_ = make_list_box(nullptr, "编辑框_相加2", u(kJoinSecond));
+  result_ = make_list_box(nullptr, "编辑框_结果");
+  auto* first_count = make_line_box(nullptr, "编辑框1", u("3"));
+  auto* second_count = make_line_box(nullptr, "编辑框2", u("3"));
+  result_count_ = make_line_box(nullptr, "编辑框3", u("0"));
+  separator_ = make_line_box(nullptr, "编辑框4", u("-"));
+  auto* start = make_button(nullptr, "按钮2", u("开始加"));
+  auto* clear_first = make_button(nullptr, "按钮1", u("清空"));
+  auto* clear_second = make_button(nullptr, "按钮3", u("清空"));
+  auto* clear_result = make_button(nullptr, "按钮4", u("清空"));
+  auto* warning = make_label(nullptr, "标签5", u("注意：第一个框和第二框里面的数量必须相同，否则软件会报错并且关闭。"));
+  auto* hint = make_label(nullptr, "标签1", u("提示：点击开始加试试..然后改变下分割符，看有啥变化...."));
+  warning->setWordWrap(true);
+  hint->setWordWrap(true);
+
+  auto column = [](const char* label_name, const QString& caption, QPlainTextEdit* box, const char* count_label,
+                   QLineEdit* count, QPushButton* clear) {
+    auto* col = new QVBoxLayout;
+    col->addWidget(make_label(nullptr, label_name, caption));
+    col->addWidget(box, 1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(make_label(nullptr, count_label, u("数量：")));
+    count->setMaximumWidth(90);
+    row->addWidget(count);
+    row->addStretch(1);
+    row->addWidget(clear);
+    col->addLayout(row);
+    return col;
+  };
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(column("标签2", u("第一个框"), first_, "标签6", first_count, clear_first), 1);
+  columns->addLayout(column("标签3", u("第二个框"), second_, "标签7", second_count, clear_second), 1);
+  columns->addLayout(column("标签4", u("结果"), result_, "标签8", result_count_, clear_result), 1);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(make_label(nullptr, "标签9", u("分割符")));
+  separator_->setMaximumWidth(80);
+  bottom->addWidget(separator_);
+  start->setMinimumHeight(30);
+  start->setMinimumWidth(100);
+  bottom->addWidget(start);
+  auto* notes = new QVBoxLayout;
+  notes->addWidget(warning);
+  notes->addWidget(hint);
+  bottom->addLayout(notes, 1);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(columns, 1);
+  layout->addLayout(bottom);
+
+  bind_line_count(first_, first_count);
+  bind_line_count(second_, second_count);
+  bind_clear_button(clear_first, first_);
+  bind_clear_button(clear_second, second_);
+  bind_clear_button(clear_result, result_);
+
+  task_ = new WorkerTask(start, {}, {}, this);
+  connect(start, &QPushButton::clicked, this, [this] {
+    task_->stop();  // the result box is emptied: an earlier run must not add to it any more
+    std::string first = box_text(first_);
+    std::string second = box_text(second_);
+    std::string separator = box_text(separator_);
+    set_box_text(result_, {});
+    QPlainTextEdit* result = result_;
+    QLineEdit* count = result_count_;
+    task_->start([first = std::move(first), second = std::move(second), separator = std::move(separator), result,
+                  count](Bridge& bridge) {
+      content::BlockWriter out([&](std::string_view block) { bridge.append(result, block); });
+      // Lists of different lengths are joined as far as the shorter one goes; the count box
+      // shows how many lines that made.
+      content::JoinResult joined = content::join_pairs(first, second, separator, out);
+      bridge.set_text(count, number(joined.written));
+    });
+  });
+}
+
+bool JoinWindow::busy() const { return task_->running(); }
+
+}  // namespace tessaly

@@ -1,0 +1,112 @@
+#pragma once
+// The six line-list tool windows: remove repeats and pinyin (8), trim spaces (10), add a suffix
+// (14), shuffle (16), keep text left/right of a separator (18), and join two lists (3). Every
+// job runs on a worker: tools that replace their list compute the whole result first and put it
+// in at the end (a stopped run leaves the list as it was); tools with an output box stream into it.
+#include "app/tool_window.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace tessaly {
+
+class WorkerTask;
+
+// "去重处理转拼音"
+class DedupeWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit DedupeWindow(QWidget* parent = nullptr);
+  // True while a dedupe or pinyin run has not ended.
+  bool busy() const;
+
+ private:
+  void toggle_dedupe();
+  void convert_pinyin(bool full);
+
+  QPlainTextEdit* list_;
+  QPlainTextEdit* status_;
+  QPushButton* dedupe_;
+  QProgressBar* progress_;
+  WorkerTask* dedupe_task_;
+  WorkerTask* pinyin_task_;
+};
+
+// "去首尾中间空"
+class TrimWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit TrimWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  QPlainTextEdit* list_;
+  QPushButton* start_;
+  QProgressBar* progress_;
+  WorkerTask* task_;
+};
+
+// "关键词打散"
+class ShuffleWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit ShuffleWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  QPlainTextEdit* list_;
+  QPushButton* start_;
+  QProgressBar* progress_;
+  WorkerTask* task_;
+};
+
+// "多文本加后缀"
+class KeywordSuffixWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit KeywordSuffixWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  QPlainTextEdit* input_;
+  QLineEdit* suffix_;
+  QPlainTextEdit* output_;
+  QPushButton* start_;
+  WorkerTask* task_;
+};
+
+// "批量取文本"
+class TakeTextWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit TakeTextWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  void take(bool left);
+
+  QPlainTextEdit* list_;
+  QLineEdit* left_separator_;
+  QLineEdit* right_separator_;
+  WorkerTask* task_;
+};
+
+// "批量一对一相加"
+class JoinWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit JoinWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  QPlainTextEdit* first_;
+  QPlainTextEdit* second_;
+  QPlainTextEdit* result_;
+  QLineEdit* result_count_;
+  QLineEdit* separator_;
+  WorkerTask* task_;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,65 @@
+#pragma once
+// The pattern and file tool windows: "正则匹配" (7), "关键词处理小工具" (13) and
+// "批量修改文件名" (15). Their work runs on a worker; the regex tool's results stream in.
+#include "app/tool_window.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace tessaly {
+
+class WorkerTask;
+
+// "正则匹配"
+class RegexMatchWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit RegexMatchWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  QLineEdit* pattern_;
+  QPlainTextEdit* source_;
+  QLineEdit* group_;
+  QPlainTextEdit* result_;
+  WorkerTask* task_;
+};
+
+// "关键词处理小工具"
+class KeywordSeparatorWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit KeywordSeparatorWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  QLineEdit* path_;
+  QLineEdit* separators_;
+  QLineEdit* output_path_;
+  QLineEdit* message_;
+  QPushButton* start_;
+  QProgressBar* progress_;
+  WorkerTask* task_;
+};
+
+// "批量修改文件名"
+class BatchRenameWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit BatchRenameWindow(QWidget* parent = nullptr);
+  bool busy() const;
+
+ private:
+  void toggle();
+
+  QLineEdit* folder_;
+  QLineEdit* length_;
+  QLineEdit* extension_;
+  QPushButton* start_;
+  QProgressBar* progress_;
+  WorkerTask* task_;
+};
+
+}  // namespace tessaly
