@@ -28,7 +28,8 @@ struct DoubleByteTable {
       char* dst = reinterpret_cast<char*>(out);
       size_t dst_left = sizeof(out);
       if (iconv(cd, &in, &in_left, &dst, &dst_left) == static_cast<size_t>(-1)) return 0;
-      return dst_left == sizeof(out) - sizeof(char32_t) ? out[0] : 0;
+      // One code point of the basic plane per character (code page 936 has no other).
+      return dst_left == sizeof(out) - sizeof(char32_t) && out[0] <= 0xFFFF ? out[0] : 0;
     };
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
       for (int trail = 0x40; trail <= 0xFE; ++trail) {
@@ -38,7 +39,8 @@ struct DoubleByteTable {
       }
     }
     const char euro = static_cast<char>(0x80);
-    if (char32_t c = decode_one(&euro, 1)) single_80 = c;
+    // Kept only as a character of three UTF-8 bytes, as the offset mapping expects.
+    if (char32_t c = decode_one(&euro, 1); c >= 0x800) single_80 = c;
     iconv_close(cd);
   }
 };
@@ -78,23 +80,49 @@ void append_utf8(std::string& out, char32_t c) {
   }
 }
 
-std::string gbk_to_utf8(std::string_view gbk) {
+std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide) {
+  const DoubleByteTable& t = table();
+  const char32_t* cells = t.cells.get();
   std::string out;
-  out.reserve(gbk.size() + gbk.size() / 2);
+  out.reserve(gbk.size() + gbk.size() / 2 + 16);
+  // Converted through a small buffer: appending byte by byte costs a capacity check each.
+  char buffer[4096];
+  size_t used = 0;
+  const size_t n = gbk.size();
   size_t i = 0;
-  while (i < gbk.size()) {
-    // Runs of ASCII are copied as they are.
-    size_t run = i;
-    while (run < gbk.size() && static_cast<unsigned char>(gbk[run]) < 0x80) ++run;
-    if (run > i) {
-      out.append(gbk.data() + i, run - i);
-      i = run;
+  while (i < n) {
+    if (used > sizeof buffer - 4) {
+      out.append(buffer, used);
+      used = 0;
+    }
+    unsigned char c = static_cast<unsigned char>(gbk[i]);
+    if (c < 0x80) {
+      buffer[used++] = static_cast<char>(c);
+      ++i;
       continue;
     }
-    int size = 1;
-    append_utf8(out, decode_gbk(gbk, i, size));
-    i += static_cast<size_t>(size);
+    char32_t cp;
+    if (c >= 0x81 && c != 0xFF && i + 1 < n &&
+        static_cast<unsigned char>(gbk[i + 1]) >= 0x40 && static_cast<unsigned char>(gbk[i + 1]) != 0x7F &&
+        static_cast<unsigned char>(gbk[i + 1]) != 0xFF) {
+      cp = cells[(c - 0x81) * kTrailCount + (static_cast<unsigned char>(gbk[i + 1]) - 0x40)];
+      if (!cp) cp = kReplacement;
+      i += 2;
+    } else {
+      cp = c == 0x80 ? t.single_80 : kReplacement;
+      ++i;
+      if (single_byte_wide && cp >= 0x800) single_byte_wide->push_back(out.size() + used);
+    }
+    if (cp < 0x800) {
+      buffer[used++] = static_cast<char>(0xC0 | (cp >> 6));
+      buffer[used++] = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {  // GBK holds no code point beyond the basic plane
+      buffer[used++] = static_cast<char>(0xE0 | (cp >> 12));
+      buffer[used++] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      buffer[used++] = static_cast<char>(0x80 | (cp & 0x3F));
+    }
   }
+  out.append(buffer, used);
   return out;
 }
 

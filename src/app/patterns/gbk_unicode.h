@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly::detail {
 
@@ -26,7 +27,10 @@ inline int utf8_unit_size(unsigned char lead) {
   return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
-// The GBK text as UTF-8 (exactly one code point per GBK character).
-std::string gbk_to_utf8(std::string_view gbk);
+// The GBK text as UTF-8 (exactly one code point per GBK character). Every character takes as
+// many UTF-8 bytes as GBK bytes, except that a two-byte character of U+0800 and above takes one
+// more, and a single non-ASCII byte (the euro sign 0x80, a byte that does not decode) takes two
+// more: the UTF-8 offsets of those few go to `single_byte_wide` when given.
+std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide = nullptr);
 
 }  // namespace tessaly::detail

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "app/patterns/gbk_unicode.h"
@@ -13,7 +14,6 @@
 namespace tessaly {
 namespace {
 
-using detail::gbk_unit_size;
 using detail::utf8_unit_size;
 
 constexpr size_t kUnset = std::numeric_limits<size_t>::max();
@@ -389,7 +389,8 @@ struct PatternMatcher::Impl {
 
   void run(std::string_view gbk_subject) {
     subject.assign(gbk_subject);
-    std::string u8 = detail::gbk_to_utf8(subject);
+    std::vector<size_t> single_byte_wide;
+    std::string u8 = detail::gbk_to_utf8(subject, &single_byte_wide);
     uint32_t captures = 0;
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
     group_slots = static_cast<int>(captures) + 1;
@@ -398,7 +399,7 @@ struct PatternMatcher::Impl {
       error = "out of memory";
       return;
     }
-    OffsetMap map(u8, subject);
+    OffsetMap map(u8, single_byte_wide);
     const auto* data = reinterpret_cast<PCRE2_SPTR>(u8.data());
     size_t start = 0;
     std::vector<size_t> slot(static_cast<size_t>(group_slots) * 2);
@@ -415,13 +416,11 @@ struct PatternMatcher::Impl {
       }
       const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
       uint32_t pairs = pcre2_get_ovector_count(md);
-      const OffsetMap::Point base = map.advance(ov[0]);
-      OffsetMap::Point probe = base;
       for (int g = 0; g < group_slots; ++g) {
         size_t s = kUnset, e = kUnset;
         if (static_cast<uint32_t>(g) < pairs && ov[2 * g] != PCRE2_UNSET) {
-          s = map.to_gbk(base, probe, ov[2 * g]);
-          e = ov[2 * g + 1] >= ov[2 * g] ? map.to_gbk(base, probe, ov[2 * g + 1]) : s;
+          s = map.to_gbk(ov[2 * g]);
+          e = ov[2 * g + 1] >= ov[2 * g] ? map.to_gbk(ov[2 * g + 1]) : s;
         }
         spans.push_back(s);
         spans.push_back(e);
@@ -439,64 +438,51 @@ struct PatternMatcher::Impl {
     pcre2_match_data_free(md);
   }
 
-  // Maps byte offsets in the UTF-8 form to byte offsets in the GBK text by walking both in
-  // step (one code point per GBK character). Match starts only grow, so a cursor follows them;
-  // a match's groups are walked from its start, and the rare group before it (a look-behind's)
-  // from the nearest checkpoint left by the cursor.
+  // Maps byte offsets in the UTF-8 form to byte offsets in the GBK text. A GBK character takes
+  // as many UTF-8 bytes as GBK bytes, one more when its UTF-8 form has three bytes (lead byte
+  // E0-EF), and two more for the few single bytes that became three-byte characters. So the GBK
+  // offset is the UTF-8 offset less the three-byte lead bytes before it, less those few; the
+  // lead bytes are counted between successive offsets, eight at a time.
   class OffsetMap {
    public:
-    struct Point {
-      size_t u8 = 0, gbk = 0;
-    };
+    OffsetMap(std::string_view u8, const std::vector<size_t>& single_byte_wide)
+        : u8_(u8), wide_(single_byte_wide) {}
 
-    OffsetMap(std::string_view u8, std::string_view gbk) : u8_(u8), gbk_(gbk) {
-      checkpoints_.push_back({});
-    }
-
-    // The point of a match start (never below an earlier one).
-    Point advance(size_t u8_offset) {
-      if (u8_offset < cursor_.u8) return from_checkpoint(u8_offset);
-      walk(cursor_, u8_offset, true);
-      return cursor_;
-    }
-
-    // The GBK offset of a group boundary of the match that starts at `base`; `probe` carries
-    // the walk from one boundary to the next.
-    size_t to_gbk(const Point& base, Point& probe, size_t u8_offset) {
-      if (u8_offset < base.u8) return from_checkpoint(u8_offset).gbk;
-      if (u8_offset < probe.u8 || probe.u8 < base.u8) probe = base;
-      walk(probe, u8_offset, false);
-      return probe.gbk;
+    size_t to_gbk(size_t u8_offset) {
+      u8_offset = std::min(u8_offset, u8_.size());
+      if (u8_offset >= pos_)
+        leads_ += count_leads(pos_, u8_offset);
+      else
+        leads_ -= count_leads(u8_offset, pos_);
+      pos_ = u8_offset;
+      size_t wide = wide_.empty() ? 0
+                                  : static_cast<size_t>(std::lower_bound(wide_.begin(), wide_.end(), u8_offset) -
+                                                        wide_.begin());
+      return u8_offset - leads_ - wide;
     }
 
    private:
-    static constexpr size_t kCheckpointEvery = 64 * 1024;
-
-    Point from_checkpoint(size_t u8_offset) {
-      auto it = std::upper_bound(checkpoints_.begin(), checkpoints_.end(), u8_offset,
-                                 [](size_t v, const Point& p) { return v < p.u8; });
-      Point p = *std::prev(it);
-      walk(p, u8_offset, false);
-      return p;
-    }
-
-    void walk(Point& p, size_t target, bool record) {
-      while (p.u8 < target && p.u8 < u8_.size()) {
-        unsigned char c = static_cast<unsigned char>(u8_[p.u8]);
-        if (c < 0x80) {
-          ++p.u8;
-          ++p.gbk;
-        } else {
-          p.u8 += static_cast<size_t>(utf8_unit_size(c));
-          p.gbk += static_cast<size_t>(gbk_unit_size(gbk_, p.gbk));
-        }
-        if (record && p.u8 >= checkpoints_.back().u8 + kCheckpointEvery) checkpoints_.push_back(p);
+    // Number of bytes E0-EF in [from, to).
+    size_t count_leads(size_t from, size_t to) const {
+      const char* p = u8_.data();
+      size_t n = 0;
+      size_t i = from;
+      for (; i + 8 <= to; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, p + i, 8);
+        // Bytes whose high nibble is E become zero; count the zero bytes.
+        uint64_t x = (w & 0xF0F0F0F0F0F0F0F0ull) ^ 0xE0E0E0E0E0E0E0E0ull;
+        uint64_t zero = ~(((x & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | x | 0x7F7F7F7F7F7F7F7Full);
+        n += static_cast<size_t>(__builtin_popcountll(zero));
       }
+      for (; i < to; ++i) n += (static_cast<unsigned char>(p[i]) & 0xF0) == 0xE0;
+      return n;
     }
 
-    std::string_view u8_, gbk_;
-    Point cursor_;
-    std::vector<Point> checkpoints_;
+    std::string_view u8_;
+    const std::vector<size_t>& wide_;
+    size_t pos_ = 0;
+    size_t leads_ = 0;
   };
 
   std::string_view group(int i, int j) const {

@@ -24,6 +24,18 @@ uint32_t fast_counter() {
 #endif
 }
 
+// The counter scrambled with a call count. The raw counter is no good alone: in a tight loop it
+// moves by nearly the same step each call, and on many machines its low bits never change
+// (it advances by an even amount), so "value mod 2" or "mod 10" would keep repeating.
+uint32_t counter_sample() {
+  static std::atomic<uint64_t> calls{0};
+  uint64_t z = (static_cast<uint64_t>(fast_counter()) << 20) +
+               calls.fetch_add(0x9E3779B97F4A7C15ull, std::memory_order_relaxed);
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+  return static_cast<uint32_t>(z ^ (z >> 31));
+}
+
 uint32_t tick_ms() {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::steady_clock::now().time_since_epoch())
@@ -50,7 +62,7 @@ char digit(int v) { return static_cast<char>('0' + v); }
 
 int random_between(int low, int high) {
   if (high < low) return 0;
-  uint32_t x = fast_counter() * 23u + 7u;
+  uint32_t x = counter_sample() * 23u + 7u;
   uint64_t span = static_cast<uint64_t>(static_cast<int64_t>(high) - low) + 1;  // up to 2^32
   return static_cast<int>(static_cast<int64_t>(low) + static_cast<int64_t>(x % span));
 }
