@@ -103,17 +103,20 @@ QWidget* LabelGeneratorWindow::build_pinyin_page() {
   pinyin_output_ = make_list_box(nullptr, "编辑框3");
 
   auto* modes = make_group(page, "", QStringLiteral("生成模式设置"));
-  auto* initials = make_radio(modes, "单选框1", QStringLiteral("首拼模式"), true);
+  auto* initials = make_radio(modes, "单选框1", QStringLiteral("首拼模式"), false);
   full_pinyin_ = make_radio(modes, "单选框2", QStringLiteral("全拼模式"), false);
-  pinyin_sequential_ = make_radio(modes, "单选框3", QStringLiteral("顺序模式"), true);
+  pinyin_sequential_ = make_radio(modes, "单选框3", QStringLiteral("顺序模式"), false);
   auto* mixed = make_radio(modes, "单选框4", QStringLiteral("混合模式"), false);
-  // Two choices in one group box: each pair excludes only its partner.
+  // Two choices in one group box: each pair excludes only its partner (grouped before the
+  // defaults are set, or the box's own exclusivity would clear the first).
   auto* label_group = new QButtonGroup(modes);
   label_group->addButton(initials);
   label_group->addButton(full_pinyin_);
   auto* mode_group = new QButtonGroup(modes);
   mode_group->addButton(pinyin_sequential_);
   mode_group->addButton(mixed);
+  initials->setChecked(true);
+  pinyin_sequential_->setChecked(true);
   auto* grid = new QGridLayout(modes);
   grid->addWidget(initials, 0, 0);
   grid->addWidget(full_pinyin_, 0, 1);
