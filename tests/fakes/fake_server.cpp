@@ -343,6 +343,7 @@ void FakeServer::stop() {
     d.stopping.store(true);
   }
   d.log_changed.notify_all();
+  ::shutdown(d.listen_fd, SHUT_RDWR);  // wakes the accept loop at once
   d.acceptor.join();
   ::close(d.listen_fd);
   std::list<Impl::Connection> all;

@@ -1,5 +1,6 @@
 #include "app/http/cookie_store.h"
 
+#include <algorithm>
 #include <ctime>
 #include <mutex>
 
@@ -141,11 +142,14 @@ std::vector<StoredCookie> cookie_store_list() {
 
 std::string cookie_store_get(std::string_view url_or_host) {
   Target t = target_of(url_or_host);
+  std::vector<StoredCookie> sent;
+  for (auto& c : cookie_store_list())
+    if (domain_covers(c, t.host) && path_covers(c.path, t.path) && (!c.secure || t.https)) sent.push_back(std::move(c));
+  // As a request sends them: longer paths first, otherwise in the order they were stored.
+  std::stable_sort(sent.begin(), sent.end(),
+                   [](const StoredCookie& a, const StoredCookie& b) { return a.path.size() > b.path.size(); });
   std::vector<std::string> pieces;
-  for (const auto& c : cookie_store_list()) {
-    if (!domain_covers(c, t.host) || !path_covers(c.path, t.path) || (c.secure && !t.https)) continue;
-    pieces.push_back(c.name.empty() ? c.value : c.name + "=" + c.value);
-  }
+  for (const auto& c : sent) pieces.push_back(c.name.empty() ? c.value : c.name + "=" + c.value);
   return join_text(pieces, "; ");
 }
 

@@ -19,7 +19,7 @@ namespace tessaly {
 
 struct HttpOptions {
   int method = 0;                           // 1 = POST, anything else GET
-  std::string post_text;                    // GBK form body (when post_bytes is empty)
+  std::string post_text{};                  // GBK form body (when post_bytes is empty)
   std::string* cookie_jar = nullptr;        // in/out "a=1; b=2"; null: the process cookie store
                                             // (http_request*) or no cookies (winhttp_request)
   std::string* returned_cookies = nullptr;  // out: the cookies this response set, "a=1; b=2"
@@ -31,7 +31,7 @@ struct HttpOptions {
                                             // line and header lines, CR LF); winhttp_request: the
                                             // header lines without the status line
   bool no_redirect = false;                 // true: redirects are not followed
-  std::string post_bytes;                   // POST body as bytes; takes precedence over post_text
+  std::string post_bytes{};                 // POST body as bytes; takes precedence over post_text
 };
 
 // Default User-Agent strings of the two faces.

@@ -1,0 +1,372 @@
+// Both request functions against the loopback fake server: what goes on the wire, what comes
+// back, cookies, redirects, charsets, certificates, time-outs and stopping.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
+#include "app/http/cookie_store.h"
+#include "app/http/http.h"
+#include "app/http/transport_settings.h"
+#include "app/text/charset.h"
+#include "app/workers/job.h"
+#include "fakes/fake_server.h"
+#include "support/test_support.h"
+
+using namespace tessaly;
+using namespace tessaly::fakes;
+using tessaly::test::g;
+
+namespace {
+
+constexpr const char* kForm = "application/x-www-form-urlencoded";
+
+template <class Pred>
+bool wait_for(Pred pred, int timeout_ms) {
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+class HttpRequestTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    reset_transport_settings();
+    cookie_store_clear_all();
+    server.handle("*", "/page", [](const RecordedRequest&, Reply& r) { r.body = "hello"; });
+  }
+  void TearDown() override {
+    reset_transport_settings();
+    cookie_store_clear_all();
+  }
+  std::string url(const std::string& path) const { return server.base_url() + path; }
+  RecordedRequest last() const {
+    auto all = server.requests();
+    return all.empty() ? RecordedRequest{} : all.back();
+  }
+
+  FakeServer server;
+};
+
+std::vector<Header> without_host(const RecordedRequest& r) {
+  std::vector<Header> out;
+  for (const auto& h : r.headers)
+    if (h.name != "Host") out.push_back(h);
+  return out;
+}
+
+TEST_F(HttpRequestTest, GetWithoutHeadersSendsExactlyTheDefaultBlock) {
+  std::string headers;
+  EXPECT_EQ(http_request(url("/page"), {.headers = &headers}), "hello");
+  RecordedRequest r = last();
+  std::string expected_block = "GET /page HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
+                               "\r\nUser-Agent: " + kHttpRequestAgent + "\r\nReferer: " + url("/page") +
+                               "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm + "\r\n";
+  EXPECT_EQ(r.header_block, expected_block);
+  EXPECT_EQ(headers, "Referer: " + url("/page") + "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm);
+}
+
+TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
+  struct Case {
+    const char* name;
+    std::function<std::string(const std::string&, const HttpOptions&)> request;
+    std::string given_headers;
+    std::vector<Header> sent;  // after Host
+  };
+  std::string u = url("/page");
+  const Case cases[] = {
+      {"bytes, no headers", http_request_bytes, "",
+       {{"User-Agent", kHttpBytesAgent}, {"Accept", "*/*"}, {"Accept-Language", "zh-cn"}, {"Content-Type", kForm}}},
+      {"text, own agent and referer", http_request, "Referer: http://from/\r\nuser-agent:  Spider/2.0 ",
+       {{"Referer", "http://from/"},
+        {"user-agent", "Spider/2.0"},
+        {"Accept", "*/*"},
+        {"Accept-Language", "zh-cn"},
+        {"Content-Type", kForm}}},
+      {"bytes, own accept", http_request_bytes, "Accept: text/html",
+       {{"User-Agent", kHttpBytesAgent}, {"Accept", "text/html"}, {"Accept-Language", "zh-cn"}, {"Content-Type", kForm}}},
+      {"winhttp, no headers", winhttp_request, "",
+       {{"Accept", "*/*"}, {"Accept-Language", "zh-cn"}, {"User-Agent", kHttpBytesAgent}, {"Content-Type", kForm}}},
+  };
+  for (const auto& c : cases) {
+    std::string headers = c.given_headers;
+    EXPECT_EQ(c.request(u, {.headers = &headers}), "hello") << c.name;
+    EXPECT_EQ(without_host(last()), c.sent) << c.name;
+  }
+}
+
+TEST_F(HttpRequestTest, WinhttpPutsTheJarFirstAndHandsBackTheCompletedHeaders) {
+  std::string jar = "a=1; b=2";
+  std::string headers;
+  EXPECT_EQ(winhttp_request(url("/page"), {.cookie_jar = &jar, .headers = &headers}), "hello");
+  std::vector<Header> sent = {{"Cookie", "a=1; b=2"},
+                              {"Accept", "*/*"},
+                              {"Accept-Language", "zh-cn"},
+                              {"User-Agent", kHttpBytesAgent},
+                              {"Content-Type", kForm}};
+  EXPECT_EQ(without_host(last()), sent);
+  EXPECT_EQ(headers, std::string("Accept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: ") + kHttpBytesAgent +
+                         "\r\nContent-Type: " + kForm);
+}
+
+TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
+  server.handle("POST", "/form", [](const RecordedRequest& r, Reply& reply) { reply.body = "got " + r.body; });
+  EXPECT_EQ(http_request(url("/form"), {.method = 1, .post_text = g("名=值")}), "got " + g("名=值"));
+  EXPECT_EQ(last().method, "POST");
+  EXPECT_EQ(last().header("Content-Length"), std::to_string(g("名=值").size()));
+  EXPECT_EQ(http_request_bytes(url("/form"), {.method = 1, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)}),
+            std::string("got a\0b", 7));
+  EXPECT_EQ(winhttp_request(url("/form"), {.method = 1, .post_text = "x=1"}), "got x=1");
+  // A GET carries no body; method values other than 1 mean GET.
+  EXPECT_EQ(http_request(url("/page"), {.method = 2, .post_text = "x=1"}), "hello");
+  EXPECT_EQ(last().method, "GET");
+  EXPECT_EQ(last().body, "");
+}
+
+TEST_F(HttpRequestTest, Utf8IsConvertedOnlyWhenDeclaredEarlyOrInTheHead) {
+  const std::string chinese = "\xE6\x94\xB6\xE5\xBD\x95";  // 收录 in UTF-8
+  const std::string early = "<html><head><meta charset=\"utf-8\"></head><body>" + chinese + "</body></html>";
+  const std::string late = "<html><head>" + std::string(600, ' ') + "<meta charset=\"utf-8\"></head><body>" + chinese + "</body>";
+  server.handle("GET", "/early", [&](const RecordedRequest&, Reply& r) { r.body = early; });
+  server.handle("GET", "/late", [&](const RecordedRequest&, Reply& r) {
+    r.content_type = "text/html";
+    r.body = late;
+  });
+  server.handle("GET", "/head", [&](const RecordedRequest&, Reply& r) {
+    r.content_type = "text/html; charset=UTF-8";
+    r.body = chinese;
+  });
+  server.handle("GET", "/zero", [&](const RecordedRequest&, Reply& r) { r.body = std::string("abc\0def", 7); });
+  EXPECT_EQ(http_request(url("/early")), convert_charset(early));
+  EXPECT_NE(http_request(url("/early")).find(g("收录")), std::string::npos);
+  EXPECT_EQ(http_request(url("/late")), late);
+  EXPECT_EQ(http_request(url("/head")), g("收录"));
+  EXPECT_EQ(http_request_bytes(url("/head")), chinese);  // the bytes face never converts
+  EXPECT_EQ(http_request(url("/zero")), "abc");
+  EXPECT_EQ(http_request_bytes(url("/zero")), std::string("abc\0def", 7));
+}
+
+TEST_F(HttpRequestTest, RedirectsFollowedUnlessDisabled) {
+  server.handle("GET", "/old", [](const RecordedRequest&, Reply& r) {
+    r.redirect("/new");
+    r.body = "moved";
+  });
+  server.handle("GET", "/new", [](const RecordedRequest&, Reply& r) { r.body = "new page"; });
+  std::string location;
+  EXPECT_EQ(http_request(url("/old"), {.returned_location = &location}), "new page");
+  // No Location in the final answer: the whole head comes back instead.
+  EXPECT_EQ(location.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << location;
+  EXPECT_EQ(server.requests("/new").size(), 1u);
+
+  server.clear_log();
+  EXPECT_EQ(http_request(url("/old"), {.returned_location = &location, .no_redirect = true}), "moved");
+  EXPECT_EQ(location, "/new");
+  EXPECT_EQ(server.requests("/new").size(), 0u);
+
+  std::string head;
+  EXPECT_EQ(winhttp_request(url("/old"), {.raw_headers = &head, .no_redirect = true}), "moved");
+  EXPECT_NE(head.find("Location: /new\r\n"), std::string::npos);
+  EXPECT_EQ(head.find("HTTP/1.1"), std::string::npos);  // header lines only
+  EXPECT_EQ(winhttp_request(url("/old")), "new page");
+}
+
+TEST_F(HttpRequestTest, JarsAreSentAndMerged) {
+  server.handle("GET", "/login", [](const RecordedRequest&, Reply& r) {
+    r.set_cookie("b=3; path=/");
+    r.set_cookie("x=deleted; expires=Thu, 01-Jan-1970 00:00:01 GMT");
+    r.body = "ok";
+  });
+  struct Case {
+    const char* name;
+    std::function<std::string(const std::string&, const HttpOptions&)> request;
+  };
+  const Case cases[] = {{"text", http_request}, {"bytes", http_request_bytes}, {"winhttp", winhttp_request}};
+  for (const auto& c : cases) {
+    std::string jar = "a=1; b=2";
+    std::string returned = "untouched";
+    EXPECT_EQ(c.request(url("/login"), {.cookie_jar = &jar, .returned_cookies = &returned}), "ok") << c.name;
+    EXPECT_EQ(last().header("Cookie"), "a=1; b=2") << c.name;
+    EXPECT_EQ(returned, "b=3; x=deleted") << c.name;
+    EXPECT_EQ(jar, "b=3; a=1") << c.name;
+  }
+}
+
+TEST_F(HttpRequestTest, SetCookieInAnySpellingAndWithoutAttributes) {
+  server.handle("GET", "/lower", [](const RecordedRequest&, Reply& r) {
+    r.set_cookie("a=1; path=/", "set-cookie");
+    r.set_cookie("c=5", "SET-COOKIE");
+    r.body = "ok";
+  });
+  for (auto request : {winhttp_request, http_request_bytes}) {
+    std::string jar = "z=0";
+    std::string returned;
+    request(url("/lower"), {.cookie_jar = &jar, .returned_cookies = &returned});
+    EXPECT_EQ(returned, "a=1; c=5");
+    EXPECT_EQ(jar, "a=1; c=5; z=0");
+  }
+}
+
+TEST_F(HttpRequestTest, WithoutAJarTheProcessCookieStoreIsUsed) {
+  server.handle("GET", "/set", [](const RecordedRequest&, Reply& r) {
+    r.set_cookie("sid=abc; path=/; HttpOnly");
+    r.body = "set";
+  });
+  int changes = 0;
+  set_cookie_store_listener([&] { ++changes; });
+  EXPECT_EQ(http_request(url("/set")), "set");
+  EXPECT_GE(changes, 1);
+  set_cookie_store_listener({});
+  http_request_bytes(url("/page"));
+  EXPECT_EQ(last().header("Cookie"), "sid=abc");
+  EXPECT_EQ(cookie_store_get(url("/any")), "sid=abc");
+  EXPECT_EQ(cookie_store_get("127.0.0.1"), "sid=abc");
+
+  // A jar bypasses the store, and winhttp_request never uses it.
+  std::string jar;
+  http_request(url("/page"), {.cookie_jar = &jar});
+  EXPECT_FALSE(last().has_header("Cookie"));
+  winhttp_request(url("/page"));
+  EXPECT_FALSE(last().has_header("Cookie"));
+
+  // Cookies put into the store go out with the next request; clearing the host removes them.
+  EXPECT_TRUE(cookie_store_set(url("/"), "k=v; Path=/"));
+  http_request(url("/page"));
+  EXPECT_EQ(last().header("Cookie"), "sid=abc; k=v");
+  cookie_store_clear("127.0.0.1");
+  http_request(url("/page"));
+  EXPECT_FALSE(last().has_header("Cookie"));
+}
+
+TEST(HttpCookieStore, DomainsPathsExpiryAndClearing) {
+  cookie_store_clear_all();
+  EXPECT_TRUE(cookie_store_set("http://www.example.com/a/b", "s=1"));
+  EXPECT_TRUE(cookie_store_set("http://www.example.com/", "d=2; Domain=.example.com; Max-Age=3600"));
+  EXPECT_TRUE(cookie_store_set("http://www.example.com/", "p=3; Path=/admin"));
+  EXPECT_TRUE(cookie_store_set("https://www.example.com/", "t=4; Secure"));
+  EXPECT_FALSE(cookie_store_set("http://www.example.com/", "e=5; Domain=other.com"));
+  EXPECT_FALSE(cookie_store_set("http://www.example.com/", "novalue"));
+  EXPECT_TRUE(cookie_store_set("http://other.com/", "o=6"));
+
+  EXPECT_EQ(cookie_store_get("http://www.example.com/"), "s=1; d=2");
+  EXPECT_EQ(cookie_store_get("http://mail.example.com/"), "d=2");
+  EXPECT_EQ(cookie_store_get("https://www.example.com/admin/x"), "p=3; s=1; d=2; t=4");
+  EXPECT_EQ(cookie_store_list().size(), 5u);
+
+  EXPECT_TRUE(cookie_store_set("http://www.example.com/", "s=gone; Expires=Thu, 01 Jan 1970 00:00:01 GMT"));
+  EXPECT_EQ(cookie_store_get("www.example.com"), "d=2");
+
+  cookie_store_clear("www.example.com");  // its own cookies and the domain cookie sent to it
+  EXPECT_EQ(cookie_store_get("https://www.example.com/admin/"), "");
+  EXPECT_EQ(cookie_store_get("other.com"), "o=6");
+  cookie_store_clear_all();
+  EXPECT_TRUE(cookie_store_list().empty());
+}
+
+TEST_F(HttpRequestTest, FailuresGiveEmptyResults) {
+  int closed_port;
+  {
+    FakeServer gone;
+    closed_port = gone.port();
+  }
+  std::string headers, cookies = "untouched", location = "untouched";
+  std::string jar = "a=1;  b=2";
+  EXPECT_EQ(http_request("http://127.0.0.1:" + std::to_string(closed_port) + "/x",
+                         {.cookie_jar = &jar, .returned_cookies = &cookies, .headers = &headers, .returned_location = &location}),
+            "");
+  EXPECT_EQ(cookies, "");  // written as for an empty answer
+  EXPECT_EQ(location, "");
+  EXPECT_EQ(jar, "a=1; b=2");
+  EXPECT_NE(headers.find("Accept-Language: zh-cn"), std::string::npos);
+
+  // A URL no connection can be made for leaves the outputs alone.
+  cookies = "untouched";
+  EXPECT_EQ(http_request("http://bad host/x", {.returned_cookies = &cookies}), "");
+  EXPECT_EQ(http_request("", {.returned_cookies = &cookies}), "");
+  EXPECT_EQ(cookies, "untouched");
+  EXPECT_EQ(winhttp_request("ftp://127.0.0.1/", {.returned_cookies = &cookies}), "");
+  EXPECT_EQ(cookies, "");
+
+  // The status code is not examined.
+  EXPECT_EQ(http_request(url("/missing")), "not found");
+}
+
+TEST_F(HttpRequestTest, BodyLimitAndTimeOuts) {
+  server.handle("GET", "/big", [](const RecordedRequest&, Reply& r) { r.body = std::string(5000, 'x'); });
+  server.handle("GET", "/hang", [](const RecordedRequest&, Reply& r) { r.hang = true; });
+  TransportSettings s;
+  s.max_body_bytes = 1000;
+  s.winhttp_timeout_ms = 300;
+  s.http_stall_timeout_ms = 300;
+  set_transport_settings(s);
+  EXPECT_LE(http_request_bytes(url("/big")).size(), 1000u);
+  EXPECT_EQ(winhttp_request(url("/big")), "");
+
+  for (auto request : {winhttp_request, http_request}) {
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(request(url("/hang"), {}), "");
+    // The shortened time-out ended it, not the 15 or 60 seconds of the defaults.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+  }
+  server.release_hanging();
+}
+
+TEST_F(HttpRequestTest, StoppingTheJobEndsARequestThatNeverGetsAnAnswer) {
+  server.handle("GET", "/hang", [](const RecordedRequest&, Reply& r) { r.hang = true; });
+  for (auto request : {http_request, winhttp_request}) {
+    Job job;
+    std::string cookies = "untouched";
+    std::string headers = "X-A: 1";
+    auto finished = std::async(std::launch::async, [&] {
+      Job::Scope scope(&job);
+      try {
+        request(url("/hang"), {.returned_cookies = &cookies, .headers = &headers});
+      } catch (const JobStopped&) {
+        return true;
+      }
+      return false;
+    });
+    ASSERT_TRUE(wait_for([&] { return server.hanging() == 1; }, 5000));
+    job.request_stop();
+    ASSERT_EQ(finished.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_TRUE(finished.get());  // the job unwound
+    EXPECT_EQ(cookies, "untouched");
+    EXPECT_EQ(headers, "X-A: 1");
+    server.release_hanging();
+    ASSERT_TRUE(wait_for([&] { return server.hanging() == 0; }, 5000));
+  }
+}
+
+TEST(HttpsRequest, CertificatesAreVerified) {
+  reset_transport_settings();
+  FakeServer server(FakeServer::Scheme::Https);
+  server.handle("*", "/secure", [](const RecordedRequest&, Reply& r) { r.body = "secret"; });
+  EXPECT_EQ(winhttp_request(server.base_url() + "/secure"), "");
+  EXPECT_EQ(http_request(server.base_url() + "/secure"), "");
+  EXPECT_EQ(server.request_count(), 0u);  // the password never left
+
+  trust_test_ca();
+  EXPECT_EQ(winhttp_request(server.base_url() + "/secure"), "secret");
+  EXPECT_EQ(winhttp_request(server.localhost_url() + "/secure"), "secret");
+  // TLS is chosen by the URL's first five characters.
+  std::string upper = "HTTPS://127.0.0.1:" + std::to_string(server.port()) + "/secure";
+  EXPECT_EQ(http_request(upper), "secret");
+  EXPECT_TRUE(server.requests().back().https);
+  untrust_test_ca();
+  EXPECT_EQ(winhttp_request(server.base_url() + "/secure"), "");
+  reset_transport_settings();
+}
+
+TEST_F(HttpRequestTest, PathAndQueryGoOutAsGiven) {
+  server.handle("GET", "/s", [](const RecordedRequest&, Reply& r) { r.body = "s"; });
+  std::string raw = "/s?wd=\"" + g("中文") + ".com\"&x=%3A";
+  EXPECT_EQ(http_request(url(raw)), "s");
+  EXPECT_EQ(last().target, raw);
+  http_request(url("/s?wd=a b"));
+  EXPECT_EQ(last().target, "/s?wd=a%20b");
+}
+
+}  // namespace
