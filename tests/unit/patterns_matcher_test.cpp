@@ -150,6 +150,14 @@ TEST(PatternMatcher, BytesThatDoNotDecodeStayInPlace) {
   EXPECT_EQ(m.group_text(1, 1), "x");
   EXPECT_EQ(m.group_text(1, 2), "\xAA\xA1");
   EXPECT_EQ(m.replace_all("$1"), std::string("\x81x") + g("中"));
+
+  // The single-byte euro sign and a stray 0xFF before the match shift nothing.
+  std::string mixed = std::string("\x80\xFF") + g("价格") + "\x80" + "12" + g("元");
+  ASSERT_TRUE(m.search(g("€(\\d+)(.)"), mixed));
+  ASSERT_EQ(m.match_count(), 1);
+  EXPECT_EQ(m.group_text(1, 0), "\x80" "12" + g("元"));
+  EXPECT_EQ(m.group_text(1, 2), g("元"));
+  EXPECT_EQ(m.replace_all("[$1]"), std::string("\x80\xFF") + g("价格") + "[12]");
 }
 
 TEST(PatternMatcher, RunawayBacktrackingEndsTheSearch) {

@@ -2,6 +2,8 @@
 
 #include <iconv.h>
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace tessaly::detail {
@@ -14,6 +16,8 @@ constexpr int kTrailCount = 0xFF - 0x40;  // trail bytes 0x40..0xFE
 // from the system's code-page 936 converter.
 struct DoubleByteTable {
   std::unique_ptr<char32_t[]> cells{new char32_t[(0xFF - 0x81) * kTrailCount]()};
+  // The same characters already in UTF-8: the bytes in the low three bytes, the count on top.
+  std::unique_ptr<uint32_t[]> utf8_cells{new uint32_t[(0xFF - 0x81) * kTrailCount]()};
   char32_t single_80 = kReplacement;
 
   DoubleByteTable() {
@@ -37,6 +41,14 @@ struct DoubleByteTable {
         const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
         cells[(lead - 0x81) * kTrailCount + (trail - 0x40)] = decode_one(pair, 2);
       }
+    }
+    for (int k = 0; k < (0xFF - 0x81) * kTrailCount; ++k) {
+      std::string bytes;
+      append_utf8(bytes, cells[k] ? cells[k] : kReplacement);
+      uint32_t packed = static_cast<uint32_t>(bytes.size()) << 24;
+      for (size_t b = 0; b < bytes.size(); ++b)
+        packed |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[b])) << (8 * b);
+      utf8_cells[k] = packed;
     }
     const char euro = static_cast<char>(0x80);
     // Kept only as a character of three UTF-8 bytes, as the offset mapping expects.
@@ -82,7 +94,7 @@ void append_utf8(std::string& out, char32_t c) {
 
 std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide) {
   const DoubleByteTable& t = table();
-  const char32_t* cells = t.cells.get();
+  const uint32_t* utf8 = t.utf8_cells.get();
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2 + 16);
   // Converted through a small buffer: appending byte by byte costs a capacity check each.
@@ -95,24 +107,37 @@ std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_w
       out.append(buffer, used);
       used = 0;
     }
+    // ASCII runs go across eight bytes at a time.
+    if (i + 8 <= n && used + 8 <= sizeof buffer) {
+      uint64_t word;
+      std::memcpy(&word, gbk.data() + i, 8);
+      if ((word & 0x8080808080808080ull) == 0) {
+        std::memcpy(buffer + used, &word, 8);
+        used += 8;
+        i += 8;
+        continue;
+      }
+    }
     unsigned char c = static_cast<unsigned char>(gbk[i]);
     if (c < 0x80) {
       buffer[used++] = static_cast<char>(c);
       ++i;
       continue;
     }
-    char32_t cp;
     if (c >= 0x81 && c != 0xFF && i + 1 < n &&
         static_cast<unsigned char>(gbk[i + 1]) >= 0x40 && static_cast<unsigned char>(gbk[i + 1]) != 0x7F &&
         static_cast<unsigned char>(gbk[i + 1]) != 0xFF) {
-      cp = cells[(c - 0x81) * kTrailCount + (static_cast<unsigned char>(gbk[i + 1]) - 0x40)];
-      if (!cp) cp = kReplacement;
+      uint32_t packed = utf8[(c - 0x81) * kTrailCount + (static_cast<unsigned char>(gbk[i + 1]) - 0x40)];
+      buffer[used] = static_cast<char>(packed & 0xFF);
+      buffer[used + 1] = static_cast<char>((packed >> 8) & 0xFF);
+      buffer[used + 2] = static_cast<char>((packed >> 16) & 0xFF);
+      used += packed >> 24;
       i += 2;
-    } else {
-      cp = c == 0x80 ? t.single_80 : kReplacement;
-      ++i;
-      if (single_byte_wide && cp >= 0x800) single_byte_wide->push_back(out.size() + used);
+      continue;
     }
+    char32_t cp = c == 0x80 ? t.single_80 : kReplacement;
+    ++i;
+    if (single_byte_wide) single_byte_wide->push_back(out.size() + used);
     if (cp < 0x800) {
       buffer[used++] = static_cast<char>(0xC0 | (cp >> 6));
       buffer[used++] = static_cast<char>(0x80 | (cp & 0x3F));

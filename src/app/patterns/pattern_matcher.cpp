@@ -473,7 +473,7 @@ struct PatternMatcher::Impl {
         // Bytes whose high nibble is E become zero; count the zero bytes.
         uint64_t x = (w & 0xF0F0F0F0F0F0F0F0ull) ^ 0xE0E0E0E0E0E0E0E0ull;
         uint64_t zero = ~(((x & 0x7F7F7F7F7F7F7F7Full) + 0x7F7F7F7F7F7F7F7Full) | x | 0x7F7F7F7F7F7F7F7Full);
-        n += static_cast<size_t>(__builtin_popcountll(zero));
+        n += static_cast<size_t>(((zero >> 7) * 0x0101010101010101ull) >> 56);
       }
       for (; i < to; ++i) n += (static_cast<unsigned char>(p[i]) & 0xF0) == 0xE0;
       return n;
