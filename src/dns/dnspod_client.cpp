@@ -1,0 +1,228 @@
+#include "dns/dnspod_client.h"
+
+#include "app/http/endpoints.h"
+#include "app/http/http.h"
+#include "app/patterns/pattern_matcher.h"
+#include "app/patterns/web_text.h"
+#include "app/text/charset.h"
+#include "app/text/files.h"
+#include "app/workers/job.h"
+
+namespace tessaly {
+namespace {
+
+constexpr std::string_view kEndpoint = "DNSPOD_WEB";
+
+std::string base_url() { return endpoint_base(kEndpoint); }
+
+// The fixed pieces of the create-record body around the record's sub-domain.
+std::string_view sub_domain_piece(DnspodRecord record) {
+  switch (record) {
+    case DnspodRecord::At: return "&ttl=600&sub_domain=%40&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
+    case DnspodRecord::Www: return "&ttl=600&sub_domain=www&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
+    case DnspodRecord::Star: return "&ttl=600&sub_domain=*&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
+  }
+  return {};
+}
+
+// The texts of one record step: running, succeeded, failed, and the log line's tail.
+struct RecordStep {
+  DnspodRecord record;
+  const char* running;
+  const char* succeeded;
+  const char* failed;
+  const char* log_tail;
+};
+
+constexpr RecordStep kRecordSteps[] = {
+    {DnspodRecord::At, "正在添加域名记录@>>>", "添加记录@成功>>>", "添加记录@失败>>>", " @解析失败\r\n"},
+    {DnspodRecord::Www, "正在添加域名记录www>>>", "添加记录www成功>>>", "添加记录www失败>>>", " www解析失败\r\n"},
+    {DnspodRecord::Star, "正在添加域名记录*>>>", "添加记录*成功>>>", "添加记录*失败>>>", " *解析失败\r\n"},
+};
+
+bool ticked(const RecordTicks& ticks, DnspodRecord record) {
+  switch (record) {
+    case DnspodRecord::At: return ticks.at;
+    case DnspodRecord::Www: return ticks.www;
+    case DnspodRecord::Star: return ticks.star;
+  }
+  return false;
+}
+
+}  // namespace
+
+DnspodClient& DnspodClient::instance() {
+  static DnspodClient client;
+  return client;
+}
+
+Bytes DnspodClient::request(const std::string& url, int method, std::string_view body) {
+  std::string jar;
+  {
+    std::lock_guard lock(mutex_);
+    jar = session_cookies_;
+  }
+  std::string returned;
+  HttpOptions options;
+  options.method = method;
+  options.post_text = std::string(body);
+  options.cookie_jar = &jar;
+  options.returned_cookies = &returned;
+  Bytes reply = winhttp_request(url, options);
+  checkpoint();  // a stopped request changes nothing
+  std::lock_guard lock(mutex_);
+  merge_cookies(session_cookies_, returned);
+  return reply;
+}
+
+bool DnspodClient::login(std::string_view email, std::string_view password) {
+  request(base_url() + "/Login", 0, {});
+  Text answer = response_text(request(base_url() + "/Auth/Login", 1, dnspod_login_body(email, password)));
+  {
+    std::lock_guard lock(mutex_);
+    xsrf_pair_ = cookie_value(session_cookies_, "_xsrf", false);
+  }
+  return answer.find(dnspod_login_marker()) != std::string::npos;
+}
+
+Text DnspodClient::api_post(std::string_view path, std::string_view body) {
+  std::string url = base_url() + std::string(path) + "?" + xsrf_pair();
+  return response_text(request(url, 1, body));
+}
+
+std::string DnspodClient::session_cookies() const {
+  std::lock_guard lock(mutex_);
+  return session_cookies_;
+}
+
+std::string DnspodClient::xsrf_pair() const {
+  std::lock_guard lock(mutex_);
+  return xsrf_pair_;
+}
+
+void DnspodClient::set_session(std::string cookies, std::string xsrf_pair) {
+  std::lock_guard lock(mutex_);
+  session_cookies_ = std::move(cookies);
+  xsrf_pair_ = std::move(xsrf_pair);
+}
+
+const std::string& dnspod_login_marker() {
+  static const std::string marker = R"({"status":"success","string":"\/Domain"})";
+  return marker;
+}
+
+std::string dnspod_login_body(std::string_view email, std::string_view password) {
+  // The e-mail box may hold percent sequences that stand for bytes: they are decoded, and the
+  // bytes are then encoded again so that they arrive as they were meant.
+  return "email=" + form_bytes(decode_percent_bytes(email)) + "&password=" + form_value(trim_both(password)) +
+         "&multilogin=f";
+}
+
+std::string dnspod_create_domain_body(std::string_view domain) {
+  return "format=json&lang=cn&error_on_empty=no&use_session=yes&domain=" + form_value(domain) +
+         "&group_id=1&is_mark=no";
+}
+
+std::string dnspod_create_record_body(DnspodRecord record, std::string_view domain_id, std::string_view domain,
+                                      std::string_view ip) {
+  std::string body = "domain_id=" + form_value(domain_id) + "&domain_grade=DP_Free&domain=" + form_value(domain);
+  body += sub_domain_piece(record);
+  body += form_value(ip);
+  body += "&mx=-&format=json&lang=cn&error_on_empty=no&use_session=yes";
+  return body;
+}
+
+bool dnspod_succeeded(std::string_view response) {
+  return response.find(R"("code":"1")") != std::string_view::npos;
+}
+
+Text dnspod_domain_id(std::string_view response) {
+  return text_between(response, R"("domain":{"id":")", R"(","punycode")");
+}
+
+void run_dnspod_batch(DnspodClient& client, DnspodBatchSink& sink, const DnspodBatchOptions& options) {
+  const int count = sink.row_count();
+  std::string failures;
+  auto log_failure = [&](const Text& line) {
+    failures += line;
+    write_file(options.failure_log_path, failures);  // a log that cannot be written is ignored
+  };
+  for (int r = 0; r < count; ++r) {
+    checkpoint();
+    DomainIpPair pair = sink.row(r);
+    Text domain_id;
+
+    sink.set_status(r, gbk("正在添加域名>>>"));
+    Text answer = client.api_post("/Api/Domain.Create", dnspod_create_domain_body(pair.domain));
+    if (dnspod_succeeded(answer)) {
+      domain_id = dnspod_domain_id(answer);
+      sink.set_status(r, gbk("添加域名成功>>>"));
+    } else {
+      sink.set_status(r, gbk("添加域名失败>>>"));
+      log_failure(gbk("域名：") + pair.domain + gbk(" 添加失败！\r\n"));
+    }
+
+    // The record steps run whether or not the domain was created (then with an empty ID).
+    for (const RecordStep& step : kRecordSteps) {
+      if (!ticked(sink.ticks(), step.record)) continue;
+      sink.set_status(r, gbk(step.running));
+      Text reply = client.api_post("/Api/Record.Create",
+                                   dnspod_create_record_body(step.record, domain_id, pair.domain, pair.ip));
+      if (dnspod_succeeded(reply)) {
+        sink.set_status(r, gbk(step.succeeded));
+      } else {
+        sink.set_status(r, gbk(step.failed));
+        log_failure(gbk("域名：") + pair.domain + gbk(step.log_tail));
+      }
+    }
+
+    sink.set_time(r, now_text());
+    sink.show_row(r);
+    int delay = sink.delay_seconds();
+    if (delay > 0) sleep_ms(delay * 1000);
+  }
+}
+
+const std::string& dnspod_item_pattern() {
+  static const std::string pattern =
+      "<id>(.*?)</id>\r\n<status>.*?</status>\r\n<grade>.*?</grade>\r\n<group_id>.*?</group_id>\r\n"
+      "<searchengine_push>.*?</searchengine_push>\r\n<is_mark>.*?</is_mark>\r\n<ttl>.*?</ttl>\r\n"
+      "<cname_speedup>.*?</cname_speedup>\r\n<remark></remark>\r\n<created_on>.*?</created_on>\r\n"
+      "<updated_on>.*?</updated_on>\r\n<punycode>.*?</punycode>\r\n<ext_status>(.*?)</ext_status>\r\n"
+      "<name>(.*?)</name>\r\n<grade_title>.*?</grade_title>\r\n<is_vip>.*?</is_vip>\r\n<owner>.*?</owner>\r\n"
+      "<records>(.*?)</records>";
+  return pattern;
+}
+
+std::vector<DnspodDomainRow> parse_dnspod_domain_list(std::string_view response) {
+  std::vector<DnspodDomainRow> rows;
+  TextList pieces = split_text(response, "<item>");
+  const Text error_status = gbk("状态错误"), normal_status = gbk("域名状态正常");
+  const Text records_left = gbk("记录数"), records_right = gbk("条");
+  PatternMatcher matcher;
+  for (size_t p = 0; p < pieces.size(); ++p) {
+    if (!matcher.search(dnspod_item_pattern(), pieces[p])) continue;
+    for (int m = 1; m <= matcher.match_count(); ++m) {
+      DnspodDomainRow row;
+      row.id = matcher.group_text(m, 1);
+      row.status = matcher.group_text(m, 2) == "dnserror" ? error_status : normal_status;
+      row.name = matcher.group_text(m, 3);
+      row.records = records_left + to_text(to_int(matcher.group_text(m, 4)) - 2) + records_right;
+      row.position = static_cast<int>(p);  // piece p + 1, numbered from 1, shows p
+      rows.push_back(std::move(row));
+    }
+  }
+  return rows;
+}
+
+std::string dnspod_remove_body(std::string_view domain_id) {
+  return "format=json&lang=cn&error_on_empty=no&use_session=yes&domain_id=" + form_value(domain_id);
+}
+
+bool dnspod_removed(std::string_view response) {
+  return response.find(R"("status":{"code":"1","message)") != std::string_view::npos;
+}
+
+Text dnspod_removed_line(std::string_view name) { return std::string(name) + gbk("--成功-删除\r\n"); }
+
+}  // namespace tessaly

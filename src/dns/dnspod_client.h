@@ -1,0 +1,105 @@
+#pragma once
+// The DNSPod session and everything sent to the DNSPod console: login, the create-domain and
+// create-record requests of the batch, listing and removing domains for the manager. All
+// requests go through winhttp_request against the DNSPOD_WEB endpoint with the session's
+// cookie jar; the anti-forgery token rides in every API query.
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/text/text.h"
+#include "dns/dns_common.h"
+
+namespace tessaly {
+
+// The process-wide DNSPod session. Its two fields are read and replaced by the window thread
+// and by workers; every access takes the session's lock, and no lock is held across a request.
+class DnspodClient {
+ public:
+  static DnspodClient& instance();
+
+  // GETs "/Login" (collects the console's cookies), POSTs the login form to "/Auth/Login",
+  // refreshes the token pair (also on failure) and returns whether the success marker came back.
+  // The e-mail is percent-decoded first and the password trimmed of spaces; both are sent
+  // percent-encoded.
+  bool login(std::string_view email, std::string_view password);
+
+  // POSTs `body` to an API path ("/Api/Domain.Create"); the query is the token pair verbatim.
+  // The response's cookies are merged into the session jar. Returns the body as text.
+  Text api_post(std::string_view path, std::string_view body);
+
+  std::string session_cookies() const;
+  std::string xsrf_pair() const;
+  // Replaces both fields (tests and a fresh program state).
+  void set_session(std::string cookies, std::string xsrf_pair);
+
+ private:
+  // One request with a copy of the jar; the cookies it returns are merged into the session jar.
+  Bytes request(const std::string& url, int method, std::string_view body);
+
+  mutable std::mutex mutex_;
+  std::string session_cookies_;
+  std::string xsrf_pair_;
+};
+
+// The success marker of a login answer: {"status":"success","string":"\/Domain"}
+const std::string& dnspod_login_marker();
+// The login form body from the two boxes' texts.
+std::string dnspod_login_body(std::string_view email, std::string_view password);
+
+// --- batch requests ---
+enum class DnspodRecord { At, Www, Star };
+
+std::string dnspod_create_domain_body(std::string_view domain);
+std::string dnspod_create_record_body(DnspodRecord record, std::string_view domain_id,
+                                      std::string_view domain, std::string_view ip);
+// True when an API answer carries "code":"1".
+bool dnspod_succeeded(std::string_view response);
+// The domain ID of a create-domain answer; empty when absent.
+Text dnspod_domain_id(std::string_view response);
+
+// --- the batch ---
+// The batch page as the worker sees it. Every call may be a checkpoint.
+class DnspodBatchSink {
+ public:
+  virtual ~DnspodBatchSink() = default;
+  virtual int row_count() = 0;
+  virtual DomainIpPair row(int r) = 0;  // columns 1 and 2 of row r (0-based)
+  virtual void set_status(int r, const Text& status) = 0;
+  virtual void set_time(int r, const Text& time) = 0;
+  virtual void show_row(int r) = 0;
+  virtual RecordTicks ticks() = 0;    // read afresh for every row
+  virtual int delay_seconds() = 0;    // read afresh for every row
+};
+
+struct DnspodBatchOptions {
+  std::string failure_log_path;  // rewritten whole after each failure
+};
+
+// Runs every row present at the start: create the domain, then the ticked records, status after
+// each step, the time when the row ends, then the delay (also after the last row). Failures go
+// to the failure log. Returns normally at the end; a stop unwinds with JobStopped.
+void run_dnspod_batch(DnspodClient& client, DnspodBatchSink& sink, const DnspodBatchOptions& options);
+
+// --- the domain manager ---
+struct DnspodDomainRow {
+  Text name;       // column 0
+  Text id;         // column 1
+  int position;    // column 2: the item's piece number minus one
+  Text status;     // column 3: "状态错误" or "域名状态正常"
+  Text records;    // column 4: "记录数" (records - 2) "条"
+};
+
+// Parses a Domain.List answer (XML with CR LF) into rows, in order.
+std::vector<DnspodDomainRow> parse_dnspod_domain_list(std::string_view response);
+// The item pattern of a Domain.List answer (groups: id, ext_status, name, records).
+const std::string& dnspod_item_pattern();
+
+std::string dnspod_remove_body(std::string_view domain_id);
+// True when a Domain.Remove answer carries "status":{"code":"1","message
+bool dnspod_removed(std::string_view response);
+// The log line of a removed domain: name "--成功-删除\r\n".
+Text dnspod_removed_line(std::string_view name);
+
+}  // namespace tessaly
