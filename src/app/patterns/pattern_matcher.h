@@ -2,7 +2,9 @@
 // Regular-expression search over GBK text, matched as Unicode characters (a Chinese character is
 // one character for the pattern). Flags are fixed: case-insensitive, multi-line, global. The
 // dialect is ECMAScript's: lazy quantifiers, \s \S \d \w \uXXXX, classes such as [\u4e00-\u9fa5],
-// look-ahead; the dot never matches CR, LF, U+2028 or U+2029.
+// look-ahead; the dot never matches CR, LF, U+2028 or U+2029, and "^" / "$" match at each of CR
+// and LF. Group texts are the subject's own bytes. Each match attempt has a backtracking budget,
+// so a runaway pattern ends the search instead of hanging it.
 #include <memory>
 #include <string>
 #include <string_view>

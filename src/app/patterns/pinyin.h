@@ -14,8 +14,8 @@ bool is_chinese(std::string_view text);
 std::string pinyin_of(std::string_view gbk_char);
 std::string pinyin_initial_of(std::string_view gbk_char);
 
-// Full width first, then two bytes at a time: Chinese characters become syllables (each followed
-// by a space when spaced), everything else goes back to half width.
+// Full width first, then character by character: Chinese characters become syllables (each
+// followed by a space when spaced), everything else goes back to half width.
 std::string to_pinyin(std::string_view text, bool spaced = false);
 
 }  // namespace tessaly

@@ -9,11 +9,14 @@ namespace tessaly {
 // either is missing. ASCII-only case folding when asked.
 std::string text_between(std::string_view text, std::string_view left, std::string_view right,
                          int start = 1, bool case_insensitive = false);
-// Removes script and style blocks, tags and character entities.
+// Removes script and style blocks, tags and character entities (a pattern search replaced by
+// nothing: "<script[\s\S]*?</script>|<style[\s\S]*?</style>|<[^>]+>|&.{1,8};").
 std::string strip_html(std::string_view text);
-// The apostrophe becomes "’", then ECMAScript's escape() of the text as Unicode.
+// The apostrophe becomes "’", then ECMAScript's escape() of the text as Unicode: A-Z a-z 0-9
+// @*_+-./ stay, other characters below 256 become %XX, the rest %uXXXX (upper-case hex).
 std::string js_escape(std::string_view text);
-// Unix time in milliseconds as 13 digits (10 with seconds_only).
+// The real Unix time (UTC based, whatever the machine's time zone) in milliseconds as 13 digits:
+// the seconds, then the milliseconds padded to three digits. seconds_only: the first 10.
 std::string unix_time_text(bool seconds_only = false);
 
 struct DateParts {
