@@ -33,12 +33,14 @@ void BackgroundRun::start(WorkerTask::Body body) {
   for (auto& b : buttons_)
     if (b) b->setEnabled(false);
   bridge_ = Bridge::create(std::make_shared<Job>(), parent());
+  // Made here, on the window thread, and handed on by move: the worker never copies the guard.
   QPointer<BackgroundRun> self(this);
-  start_worker_thread(bridge_, [body = std::move(body), self](Bridge& bridge) {
+  std::function<void()> done = [self] {
+    if (self) self->finish();
+  };
+  start_worker_thread(bridge_, [body = std::move(body), done = std::move(done)](Bridge& bridge) mutable {
     body(bridge);
-    bridge.post([self] {
-      if (self) self->finish();
-    });
+    bridge.post(std::move(done));
   });
 }
 
