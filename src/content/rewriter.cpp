@@ -19,9 +19,8 @@ namespace {
 constexpr std::string_view kFolder = "伪原创生成配置";
 constexpr std::string_view kCrLf = "\r\n";
 
-// Step 1 cuts the text after line ends into pieces of about this size: small pieces keep the cost
-// of a matching rule (one pass over its piece) low and spread the work over the threads.
-constexpr size_t kWordPiece = 2048;
+// Step 1 cuts the text after line ends into pieces of about this size for its threads.
+constexpr size_t kWordPiece = 16384;
 
 // Runs work(item, worker) for items 0..count-1 on `threads` threads (worker 0 .. threads-1) that
 // share the calling thread's job.

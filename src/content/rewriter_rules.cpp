@@ -13,6 +13,9 @@ std::atomic<uint64_t> next_rule_set_id{1};
 
 constexpr uint64_t kHighBits = 0x8080808080808080ULL;
 
+// apply() works on runs of whole lines of about this many bytes.
+constexpr size_t kSegment = 512;
+
 }  // namespace
 
 // Same character rule as char_size(); eight single-byte characters, or four double-byte
@@ -141,6 +144,35 @@ size_t RuleSet::replace_one(Text& text, uint32_t rule, Scratch& s) const {
 
 void RuleSet::apply(Text& text, long long* counts) const {
   if (rules_.empty() || text.empty() || longest_find_ == 0) return;
+  if (finds_line_breaks_ || text.size() < 2 * kSegment) {
+    apply_segment(text, counts);
+    return;
+  }
+  // No find text holds a line break, so no match reaches across the end of a line: work on runs
+  // of whole lines of about kSegment bytes, so that a matching rule costs one short pass only.
+  static thread_local Text segment;
+  Text out;
+  out.reserve(text.size() + text.size() / 8);
+  size_t start = 0, search = 0;
+  while (start < text.size()) {
+    size_t cut = text.size();
+    for (size_t pos = find_whole(text, "\r\n", search); pos != std::string_view::npos;
+         pos = find_whole(text, "\r\n", search)) {
+      search = pos + 2;
+      if (search - start >= kSegment) {
+        cut = search;
+        break;
+      }
+    }
+    segment.assign(text, start, cut - start);
+    apply_segment(segment, counts);
+    out += segment;
+    start = search = cut;
+  }
+  text.swap(out);
+}
+
+void RuleSet::apply_segment(Text& text, long long* counts) const {
   static thread_local Scratch s;
   if (s.owner != id_ || s.stamp.size() != rules_.size()) {
     s.owner = id_;

@@ -44,6 +44,7 @@ class RuleSet {
 
  private:
   struct Scratch;
+  void apply_segment(Text& text, long long* counts) const;
   void scan(const Text& text, size_t from, size_t to, long long above, Scratch& s) const;
   size_t replace_one(Text& text, uint32_t rule, Scratch& s) const;
 
