@@ -6,6 +6,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+#include <limits>
+
 #include "app/ui/controls.h"
 #include "app/ui/gbk_qt.h"
 #include "app/ui/hooks.h"
@@ -16,6 +19,12 @@ namespace {
 
 // Writes are applied at most this often while a worker keeps producing them.
 constexpr auto kFlushInterval = std::chrono::milliseconds(15);
+// Appended text applied in one turn of the event loop (a few tens of milliseconds of inserting
+// into a text box), so that the window keeps answering during a large output.
+constexpr size_t kFlushBudget = 64 * 1024;
+// Appended text a worker may have waiting before it waits for the window (also what a stop
+// click applies at most in one go).
+constexpr size_t kMaxQueuedBytes = 512 * 1024;
 
 bool on_window_thread() {
   return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
@@ -31,21 +40,42 @@ Bridge::Bridge(std::shared_ptr<Job> job, QObject* context) : job_(std::move(job)
 
 void Bridge::enqueue(Op op) {
   job_->checkpoint();
-  {
-    std::lock_guard lock(mutex_);
-    if (closed_) throw JobStopped{};
-    Op* last = queue_.empty() ? nullptr : &queue_.back();
-    if (last && last->kind == op.kind && last->target == op.target && op.kind == Kind::Append) {
-      last->appended += op.appended;  // one insert for a run of appends to the same box
-    } else if (last && last->kind == op.kind && last->target == op.target && op.kind == Kind::Progress) {
-      last->position = op.position;  // only the newest position of a bar is ever seen
-    } else {
-      queue_.push_back(std::move(op));
+  std::unique_lock lock(mutex_);
+  if (op.kind == Kind::Append && !on_window_thread()) {
+    // A worker far ahead of the window waits here (stop and pause still act), so a long run
+    // holds a bounded amount of text in memory.
+    while (queued_bytes_ > kMaxQueuedBytes && !closed_) {
+      drained_.wait_for(lock, std::chrono::milliseconds(20));
+      lock.unlock();
+      job_->checkpoint();
+      lock.lock();
     }
-    if (scheduled_) return;
-    scheduled_ = true;
   }
+  if (closed_) throw JobStopped{};
+  if (op.kind == Kind::Append) queued_bytes_ += op.appended.size();
+  if (!merge_locked(op)) queue_.push_back(std::move(op));
+  if (scheduled_) return;
+  scheduled_ = true;
+  lock.unlock();
   schedule();
+}
+
+bool Bridge::merge_locked(Op& op) {
+  if (op.kind != Kind::Append && op.kind != Kind::Progress) return false;
+  // Appends and progress writes at the end of the queue are applied together in one turn of
+  // the event loop, so joining a write with an earlier one to the same control across writes
+  // to other controls shows the same result: one insert per box, one position per bar.
+  int looked = 0;
+  for (auto it = queue_.rbegin(); it != queue_.rend() && looked < 8; ++it, ++looked) {
+    if (it->kind != Kind::Append && it->kind != Kind::Progress) return false;
+    if (it->kind != op.kind || it->target != op.target) continue;
+    if (op.kind == Kind::Append)
+      it->appended += op.appended;
+    else
+      it->position = op.position;
+    return true;
+  }
+  return false;
 }
 
 void Bridge::schedule() {
@@ -55,49 +85,83 @@ void Bridge::schedule() {
       [self] {
         auto since = std::chrono::steady_clock::now() - self->last_flush_;
         if (since >= kFlushInterval) {
-          self->flush();
+          self->apply_queued(kFlushBudget);
         } else {
           auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(kFlushInterval - since);
-          QTimer::singleShot(wait, QCoreApplication::instance(), [self] { self->flush(); });
+          QTimer::singleShot(wait, QCoreApplication::instance(),
+                             [self] { self->apply_queued(kFlushBudget); });
         }
       },
       Qt::QueuedConnection);
 }
 
-void Bridge::flush() {
-  if (flushing_) return;  // re-entered from a message box's event loop: the outer loop goes on
+void Bridge::flush() { apply_queued(std::numeric_limits<size_t>::max()); }
+
+void Bridge::apply_queued(size_t append_budget) {
+  if (flushing_) return;  // re-entered from a message box's event loop: the outer call goes on
   flushing_ = true;
-  while (true) {
-    std::deque<Op> batch;
-    {
-      std::lock_guard lock(mutex_);
-      if (queue_.empty()) {
-        scheduled_ = false;
-        break;
+  std::deque<Op> batch;
+  {
+    std::lock_guard lock(mutex_);
+    size_t taken = 0;
+    while (!queue_.empty()) {
+      Op& op = queue_.front();
+      if (op.kind == Kind::Append) {
+        if (taken >= append_budget) break;
+        size_t room = append_budget - taken;
+        if (op.appended.size() > room) {
+          // Take whole lines up to the budget; a single longer line goes whole.
+          size_t cut = op.appended.rfind('\n', room - 1);
+          if (cut != std::string::npos) {
+            Op part{Kind::Append, op.target, {}, op.appended.substr(0, cut + 1)};
+            op.appended.erase(0, cut + 1);
+            taken += part.appended.size();
+            batch.push_back(std::move(part));
+            break;
+          }
+          if (taken > 0) break;
+        }
+        taken += op.appended.size();
       }
-      batch.swap(queue_);
+      batch.push_back(std::move(op));
+      queue_.pop_front();
     }
-    for (auto& op : batch) {
-      // Calls always complete (the worker waits for them); messages need no control; writes to
-      // the controls of a closed window are dropped.
-      bool alive = context_alive();
-      switch (op.kind) {
-        case Kind::Append:
-          if (alive) append_text(static_cast<QWidget*>(op.target), op.appended);
-          break;
-        case Kind::Progress:
-          if (alive) static_cast<QProgressBar*>(op.target)->setValue(op.position);
-          break;
-        case Kind::Other:
-          if (alive) op.fn();
-          break;
-        case Kind::Call:
-        case Kind::Message: op.fn(); break;
-      }
+    queued_bytes_ -= std::min(queued_bytes_, taken);
+  }
+  drained_.notify_all();
+  for (auto& op : batch) {
+    // Calls always complete (the worker waits for them); messages need no control; writes to
+    // the controls of a closed window are dropped.
+    bool alive = context_alive();
+    switch (op.kind) {
+      case Kind::Append:
+        if (alive) append_text(static_cast<QWidget*>(op.target), op.appended);
+        break;
+      case Kind::Progress:
+        if (alive) static_cast<QProgressBar*>(op.target)->setValue(op.position);
+        break;
+      case Kind::Other:
+        if (alive) op.fn();
+        break;
+      case Kind::Call:
+      case Kind::Message: op.fn(); break;
     }
   }
   last_flush_ = std::chrono::steady_clock::now();
   flushing_ = false;
+  bool more;
+  {
+    std::lock_guard lock(mutex_);
+    more = !queue_.empty();
+    scheduled_ = more;
+  }
+  if (more) {
+    // The rest follows on a timer, not a posted event: posted events run back to back, a
+    // timer lets input, painting and other timers in first.
+    auto self = shared_from_this();
+    QTimer::singleShot(std::chrono::milliseconds(1), QCoreApplication::instance(),
+                       [self] { self->apply_queued(kFlushBudget); });
+  }
 }
 
 void Bridge::stop() {

@@ -73,7 +73,12 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
 
   Bridge(std::shared_ptr<Job> job, QObject* context);
   void enqueue(Op op);
+  // Merges an append or progress write into a queued one for the same control; false if none.
+  bool merge_locked(Op& op);
   void schedule();
+  // Applies queued writes on the window thread; with a budget, at most that many bytes of
+  // appended text (at line breaks), leaving the rest for the next turn of the event loop.
+  void apply_queued(size_t append_budget);
   void run_queued_call(std::function<void()> fn, std::shared_ptr<std::promise<void>> done);
   bool context_alive() const { return !context_.isNull(); }
   void wait_for(std::future<void>& done);
@@ -82,6 +87,8 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   QPointer<QObject> context_;
   std::mutex mutex_;
   std::deque<Op> queue_;
+  size_t queued_bytes_ = 0;  // appended text waiting in queue_
+  std::condition_variable drained_;
   bool closed_ = false;
   bool scheduled_ = false;
   bool flushing_ = false;
