@@ -5,6 +5,7 @@
 
 #include "app/ui/controls.h"
 #include "content/conversions_page.h"
+#include "content/vocabulary_page.h"
 
 namespace tessaly {
 
@@ -14,6 +15,7 @@ void build_main_page(int index, QWidget* page, MainWindow* /*main_window*/) {
                                        "分组框1", nullptr,   nullptr,   "分组框27", "分组框33"};
   auto* layout = new QVBoxLayout(page);
   switch (index) {
+    case 3: layout->addWidget(new VocabularyPage(page)); break;
     case 8: layout->addWidget(new ConversionsPage(page)); break;
     default:
       if (index >= 0 && index < 10 && frames[index]) layout->addWidget(make_group(page, frames[index], {}));
