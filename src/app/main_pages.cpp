@@ -6,6 +6,7 @@
 #include "app/ui/controls.h"
 #include "content/conversions_page.h"
 #include "content/vocabulary_page.h"
+#include "research/inclusion_page.h"
 
 namespace tessaly {
 
@@ -15,6 +16,7 @@ void build_main_page(int index, QWidget* page, MainWindow* /*main_window*/) {
                                        "分组框1", nullptr,   nullptr,   "分组框27", "分组框33"};
   auto* layout = new QVBoxLayout(page);
   switch (index) {
+    case 2: layout->addWidget(new InclusionPage(page)); break;
     case 3: layout->addWidget(new VocabularyPage(page)); break;
     case 8: layout->addWidget(new ConversionsPage(page)); break;
     default:

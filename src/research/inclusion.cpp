@@ -1,0 +1,65 @@
+#include "research/inclusion.h"
+
+#include "app/http/endpoints.h"
+#include "app/http/http.h"
+#include "app/patterns/pattern_matcher.h"
+#include "app/text/charset.h"
+#include "app/workers/job.h"
+
+namespace tessaly::research {
+
+std::string inclusion_query_url(const Text& domain, InclusionQuery query) {
+  std::string base = endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=";
+  switch (query) {
+    case InclusionQuery::Total:
+      return base + url_encode("site:" + domain, true, true);
+    case InclusionQuery::Day:
+      return base + url_encode("site:" + domain, true, true) + "&pn=0&lm=1";
+    case InclusionQuery::Week:
+      return base + url_encode("site:" + domain, true, true) + "&pn=0&lm=7";
+    case InclusionQuery::Links:
+      return base + "\"" + domain + "\"";
+  }
+  return base;
+}
+
+Text inclusion_count(PatternMatcher& matcher, const Text& page, InclusionQuery query) {
+  static const std::string site_pattern = gbk("找到相关结果数(.*?)个");
+  static const std::string links_pattern = gbk("找到相关结果(.*?)个");
+  matcher.search(query == InclusionQuery::Links ? links_pattern : site_pattern, page);
+  Text count = matcher.group_text(1, 1);
+  return count.empty() ? Text("0") : count;
+}
+
+void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
+  PatternMatcher matcher;
+  const int n = static_cast<int>(options.domains.size());
+  for (int i = 1; i <= n; ++i) {
+    const Text& domain = options.domains[static_cast<size_t>(i - 1)];
+    sink.row_started(i, domain);
+    const InclusionQuery queries[] = {InclusionQuery::Total, InclusionQuery::Day, InclusionQuery::Week,
+                                      InclusionQuery::Links};
+    for (InclusionQuery q : queries) {
+      Text page = http_request(inclusion_query_url(domain, q));
+      sink.count_found(i, static_cast<int>(q) + 1, inclusion_count(matcher, page, q));
+      sleep_ms(q == InclusionQuery::Links ? options.domain_wait_ms : options.query_wait_ms);
+    }
+  }
+}
+
+Text inclusion_export_text(const std::vector<InclusionRow>& rows) {
+  static const std::string domain_label = gbk("---域名：");
+  static const std::string total_label = gbk("---总收录：");
+  static const std::string day_label = gbk("---24小时收录：");
+  static const std::string week_label = gbk("---一周收录：");
+  static const std::string links_label = gbk("---百度反链：");
+  Text out;
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const InclusionRow& row = rows[r];
+    out += to_text(static_cast<long long>(r + 1)) + domain_label + row.domain + total_label + row.total + day_label +
+           row.day + week_label + row.week + links_label + row.links + "\r\n";
+  }
+  return out;
+}
+
+}  // namespace tessaly::research
