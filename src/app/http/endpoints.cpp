@@ -27,9 +27,12 @@ std::map<std::string, RemoteEndpoint, std::less<>> parse(std::string_view lines)
     std::string value = trim_both(line.substr(eq + 1));
     size_t sep = value.find("://");
     if (key.empty() || sep == std::string::npos) continue;
+    std::string scheme = to_lower(value.substr(0, sep));
     std::string host = value.substr(sep + 3);
     while (!host.empty() && host.back() == '/') host.pop_back();
-    out[key] = RemoteEndpoint{key, to_lower(value.substr(0, sep)), host};
+    // The request functions speak http and https only; any other line is ignored.
+    if ((scheme != "http" && scheme != "https") || host.empty()) continue;
+    out[key] = RemoteEndpoint{key, scheme, host};
   }
   return out;
 }

@@ -2,7 +2,8 @@
 // The table of remote services. Each key has a scheme and a default host (build-time
 // configuration); paths, queries and form fields belong to the tools. Any key can be pointed
 // elsewhere without a rebuild: a file named by TESSALY_ENDPOINTS, or "endpoints.conf" in the
-// program folder, holds lines "KEY = scheme://host[:port]" ('#' starts a comment).
+// program folder, holds lines "KEY = scheme://host[:port]" ('#' starts a comment; the scheme is
+// http or https; a path after the host becomes a prefix of every path of that key).
 #include <string>
 #include <string_view>
 #include <vector>
