@@ -25,18 +25,20 @@ using namespace tessaly;
 std::string addresses(int n) {
   std::string out;
   for (int i = 0; i < n; ++i)
-    out += std::to_string(1 + i % 223) + "." + std::to_string(i / 65536 % 256) + "." + std::to_string(i / 256 % 256) +
-           "." + std::to_string(i % 256) + "\r\n";
+    out += std::to_string(1 + i % 223) + "." + std::to_string(i / 65536 % 256) + "." +
+           std::to_string(i / 256 % 256) + "." + std::to_string(i % 256) + "\r\n";
   return out;
 }
 
 LineOutput stdout_output() {
-  return LineOutput([](std::string_view block) { std::fwrite(block.data(), 1, block.size(), stdout); }, 1 << 20);
+  return LineOutput([](std::string_view block) { std::fwrite(block.data(), 1, block.size(), stdout); },
+                    1 << 20);
 }
 
 int tool_mode(int argc, char** argv) {
   const std::string mode = argv[1];
-  if (mode == "--write-addresses" && argc >= 4) return write_file(argv[2], addresses(std::atoi(argv[3]))) ? 0 : 1;
+  if (mode == "--write-addresses" && argc >= 4)
+    return write_file(argv[2], addresses(std::atoi(argv[3]))) ? 0 : 1;
   if (mode == "--ip-forms" && argc >= 4) {
     IpFormsOptions o;
     o.addresses = split_lines(read_file(argv[2]));
@@ -115,7 +117,8 @@ BENCHMARK(BM_PinyinLabels)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::string(argv[1]).rfind("--", 0) == 0 && std::string(argv[1]).rfind("--benchmark", 0) != 0)
+  if (argc >= 2 && std::string(argv[1]).rfind("--", 0) == 0 &&
+      std::string(argv[1]).rfind("--benchmark", 0) != 0)
     return tool_mode(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

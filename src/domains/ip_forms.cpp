@@ -26,7 +26,8 @@ bool is_number_part(std::string_view part) {
 
 std::string octal(long long v) {
   std::string out;
-  for (auto u = static_cast<unsigned long long>(v); u; u >>= 3) out.insert(out.begin(), static_cast<char>('0' + (u & 7)));
+  for (auto u = static_cast<unsigned long long>(v); u; u >>= 3)
+    out.insert(out.begin(), static_cast<char>('0' + (u & 7)));
   return out;
 }
 

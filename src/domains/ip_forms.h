@@ -13,7 +13,7 @@ namespace tessaly {
 
 struct IpFormsOptions {
   TextList addresses;
-  int zeros = 6;            // N: the largest number of extra zeros
+  int zeros = 6;  // N: the largest number of extra zeros
   bool two_part = true;
   bool three_part = true;
   bool lower_case = true;

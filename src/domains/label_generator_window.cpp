@@ -59,9 +59,10 @@ QWidget* LabelGeneratorWindow::build_random_page() {
   auto* grid = new QGridLayout(settings);
   grid->addWidget(make_label(settings, "", QStringLiteral("域名单个数量")), 0, 0);
   grid->addWidget(count_, 0, 1);
-  grid->addWidget(make_label(settings, "",
-                             form_ == UrlForm::SubDomain ? QStringLiteral("域名前缀") : QStringLiteral("目录后缀")),
-                  1, 0);
+  grid->addWidget(
+      make_label(settings, "",
+                 form_ == UrlForm::SubDomain ? QStringLiteral("域名前缀") : QStringLiteral("目录后缀")),
+      1, 0);
   grid->addWidget(affix_, 1, 1);
   grid->addWidget(make_label(settings, "", QStringLiteral("域名长度")), 2, 0);
   grid->addWidget(length_, 2, 1);
@@ -145,7 +146,7 @@ void LabelGeneratorWindow::random_clicked() {
     o.count = to_int(box_text(count_));
     o.length = to_int(box_text(length_));
     o.affix = box_text(affix_);
-    o.kind = alnum_->isChecked() ? LabelKind::LettersAndDigits
+    o.kind = alnum_->isChecked()     ? LabelKind::LettersAndDigits
              : letters_->isChecked() ? LabelKind::Letters
                                      : LabelKind::Digits;
     o.mode = sequential_->isChecked() ? GenerationMode::Sequential : GenerationMode::Mixed;

@@ -25,9 +25,12 @@ void write_line(LineOutput& out, UrlForm form, std::string_view domain, std::str
 std::string random_label(LabelKind kind, int length) {
   if (length <= 0) return {};
   switch (kind) {
-    case LabelKind::LettersAndDigits: return to_lower(random_alnum(length));
-    case LabelKind::Letters: return random_letters(length, 0);
-    case LabelKind::Digits: return random_digits(length, 0);
+    case LabelKind::LettersAndDigits:
+      return to_lower(random_alnum(length));
+    case LabelKind::Letters:
+      return random_letters(length, 0);
+    case LabelKind::Digits:
+      return random_digits(length, 0);
   }
   return {};
 }
@@ -50,7 +53,8 @@ void generate_random_labels(const RandomLabelOptions& o, LineOutput& out) {
   if (o.domains.empty() || o.count <= 0) return;
   if (o.mode == GenerationMode::Sequential) {
     for (const auto& domain : o.domains)
-      for (int n = 0; n < o.count; ++n) write_line(out, o.form, domain, random_label(o.kind, o.length), o.affix);
+      for (int n = 0; n < o.count; ++n)
+        write_line(out, o.form, domain, random_label(o.kind, o.length), o.affix);
   } else {
     for (int n = 0; n < o.count; ++n) {
       std::string label = random_label(o.kind, o.length);
@@ -78,11 +82,12 @@ void generate_pinyin_labels(const PinyinLabelOptions& o, LineOutput& out) {
 
 const TextList& default_pinyin_keywords() {
   static const TextList keywords = [] {
-    const char* utf8_keywords[] = {
-        "Corvane站群", "Corvane泛站群", "泛解析站群", "泛站群推广", "代做站群", "代做泛站群",
-        "代做泛解析站群", "站群代做", "泛站群代做", "泛解析站群代做", "泛站软件", "泛站程序",
-        "泛站教程", "站群软件哪个好用", "泛站系统", "泛站推广", "站群软件那个最好", "哪个站群软件好",
-        "站群", "站群软件", "站群程序", "站群系统", "站群教程"};
+    const char* utf8_keywords[] = {"Corvane站群",      "Corvane泛站群",    "泛解析站群",     "泛站群推广",
+                                   "代做站群",         "代做泛站群",       "代做泛解析站群", "站群代做",
+                                   "泛站群代做",       "泛解析站群代做",   "泛站软件",       "泛站程序",
+                                   "泛站教程",         "站群软件哪个好用", "泛站系统",       "泛站推广",
+                                   "站群软件那个最好", "哪个站群软件好",   "站群",           "站群软件",
+                                   "站群程序",         "站群系统",         "站群教程"};
     TextList out;
     for (const char* k : utf8_keywords) out.push_back(gbk(k));
     return out;

@@ -18,9 +18,9 @@ enum class UrlForm { SubDomain, Directory };
 
 struct RandomLabelOptions {
   TextList domains;
-  int count = 30;       // labels per domain (sequential) or rounds (mixed)
-  int length = 5;       // characters per label
-  std::string affix;    // before the label (sub-domain) or after it (directory)
+  int count = 30;     // labels per domain (sequential) or rounds (mixed)
+  int length = 5;     // characters per label
+  std::string affix;  // before the label (sub-domain) or after it (directory)
   LabelKind kind = LabelKind::LettersAndDigits;
   GenerationMode mode = GenerationMode::Sequential;
   UrlForm form = UrlForm::SubDomain;

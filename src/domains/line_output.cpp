@@ -4,7 +4,8 @@
 
 namespace tessaly {
 
-LineOutput::LineOutput(Write write, size_t block_bytes) : write_(std::move(write)), block_bytes_(block_bytes) {
+LineOutput::LineOutput(Write write, size_t block_bytes)
+    : write_(std::move(write)), block_bytes_(block_bytes) {
   block_.reserve(block_bytes_ + 256);
 }
 

@@ -41,9 +41,9 @@ void rule_link_lines(const TextList& rules, std::string_view link_text, LineOutp
 // rules box, where the user edits them freely.
 struct OutreachRule {
   const char* host;
-  const char* path;   // "/tag/", "/s?wd=" ...
-  bool gbk;           // placeholders "{关键字_GBK}{号码_GBK}" instead of the UTF-8 ones
-  const char* tail;   // text after the placeholders
+  const char* path;  // "/tag/", "/s?wd=" ...
+  bool gbk;          // placeholders "{关键字_GBK}{号码_GBK}" instead of the UTF-8 ones
+  const char* tail;  // text after the placeholders
 };
 const std::vector<OutreachRule>& outreach_rules();
 // The default text of the rules box: every rule as "http://" + host + path + placeholders + tail.

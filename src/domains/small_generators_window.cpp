@@ -76,9 +76,10 @@ void GovWindow::generate() {
     if (choices_[i]->isChecked()) chosen = i;
   if (chosen < 0) return;
   // The results accumulate: the output box is not emptied first.
-  run_into(run_, results_, [domains = box_lines(domains_), prefix = box_text(prefixes_[chosen])](LineOutput& out) {
-    prefixed_lines(domains, prefix, out);
-  });
+  run_into(run_, results_,
+           [domains = box_lines(domains_), prefix = box_text(prefixes_[chosen])](LineOutput& out) {
+             prefixed_lines(domains, prefix, out);
+           });
 }
 
 // --- 域名批量加www ---
@@ -140,16 +141,17 @@ TextList WwwWindow::take_list() {
 
 void WwwWindow::url_forms() {
   if (run_->running()) return;
-  run_into(run_, list_, [lines = take_list(), www = add_www_->isChecked(), slash = add_slash_->isChecked()](LineOutput& out) {
-    url_form_lines(lines, www, slash, out);
-  });
+  run_into(run_, list_,
+           [lines = take_list(), www = add_www_->isChecked(),
+            slash = add_slash_->isChecked()](LineOutput& out) { url_form_lines(lines, www, slash, out); });
 }
 
 void WwwWindow::www_or_links() {
   if (run_->running()) return;
-  run_into(run_, list_, [lines = take_list(), links = links_->isChecked(), www = www_only_->isChecked()](LineOutput& out) {
-    www_or_link_lines(lines, links, www, out);
-  });
+  run_into(run_, list_,
+           [lines = take_list(), links = links_->isChecked(), www = www_only_->isChecked()](LineOutput& out) {
+             www_or_link_lines(lines, links, www, out);
+           });
 }
 
 // --- 域名加后缀 ---
@@ -260,7 +262,8 @@ void IpRunWindow::generate() {
   QWidget* output = output_;
   QPushButton* button = start_;
   task_->toggle([output] { set_box_text(output, {}); },
-                [output, button, prefix = box_text(prefix_), first = box_text(first_), last = box_text(last_)](Bridge& bridge) {
+                [output, button, prefix = box_text(prefix_), first = box_text(first_),
+                 last = box_text(last_)](Bridge& bridge) {
                   LineOutput out(box_writer(bridge, output));
                   ip_run_lines(prefix, first, last, out);
                   out.flush();

@@ -88,8 +88,10 @@ class DomainGeneratorsTest : public QObject {
     run_to_end(control<QPushButton>(w, "按钮开始生成"));
     QStringList out = lines_of(control<QPlainTextEdit>(w, "编辑框生成域名"));
     QCOMPARE(out.size(), 60);
-    QVERIFY(all_match(out.mid(0, 30), QStringLiteral("[0-9a-z]{5}\\.") + QRegularExpression::escape(domains[0])));
-    QVERIFY(all_match(out.mid(30), QStringLiteral("[0-9a-z]{5}\\.") + QRegularExpression::escape(domains[1])));
+    QVERIFY(
+        all_match(out.mid(0, 30), QStringLiteral("[0-9a-z]{5}\\.") + QRegularExpression::escape(domains[0])));
+    QVERIFY(
+        all_match(out.mid(30), QStringLiteral("[0-9a-z]{5}\\.") + QRegularExpression::escape(domains[1])));
   }
 
   void random_page_sequential_and_mixed() {
@@ -215,7 +217,8 @@ class DomainGeneratorsTest : public QObject {
     QCOMPARE(out.first(), QStringLiteral("http://0177.1/"));
     QCOMPARE(out[1092], QStringLiteral("http://0177.2/"));
     QCOMPARE(hooks.messages.size(), size_t{1});
-    QVERIFY(hooks.messages[0].text.startsWith(QStringLiteral("恭喜你生成完毕，Corvane站群欢迎你的加入-官方网站：http")));
+    QVERIFY(hooks.messages[0].text.startsWith(
+        QStringLiteral("恭喜你生成完毕，Corvane站群欢迎你的加入-官方网站：http")));
     QCOMPARE(hooks.messages[0].caption, QStringLiteral("友情提示:"));
   }
 
@@ -228,9 +231,9 @@ class DomainGeneratorsTest : public QObject {
     paste(input, QStringLiteral("127.0.0.1\nnot an address"));
     control<QLineEdit>(w, "编辑框3")->setText(QStringLiteral("1"));
     run_to_end(start);
-    const QStringList hosts = sl({"0177.1",       "0x07f.1",        "0x07f.0x01",   "0177.0x01",
-                               "0177.0.1",     "0x07f.0x00.1",   "0177.0x00.1",  "0x07f.0.1",
-                               "0x07f.0x00.0x01", "0177.0x00.0x01", "0x07f.0.0x01", "0177.0.0x01"});
+    const QStringList hosts =
+        sl({"0177.1", "0x07f.1", "0x07f.0x01", "0177.0x01", "0177.0.1", "0x07f.0x00.1", "0177.0x00.1",
+            "0x07f.0.1", "0x07f.0x00.0x01", "0177.0x00.0x01", "0x07f.0.0x01", "0177.0.0x01"});
     QStringList expected;
     for (const auto& h : hosts) expected << QStringLiteral("http://") + h + QStringLiteral("/");
     QCOMPARE(lines_of(out), expected);
@@ -240,7 +243,7 @@ class DomainGeneratorsTest : public QObject {
     choose(control<QCheckBox>(w, "选择框3"));  // keep upper case
     run_to_end(start);
     QCOMPARE(lines_of(out), (sl({"http://012.11010404/", "http://0x0A.11010404/", "http://0x0A.0x0A80164/",
-                                         "http://012.0x0A80164/"})));
+                                 "http://012.0x0A80164/"})));
   }
 
   void ip_forms_copy_and_clear() {

@@ -103,7 +103,8 @@ class SmallGeneratorsTest : public QObject {
     run(start);
     QStringList lines = lines_of(list);
     QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines[0], QStringLiteral("<p>1--------<a href=\"http://www.a.com\" target=\"_blank\">www.a.com</a></p>"));
+    QCOMPARE(lines[0],
+             QStringLiteral("<p>1--------<a href=\"http://www.a.com\" target=\"_blank\">www.a.com</a></p>"));
     QVERIFY(lines[1].startsWith(QStringLiteral("<p>2")));
     QVERIFY(lines[2].startsWith(QStringLiteral("<p>3")));
     click(control<QPushButton>(w, "按钮6"));

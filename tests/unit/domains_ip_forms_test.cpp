@@ -33,8 +33,8 @@ std::string hosts(const std::vector<std::string>& list) {
 TEST(IpForms, LoopbackWithOneZeroInOrder) {
   EXPECT_EQ(forms(one("127.0.0.1", 1)),
             hosts({"0177.1", "0x07f.1", "0x07f.0x01", "0177.0x01",  // two parts
-                   "0177.0.1", "0x07f.0x00.1", "0177.0x00.1", "0x07f.0.1", "0x07f.0x00.0x01", "0177.0x00.0x01",
-                   "0x07f.0.0x01", "0177.0.0x01"}));
+                   "0177.0.1", "0x07f.0x00.1", "0177.0x00.1", "0x07f.0.1", "0x07f.0x00.0x01",
+                   "0177.0x00.0x01", "0x07f.0.0x01", "0177.0.0x01"}));
 }
 
 TEST(IpForms, RemainderBytesAndCase) {
@@ -101,10 +101,12 @@ TEST(LineOutput, StopEndsTheRunAtTheNextLine) {
   Job job;
   Job::Scope scope(&job);
   int blocks = 0;
-  LineOutput out([&](std::string_view) {
-    ++blocks;
-    job.request_stop();
-  }, 40);
+  LineOutput out(
+      [&](std::string_view) {
+        ++blocks;
+        job.request_stop();
+      },
+      40);
   IpFormsOptions o = one("127.0.0.1", 50);  // 250,000 lines unless stopped
   EXPECT_THROW(generate_ip_forms(o, out), JobStopped);
   EXPECT_EQ(blocks, 1);

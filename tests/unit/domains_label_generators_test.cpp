@@ -64,7 +64,8 @@ TEST(RandomLabels, DirectoryLinesCarryTheSuffixAfterTheLabel) {
   TextList lines = random_lines(o);
   ASSERT_EQ(lines.size(), 6u);
   for (size_t i = 0; i < 6; ++i)
-    EXPECT_TRUE(std::regex_match(lines[i], std::regex(i < 3 ? "d1\\.com/[0-9]{3}\\.html" : "d2\\.net/[0-9]{3}\\.html")))
+    EXPECT_TRUE(std::regex_match(lines[i],
+                                 std::regex(i < 3 ? "d1\\.com/[0-9]{3}\\.html" : "d2\\.net/[0-9]{3}\\.html")))
         << lines[i];
 }
 
@@ -73,7 +74,8 @@ TEST(RandomLabels, KindsLengthsAndCounts) {
     LabelKind kind;
     const char* alphabet;
   };
-  const Case cases[] = {{LabelKind::LettersAndDigits, "[0-9a-z]"}, {LabelKind::Letters, "[a-z]"}, {LabelKind::Digits, "[0-9]"}};
+  const Case cases[] = {
+      {LabelKind::LettersAndDigits, "[0-9a-z]"}, {LabelKind::Letters, "[a-z]"}, {LabelKind::Digits, "[0-9]"}};
   for (const auto& c : cases) {
     for (int length : {1, 8, 40}) {
       std::regex shape(std::string(c.alphabet) + "{" + std::to_string(length) + "}");
@@ -110,10 +112,11 @@ TEST(PinyinLabels, FirstLettersWalkBytePairs) {
   };
   const Case cases[] = {
       {"站群软件", "zqrj"}, {"泛解析站群", "fjxzq"}, {"泛站推广", "fztg"},
-      {"安", "a"},          // no initial consonant: the first vowel
-      {"a站群", "j"},       // one ASCII byte shifts the walk: D5BE C8BA read as BEC8 ("救")
-      {"ab站群", "zq"},     // an even number of ASCII bytes keeps it aligned
-      {"Corvane站群", "j"}, {"站群2014", "zq"}, {"", ""}, {"abc", ""},
+      {"安", "a"},       // no initial consonant: the first vowel
+      {"a站群", "j"},    // one ASCII byte shifts the walk: D5BE C8BA read as BEC8 ("救")
+      {"ab站群", "zq"},  // an even number of ASCII bytes keeps it aligned
+      {"Corvane站群", "j"}, {"站群2014", "zq"},      {"", ""},
+      {"abc", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(pinyin_initials(g(c.text)), c.initials) << c.text;
 }
@@ -126,9 +129,9 @@ TEST(PinyinLabels, FullPinyin) {
   const Case cases[] = {
       {"站群软件", "zhanqunruanjian"},
       {"站群2014", "zhanqun2014"},
-      {"SEO站群", "SEOzhanqun"},   // letters keep their case
-      {"Ａ站１", "Azhan1"},         // full-width letters and digits come out in half width
-      {"绿 女", "lv nv"},           // a space stays a space; u-umlaut is v
+      {"SEO站群", "SEOzhanqun"},  // letters keep their case
+      {"Ａ站１", "Azhan1"},       // full-width letters and digits come out in half width
+      {"绿 女", "lv nv"},         // a space stays a space; u-umlaut is v
   };
   for (const auto& c : cases) EXPECT_EQ(full_pinyin_label(g(c.text)), c.label) << c.text;
 }
@@ -143,7 +146,8 @@ TEST(PinyinLabels, OrderOfModesAndForms) {
   EXPECT_EQ(pinyin_lines(o), (TextList{"fztg.d1.com", "fztg.d2.net", "zq.d1.com", "zq.d2.net"}));
   o.form = UrlForm::Directory;
   o.full_pinyin = true;
-  EXPECT_EQ(pinyin_lines(o), (TextList{"d1.com/fanzhantuiguang", "d2.net/fanzhantuiguang", "d1.com/zhanqun", "d2.net/zhanqun"}));
+  EXPECT_EQ(pinyin_lines(o), (TextList{"d1.com/fanzhantuiguang", "d2.net/fanzhantuiguang", "d1.com/zhanqun",
+                                       "d2.net/zhanqun"}));
   o.keywords.clear();
   EXPECT_TRUE(pinyin_lines(o).empty());
 }

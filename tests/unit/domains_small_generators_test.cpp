@@ -52,9 +52,14 @@ TEST(SmallGenerators, LinksAreNumberedAndTakePrecedence) {
 }
 
 TEST(SmallGenerators, PrefixAndSuffix) {
-  EXPECT_EQ(run([](LineOutput& o) { prefixed_lines({"a.com", "b.net"}, "gov.cn.", o); }),
+  EXPECT_EQ(run([](LineOutput& o) {
+              prefixed_lines({"a.com", "b.net"}, "gov.cn.", o);
+            }),
             "gov.cn.a.com\r\ngov.cn.b.net\r\n");
-  EXPECT_EQ(run([](LineOutput& o) { suffixed_lines({"7wndw", "z1931"}, ".pw", o); }), "7wndw.pw\r\nz1931.pw\r\n");
+  EXPECT_EQ(run([](LineOutput& o) {
+              suffixed_lines({"7wndw", "z1931"}, ".pw", o);
+            }),
+            "7wndw.pw\r\nz1931.pw\r\n");
 }
 
 TEST(SmallGenerators, CutBeforeSeparator) {
@@ -64,9 +69,9 @@ TEST(SmallGenerators, CutBeforeSeparator) {
   const std::vector<Case> cases = {
       {"a.b.c\r\nxyz", ".", "a\r\n"},
       {"ab.cd.ef\r\n.lead\r\ntrail.", ".", "ab\r\n\r\ntrail\r\n"},
-      {"aXb\r\ncxd", "X", "a\r\nc\r\n"},        // ASCII letters without case
-      {"a1d2\r\n12", "d", "a1\r\n"},            // a letter is itself, never a pattern class
-      {"a.b--c\r\nx-y", "--", "a.b\r\n"},       // several characters, taken literally
+      {"aXb\r\ncxd", "X", "a\r\nc\r\n"},   // ASCII letters without case
+      {"a1d2\r\n12", "d", "a1\r\n"},       // a letter is itself, never a pattern class
+      {"a.b--c\r\nx-y", "--", "a.b\r\n"},  // several characters, taken literally
       {"a+b*c", "*", "a+b\r\n"},
       {g("北京.市\r\n上海"), ".", g("北京\r\n")},
       {g("北京市区\r\n上海市"), g("市"), g("北京\r\n上海\r\n")},
@@ -103,10 +108,23 @@ TEST(SmallGenerators, RuleLinksAndDefaultRules) {
   EXPECT_EQ(run([](LineOutput& o) { rule_link_lines({"http://x.cn/s?wd=1"}, "kw", o); }),
             "<a href=\"http://x.cn/s?wd=1\" target=\"_blank\">kw</a>\r\n");
   TextList rules = split_lines(default_outreach_rules_text());
-  const char* paths[] = {"/tag/", "/index/s?wd=", "/sch/sis.html?_nkw=", "/s/ref=nb_sb_noss?field-keywords=",
-                         "/search?word=", "/i?tn=baiduimage&ie=utf-8&word=", "/search?word=", "/s?wd=",
-                         "/do/s?word=", "/news/k/", "/search?searchquery=", "/s?wd=", "/search/?f=baicai&q=",
-                         "/album/", "/s?wd=", "/third.cgi?w=", "/s?wd="};
+  const char* paths[] = {"/tag/",
+                         "/index/s?wd=",
+                         "/sch/sis.html?_nkw=",
+                         "/s/ref=nb_sb_noss?field-keywords=",
+                         "/search?word=",
+                         "/i?tn=baiduimage&ie=utf-8&word=",
+                         "/search?word=",
+                         "/s?wd=",
+                         "/do/s?word=",
+                         "/news/k/",
+                         "/search?searchquery=",
+                         "/s?wd=",
+                         "/search/?f=baicai&q=",
+                         "/album/",
+                         "/s?wd=",
+                         "/third.cgi?w=",
+                         "/s?wd="};
   ASSERT_EQ(rules.size(), 17u);
   const std::string utf8_marks = g("{关键字_UTF8}{号码_UTF8}");
   const std::string gbk_marks = g("{关键字_GBK}{号码_GBK}");
@@ -115,7 +133,8 @@ TEST(SmallGenerators, RuleLinksAndDefaultRules) {
     ASSERT_EQ(rule.rfind("http://", 0), 0u) << i;
     size_t path_at = rule.find('/', 7);
     bool gbk_rule = i == 8 || i == 15;
-    std::string expected_tail = std::string(paths[i]) + (gbk_rule ? gbk_marks : utf8_marks) + (i == 8 ? "&ct=21" : "");
+    std::string expected_tail =
+        std::string(paths[i]) + (gbk_rule ? gbk_marks : utf8_marks) + (i == 8 ? "&ct=21" : "");
     EXPECT_EQ(rule.substr(path_at), expected_tail) << i;
   }
   EXPECT_EQ(default_link_text(), gbk_marks);
