@@ -4,6 +4,7 @@
 #include "app/tool_window.h"
 #include "content/line_tools_window.h"
 #include "content/pattern_tools_window.h"
+#include "content/rewriter_window.h"
 #include "domains/ip_forms_window.h"
 #include "domains/label_generator_window.h"
 #include "domains/small_generators_window.h"
@@ -29,6 +30,7 @@ ToolWindow* create_tool_window(int index, QWidget* parent) {
     case 15: return new BatchRenameWindow(parent);
     case 16: return new ShuffleWindow(parent);
     case 18: return new TakeTextWindow(parent);
+    case 23: return new RewriterWindow(parent);
     default:
       return new ToolWindow(index, parent);
   }
