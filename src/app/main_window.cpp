@@ -113,6 +113,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
       auto* buttons = new QHBoxLayout(inner);
       auto* words = make_button(inner, "按钮单词功能", QStringLiteral("英文单词生成"));
       auto* rules = make_button(inner, "按钮12", QStringLiteral("外推规则生成"));
+      words->setMinimumSize(120, 30);
+      rules->setMinimumSize(120, 30);
       buttons->addWidget(words);
       buttons->addWidget(rules);
       buttons->addStretch();
@@ -140,6 +142,11 @@ void MainWindow::build_toolbox(QWidget* page) {
     auto* g = make_group(box, group.name, QString::fromUtf8(group.caption));
     auto* grid = new QGridLayout(g);
     constexpr int kPerRow = 6;
+    // Every group uses the same six equal columns, so buttons line up from group to group.
+    for (int c = 0; c < kPerRow; ++c) {
+      grid->setColumnStretch(c, 1);
+      grid->setColumnMinimumWidth(c, 110);
+    }
     int k = 0;
     for (const auto& b : group.buttons) {
       auto* button = make_button(g, b.name, QString::fromUtf8(b.caption));
