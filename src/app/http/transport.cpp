@@ -1,6 +1,9 @@
 #include "app/http/transport.h"
 
+#include <signal.h>
+
 #include <array>
+#include <csignal>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -87,7 +90,15 @@ using Clock = std::chrono::steady_clock;
 
 void ensure_global_init() {
   static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+  std::call_once(once, [] {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+#ifdef SIGPIPE
+    // Transfers run with CURLOPT_NOSIGNAL (many threads): a peer closing a TLS connection must
+    // give an error, not end the process.
+    struct sigaction current {};
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+#endif
+  });
 }
 
 // --- the shared cookie store ---
