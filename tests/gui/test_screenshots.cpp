@@ -51,6 +51,12 @@ class ScreenshotTest : public QObject {
       tabs->setCurrentIndex(page);
       QVERIFY(shoot(&w, QStringLiteral("main_page%1").arg(page)));
     }
+    // The vocabulary page after a run with its defaults.
+    HookRecorder hooks;
+    tabs->setCurrentIndex(3);
+    click(control<QAbstractButton>(&w, "按钮开始生成"));
+    QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
+    QVERIFY(shoot(&w, QStringLiteral("main_page3_generated")));
   }
 
   void tool_windows() {
