@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -122,6 +123,14 @@ std::string rewriter_file(std::string_view name) { return program_path({kFolder,
 std::string library_folder() { return program_path({kFolder, "yuanchuangku"}); }
 
 Text read_rewriter_text(std::string_view name) { return to_text_bytes(read_file(rewriter_file(name))); }
+
+bool write_rewriter_text(std::string_view name, std::string_view text) {
+  const std::string path = rewriter_file(name);
+  const std::string temp = path + ".tmp";
+  if (write_file(temp, text) && move_file(temp, path)) return true;
+  std::remove(temp.c_str());
+  return false;
+}
 
 // ---- step 1 ----------------------------------------------------------------------------------
 
@@ -246,7 +255,7 @@ Text join_chunks(const TextList& chunks) {
 }
 
 bool finish_processing(const TextList& chunks) {
-  return write_file(rewriter_file("生成文本.txt"), join_chunks(chunks));
+  return write_rewriter_text("生成文本.txt", join_chunks(chunks));
 }
 
 LibraryResult dispatch_chunks(const RuleSet& rules, const LibraryOptions& options, LibrarySink& sink) {

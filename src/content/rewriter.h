@@ -26,6 +26,9 @@ std::string library_folder();
 
 // A file of the configuration folder as text (up to its first zero byte; empty when missing).
 Text read_rewriter_text(std::string_view name);
+// Writes a file of the configuration folder whole: written beside it first and then renamed over
+// it, so a failed write leaves the old file as it was. False when it could not be written.
+bool write_rewriter_text(std::string_view name, std::string_view text);
 
 // ---- step 1: word list ------------------------------------------------------------------------
 

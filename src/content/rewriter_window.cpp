@@ -246,9 +246,8 @@ void RewriterWindow::replace_in_source() {
         list->lv_set_cell(static_cast<int>(i), 3, replacement_count_text(counts[i]));
     });
     checkpoint();  // a stop before this point leaves the source file as it was
-    const std::string path = rewriter_file("原文本.txt");
-    if (!write_file(path, result.text)) {
-      bridge.message_box(write_failed(path), kIconError);
+    if (!write_rewriter_text("原文本.txt", result.text)) {
+      bridge.message_box(write_failed(rewriter_file("原文本.txt")), kIconError);
       return;
     }
     bridge.message_box(QStringLiteral("替换完毕"), 0, QStringLiteral("友情提示："));

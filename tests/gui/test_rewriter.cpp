@@ -176,6 +176,16 @@ class RewriterTest : public QObject {
     QCOMPARE(get("原文本.txt"), g("乙乙乙\r\n"));
   }
 
+  void a_replacement_that_cannot_be_written_says_so() {
+    HookRecorder hooks;
+    std::filesystem::remove_all(rewriter_folder());  // nothing creates the folder
+    open();
+    click(c<QPushButton>("按钮5"));  // an empty list writes the source back unchanged
+    QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
+    QVERIFY2(hooks.messages[0].text.startsWith(QStringLiteral("无法写入文件：")), qPrintable(hooks.messages[0].text));
+    QCOMPARE(hooks.messages[0].flags, kIconError);
+  }
+
   // The table is built on the first run of the program and kept: this test runs first of the
   // processing tests.
   void processes_the_library_with_the_table_of_the_first_run() {

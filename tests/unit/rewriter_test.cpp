@@ -290,6 +290,17 @@ TEST_F(RewriterFiles, AnEmptySourceEndsAtOnce) {
   EXPECT_FALSE(file_exists(rewriter_file("生成文本.txt")));
 }
 
+TEST_F(RewriterFiles, AFailedWriteLeavesTheOldFileWhole) {
+  put("原文本.txt", "old text\r\n");
+  ASSERT_TRUE(make_dir(rewriter_file("原文本.txt.tmp")));  // the file cannot be written beside it
+  EXPECT_FALSE(write_rewriter_text("原文本.txt", "new"));
+  EXPECT_EQ(get("原文本.txt"), "old text\r\n");
+  std::filesystem::remove(rewriter_file("原文本.txt.tmp"));
+  EXPECT_TRUE(write_rewriter_text("原文本.txt", "new"));
+  EXPECT_EQ(get("原文本.txt"), "new");
+  EXPECT_FALSE(file_exists(rewriter_file("原文本.txt.tmp")));
+}
+
 // ---- step 3 -------------------------------------------------------------------------------------
 
 TEST_F(RewriterFiles, SplitsIntoNumberedFilesOfNLines) {
