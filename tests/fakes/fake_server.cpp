@@ -193,17 +193,22 @@ struct FakeServer::Impl {
 
   Handler find(const RecordedRequest& r) const {
     std::lock_guard lock(routes_mutex);
-    auto matches = [&](const Route& route, bool prefix) {
+    // An exact path before a prefix, a longer prefix before a shorter one, and the request's
+    // own method before "*".
+    auto matches = [&](const Route& route, bool prefix, bool any_method) {
       if (route.prefix != prefix) return false;
-      if (route.method != "*" && route.method != r.method) return false;
+      if (any_method ? route.method != "*" : route.method != r.method) return false;
       return prefix ? r.path.compare(0, route.path.size(), route.path) == 0 : r.path == route.path;
     };
-    for (const auto& route : routes)
-      if (matches(route, false)) return route.handler;
-    const Route* best = nullptr;
-    for (const auto& route : routes)
-      if (matches(route, true) && (!best || route.path.size() > best->path.size())) best = &route;
-    if (best) return best->handler;
+    for (bool any_method : {false, true})
+      for (const auto& route : routes)
+        if (matches(route, false, any_method)) return route.handler;
+    for (bool any_method : {false, true}) {
+      const Route* best = nullptr;
+      for (const auto& route : routes)
+        if (matches(route, true, any_method) && (!best || route.path.size() > best->path.size())) best = &route;
+      if (best) return best->handler;
+    }
     return fallback;
   }
 

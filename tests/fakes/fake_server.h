@@ -89,9 +89,11 @@ class FakeServer {
   FakeServer& operator=(const FakeServer&) = delete;
 
   // Registers a handler for a method ("GET", "POST", ... or "*" for any) and an exact path
-  // (without query). A later registration for the same method and path replaces the earlier.
+  // (without query). A later registration for the same method and path replaces the earlier;
+  // a handler for the request's own method is preferred to one for "*".
   void handle(std::string method, std::string path, Handler handler);
-  // Handles every path that starts with the prefix (when no exact handler matches).
+  // Handles every path that starts with the prefix when no exact path matches (the longest
+  // prefix wins).
   void handle_prefix(std::string method, std::string prefix, Handler handler);
   // Answers requests no handler takes (default: 404 "not found").
   void set_fallback(Handler handler);
