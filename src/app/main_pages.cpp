@@ -6,6 +6,8 @@
 #include "app/ui/controls.h"
 #include "content/conversions_page.h"
 #include "content/vocabulary_page.h"
+#include "dns/dns51_page.h"
+#include "dns/dnspod_page.h"
 #include "research/inclusion_page.h"
 
 namespace tessaly {
@@ -16,6 +18,8 @@ void build_main_page(int index, QWidget* page, MainWindow* /*main_window*/) {
                                        "分组框1", nullptr,   nullptr,   "分组框27", "分组框33"};
   auto* layout = new QVBoxLayout(page);
   switch (index) {
+    case 1: layout->addWidget(new DnspodPage(page)); break;
+    case 5: layout->addWidget(new Dns51Page(page)); break;
     case 2: layout->addWidget(new InclusionPage(page)); break;
     case 3: layout->addWidget(new VocabularyPage(page)); break;
     case 8: layout->addWidget(new ConversionsPage(page)); break;

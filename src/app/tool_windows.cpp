@@ -5,6 +5,8 @@
 #include "content/line_tools_window.h"
 #include "content/pattern_tools_window.h"
 #include "content/rewriter_window.h"
+#include "dns/dns51_manager_window.h"
+#include "dns/dnspod_manager_window.h"
 #include "domains/ip_forms_window.h"
 #include "domains/label_generator_window.h"
 #include "domains/small_generators_window.h"
@@ -13,6 +15,8 @@ namespace tessaly {
 
 ToolWindow* create_tool_window(int index, QWidget* parent) {
   switch (index) {
+    case 4: return new Dns51ManagerWindow(parent);
+    case 17: return new DnspodManagerWindow(parent);
     case 1: return new IpRunWindow(parent);
     case 2: return new WwwWindow(parent);
     case 11: return new GovWindow(parent);

@@ -182,6 +182,7 @@ FakeResponse FakeConsole::handle(const FakeRequest& request) {
   {
     std::unique_lock lock(mutex_);
     log_.push_back(request);
+    log_.back().at = std::chrono::steady_clock::now();
     if (holding_ && matches(hold_path_, hold_contains_)) {
       ++held_now_;
       held_changed_.notify_all();
@@ -221,9 +222,9 @@ void FakeConsole::release() {
   held_changed_.notify_all();
 }
 
-bool FakeConsole::wait_for_held(int timeout_ms) {
-  std::unique_lock lock(mutex_);
-  return held_changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms), [this] { return held_now_ > 0; });
+int FakeConsole::held() const {
+  std::lock_guard lock(mutex_);
+  return held_now_;
 }
 
 std::vector<FakeRequest> FakeConsole::requests() const {

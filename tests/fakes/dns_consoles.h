@@ -23,6 +23,7 @@ struct FakeRequest {
   std::string query;  // raw, without "?"
   std::string body;   // raw
   std::string cookie_header;
+  std::chrono::steady_clock::time_point at{};  // when the console received it
 };
 
 struct FakeResponse {
@@ -55,8 +56,9 @@ class FakeConsole {
   // Requests to `path` containing `contains` wait in the console until release() (or 20 s).
   void hold(const std::string& path, const std::string& contains = {});
   void release();
-  // Waits until a request is being held (true) or the timeout passes (false).
-  bool wait_for_held(int timeout_ms = 10000);
+  // Requests being held now (tests wait for it with an event-processing wait, since the window
+  // thread may have to answer the worker before its request goes out).
+  int held() const;
 
   std::vector<FakeRequest> requests() const;
   // Requests to `path`, in order.

@@ -1,0 +1,38 @@
+#pragma once
+// Window "51dns获取域名记录|批量删除域名记录": lists every domain of the logged-in 51dns account
+// page by page, ticks rows, deletes the ticked domains and copies the names out for export.
+#include <memory>
+#include <vector>
+
+#include "app/tool_window.h"
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tessaly {
+
+class Bridge;
+class ReportList;
+
+class Dns51ManagerWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit Dns51ManagerWindow(QWidget* parent = nullptr);
+  ~Dns51ManagerWindow() override;
+
+ private:
+  void list_domains();
+  void release_listing();
+  void tick_all();
+  void invert_ticks();
+  void delete_ticked();
+  void export_names();
+
+  ReportList* list_;
+  QPushButton* delete_button_;
+  QPlainTextEdit* names_;
+  std::shared_ptr<Bridge> listing_;            // the latest listing
+  std::vector<std::shared_ptr<Bridge>> runs_;  // every job of the window, stopped when it closes
+};
+
+}  // namespace tessaly

@@ -1,0 +1,49 @@
+#pragma once
+// The "51dns" page of the main window: the 51dns login block and the batch that adds domains and
+// their "www", "@" and "*" A records from pasted domain and IP lists.
+#include <QWidget>
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tessaly {
+
+class ReportList;
+class WorkerTask;
+
+class Dns51Page : public QWidget {
+  Q_OBJECT
+ public:
+  explicit Dns51Page(QWidget* parent = nullptr);
+  ~Dns51Page() override;
+
+ private:
+  void login();
+  void logout();
+  void import_pairs();
+  void clear_rows();
+  void toggle_batch();
+  void open_manager();
+  void set_batch_running(bool running);
+
+  QLineEdit* email_;
+  QLineEdit* password_;
+  QPushButton* login_button_;
+  QPlainTextEdit* domains_;
+  QPlainTextEdit* ips_;
+  ReportList* list_;
+  QPushButton* import_button_;
+  QPushButton* clear_button_;
+  QCheckBox* www_;
+  QCheckBox* at_;
+  QCheckBox* star_;
+  QPushButton* start_;
+  QPushButton* pause_;
+  WorkerTask* task_;
+  bool login_busy_ = false;
+  bool batch_running_ = false;
+};
+
+}  // namespace tessaly

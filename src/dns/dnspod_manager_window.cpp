@@ -1,0 +1,212 @@
+#include "dns/dnspod_manager_window.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <unordered_map>
+
+#include "app/text/charset.h"
+#include "app/text/files.h"
+#include "app/ui/bridge.h"
+#include "app/ui/controls.h"
+#include "app/ui/gbk_qt.h"
+#include "app/ui/hooks.h"
+#include "app/ui/report_list.h"
+#include "app/ui/worker_task.h"
+#include "dns/dnspod_client.h"
+
+namespace tessaly {
+namespace {
+
+const QString kListWording = QStringLiteral("获取域名");
+const QString kStopWording = QStringLiteral("停止域名");
+
+}  // namespace
+
+DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, parent) {
+  list_button_ = make_button(this, "按钮获取域名", kListWording);
+  auto* refresh = make_button(this, "按钮刷新", QStringLiteral("刷新"));
+  list_ = make_report_list(this, "超级列表框1",
+                           {{QStringLiteral("域名"), 100},
+                            {QStringLiteral("域名ID"), 80},
+                            {QStringLiteral("序号"), 50},
+                            {QStringLiteral("域名状态"), 100},
+                            {QStringLiteral("解析记录"), 100}});
+  auto* tick_all = make_button(this, "按钮全选", QStringLiteral("全选"));
+  auto* invert = make_button(this, "按钮反选", QStringLiteral("反选"));
+  auto* tick_errors = make_button(this, "按钮勾选错误域名", QStringLiteral("勾选错误域名"));
+
+  auto* names_group = make_group(this, "", QStringLiteral("输入你的域名一行一个"));
+  names_ = make_list_box(names_group, "编辑框1");
+  (new QVBoxLayout(names_group))->addWidget(names_);
+  auto* tick_listed = make_button(this, "按钮批量勾选", QStringLiteral("批量勾选"));
+
+  auto* rows_group = make_group(this, "", QStringLiteral("勾选的域名ID"));
+  ticked_rows_ = make_list_box(rows_group, "编辑框域名ID");
+  (new QVBoxLayout(rows_group))->addWidget(ticked_rows_);
+  ticked_count_ = make_line_box(this, "编辑框勾选的个数");
+  ticked_count_->setMaximumWidth(70);
+
+  delete_button_ = make_button(this, "按钮批量删除", QStringLiteral("批量删除"));
+  log_ = make_list_box(this, "编辑框2");
+  auto* export_button = make_button(this, "按钮导出域名", QStringLiteral("导出勾选域名"));
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(list_button_);
+  top->addWidget(refresh);
+  top->addStretch();
+  top->addWidget(tick_all);
+  top->addWidget(invert);
+  top->addWidget(tick_errors);
+
+  auto* side = new QVBoxLayout;
+  side->addWidget(names_group, 2);
+  side->addWidget(tick_listed);
+  side->addWidget(rows_group, 1);
+  auto* count_row = new QHBoxLayout;
+  count_row->addWidget(make_label(this, "", QStringLiteral("勾选的个数")));
+  count_row->addWidget(ticked_count_);
+  count_row->addStretch();
+  side->addLayout(count_row);
+
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(list_, 3);
+  middle->addLayout(side, 1);
+
+  auto* bottom = new QHBoxLayout;
+  auto* bottom_buttons = new QVBoxLayout;
+  bottom_buttons->addWidget(delete_button_);
+  bottom_buttons->addWidget(export_button);
+  bottom_buttons->addStretch();
+  bottom->addWidget(log_, 1);
+  bottom->addLayout(bottom_buttons);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addLayout(middle, 3);
+  layout->addLayout(bottom, 1);
+
+  connect(list_button_, &QPushButton::clicked, this, &DnspodManagerWindow::list_domains);
+  connect(refresh, &QPushButton::clicked, this, &DnspodManagerWindow::refresh_domains);
+  connect(tick_all, &QPushButton::clicked, this, &DnspodManagerWindow::tick_all);
+  connect(invert, &QPushButton::clicked, this, &DnspodManagerWindow::invert_ticks);
+  connect(tick_errors, &QPushButton::clicked, this, &DnspodManagerWindow::tick_error_domains);
+  connect(tick_listed, &QPushButton::clicked, this, &DnspodManagerWindow::tick_listed_domains);
+  connect(delete_button_, &QPushButton::clicked, this, &DnspodManagerWindow::delete_ticked);
+  connect(export_button, &QPushButton::clicked, this, &DnspodManagerWindow::export_ticked);
+}
+
+DnspodManagerWindow::~DnspodManagerWindow() {
+  // Nothing of a closed window is left to write into, and no deletion goes on unseen.
+  for (auto& run : runs_) run->stop();
+}
+
+void DnspodManagerWindow::list_domains() {
+  if (list_button_->text() != kListWording) {
+    // A listing runs: its handle is let go, the listing itself goes on to its end.
+    listing_.reset();
+    list_button_->setText(kListWording);
+    return;
+  }
+  list_button_->setText(kStopWording);
+  list_button_->setEnabled(false);
+  listing_ = Bridge::create(std::make_shared<Job>(), this);
+  runs_.push_back(listing_);
+  start_worker_thread(listing_, [this, list = list_](Bridge& bridge) {
+    std::vector<DnspodDomainRow> rows =
+        parse_dnspod_domain_list(DnspodClient::instance().api_post("/Api/Domain.List", {}));
+    for (auto& row : rows) {
+      bridge.post([list, row] {
+        int r = list->lv_insert_row(-1, row.name);
+        list->lv_set_cell(r, 1, row.id);
+        list->lv_set_cell(r, 2, to_text(row.position));
+        list->lv_set_cell(r, 3, row.status);
+        list->lv_set_cell(r, 4, row.records);
+      });
+      sleep_ms(50);
+    }
+    bridge.message_box(QStringLiteral("获取完毕"));
+    bridge.post([this] {
+      list_button_->setEnabled(true);
+      list_button_->setText(kListWording);
+    });
+  });
+}
+
+void DnspodManagerWindow::refresh_domains() {
+  list_->lv_clear();
+  list_domains();
+}
+
+void DnspodManagerWindow::tick_all() {
+  std::vector<bool> all(static_cast<size_t>(list_->lv_row_count()), true);
+  list_->report_model()->set_all_checked(all);
+}
+
+void DnspodManagerWindow::invert_ticks() {
+  std::vector<bool> flipped(static_cast<size_t>(list_->lv_row_count()));
+  for (size_t r = 0; r < flipped.size(); ++r) flipped[r] = !list_->lv_is_checked(static_cast<int>(r));
+  list_->report_model()->set_all_checked(flipped);
+}
+
+void DnspodManagerWindow::tick_error_domains() {
+  const std::string error_status = gbk("状态错误");
+  for (int r = 0; r < list_->lv_row_count(); ++r)
+    if (list_->lv_get_cell(r, 3) == error_status) list_->lv_set_checked(r, true);
+}
+
+void DnspodManagerWindow::tick_listed_domains() {
+  // The first row of each name, letter case ignored.
+  std::unordered_map<std::string, int> first_row;
+  for (int r = list_->lv_row_count() - 1; r >= 0; --r) first_row[to_lower(list_->lv_get_cell(r, 0))] = r;
+  int found = 0;
+  std::string appended;
+  for (const Text& line : split_lines(box_text(names_))) {
+    auto it = first_row.find(to_lower(line));
+    if (it == first_row.end()) continue;
+    list_->lv_set_checked(it->second, true);
+    appended += to_text(it->second) + "\r\n";
+    ++found;
+  }
+  if (!appended.empty()) append_text(ticked_rows_, appended);
+  ticked_count_->setText(QString::number(found));
+}
+
+void DnspodManagerWindow::delete_ticked() {
+  struct Target {
+    Text id, name;
+  };
+  std::vector<Target> targets;
+  for (int r = 0; r < list_->lv_row_count(); ++r)
+    if (list_->lv_is_checked(r)) targets.push_back({list_->lv_get_cell(r, 1), list_->lv_get_cell(r, 0)});
+  if (targets.empty()) {
+    message_box(QStringLiteral("删除成功"));
+    return;
+  }
+  // The removals run off the window thread; the button waits for them to end.
+  delete_button_->setEnabled(false);
+  auto run = Bridge::create(std::make_shared<Job>(), this);
+  runs_.push_back(run);
+  start_worker_thread(run, [this, targets, log = log_](Bridge& bridge) {
+    for (const Target& t : targets) {
+      Text answer = DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(t.id));
+      if (dnspod_removed(answer)) bridge.append(log, dnspod_removed_line(t.name));
+      sleep_ms(100);
+    }
+    bridge.message_box(QStringLiteral("删除成功"));
+    bridge.post([this] { delete_button_->setEnabled(true); });
+  });
+}
+
+void DnspodManagerWindow::export_ticked() {
+  std::string text;
+  for (int r = 0; r < list_->lv_row_count(); ++r)
+    if (list_->lv_is_checked(r)) text += list_->lv_get_cell(r, 0) + "\r\n";
+  write_file(program_path({"dnspod导出的域名.txt"}), text);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,46 @@
+#pragma once
+// Window "dnspod域名管理": lists the domains of the logged-in DNSPod account, ticks them (all,
+// inverted, those in error, those named in a box), deletes the ticked ones from the account and
+// exports their names.
+#include <memory>
+#include <vector>
+
+#include "app/tool_window.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tessaly {
+
+class Bridge;
+class ReportList;
+
+class DnspodManagerWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit DnspodManagerWindow(QWidget* parent = nullptr);
+  ~DnspodManagerWindow() override;
+
+ private:
+  void list_domains();
+  void refresh_domains();
+  void tick_all();
+  void invert_ticks();
+  void tick_error_domains();
+  void tick_listed_domains();
+  void delete_ticked();
+  void export_ticked();
+
+  QPushButton* list_button_;
+  QPushButton* delete_button_;
+  ReportList* list_;
+  QPlainTextEdit* names_;
+  QPlainTextEdit* ticked_rows_;
+  QLineEdit* ticked_count_;
+  QPlainTextEdit* log_;
+  std::shared_ptr<Bridge> listing_;  // the latest listing (released by a second press)
+  std::vector<std::shared_ptr<Bridge>> runs_;  // every job of the window, stopped when it closes
+};
+
+}  // namespace tessaly
