@@ -56,8 +56,8 @@ Text inclusion_export_text(const std::vector<InclusionRow>& rows) {
   Text out;
   for (size_t r = 0; r < rows.size(); ++r) {
     const InclusionRow& row = rows[r];
-    out += to_text(static_cast<long long>(r + 1)) + domain_label + row.domain + total_label + row.total + day_label +
-           row.day + week_label + row.week + links_label + row.links + "\r\n";
+    out += to_text(static_cast<long long>(r + 1)) + domain_label + row.domain + total_label + row.total +
+           day_label + row.day + week_label + row.week + links_label + row.links + "\r\n";
   }
   return out;
 }

@@ -155,7 +155,8 @@ void InclusionPage::export_inclusion_results() {
 void InclusionPage::open_site_search() {
   int row = results_->selected_row();
   if (row < 0) return;
-  std::string url = research::inclusion_query_url(results_->lv_get_cell(row, 1), research::InclusionQuery::Total);
+  std::string url =
+      research::inclusion_query_url(results_->lv_get_cell(row, 1), research::InclusionQuery::Total);
   shell_open(QStringLiteral("open"), from_gbk(url));
 }
 

@@ -9,36 +9,39 @@ std::string baidu_page(const std::string& body_utf8) {
 }
 
 FakeBaiduSearch::FakeBaiduSearch(FakeServer& server, Handler other) {
-  server.handle("GET", "/s", [mutex = mutex_, sites = sites_, other](const RecordedRequest& req, Reply& reply) {
-    std::string wd = req.param("wd");
-    std::string lm = req.param("lm");
-    reply.content_type = "text/html; charset=utf-8";
-    auto lookup = [&](const std::string& domain, BaiduSiteCounts& out) {
-      std::lock_guard lock(*mutex);
-      auto it = sites->find(domain);
-      if (it == sites->end()) return false;
-      out = it->second;
-      return true;
-    };
-    BaiduSiteCounts counts;
-    if (wd.rfind("site:", 0) == 0) {
-      std::string n;
-      if (lookup(wd.substr(5), counts)) n = lm == "1" ? counts.day : lm == "7" ? counts.week : counts.total;
-      reply.body = baidu_page(n.empty() ? "抱歉，没有找到与该网站相关的网页。"
-                                        : "百度为您找到相关结果数" + n + "个");
-      return;
-    }
-    if (wd.size() >= 2 && wd.front() == '"' && wd.back() == '"') {
-      bool known = lookup(wd.substr(1, wd.size() - 2), counts) && !counts.links.empty();
-      reply.body = baidu_page(known ? "百度为您找到相关结果" + counts.links + "个" : "抱歉，没有找到相关的网页。");
-      return;
-    }
-    if (other) {
-      other(req, reply);
-      return;
-    }
-    reply.body = baidu_page("抱歉，没有找到相关的网页。");
-  });
+  server.handle(
+      "GET", "/s", [mutex = mutex_, sites = sites_, other](const RecordedRequest& req, Reply& reply) {
+        std::string wd = req.param("wd");
+        std::string lm = req.param("lm");
+        reply.content_type = "text/html; charset=utf-8";
+        auto lookup = [&](const std::string& domain, BaiduSiteCounts& out) {
+          std::lock_guard lock(*mutex);
+          auto it = sites->find(domain);
+          if (it == sites->end()) return false;
+          out = it->second;
+          return true;
+        };
+        BaiduSiteCounts counts;
+        if (wd.rfind("site:", 0) == 0) {
+          std::string n;
+          if (lookup(wd.substr(5), counts))
+            n = lm == "1" ? counts.day : lm == "7" ? counts.week : counts.total;
+          reply.body = baidu_page(n.empty() ? "抱歉，没有找到与该网站相关的网页。"
+                                            : "百度为您找到相关结果数" + n + "个");
+          return;
+        }
+        if (wd.size() >= 2 && wd.front() == '"' && wd.back() == '"') {
+          bool known = lookup(wd.substr(1, wd.size() - 2), counts) && !counts.links.empty();
+          reply.body =
+              baidu_page(known ? "百度为您找到相关结果" + counts.links + "个" : "抱歉，没有找到相关的网页。");
+          return;
+        }
+        if (other) {
+          other(req, reply);
+          return;
+        }
+        reply.body = baidu_page("抱歉，没有找到相关的网页。");
+      });
 }
 
 void FakeBaiduSearch::set_site(const std::string& domain, BaiduSiteCounts counts) {

@@ -206,7 +206,8 @@ struct FakeServer::Impl {
     for (bool any_method : {false, true}) {
       const Route* best = nullptr;
       for (const auto& route : routes)
-        if (matches(route, true, any_method) && (!best || route.path.size() > best->path.size())) best = &route;
+        if (matches(route, true, any_method) && (!best || route.path.size() > best->path.size()))
+          best = &route;
       if (best) return best->handler;
     }
     return fallback;
@@ -331,7 +332,8 @@ FakeServer::FakeServer(Scheme scheme) : scheme_(scheme), impl_(std::make_unique<
   addr.sin_port = 0;
   socklen_t len = sizeof(addr);
   if (d.listen_fd < 0 || ::bind(d.listen_fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
-      ::listen(d.listen_fd, 64) != 0 || ::getsockname(d.listen_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+      ::listen(d.listen_fd, 64) != 0 ||
+      ::getsockname(d.listen_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
     throw std::runtime_error("fake server: cannot listen on 127.0.0.1");
   d.port = ntohs(addr.sin_port);
   d.acceptor = std::thread([&d] { d.accept_loop(); });
@@ -446,7 +448,8 @@ std::string RecordedRequest::header(std::string_view name) const {
 }
 
 bool RecordedRequest::has_header(std::string_view name) const {
-  return std::any_of(headers.begin(), headers.end(), [&](const Header& h) { return same_name(h.name, name); });
+  return std::any_of(headers.begin(), headers.end(),
+                     [&](const Header& h) { return same_name(h.name, name); });
 }
 
 std::vector<std::string> RecordedRequest::header_names() const {
@@ -462,7 +465,8 @@ std::string RecordedRequest::param(std::string_view name) const {
     if (amp == std::string::npos) amp = query.size();
     std::string_view piece(query.data() + pos, amp - pos);
     size_t eq = piece.find('=');
-    if (piece.substr(0, eq) == name) return eq == std::string_view::npos ? std::string() : percent_decode(piece.substr(eq + 1));
+    if (piece.substr(0, eq) == name)
+      return eq == std::string_view::npos ? std::string() : percent_decode(piece.substr(eq + 1));
     pos = amp + 1;
   }
   return {};

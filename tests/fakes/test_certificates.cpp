@@ -21,7 +21,8 @@ EVP_PKEY* make_key() {
 
 void add_extension(X509* cert, X509V3_CTX* ctx, int nid, const char* value) {
   X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, ctx, nid, value);
-  if (!ext || X509_add_ext(cert, ext, -1) != 1) throw std::runtime_error("test certificates: extension failed");
+  if (!ext || X509_add_ext(cert, ext, -1) != 1)
+    throw std::runtime_error("test certificates: extension failed");
   X509_EXTENSION_free(ext);
 }
 
@@ -40,8 +41,10 @@ X509* make_certificate(EVP_PKEY* key, const char* common_name, X509* issuer, EVP
   X509_gmtime_adj(X509_getm_notAfter(cert), 30L * 24 * 3600);
   X509_set_pubkey(cert, key);
   X509_NAME* name = X509_get_subject_name(cert);
-  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Tessaly tests"), -1, -1, 0);
-  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(common_name), -1, -1, 0);
+  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Tessaly tests"),
+                             -1, -1, 0);
+  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(common_name),
+                             -1, -1, 0);
   X509_set_issuer_name(cert, issuer ? X509_get_subject_name(issuer) : name);
 
   X509V3_CTX ctx;
@@ -82,7 +85,8 @@ TestCertificates::TestCertificates() {
   ca_folder_ = folder;
   ca_file_ = folder + "/test-ca.pem";
   std::FILE* f = std::fopen(ca_file_.c_str(), "wb");
-  if (!f || PEM_write_X509(f, ca_cert_) != 1) throw std::runtime_error("test certificates: cannot write the CA file");
+  if (!f || PEM_write_X509(f, ca_cert_) != 1)
+    throw std::runtime_error("test certificates: cannot write the CA file");
   std::fclose(f);
 }
 

@@ -84,11 +84,14 @@ class InclusionTest : public QObject {
     QCOMPARE(p.start->text(), QStringLiteral("开始查询"));
     QCOMPARE(p.pause->text(), QStringLiteral("暂停查询"));
     QCOMPARE(control<QLineEdit>(p.page, "编辑框7")->text(), QStringLiteral("百度收录.txt"));
-    QCOMPARE(control<QWidget>(p.page, "标签12")->property("text").toString(), QStringLiteral("注意：域名查询不要带www"));
+    QCOMPARE(control<QWidget>(p.page, "标签12")->property("text").toString(),
+             QStringLiteral("注意：域名查询不要带www"));
     QStringList headers;
-    for (int c = 0; c < p.results->report_model()->columnCount(); ++c) headers << p.results->report_model()->column_title(c);
+    for (int c = 0; c < p.results->report_model()->columnCount(); ++c)
+      headers << p.results->report_model()->column_title(c);
     QCOMPARE(headers, (QStringList{QStringLiteral("ID"), QStringLiteral("域名"), QStringLiteral("百度总收录"),
-                                   QStringLiteral("24小时收录"), QStringLiteral("一周收录"), QStringLiteral("百度反链")}));
+                                   QStringLiteral("24小时收录"), QStringLiteral("一周收录"),
+                                   QStringLiteral("百度反链")}));
     QCOMPARE(p.results->header()->sectionSize(0), 80);
     QCOMPARE(p.results->header()->sectionSize(1), 120);
 
@@ -129,10 +132,11 @@ class InclusionTest : public QObject {
     // domain raw in the fourth.
     QStringList targets;
     for (const auto& r : server.requests()) targets << QString::fromStdString(r.target);
-    QCOMPARE(targets, texts({"/s?wd=site%3Aa.com", "/s?wd=site%3Aa.com&pn=0&lm=1", "/s?wd=site%3Aa.com&pn=0&lm=7",
-                                   "/s?wd=\"a.com\"", "/s?wd=site%3A", "/s?wd=site%3A&pn=0&lm=1",
-                                   "/s?wd=site%3A&pn=0&lm=7", "/s?wd=\"\"", "/s?wd=site%3Ab.cn",
-                                   "/s?wd=site%3Ab.cn&pn=0&lm=1", "/s?wd=site%3Ab.cn&pn=0&lm=7", "/s?wd=\"b.cn\""}));
+    QCOMPARE(targets,
+             texts({"/s?wd=site%3Aa.com", "/s?wd=site%3Aa.com&pn=0&lm=1", "/s?wd=site%3Aa.com&pn=0&lm=7",
+                    "/s?wd=\"a.com\"", "/s?wd=site%3A", "/s?wd=site%3A&pn=0&lm=1", "/s?wd=site%3A&pn=0&lm=7",
+                    "/s?wd=\"\"", "/s?wd=site%3Ab.cn", "/s?wd=site%3Ab.cn&pn=0&lm=1",
+                    "/s?wd=site%3Ab.cn&pn=0&lm=7", "/s?wd=\"b.cn\""}));
     QVERIFY(!server.requests().front().has_header("Cookie"));
 
     // Export to the file named in the page, in the program folder.
@@ -142,10 +146,10 @@ class InclusionTest : public QObject {
     click(control<QPushButton>(p.page, "按钮导出数据"));
     QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("导出完成")});
     QCOMPARE(hooks.messages.back().caption, QStringLiteral("信息："));
-    std::string expected_file = gbk(
-        "1---域名：a.com---总收录：约1,234---24小时收录：5---一周收录：约50---百度反链：约9,870\r\n"
-        "2---域名：---总收录：0---24小时收录：0---一周收录：0---百度反链：0\r\n"
-        "3---域名：b.cn---总收录：7---24小时收录：0---一周收录：2---百度反链：0\r\n");
+    std::string expected_file =
+        gbk("1---域名：a.com---总收录：约1,234---24小时收录：5---一周收录：约50---百度反链：约9,870\r\n"
+            "2---域名：---总收录：0---24小时收录：0---一周收录：0---百度反链：0\r\n"
+            "3---域名：b.cn---总收录：7---24小时收录：0---一周收录：2---百度反链：0\r\n");
     QCOMPARE(read_file(folder_->path() + "/收录结果.txt"), expected_file);
 
     // Double-clicking a row opens its "site:" search; with no row selected nothing happens.
@@ -154,7 +158,8 @@ class InclusionTest : public QObject {
     QRect rect = p.results->visualRect(p.results->report_model()->index(2, 1));
     QTest::mouseClick(p.results->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(p.results->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(hooks.shell_targets, QStringList{QString::fromStdString(server.base_url() + "/s?wd=site%3Ab.cn")});
+    QCOMPARE(hooks.shell_targets,
+             QStringList{QString::fromStdString(server.base_url() + "/s?wd=site%3Ab.cn")});
 
     // One click on the stop caption sets it back without touching the list.
     click(p.start);

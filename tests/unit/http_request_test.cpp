@@ -67,7 +67,8 @@ TEST_F(HttpRequestTest, GetWithoutHeadersSendsExactlyTheDefaultBlock) {
                                "\r\nUser-Agent: " + kHttpRequestAgent + "\r\nReferer: " + url("/page") +
                                "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm + "\r\n";
   EXPECT_EQ(r.header_block, expected_block);
-  EXPECT_EQ(headers, "Referer: " + url("/page") + "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm);
+  EXPECT_EQ(headers, "Referer: " + url("/page") +
+                         "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm);
 }
 
 TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
@@ -79,18 +80,35 @@ TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
   };
   std::string u = url("/page");
   const Case cases[] = {
-      {"bytes, no headers", http_request_bytes, "",
-       {{"User-Agent", kHttpBytesAgent}, {"Accept", "*/*"}, {"Accept-Language", "zh-cn"}, {"Content-Type", kForm}}},
-      {"text, own agent and referer", http_request, "Referer: http://from/\r\nuser-agent:  Spider/2.0 ",
+      {"bytes, no headers",
+       http_request_bytes,
+       "",
+       {{"User-Agent", kHttpBytesAgent},
+        {"Accept", "*/*"},
+        {"Accept-Language", "zh-cn"},
+        {"Content-Type", kForm}}},
+      {"text, own agent and referer",
+       http_request,
+       "Referer: http://from/\r\nuser-agent:  Spider/2.0 ",
        {{"Referer", "http://from/"},
         {"user-agent", "Spider/2.0"},
         {"Accept", "*/*"},
         {"Accept-Language", "zh-cn"},
         {"Content-Type", kForm}}},
-      {"bytes, own accept", http_request_bytes, "Accept: text/html",
-       {{"User-Agent", kHttpBytesAgent}, {"Accept", "text/html"}, {"Accept-Language", "zh-cn"}, {"Content-Type", kForm}}},
-      {"winhttp, no headers", winhttp_request, "",
-       {{"Accept", "*/*"}, {"Accept-Language", "zh-cn"}, {"User-Agent", kHttpBytesAgent}, {"Content-Type", kForm}}},
+      {"bytes, own accept",
+       http_request_bytes,
+       "Accept: text/html",
+       {{"User-Agent", kHttpBytesAgent},
+        {"Accept", "text/html"},
+        {"Accept-Language", "zh-cn"},
+        {"Content-Type", kForm}}},
+      {"winhttp, no headers",
+       winhttp_request,
+       "",
+       {{"Accept", "*/*"},
+        {"Accept-Language", "zh-cn"},
+        {"User-Agent", kHttpBytesAgent},
+        {"Content-Type", kForm}}},
   };
   for (const auto& c : cases) {
     std::string headers = c.given_headers;
@@ -114,11 +132,13 @@ TEST_F(HttpRequestTest, WinhttpPutsTheJarFirstAndHandsBackTheCompletedHeaders) {
 }
 
 TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
-  server.handle("POST", "/form", [](const RecordedRequest& r, Reply& reply) { reply.body = "got " + r.body; });
+  server.handle("POST", "/form",
+                [](const RecordedRequest& r, Reply& reply) { reply.body = "got " + r.body; });
   EXPECT_EQ(http_request(url("/form"), {.method = 1, .post_text = g("名=值")}), "got " + g("名=值"));
   EXPECT_EQ(last().method, "POST");
   EXPECT_EQ(last().header("Content-Length"), std::to_string(g("名=值").size()));
-  EXPECT_EQ(http_request_bytes(url("/form"), {.method = 1, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)}),
+  EXPECT_EQ(http_request_bytes(url("/form"),
+                               {.method = 1, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)}),
             std::string("got a\0b", 7));
   EXPECT_EQ(winhttp_request(url("/form"), {.method = 1, .post_text = "x=1"}), "got x=1");
   // A GET carries no body; method values other than 1 mean GET.
@@ -130,7 +150,8 @@ TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
 TEST_F(HttpRequestTest, Utf8IsConvertedOnlyWhenDeclaredEarlyOrInTheHead) {
   const std::string chinese = "\xE6\x94\xB6\xE5\xBD\x95";  // 收录 in UTF-8
   const std::string early = "<html><head><meta charset=\"utf-8\"></head><body>" + chinese + "</body></html>";
-  const std::string late = "<html><head>" + std::string(600, ' ') + "<meta charset=\"utf-8\"></head><body>" + chinese + "</body>";
+  const std::string late =
+      "<html><head>" + std::string(600, ' ') + "<meta charset=\"utf-8\"></head><body>" + chinese + "</body>";
   server.handle("GET", "/early", [&](const RecordedRequest&, Reply& r) { r.body = early; });
   server.handle("GET", "/late", [&](const RecordedRequest&, Reply& r) {
     r.content_type = "text/html";
@@ -140,7 +161,8 @@ TEST_F(HttpRequestTest, Utf8IsConvertedOnlyWhenDeclaredEarlyOrInTheHead) {
     r.content_type = "text/html; charset=UTF-8";
     r.body = chinese;
   });
-  server.handle("GET", "/zero", [&](const RecordedRequest&, Reply& r) { r.body = std::string("abc\0def", 7); });
+  server.handle("GET", "/zero",
+                [&](const RecordedRequest&, Reply& r) { r.body = std::string("abc\0def", 7); });
   EXPECT_EQ(http_request(url("/early")), convert_charset(early));
   EXPECT_NE(http_request(url("/early")).find(g("收录")), std::string::npos);
   EXPECT_EQ(http_request(url("/late")), late);
@@ -275,7 +297,10 @@ TEST_F(HttpRequestTest, FailuresGiveEmptyResults) {
   std::string headers, cookies = "untouched", location = "untouched";
   std::string jar = "a=1;  b=2";
   EXPECT_EQ(http_request("http://127.0.0.1:" + std::to_string(closed_port) + "/x",
-                         {.cookie_jar = &jar, .returned_cookies = &cookies, .headers = &headers, .returned_location = &location}),
+                         {.cookie_jar = &jar,
+                          .returned_cookies = &cookies,
+                          .headers = &headers,
+                          .returned_location = &location}),
             "");
   EXPECT_EQ(cookies, "");  // written as for an empty answer
   EXPECT_EQ(location, "");

@@ -28,7 +28,8 @@ TEST(HttpUrl, HostTable) {
       {"", false, false, ""},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(url_host(c.url, c.root_only, c.keep_port), c.host) << c.url << " " << c.root_only << c.keep_port;
+    EXPECT_EQ(url_host(c.url, c.root_only, c.keep_port), c.host)
+        << c.url << " " << c.root_only << c.keep_port;
 }
 
 TEST(HttpUrl, PortTable) {
@@ -101,7 +102,7 @@ TEST(HttpUrl, MergeCookiesTable) {
       {"a=1; b=2", "a=deleted", "b=2"},            // deleting an old cookie
       {"a=1; b=2", "", "a=1; b=2"},
       {"", "a=1", "a=1"},
-      {"a = 1;a=1; ", "", "a=1"},                    // spaces removed, repeated pieces once
+      {"a = 1;a=1; ", "", "a=1"},                     // spaces removed, repeated pieces once
       {"x=1", "y=hello world", "y=helloworld; x=1"},  // values lose their spaces
       {"sid=1; flag", "flag", "flag; sid=1"},         // a piece without "=" is its own name
       {"A=1", "a=2", "a=2; A=1"},                     // names compare exactly

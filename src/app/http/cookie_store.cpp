@@ -76,7 +76,8 @@ std::vector<StoredCookie> list_locked(CURL* h) {
 bool domain_covers(const StoredCookie& c, std::string_view host) {
   if (host == c.domain) return true;
   return c.include_subdomains && host.size() > c.domain.size() &&
-         host.substr(host.size() - c.domain.size()) == c.domain && host[host.size() - c.domain.size() - 1] == '.';
+         host.substr(host.size() - c.domain.size()) == c.domain &&
+         host[host.size() - c.domain.size() - 1] == '.';
 }
 
 bool path_covers(std::string_view cookie_path, std::string_view path) {
@@ -144,10 +145,12 @@ std::string cookie_store_get(std::string_view url_or_host) {
   Target t = target_of(url_or_host);
   std::vector<StoredCookie> sent;
   for (auto& c : cookie_store_list())
-    if (domain_covers(c, t.host) && path_covers(c.path, t.path) && (!c.secure || t.https)) sent.push_back(std::move(c));
+    if (domain_covers(c, t.host) && path_covers(c.path, t.path) && (!c.secure || t.https))
+      sent.push_back(std::move(c));
   // As a request sends them: longer paths first, otherwise in the order they were stored.
-  std::stable_sort(sent.begin(), sent.end(),
-                   [](const StoredCookie& a, const StoredCookie& b) { return a.path.size() > b.path.size(); });
+  std::stable_sort(sent.begin(), sent.end(), [](const StoredCookie& a, const StoredCookie& b) {
+    return a.path.size() > b.path.size();
+  });
   std::vector<std::string> pieces;
   for (const auto& c : sent) pieces.push_back(c.name.empty() ? c.value : c.name + "=" + c.value);
   return join_text(pieces, "; ");
@@ -217,8 +220,7 @@ void cookie_store_clear(std::string_view host_text) {
     for (const auto& c : all) {
       bool sent_to_host = domain_covers(c, host);
       bool below_host = domain_covers(under_host, c.domain);
-      if (!sent_to_host && !below_host)
-        curl_easy_setopt(h, CURLOPT_COOKIELIST, to_netscape(c).c_str());
+      if (!sent_to_host && !below_host) curl_easy_setopt(h, CURLOPT_COOKIELIST, to_netscape(c).c_str());
     }
   });
 }

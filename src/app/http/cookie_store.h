@@ -16,9 +16,9 @@ struct StoredCookie {
   std::string domain;               // host name, lower case, without a leading dot
   bool include_subdomains = false;  // a domain cookie: sent to every host under `domain`
   std::string path = "/";
-  bool secure = false;              // sent over https only
+  bool secure = false;  // sent over https only
   bool http_only = false;
-  long long expires = 0;            // Unix time; 0 = a session cookie
+  long long expires = 0;  // Unix time; 0 = a session cookie
   std::string name;
   std::string value;
 };

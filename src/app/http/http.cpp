@@ -24,7 +24,8 @@ enum class Face { Text, Bytes };
 constexpr std::string_view kFormType = "Content-Type: application/x-www-form-urlencoded";
 
 bool is_host_char(unsigned char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_';
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+         c == '_';
 }
 
 // Bytes libcurl refuses in a URL (controls and spaces) are sent percent-encoded; everything else
@@ -50,12 +51,14 @@ std::string wire_safe(std::string_view text) {
 // host cannot be connected to (empty, or holding characters no host name has).
 std::string connect_url(const std::string& url) {
   std::string host = url_host(url);
-  if (host.empty() || !std::all_of(host.begin(), host.end(), [](char c) { return is_host_char(static_cast<unsigned char>(c)); }))
+  if (host.empty() || !std::all_of(host.begin(), host.end(),
+                                   [](char c) { return is_host_char(static_cast<unsigned char>(c)); }))
     return {};
   int port = url_port(url);
   if (port <= 0 || port > 65535) return {};
   bool secure = to_lower(left(url, 5)) == "https";
-  return std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) + wire_safe(url_path(url));
+  return std::string(secure ? "https://" : "http://") + host + ":" + std::to_string(port) +
+         wire_safe(url_path(url));
 }
 
 // winhttp_request takes absolute http and https URLs as they are.
@@ -78,7 +81,8 @@ std::string between_marker_and_semicolon(const std::string& line, std::string_vi
 // The cookie a "Set-Cookie" header line sets: the name=value before the first ";", or the whole
 // value when the line has no attributes.
 std::string cookie_of_line(const std::string& line) {
-  if (line.find(';') == std::string::npos) return trim_both(replace_text(line, "Set-Cookie:", "", 1, kAll, true));
+  if (line.find(';') == std::string::npos)
+    return trim_both(replace_text(line, "Set-Cookie:", "", 1, kAll, true));
   return between_marker_and_semicolon(line, "Set-Cookie:");
 }
 
@@ -151,7 +155,8 @@ std::string http_core(const std::string& url, const HttpOptions& o, Face face) {
   if (o.returned_location) *o.returned_location = location.empty() ? head : location;
 
   int declared = find_bytes(r.body, "utf-8");
-  bool from_utf8 = (declared != kNotFound && declared < 500) || find_text(head, "utf-8", 1, true) != kNotFound;
+  bool from_utf8 =
+      (declared != kNotFound && declared < 500) || find_text(head, "utf-8", 1, true) != kNotFound;
   return to_text_bytes(from_utf8 ? convert_charset(r.body, "UTF-8", "GBK") : r.body);
 }
 
@@ -190,7 +195,8 @@ std::string winhttp_request(const std::string& url, const HttpOptions& o) {
   else if (find_text(headers, "Accept:") == kNotFound)
     headers += "\r\nAccept: */*";
   if (find_text(headers, "Accept-Language:") == kNotFound) headers += "\r\nAccept-Language: zh-cn";
-  if (find_text(headers, "User-Agent:") == kNotFound) headers += "\r\nUser-Agent: " + std::string(kHttpBytesAgent);
+  if (find_text(headers, "User-Agent:") == kNotFound)
+    headers += "\r\nUser-Agent: " + std::string(kHttpBytesAgent);
   if (find_text(headers, "Content-Type:") == kNotFound) headers += "\r\n" + std::string(kFormType);
 
   std::vector<NamedHeader> list;
@@ -223,7 +229,8 @@ std::string winhttp_request(const std::string& url, const HttpOptions& o) {
 
   // The response's header lines without its status line, every Set-Cookie spelled one way.
   std::string head = r.headers;
-  if (size_t eol = head.find("\r\n"); eol != std::string::npos && head.rfind("HTTP/", 0) == 0) head.erase(0, eol + 2);
+  if (size_t eol = head.find("\r\n"); eol != std::string::npos && head.rfind("HTTP/", 0) == 0)
+    head.erase(0, eol + 2);
   head = replace_text(head, "Set-Cookie", "Set-Cookie", 1, kAll, false);
   std::string cookies;
   read_head(head, cookies, nullptr);

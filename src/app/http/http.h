@@ -18,20 +18,20 @@
 namespace tessaly {
 
 struct HttpOptions {
-  int method = 0;                           // 1 = POST, anything else GET
-  std::string post_text{};                  // GBK form body (when post_bytes is empty)
-  std::string* cookie_jar = nullptr;        // in/out "a=1; b=2"; null: the process cookie store
-                                            // (http_request*) or no cookies (winhttp_request)
-  std::string* returned_cookies = nullptr;  // out: the cookies this response set, "a=1; b=2"
-  std::string* headers = nullptr;           // in/out: extra header lines (CR LF separated);
-                                            // comes back completed with the defaults
-  std::string* returned_location = nullptr; // out (http_request): the Location header's value,
-                                            // or the whole response head when there is none
-  std::string* raw_headers = nullptr;       // out: http_request_bytes: the response head (status
-                                            // line and header lines, CR LF); winhttp_request: the
-                                            // header lines without the status line
-  bool no_redirect = false;                 // true: redirects are not followed
-  std::string post_bytes{};                 // POST body as bytes; takes precedence over post_text
+  int method = 0;                            // 1 = POST, anything else GET
+  std::string post_text{};                   // GBK form body (when post_bytes is empty)
+  std::string* cookie_jar = nullptr;         // in/out "a=1; b=2"; null: the process cookie store
+                                             // (http_request*) or no cookies (winhttp_request)
+  std::string* returned_cookies = nullptr;   // out: the cookies this response set, "a=1; b=2"
+  std::string* headers = nullptr;            // in/out: extra header lines (CR LF separated);
+                                             // comes back completed with the defaults
+  std::string* returned_location = nullptr;  // out (http_request): the Location header's value,
+                                             // or the whole response head when there is none
+  std::string* raw_headers = nullptr;        // out: http_request_bytes: the response head (status
+                                             // line and header lines, CR LF); winhttp_request: the
+                                             // header lines without the status line
+  bool no_redirect = false;                  // true: redirects are not followed
+  std::string post_bytes{};                  // POST body as bytes; takes precedence over post_text
 };
 
 // Default User-Agent strings of the two faces.

@@ -3,8 +3,8 @@
 #include <signal.h>
 
 #include <array>
-#include <csignal>
 #include <chrono>
+#include <csignal>
 #include <functional>
 #include <memory>
 
@@ -29,8 +29,9 @@ std::shared_ptr<const std::string> ca_blob;
 std::shared_ptr<const std::string> make_ca_blob(const std::string& extra_file) {
   std::string blob;
   const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
-  for (const char* candidate : {info && info->cainfo ? info->cainfo : "", "/etc/ssl/certs/ca-certificates.crt",
-                                "/etc/pki/tls/certs/ca-bundle.crt", "/etc/ssl/cert.pem"}) {
+  for (const char* candidate :
+       {info && info->cainfo ? info->cainfo : "", "/etc/ssl/certs/ca-certificates.crt",
+        "/etc/pki/tls/certs/ca-bundle.crt", "/etc/ssl/cert.pem"}) {
     if (!*candidate) continue;
     blob = read_file(candidate);
     if (!blob.empty()) break;
@@ -96,7 +97,8 @@ void ensure_global_init() {
     // Transfers run with CURLOPT_NOSIGNAL (many threads): a peer closing a TLS connection must
     // give an error, not end the process.
     struct sigaction current {};
-    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) std::signal(SIGPIPE, SIG_IGN);
+    if (sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+      std::signal(SIGPIPE, SIG_IGN);
 #endif
   });
 }
@@ -122,7 +124,8 @@ struct State {
 bool starts_with_nocase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i])))
       return false;
   return true;
 }

@@ -11,25 +11,25 @@
 namespace tessaly::transport {
 
 struct Transfer {
-  std::string url;                   // absolute http or https URL
+  std::string url;  // absolute http or https URL
   bool post = false;
   std::string body;                  // sent with POST, and with GET when get_body is set
   bool get_body = false;             // a non-empty body goes out with GET as well
   std::vector<std::string> headers;  // "Name: value" lines, sent in this order
   std::string user_agent;            // "" = none unless a header line gives one
   bool follow_redirects = true;
-  bool cookie_store = false;         // use (and feed) the process-wide cookie store
-  int connect_timeout_ms = 60'000;   // resolve and connect (TLS handshake included)
-  int stall_timeout_ms = 60'000;     // once connected: longest time without a byte moving
+  bool cookie_store = false;        // use (and feed) the process-wide cookie store
+  int connect_timeout_ms = 60'000;  // resolve and connect (TLS handshake included)
+  int stall_timeout_ms = 60'000;    // once connected: longest time without a byte moving
 };
 
 enum class Outcome { Done, Failed, Stopped, NotOpened };
 
 struct Result {
   Outcome outcome = Outcome::NotOpened;
-  std::string body;     // of the last response (what arrived of it on failure)
-  std::string headers;  // raw head of the last response: status line, header lines, CR LF each,
-                        // then an empty line
+  std::string body;              // of the last response (what arrived of it on failure)
+  std::string headers;           // raw head of the last response: status line, header lines, CR LF each,
+                                 // then an empty line
   bool set_cookie_seen = false;  // some response of the chain set a cookie (any spelling)
 };
 

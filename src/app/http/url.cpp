@@ -114,7 +114,8 @@ std::string url_encode(std::string_view text, bool keep_safe, bool utf8) {
   std::string out;
   out.reserve(bytes.size() * 3);
   for (unsigned char c : bytes) {
-    bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    bool safe =
+        (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
     if (keep_safe && safe) {
       out.push_back(static_cast<char>(c));
     } else {
