@@ -33,7 +33,7 @@ Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent) : ToolWindow(4, parent) 
   auto* release = make_button(this, "按钮1", QStringLiteral("停止获取"));
   list_ = make_report_list(this, "超级列表框1",
                            {{QStringLiteral("     |"), 80}, {QStringLiteral("域名"), 150}, {QStringLiteral("domainsID"), 120}});
-  auto* tick_all = make_button(this, "按钮2", QStringLiteral("全选"));
+  auto* tick_all_button = make_button(this, "按钮2", QStringLiteral("全选"));
   auto* invert = make_button(this, "按钮3", QStringLiteral("反选"));
   auto* tick_all_link = make_link(this, "超级链接框1", QStringLiteral("全选"));
   auto* invert_link = make_link(this, "超级链接框2", QStringLiteral("反选"));
@@ -60,7 +60,7 @@ Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent) : ToolWindow(4, parent) 
   list_side->addLayout(links);
 
   auto* side = new QVBoxLayout;
-  side->addWidget(tick_all);
+  side->addWidget(tick_all_button);
   side->addWidget(invert);
   side->addWidget(delete_button_);
   side->addWidget(export_group, 1);
@@ -72,21 +72,21 @@ Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent) : ToolWindow(4, parent) 
   layout->addLayout(top);
   layout->addLayout(middle, 1);
 
-  connect(list_button, &QPushButton::clicked, this, &Dns51ManagerWindow::list_domains);
-  connect(release, &QPushButton::clicked, this, &Dns51ManagerWindow::release_listing);
-  connect(tick_all, &QPushButton::clicked, this, &Dns51ManagerWindow::tick_all);
-  connect(tick_all_link, &QPushButton::clicked, this, &Dns51ManagerWindow::tick_all);
-  connect(invert, &QPushButton::clicked, this, &Dns51ManagerWindow::invert_ticks);
-  connect(invert_link, &QPushButton::clicked, this, &Dns51ManagerWindow::invert_ticks);
-  connect(delete_button_, &QPushButton::clicked, this, &Dns51ManagerWindow::delete_ticked);
-  connect(export_button, &QPushButton::clicked, this, &Dns51ManagerWindow::export_names);
+  connect(list_button, &QPushButton::clicked, this, &Dns51ManagerWindow::list_51dns_domains);
+  connect(release, &QPushButton::clicked, this, &Dns51ManagerWindow::release_51dns_listing);
+  connect(tick_all_button, &QPushButton::clicked, this, &Dns51ManagerWindow::tick_all_51dns);
+  connect(tick_all_link, &QPushButton::clicked, this, &Dns51ManagerWindow::tick_all_51dns);
+  connect(invert, &QPushButton::clicked, this, &Dns51ManagerWindow::invert_51dns_ticks);
+  connect(invert_link, &QPushButton::clicked, this, &Dns51ManagerWindow::invert_51dns_ticks);
+  connect(delete_button_, &QPushButton::clicked, this, &Dns51ManagerWindow::delete_ticked_51dns_domains);
+  connect(export_button, &QPushButton::clicked, this, &Dns51ManagerWindow::export_51dns_names);
 }
 
 Dns51ManagerWindow::~Dns51ManagerWindow() {
   for (auto& run : runs_) run->stop();
 }
 
-void Dns51ManagerWindow::list_domains() {
+void Dns51ManagerWindow::list_51dns_domains() {
   // Every press starts another listing; each appends its rows.
   listing_ = Bridge::create(std::make_shared<Job>(), this);
   runs_.push_back(listing_);
@@ -106,22 +106,22 @@ void Dns51ManagerWindow::list_domains() {
   });
 }
 
-void Dns51ManagerWindow::release_listing() {
+void Dns51ManagerWindow::release_51dns_listing() {
   // The listing is let go, not stopped: it goes on to its end.
   listing_.reset();
 }
 
-void Dns51ManagerWindow::tick_all() {
+void Dns51ManagerWindow::tick_all_51dns() {
   list_->report_model()->set_all_checked(std::vector<bool>(static_cast<size_t>(list_->lv_row_count()), true));
 }
 
-void Dns51ManagerWindow::invert_ticks() {
+void Dns51ManagerWindow::invert_51dns_ticks() {
   std::vector<bool> flipped(static_cast<size_t>(list_->lv_row_count()));
   for (size_t r = 0; r < flipped.size(); ++r) flipped[r] = !list_->lv_is_checked(static_cast<int>(r));
   list_->report_model()->set_all_checked(flipped);
 }
 
-void Dns51ManagerWindow::delete_ticked() {
+void Dns51ManagerWindow::delete_ticked_51dns_domains() {
   message_box(QStringLiteral("此功能正在开发"));
   std::vector<int> ticked;
   for (int r = 0; r < list_->lv_row_count(); ++r)
@@ -145,7 +145,7 @@ void Dns51ManagerWindow::delete_ticked() {
   });
 }
 
-void Dns51ManagerWindow::export_names() {
+void Dns51ManagerWindow::export_51dns_names() {
   std::string text;
   for (int r = 0; r < list_->lv_row_count(); ++r) text += list_->lv_get_cell(r, 1) + "\r\n";
   if (!text.empty()) append_text(names_, text);

@@ -21,12 +21,12 @@ class Dns51ManagerWindow : public ToolWindow {
   ~Dns51ManagerWindow() override;
 
  private:
-  void list_domains();
-  void release_listing();
-  void tick_all();
-  void invert_ticks();
-  void delete_ticked();
-  void export_names();
+  void list_51dns_domains();
+  void release_51dns_listing();
+  void tick_all_51dns();
+  void invert_51dns_ticks();
+  void delete_ticked_51dns_domains();
+  void export_51dns_names();
 
   ReportList* list_;
   QPushButton* delete_button_;

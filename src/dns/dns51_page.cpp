@@ -144,18 +144,18 @@ Dns51Page::Dns51Page(QWidget* parent) : QWidget(parent) {
   task_ = new WorkerTask(start_, kStartWording, kStopWording, this);
   task_->set_pause_button(pause_, QStringLiteral("暂停添加"), QStringLiteral("继续添加"));
 
-  connect(login_button_, &QPushButton::clicked, this, &Dns51Page::login);
-  connect(logout_button, &QPushButton::clicked, this, &Dns51Page::logout);
-  connect(import_button_, &QPushButton::clicked, this, &Dns51Page::import_pairs);
-  connect(clear_button_, &QPushButton::clicked, this, &Dns51Page::clear_rows);
-  connect(start_, &QPushButton::clicked, this, &Dns51Page::toggle_batch);
-  connect(pause_, &QPushButton::clicked, task_, &WorkerTask::toggle_pause);
-  connect(manage, &QPushButton::clicked, this, &Dns51Page::open_manager);
+  connect(login_button_, &QPushButton::clicked, this, &Dns51Page::login_51dns);
+  connect(logout_button, &QPushButton::clicked, this, &Dns51Page::logout_51dns);
+  connect(import_button_, &QPushButton::clicked, this, &Dns51Page::import_domain_ip_pairs);
+  connect(clear_button_, &QPushButton::clicked, this, &Dns51Page::clear_51dns_rows);
+  connect(start_, &QPushButton::clicked, this, &Dns51Page::toggle_51dns_batch);
+  connect(pause_, &QPushButton::clicked, this, &Dns51Page::pause_51dns_batch);
+  connect(manage, &QPushButton::clicked, this, &Dns51Page::open_51dns_manager);
 }
 
 Dns51Page::~Dns51Page() { task_->stop(); }
 
-void Dns51Page::login() {
+void Dns51Page::login_51dns() {
   if (login_busy_) return;
   login_busy_ = true;
   std::string email = box_text(email_), password = box_text(password_);
@@ -176,7 +176,7 @@ void Dns51Page::login() {
   });
 }
 
-void Dns51Page::logout() {
+void Dns51Page::logout_51dns() {
   clear_site_cookies(service_cookie_domain("DNS51_WEB"));
   message_box(QStringLiteral("注销成功"));
   login_button_->setEnabled(true);
@@ -184,12 +184,12 @@ void Dns51Page::logout() {
   password_->setEnabled(true);
 }
 
-void Dns51Page::import_pairs() {
+void Dns51Page::import_domain_ip_pairs() {
   if (batch_running_) return;
   import_pairs_into(list_, domains_, ips_);
 }
 
-void Dns51Page::clear_rows() {
+void Dns51Page::clear_51dns_rows() {
   if (batch_running_) return;
   list_->lv_clear();
 }
@@ -200,7 +200,7 @@ void Dns51Page::set_batch_running(bool running) {
   clear_button_->setEnabled(!running);
 }
 
-void Dns51Page::toggle_batch() {
+void Dns51Page::toggle_51dns_batch() {
   bool empty = list_->lv_row_count() == 0;
   if (empty || !Dns51Client::instance().logged_in()) {
     message_box(empty ? QStringLiteral("请导入域名+IP后再执行") : QStringLiteral("请登录后再执行"), kIconInformation,
@@ -230,7 +230,12 @@ void Dns51Page::toggle_batch() {
                 });
 }
 
-void Dns51Page::open_manager() {
+void Dns51Page::pause_51dns_batch() {
+  // The caption is the pause state; after the run has ended only the caption changes.
+  task_->toggle_pause();
+}
+
+void Dns51Page::open_51dns_manager() {
   if (!login_button_->isEnabled())
     open_tool_window(4, window());
   else

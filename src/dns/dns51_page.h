@@ -1,5 +1,5 @@
 #pragma once
-// The "51dns" page of the main window: the 51dns login block and the batch that adds domains and
+// The "51dns" page of the main window: the 51dns login_51dns block and the batch that adds domains and
 // their "www", "@" and "*" A records from pasted domain and IP lists.
 #include <QWidget>
 
@@ -20,12 +20,13 @@ class Dns51Page : public QWidget {
   ~Dns51Page() override;
 
  private:
-  void login();
-  void logout();
-  void import_pairs();
-  void clear_rows();
-  void toggle_batch();
-  void open_manager();
+  void login_51dns();
+  void logout_51dns();
+  void import_domain_ip_pairs();
+  void clear_51dns_rows();
+  void toggle_51dns_batch();
+  void pause_51dns_batch();
+  void open_51dns_manager();
   void set_batch_running(bool running);
 
   QLineEdit* email_;

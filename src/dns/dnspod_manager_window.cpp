@@ -25,6 +25,22 @@ namespace {
 const QString kListWording = QStringLiteral("获取域名");
 const QString kStopWording = QStringLiteral("停止域名");
 
+// The listing worker: one request, then a row per domain with a short pause between rows.
+void run_dnspod_domain_list(Bridge& bridge, ReportList* list) {
+  std::vector<DnspodDomainRow> rows = parse_dnspod_domain_list(DnspodClient::instance().api_post("/Api/Domain.List", {}));
+  for (auto& row : rows) {
+    bridge.post([list, row] {
+      int r = list->lv_insert_row(-1, row.name);
+      list->lv_set_cell(r, 1, row.id);
+      list->lv_set_cell(r, 2, to_text(row.position));
+      list->lv_set_cell(r, 3, row.status);
+      list->lv_set_cell(r, 4, row.records);
+    });
+    sleep_ms(50);
+  }
+  bridge.message_box(QStringLiteral("获取完毕"));
+}
+
 }  // namespace
 
 DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, parent) {
@@ -36,7 +52,7 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
                             {QStringLiteral("序号"), 50},
                             {QStringLiteral("域名状态"), 100},
                             {QStringLiteral("解析记录"), 100}});
-  auto* tick_all = make_button(this, "按钮全选", QStringLiteral("全选"));
+  auto* tick_all_button = make_button(this, "按钮全选", QStringLiteral("全选"));
   auto* invert = make_button(this, "按钮反选", QStringLiteral("反选"));
   auto* tick_errors = make_button(this, "按钮勾选错误域名", QStringLiteral("勾选错误域名"));
 
@@ -59,7 +75,7 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
   top->addWidget(list_button_);
   top->addWidget(refresh);
   top->addStretch();
-  top->addWidget(tick_all);
+  top->addWidget(tick_all_button);
   top->addWidget(invert);
   top->addWidget(tick_errors);
 
@@ -90,14 +106,14 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
   layout->addLayout(middle, 3);
   layout->addLayout(bottom, 1);
 
-  connect(list_button_, &QPushButton::clicked, this, &DnspodManagerWindow::list_domains);
-  connect(refresh, &QPushButton::clicked, this, &DnspodManagerWindow::refresh_domains);
-  connect(tick_all, &QPushButton::clicked, this, &DnspodManagerWindow::tick_all);
+  connect(list_button_, &QPushButton::clicked, this, &DnspodManagerWindow::list_dnspod_domains);
+  connect(refresh, &QPushButton::clicked, this, &DnspodManagerWindow::refresh_dnspod_domains);
+  connect(tick_all_button, &QPushButton::clicked, this, &DnspodManagerWindow::tick_all_domains);
   connect(invert, &QPushButton::clicked, this, &DnspodManagerWindow::invert_ticks);
   connect(tick_errors, &QPushButton::clicked, this, &DnspodManagerWindow::tick_error_domains);
   connect(tick_listed, &QPushButton::clicked, this, &DnspodManagerWindow::tick_listed_domains);
-  connect(delete_button_, &QPushButton::clicked, this, &DnspodManagerWindow::delete_ticked);
-  connect(export_button, &QPushButton::clicked, this, &DnspodManagerWindow::export_ticked);
+  connect(delete_button_, &QPushButton::clicked, this, &DnspodManagerWindow::delete_ticked_dnspod_domains);
+  connect(export_button, &QPushButton::clicked, this, &DnspodManagerWindow::export_ticked_domains);
 }
 
 DnspodManagerWindow::~DnspodManagerWindow() {
@@ -105,7 +121,7 @@ DnspodManagerWindow::~DnspodManagerWindow() {
   for (auto& run : runs_) run->stop();
 }
 
-void DnspodManagerWindow::list_domains() {
+void DnspodManagerWindow::list_dnspod_domains() {
   if (list_button_->text() != kListWording) {
     // A listing runs: its handle is let go, the listing itself goes on to its end.
     listing_.reset();
@@ -117,19 +133,7 @@ void DnspodManagerWindow::list_domains() {
   listing_ = Bridge::create(std::make_shared<Job>(), this);
   runs_.push_back(listing_);
   start_worker_thread(listing_, [this, list = list_](Bridge& bridge) {
-    std::vector<DnspodDomainRow> rows =
-        parse_dnspod_domain_list(DnspodClient::instance().api_post("/Api/Domain.List", {}));
-    for (auto& row : rows) {
-      bridge.post([list, row] {
-        int r = list->lv_insert_row(-1, row.name);
-        list->lv_set_cell(r, 1, row.id);
-        list->lv_set_cell(r, 2, to_text(row.position));
-        list->lv_set_cell(r, 3, row.status);
-        list->lv_set_cell(r, 4, row.records);
-      });
-      sleep_ms(50);
-    }
-    bridge.message_box(QStringLiteral("获取完毕"));
+    run_dnspod_domain_list(bridge, list);
     bridge.post([this] {
       list_button_->setEnabled(true);
       list_button_->setText(kListWording);
@@ -137,12 +141,12 @@ void DnspodManagerWindow::list_domains() {
   });
 }
 
-void DnspodManagerWindow::refresh_domains() {
+void DnspodManagerWindow::refresh_dnspod_domains() {
   list_->lv_clear();
-  list_domains();
+  list_dnspod_domains();
 }
 
-void DnspodManagerWindow::tick_all() {
+void DnspodManagerWindow::tick_all_domains() {
   std::vector<bool> all(static_cast<size_t>(list_->lv_row_count()), true);
   list_->report_model()->set_all_checked(all);
 }
@@ -176,7 +180,7 @@ void DnspodManagerWindow::tick_listed_domains() {
   ticked_count_->setText(QString::number(found));
 }
 
-void DnspodManagerWindow::delete_ticked() {
+void DnspodManagerWindow::delete_ticked_dnspod_domains() {
   struct Target {
     Text id, name;
   };
@@ -202,7 +206,7 @@ void DnspodManagerWindow::delete_ticked() {
   });
 }
 
-void DnspodManagerWindow::export_ticked() {
+void DnspodManagerWindow::export_ticked_domains() {
   std::string text;
   for (int r = 0; r < list_->lv_row_count(); ++r)
     if (list_->lv_is_checked(r)) text += list_->lv_get_cell(r, 0) + "\r\n";

@@ -23,14 +23,14 @@ class DnspodManagerWindow : public ToolWindow {
   ~DnspodManagerWindow() override;
 
  private:
-  void list_domains();
-  void refresh_domains();
-  void tick_all();
+  void list_dnspod_domains();
+  void refresh_dnspod_domains();
+  void tick_all_domains();
   void invert_ticks();
   void tick_error_domains();
   void tick_listed_domains();
-  void delete_ticked();
-  void export_ticked();
+  void delete_ticked_dnspod_domains();
+  void export_ticked_domains();
 
   QPushButton* list_button_;
   QPushButton* delete_button_;

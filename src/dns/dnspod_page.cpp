@@ -193,18 +193,18 @@ DnspodPage::DnspodPage(QWidget* parent) : QWidget(parent) {
   task_ = new WorkerTask(start_, kStartWording, kStopWording, this);
   task_->set_pause_button(pause_, QStringLiteral("暂停添加"), QStringLiteral("继续添加"));
 
-  connect(login_button_, &QPushButton::clicked, this, &DnspodPage::login);
-  connect(logout_button_, &QPushButton::clicked, this, &DnspodPage::logout);
-  connect(import_button_, &QPushButton::clicked, this, &DnspodPage::import_pairs);
-  connect(clear_button_, &QPushButton::clicked, this, &DnspodPage::clear_rows);
-  connect(start_, &QPushButton::clicked, this, &DnspodPage::toggle_batch);
-  connect(pause_, &QPushButton::clicked, task_, &WorkerTask::toggle_pause);
-  connect(manage, &QPushButton::clicked, this, &DnspodPage::open_manager);
+  connect(login_button_, &QPushButton::clicked, this, &DnspodPage::login_dnspod);
+  connect(logout_button_, &QPushButton::clicked, this, &DnspodPage::logout_dnspod);
+  connect(import_button_, &QPushButton::clicked, this, &DnspodPage::import_domain_ip_pairs);
+  connect(clear_button_, &QPushButton::clicked, this, &DnspodPage::clear_dnspod_rows);
+  connect(start_, &QPushButton::clicked, this, &DnspodPage::toggle_dnspod_batch);
+  connect(pause_, &QPushButton::clicked, this, &DnspodPage::pause_dnspod_batch);
+  connect(manage, &QPushButton::clicked, this, &DnspodPage::open_dnspod_manager);
 }
 
 DnspodPage::~DnspodPage() { task_->stop(); }
 
-void DnspodPage::login() {
+void DnspodPage::login_dnspod() {
   // The two requests run off the window thread so that the window stays responsive; a second
   // press while they run is ignored.
   if (login_busy_) return;
@@ -227,7 +227,7 @@ void DnspodPage::login() {
   });
 }
 
-void DnspodPage::logout() {
+void DnspodPage::logout_dnspod() {
   clear_site_cookies(service_cookie_domain("DNSPOD_WEB"));
   message_box(QStringLiteral("注销成功"));
   login_button_->setEnabled(true);
@@ -235,12 +235,12 @@ void DnspodPage::logout() {
   password_->setEnabled(true);
 }
 
-void DnspodPage::import_pairs() {
+void DnspodPage::import_domain_ip_pairs() {
   if (batch_running_) return;
   import_pairs_into(list_, domains_, ips_);
 }
 
-void DnspodPage::clear_rows() {
+void DnspodPage::clear_dnspod_rows() {
   if (batch_running_) return;
   list_->lv_clear();
 }
@@ -251,7 +251,7 @@ void DnspodPage::set_batch_running(bool running) {
   clear_button_->setEnabled(!running);
 }
 
-void DnspodPage::toggle_batch() {
+void DnspodPage::toggle_dnspod_batch() {
   if (start_->text() != kStartWording) {
     task_->toggle({}, {});  // stop: the rows keep the status of the step that was running
     set_batch_running(false);
@@ -272,7 +272,12 @@ void DnspodPage::toggle_batch() {
                 });
 }
 
-void DnspodPage::open_manager() {
+void DnspodPage::pause_dnspod_batch() {
+  // The caption is the pause state; after the run has ended only the caption changes.
+  task_->toggle_pause();
+}
+
+void DnspodPage::open_dnspod_manager() {
   if (!login_button_->isEnabled())
     open_tool_window(17, window());
   else

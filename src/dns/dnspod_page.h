@@ -1,5 +1,5 @@
 #pragma once
-// The "dnspod解析" page of the main window: the DNSPod login block and the batch that creates
+// The "dnspod解析" page of the main window: the DNSPod login_dnspod block and the batch that creates
 // domains and their "@", "www" and "*" A records from pasted domain and IP lists.
 #include <QWidget>
 
@@ -24,12 +24,13 @@ class DnspodPage : public QWidget {
   ~DnspodPage() override;
 
  private:
-  void login();
-  void logout();
-  void import_pairs();
-  void clear_rows();
-  void toggle_batch();
-  void open_manager();
+  void login_dnspod();
+  void logout_dnspod();
+  void import_domain_ip_pairs();
+  void clear_dnspod_rows();
+  void toggle_dnspod_batch();
+  void pause_dnspod_batch();
+  void open_dnspod_manager();
   // Import and clear are refused while a batch runs: the worker reads rows by position.
   void set_batch_running(bool running);
 
