@@ -6,6 +6,7 @@
 
 #include "app/ui/controls.h"
 #include "app/ui/worker_task.h"
+#include "content/line_tools_boxes_window.h"
 
 namespace tessaly {
 namespace {
@@ -67,7 +68,7 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent) {
 
 void ConversionsPage::convert(content::Conversion conversion) {
   if (bridge_) bridge_->stop();  // whatever the previous run wrote stays; it writes no more
-  std::string text = box_text(input_);
+  BoxText text = take_box_text(input_);
   set_box_text(output_, {});
   bridge_ = Bridge::create(std::make_shared<Job>(), window());
   alive_ = std::make_shared<std::atomic<bool>>(false);
@@ -75,7 +76,7 @@ void ConversionsPage::convert(content::Conversion conversion) {
   start_worker_thread(
       bridge_,
       [text = std::move(text), conversion, output](Bridge& bridge) {
-        content::convert_lines(text, conversion, [&](std::string_view block) { bridge.append(output, block); });
+        content::convert_lines(text.gbk(), conversion, [&](std::string_view block) { bridge.append(output, block); });
       },
       alive_);
 }

@@ -14,6 +14,7 @@
 #include "app/ui/hooks.h"
 #include "app/ui/worker_task.h"
 #include "content/line_tools.h"
+#include "content/line_tools_boxes_window.h"
 
 namespace tessaly {
 namespace {
@@ -104,7 +105,7 @@ bool DedupeWindow::busy() const { return dedupe_task_->running() || pinyin_task_
 void DedupeWindow::toggle_dedupe() {
   const bool starting = dedupe_->text() == dedupe_task_->start_wording();
   if (starting) pinyin_task_->stop();  // one run at a time replaces the list
-  std::string text = starting ? box_text(list_) : std::string();
+  BoxText text = starting ? take_box_text(list_) : BoxText{};
   QPlainTextEdit* list = list_;
   QPlainTextEdit* status = status_;
   QProgressBar* bar = progress_;
@@ -112,11 +113,11 @@ void DedupeWindow::toggle_dedupe() {
   dedupe_task_->toggle(nullptr, [text = std::move(text), list, status, bar, button](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     content::Progress progress = bar_progress(bridge, bar);
-    content::DedupeResult result = content::dedupe_lines(text, [&](int done, int total) {
+    content::DedupeResult result = content::dedupe_lines(text.gbk(), [&](int done, int total) {
       if (done == 0) bridge.append(status, gbk("一共有") + number(total) + gbk("条数据\r\n"));
       progress(done, total);
     });
-    bridge.set_text(list, std::move(result.text));
+    replace_box_text(bridge, list, result.text);
     bridge.append(status, gbk("去除重复后来还有") + number(result.after) + gbk("条数据\r\n"));
     bridge.set_caption(button, u("开始去重复"));
   });
@@ -128,14 +129,14 @@ void DedupeWindow::convert_pinyin(bool full) {
     dedupe_->setText(dedupe_task_->start_wording());
   }
   pinyin_task_->stop();
-  std::string text = box_text(list_);
+  BoxText text = take_box_text(list_);
   QPlainTextEdit* list = list_;
   QProgressBar* bar = progress_;
   pinyin_task_->start([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
-    std::string out = content::pinyin_lines(text, full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
+    std::string out = content::pinyin_lines(text.gbk(), full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
                                             bar_progress(bridge, bar));
-    bridge.set_text(list, std::move(out));
+    replace_box_text(bridge, list, out);
   });
 }
 
@@ -157,13 +158,12 @@ TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
 
   task_ = new WorkerTask(start_, u("开始去除"), u("停止去除"), this);
   connect(start_, &QPushButton::clicked, this, [this] {
-    std::string text = start_->text() == task_->start_wording() ? box_text(list_) : std::string();
+    BoxText text = start_->text() == task_->start_wording() ? take_box_text(list_) : BoxText{};
     QPlainTextEdit* list = list_;
     QProgressBar* bar = progress_;
     // The caption stays on the stop wording when the run ends: the next click only resets it.
     task_->toggle(nullptr, [text = std::move(text), list, bar](Bridge& bridge) {
-      std::string out = content::trim_lines(text, bar_progress(bridge, bar));
-      bridge.set_text(list, std::move(out));
+      replace_box_text(bridge, list, content::trim_lines(text.gbk(), bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
@@ -190,14 +190,13 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
   task_ = new WorkerTask(start_, {}, {}, this);
   connect(start_, &QPushButton::clicked, this, [this] {
     task_->stop();  // a second click starts over from the list as it stands
-    std::string text = box_text(list_);
+    BoxText text = take_box_text(list_);
     QPlainTextEdit* list = list_;
     QProgressBar* bar = progress_;
     const std::uint64_t seed = fresh_seed();
     task_->start([text = std::move(text), list, bar, seed](Bridge& bridge) {
       bridge.set_progress(bar, 0);
-      std::string out = content::shuffle_lines(text, seed, bar_progress(bridge, bar));
-      bridge.set_text(list, std::move(out));
+      replace_box_text(bridge, list, content::shuffle_lines(text.gbk(), seed, bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
@@ -230,14 +229,14 @@ KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, paren
   connect(start_, &QPushButton::clicked, this, [this] {
     // The output is not emptied: every run adds its lines after what is there. The button waits
     // for the run to end so that two runs never interleave.
-    std::string text = box_text(input_);
+    BoxText text = take_box_text(input_);
     std::string suffix = box_text(suffix_);
     QPlainTextEdit* output = output_;
     QPushButton* button = start_;
     button->setEnabled(false);
     task_->start([text = std::move(text), suffix = std::move(suffix), output, button](Bridge& bridge) {
       content::BlockWriter out([&](std::string_view block) { bridge.append(output, block); });
-      content::append_suffix(text, suffix, out);
+      content::append_suffix(text.gbk(), suffix, out);
       bridge.post([button] { button->setEnabled(true); });
     });
   });
@@ -293,10 +292,11 @@ void TakeTextWindow::take(bool left) {
     return;
   }
   task_->stop();
-  std::string text = box_text(list_);
+  BoxText text = take_box_text(list_);
   QPlainTextEdit* list = list_;
   task_->start([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
-    bridge.set_text(list, left ? content::take_left(text, separator) : content::take_right(text, separator));
+    const std::string source = text.gbk();
+    replace_box_text(bridge, list, left ? content::take_left(source, separator) : content::take_right(source, separator));
   });
 }
 
@@ -360,8 +360,8 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
   task_ = new WorkerTask(start, {}, {}, this);
   connect(start, &QPushButton::clicked, this, [this] {
     task_->stop();  // the result box is emptied: an earlier run must not add to it any more
-    std::string first = box_text(first_);
-    std::string second = box_text(second_);
+    BoxText first = take_box_text(first_);
+    BoxText second = take_box_text(second_);
     std::string separator = box_text(separator_);
     set_box_text(result_, {});
     QPlainTextEdit* result = result_;
@@ -371,7 +371,7 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
       content::BlockWriter out([&](std::string_view block) { bridge.append(result, block); });
       // Lists of different lengths are joined as far as the shorter one goes; the count box
       // shows how many lines that made.
-      content::JoinResult joined = content::join_pairs(first, second, separator, out);
+      content::JoinResult joined = content::join_pairs(first.gbk(), second.gbk(), separator, out);
       bridge.set_text(count, number(joined.written));
     });
   });

@@ -12,6 +12,7 @@
 #include "app/ui/gbk_qt.h"
 #include "app/ui/hooks.h"
 #include "app/ui/worker_task.h"
+#include "content/line_tools_boxes_window.h"
 #include "content/pattern_tools.h"
 
 namespace tessaly {
@@ -85,26 +86,17 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
   connect(start, &QPushButton::clicked, this, [this] {
     task_->stop();  // the result box is emptied: an earlier run must not add to it any more
     std::string pattern = box_text(pattern_);
-    std::string source = box_text(source_);
+    BoxText source = take_box_text(source_);
     const int group = to_int(box_text(group_));
     set_box_text(result_, {});
     QPlainTextEdit* result = result_;
     task_->start([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
-      content::GroupMatchResult matched = content::match_groups(pattern, source, group);
+      content::GroupMatchResult matched = content::match_groups(pattern, source.gbk(), group);
       if (!matched.valid) {
         bridge.message_box(u("正则表达式有错误，没有匹配任何内容：\n") + QString::fromStdString(matched.error));
         return;
       }
-      // Hand the result on in blocks so a long one shows up progressively.
-      std::string_view text = matched.text;
-      constexpr size_t kBlock = 256 * 1024;
-      while (!text.empty()) {
-        size_t n = std::min(kBlock, text.size());
-        size_t cut = text.find("\r\n", n > 2 ? n - 2 : 0);
-        n = cut == std::string_view::npos ? text.size() : cut + 2;
-        bridge.append(result, text.substr(0, n));
-        text.remove_prefix(n);
-      }
+      bridge.append(result, matched.text);
     });
   });
 }

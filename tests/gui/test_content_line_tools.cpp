@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextDocument>
 
 #include <set>
 
@@ -164,6 +165,14 @@ class LineToolsTest : public QObject {
     QVERIFY(a == b);
     QCOMPARE(bar->maximum(), 40000);
     QCOMPARE(bar->value(), 40000);
+    // A long result is laid out aside and swapped in: the box behaves as before.
+    QCOMPARE(list->document()->defaultTextOption().wrapMode(), QTextOption::NoWrap);
+    QCOMPARE(list->document()->defaultFont(), list->font());
+    list->moveCursor(QTextCursor::End);
+    type_text(list, QStringLiteral("z"));
+    QVERIFY(list->toPlainText().endsWith(QStringLiteral("\nz")));
+    click(control<QPushButton>(w, "按钮清空"));
+    QCOMPARE(list->toPlainText(), QString());
     w->close();
   }
 
