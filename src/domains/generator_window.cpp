@@ -10,7 +10,7 @@
 namespace tessaly {
 
 LineOutput::Write box_writer(Bridge& bridge, QWidget* box) {
-  constexpr size_t kSyncBytes = 64 << 10;
+  constexpr size_t kSyncBytes = 128 << 10;
   return [&bridge, box, pending = size_t{0}](std::string_view block) mutable {
     bridge.append(box, block);
     pending += block.size();

@@ -19,7 +19,7 @@ class QCloseEvent;
 
 namespace tessaly {
 
-// Hands LineOutput blocks to the bridge as appends to box. Every 64 KB it waits until the
+// Hands LineOutput blocks to the bridge as appends to box. Every 128 KB it waits until the
 // window has shown what was queued, so a fast generator never piles up more than the window can
 // insert without stalling.
 LineOutput::Write box_writer(Bridge& bridge, QWidget* box);
