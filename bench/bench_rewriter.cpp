@@ -69,7 +69,8 @@ const Fixture& fixture() {
     // create text later rules match.
     std::uniform_int_distribution<int> any(0, 2999);
     for (int i = 0; i < 200; ++i) {
-      ReplacementRule r{vocabulary[static_cast<size_t>(i < 100 ? i * 7 : any(rng))], vocabulary[static_cast<size_t>(any(rng))]};
+      ReplacementRule r{vocabulary[static_cast<size_t>(i < 100 ? i * 7 : any(rng))],
+                        vocabulary[static_cast<size_t>(any(rng))]};
       x.table += r.find + "||" + r.replacement + "\r\n";
       x.rules200.push_back(std::move(r));
     }
@@ -128,8 +129,8 @@ void BM_Step2_Sed(benchmark::State& state) {
 
 void BM_Step2_Perl(benchmark::State& state) {
   const Fixture& f = fixture();
-  run_shell(state, "perl -p " + quoted(join_path(f.folder, "rules.pl")) + " " + quoted(rewriter_file("原文本.txt")) +
-                       " > " + quoted(join_path(f.folder, "perl.txt")));
+  run_shell(state, "perl -p " + quoted(join_path(f.folder, "rules.pl")) + " " +
+                       quoted(rewriter_file("原文本.txt")) + " > " + quoted(join_path(f.folder, "perl.txt")));
 }
 
 void BM_Step1_Words(benchmark::State& state) {

@@ -182,7 +182,8 @@ WordReplaceResult replace_words(Text text, const RuleSet& rules, int threads) {
   Text().swap(text);
 
   // Each worker counts into its own row; the rows are added up at the end.
-  std::vector<std::vector<long long>> counts(static_cast<size_t>(threads), std::vector<long long>(rules.size(), 0));
+  std::vector<std::vector<long long>> counts(static_cast<size_t>(threads),
+                                             std::vector<long long>(rules.size(), 0));
   run_items(
       pieces.size(), threads, nullptr,
       [&](size_t item, int worker) { rules.apply(pieces[item], counts[static_cast<size_t>(worker)].data()); },
@@ -222,7 +223,8 @@ TextList chunk_text(std::string_view text, size_t window) {
     size_t len = std::min(window, text.size() - pos);
     std::string_view piece = text.substr(pos, len);
     size_t last = std::string_view::npos;
-    for (size_t at = find_whole(piece, kCrLf, 0); at != std::string_view::npos; at = find_whole(piece, kCrLf, at + 2))
+    for (size_t at = find_whole(piece, kCrLf, 0); at != std::string_view::npos;
+         at = find_whole(piece, kCrLf, at + 2))
       last = at;
     size_t keep = len;
     if (last != std::string_view::npos) {
@@ -238,7 +240,8 @@ TextList chunk_text(std::string_view text, size_t window) {
 
 void remove_blank_lines(Text& text) {
   static constexpr std::string_view kBlank = "\r\n\r\n";
-  while (find_whole(text, kBlank) != std::string_view::npos) text = replace_text(text, kBlank, kCrLf, 1, kAll, true);
+  while (find_whole(text, kBlank) != std::string_view::npos)
+    text = replace_text(text, kBlank, kCrLf, 1, kAll, true);
 }
 
 void process_chunk(Text& chunk, const RuleSet& rules, bool remove_all_spaces) {
@@ -289,7 +292,8 @@ LibraryResult dispatch_chunks(const RuleSet& rules, const LibraryOptions& option
   }
   result.end = LibraryEnd::Finished;
   result.elapsed_ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+          .count();
   sink.finished(result.chunks, result.elapsed_ms);
   return result;
 }
@@ -330,8 +334,11 @@ SplitResult split_library(const SplitOptions& options, SplitSink& sink) {
       [&](size_t block, int) {
         size_t first = block * per_file;
         size_t last = std::min(first + per_file, lines) - 1;
-        std::string_view body = std::string_view(text).substr(spans[first].first, spans[last].second - spans[first].first);
-        if (!write_file(join_path(folder, to_text(static_cast<long long>(block) + 1) + ".txt"), {body, kCrLf})) ++failed;
+        std::string_view body =
+            std::string_view(text).substr(spans[first].first, spans[last].second - spans[first].first);
+        if (!write_file(join_path(folder, to_text(static_cast<long long>(block) + 1) + ".txt"),
+                        {body, kCrLf}))
+          ++failed;
       },
       [&](size_t written) {
         int percent = static_cast<int>(written * 100 / files);

@@ -111,7 +111,10 @@ void RuleSet::scan(const Text& text, size_t from, size_t to, long long above, Sc
       uint32_t r = pair_rules_[k];
       if (static_cast<long long>(r) <= above || s.stamp[r] == s.generation) continue;
       const Text& f = rules_[r].find;
-      if (f.size() <= n - i && std::memcmp(d + i + 2, f.data() + 2, f.size() - 2) == 0) queue(r);
+      // Most find texts are a few characters: test the third byte before calling memcmp.
+      if (f.size() <= n - i && (f.size() == 2 || (d[i + 2] == static_cast<unsigned char>(f[2]) &&
+                                                  std::memcmp(d + i + 3, f.data() + 3, f.size() - 3) == 0)))
+        queue(r);
     }
   }
 }

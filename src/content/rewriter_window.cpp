@@ -38,7 +38,8 @@ const QString kHelp = QStringLiteral(
     "\n"
     "“伪原创替换”页用词库替换原文本里的词语，这一步可以不做。\n"
     "\n"
-    "注意：如果分割后什么都没有生成，说明文本的编码不对。请新建一个纯文本文件（用记事本这类纯文本编辑器保存），"
+    "注意：如果分割后什么都没有生成，说明文本的编码不对。请新建一个纯文本文件（用记事本这类纯文本编辑器保存）"
+    "，"
     "把小说或文章的内容复制进去，再用这个文件来处理就可以了。");
 
 // The replacement table of "开始处理": built from the box on the first run of the program and
@@ -59,7 +60,8 @@ class BarSink : public LibrarySink {
   void progress(int percent) override { bridge_.set_progress(bar_, percent); }
   bool stop_requested() override { return stop_->load(); }
   void finished(int chunks, long long elapsed_ms) override {
-    bridge_.message_box(from_gbk(finish_message(chunks, elapsed_ms)), kIconInformation, QStringLiteral("提示"));
+    bridge_.message_box(from_gbk(finish_message(chunks, elapsed_ms)), kIconInformation,
+                        QStringLiteral("提示"));
   }
 
  private:
@@ -236,7 +238,8 @@ void RewriterWindow::replace_in_source() {
   replace_task_->start([list](Bridge& bridge) {
     std::vector<ReplacementRule> rows = bridge.call([list] {
       std::vector<ReplacementRule> r;
-      for (int i = 0; i < list->lv_row_count(); ++i) r.push_back({list->lv_get_cell(i, 1), list->lv_get_cell(i, 2)});
+      for (int i = 0; i < list->lv_row_count(); ++i)
+        r.push_back({list->lv_get_cell(i, 1), list->lv_get_cell(i, 2)});
       return r;
     });
     RuleSet rules(std::move(rows));
@@ -292,7 +295,9 @@ void RewriterWindow::stop_processing() {
   if (process_stop_) process_stop_->store(true);
 }
 
-void RewriterWindow::open_config_folder() { shell_open(QStringLiteral("open"), from_path(rewriter_folder())); }
+void RewriterWindow::open_config_folder() {
+  shell_open(QStringLiteral("open"), from_path(rewriter_folder()));
+}
 
 // ---- step 3 ----------------------------------------------------------------------------------
 

@@ -79,8 +79,8 @@ class RewriterTest : public QObject {
     QCOMPARE(w_->windowTitle(), QStringLiteral("伪原创生成工具"));
     QCOMPARE(w_->size(), QSize(407, 450));
     auto* tabs = c<QTabWidget>("选择夹1");
-    const QStringList pages = {QStringLiteral("伪原创替换"), QStringLiteral("原创库处理"), QStringLiteral("原创库分割"),
-                               QStringLiteral("使用说明")};
+    const QStringList pages = {QStringLiteral("伪原创替换"), QStringLiteral("原创库处理"),
+                               QStringLiteral("原创库分割"), QStringLiteral("使用说明")};
     QCOMPARE(tabs->count(), pages.size());
     for (int i = 0; i < pages.size(); ++i) QCOMPARE(tabs->tabText(i), pages[i]);
     QCOMPARE(tabs->currentIndex(), 1);
@@ -94,8 +94,12 @@ class RewriterTest : public QObject {
       QCOMPARE(c<QProgressBar>(bar)->maximum(), 100);
     }
     const std::vector<std::pair<const char*, QString>> buttons = {
-        {"按钮4", QStringLiteral("载入词库")}, {"按钮5", QStringLiteral("开始替换")},    {"按钮6", QStringLiteral("停止")},
-        {"按钮2", QStringLiteral("开始处理")}, {"按钮3", QStringLiteral("停止处理")},    {"按钮1", QStringLiteral("开始分割")},
+        {"按钮4", QStringLiteral("载入词库")},
+        {"按钮5", QStringLiteral("开始替换")},
+        {"按钮6", QStringLiteral("停止")},
+        {"按钮2", QStringLiteral("开始处理")},
+        {"按钮3", QStringLiteral("停止处理")},
+        {"按钮1", QStringLiteral("开始分割")},
         {"按钮打开配置目录", QStringLiteral("打开配置目录")}};
     for (const auto& [name, caption] : buttons) QCOMPARE(c<QPushButton>(name)->text(), caption);
     QCOMPARE(c<QLabel>("标签4")->text(), QStringLiteral("提示：这一步可以跳过"));
@@ -114,7 +118,8 @@ class RewriterTest : public QObject {
     if (qEnvironmentVariableIsSet("TESSALY_SCREENSHOTS")) {
       for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
-        w_->grab().save(qEnvironmentVariable("TESSALY_SCREENSHOTS") + QStringLiteral("/rewriter-%1.png").arg(i));
+        w_->grab().save(qEnvironmentVariable("TESSALY_SCREENSHOTS") +
+                        QStringLiteral("/rewriter-%1.png").arg(i));
       }
     }
   }
@@ -182,7 +187,8 @@ class RewriterTest : public QObject {
     open();
     click(c<QPushButton>("按钮5"));  // an empty list writes the source back unchanged
     QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
-    QVERIFY2(hooks.messages[0].text.startsWith(QStringLiteral("无法写入文件：")), qPrintable(hooks.messages[0].text));
+    QVERIFY2(hooks.messages[0].text.startsWith(QStringLiteral("无法写入文件：")),
+             qPrintable(hooks.messages[0].text));
     QCOMPARE(hooks.messages[0].flags, kIconError);
   }
 
@@ -200,8 +206,9 @@ class RewriterTest : public QObject {
     QCOMPARE(hooks.messages.size(), size_t{1});
     const RecordedMessage& m = hooks.messages[0];
     // Two chunks: the text up to the CR of its last line end, and that line end's LF.
-    QVERIFY2(QRegularExpression(QStringLiteral("^总共2个线程 已全部完成 历时\\d+毫秒$")).match(m.text).hasMatch(),
-             qPrintable(m.text));
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^总共2个线程 已全部完成 历时\\d+毫秒$")).match(m.text).hasMatch(),
+        qPrintable(m.text));
     QCOMPARE(m.caption, QStringLiteral("提示"));
     QCOMPARE(m.flags, kIconInformation);
     QCOMPARE(c<QProgressBar>("进度条2")->value(), 100);

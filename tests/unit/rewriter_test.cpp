@@ -20,7 +20,9 @@ Text naive_apply(Text text, const std::vector<ReplacementRule>& rules, std::vect
     const Text& f = rules[r].find;
     long long n = 0;
     if (!f.empty())
-      for (int at = find_text(text, f); at != kNotFound; at = find_text(text, f, at + static_cast<int>(f.size()))) ++n;
+      for (int at = find_text(text, f); at != kNotFound;
+           at = find_text(text, f, at + static_cast<int>(f.size())))
+        ++n;
     if (counts) (*counts)[r] += n;
     text = replace_text(text, f, rules[r].replacement, 1, kAll, true);
   }
@@ -31,7 +33,8 @@ Text naive_apply(Text text, const std::vector<ReplacementRule>& rules, std::vect
 // characters whose bytes also form other characters when read one byte off ("中文" holds the
 // bytes of "形"; "啊、" holds the full-width space's bytes A1 A1).
 const std::vector<std::string> kAtoms = {
-    "a", "b", "ab", " ", "\r\n", "\r", "\n", g("中"), g("文"), g("形"), g("啊"), g("、"), g("　"), g("空"), g("甲"), g("乙"),
+    "a",     "b",     "ab",    " ",     "\r\n",  "\r",    "\n",    g("中"),
+    g("文"), g("形"), g("啊"), g("、"), g("　"), g("空"), g("甲"), g("乙"),
 };
 
 Text random_text(std::mt19937& rng, int atoms) {
@@ -61,9 +64,13 @@ class RewriterFiles : public ::testing::Test {
   }
   void TearDown() override { set_program_folder(saved_); }
 
-  static void put(std::string_view name, std::string_view text) { ASSERT_TRUE(write_file(rewriter_file(name), text)); }
+  static void put(std::string_view name, std::string_view text) {
+    ASSERT_TRUE(write_file(rewriter_file(name), text));
+  }
   static Bytes get(std::string_view name) { return read_file(rewriter_file(name)); }
-  static Bytes split_file(int n) { return read_file(join_path(library_folder(), std::to_string(n) + ".txt")); }
+  static Bytes split_file(int n) {
+    return read_file(join_path(library_folder(), std::to_string(n) + ".txt"));
+  }
 
  private:
   TempFolder temp_;
@@ -119,7 +126,8 @@ TEST(RuleSet, NeverMatchesAcrossTwoCharacters) {
 // ---- step 1 -------------------------------------------------------------------------------------
 
 TEST(WordList, KeepsPairsAndCountsSkippedLines) {
-  auto rows = parse_word_list(g("美丽||漂亮\r\n只有一段\r\n甲||乙||丙\r\n\r\n快乐||开心\r\n||空词\r\n尾巴||\r\n"));
+  auto rows =
+      parse_word_list(g("美丽||漂亮\r\n只有一段\r\n甲||乙||丙\r\n\r\n快乐||开心\r\n||空词\r\n尾巴||\r\n"));
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].line, 1);
   EXPECT_EQ(rows[0].word, g("美丽"));
@@ -160,7 +168,8 @@ TEST(WordReplace, ManyThreadsGiveTheResultOfOnePass) {
 // ---- step 2 -------------------------------------------------------------------------------------
 
 TEST(LibraryRules, EmptyWordAndLineBreakWord) {
-  auto rules = build_rules(g("的||空\r\n。||。换行符\r\n天上||天空\r\na||b||c\r\n没有分隔\r\n尾巴||\r\n\r\n换行符||换行符换行符"));
+  auto rules = build_rules(
+      g("的||空\r\n。||。换行符\r\n天上||天空\r\na||b||c\r\n没有分隔\r\n尾巴||\r\n\r\n换行符||换行符换行符"));
   ASSERT_EQ(rules.size(), 5u);
   EXPECT_EQ(rules[0].find, g("的"));
   EXPECT_EQ(rules[0].replacement, "");
