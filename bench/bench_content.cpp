@@ -35,14 +35,19 @@ const std::string& text_10m() {
   return text;
 }
 
-bool write_stdout(std::string_view bytes) { return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size(); }
+bool write_stdout(std::string_view bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
 
 int tool_mode(int argc, char** argv) {
   const std::string mode = argv[1];
   if (mode == "--write-lines" && argc >= 3)
     return write_file(argv[2], argc >= 4 ? make_lines(std::atoi(argv[3])) : lines_1m()) ? 0 : 1;
   if (mode == "--write-text" && argc >= 3)
-    return write_file(argv[2], argc >= 4 ? make_text(static_cast<size_t>(std::atoi(argv[3])) << 20) : text_10m()) ? 0 : 1;
+    return write_file(argv[2],
+                      argc >= 4 ? make_text(static_cast<size_t>(std::atoi(argv[3])) << 20) : text_10m())
+               ? 0
+               : 1;
   if (argc < 3) return 2;
   const std::string input = read_file(argv[2]);
   if (mode == "--dedupe") return write_stdout(dedupe_lines(input).text) ? 0 : 1;

@@ -14,7 +14,7 @@ inline unsigned next_random(unsigned& state) {
 // Keyword lines: two words and a number drawn from 500,000 keys, so that about 430,000 distinct
 // lines remain after removing repeats.
 inline std::string make_lines(int n) {
-  static const char* const words[] = {"站群", "软件", "优化", "排名", "收录", "外链", "长尾", "域名",
+  static const char* const words[] = {"站群", "软件",   "优化", "排名", "收录",   "外链",   "长尾", "域名",
                                       "解析", "伪原创", "百度", "搜索", "关键词", "蜘蛛池", "泛站", "推广"};
   std::string out;
   unsigned state = 7;

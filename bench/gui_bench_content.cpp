@@ -14,8 +14,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -104,8 +104,8 @@ Timing time_click(QAbstractButton* button, QPlainTextEdit* shown, const std::fun
 void print(const char* name, const std::vector<Timing>& runs) {
   std::vector<double> ms, cpu, gaps;
   for (const auto& t : runs) ms.push_back(t.ms), cpu.push_back(t.cpu_ms), gaps.push_back(t.gap_ms);
-  std::printf("%-34s %8.0f ms wall  %8.0f ms cpu   longest window-thread stall %6.0f ms   (median of %zu)\n", name,
-              median(ms), median(cpu), median(gaps), runs.size());
+  std::printf("%-34s %8.0f ms wall  %8.0f ms cpu   longest window-thread stall %6.0f ms   (median of %zu)\n",
+              name, median(ms), median(cpu), median(gaps), runs.size());
   std::fflush(stdout);
 }
 
@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
       auto* list = find<QPlainTextEdit>(w, "编辑框去重复");
       auto* start = find<QAbstractButton>(w, "按钮去重复");
       set_box_text(list, lines);
-      t.push_back(time_click(start, list, [&] { return !w->busy() && start->text() == QStringLiteral("开始去重复"); }));
+      t.push_back(time_click(start, list,
+                             [&] { return !w->busy() && start->text() == QStringLiteral("开始去重复"); }));
       w->close();
       QCoreApplication::processEvents();
     }
@@ -142,7 +143,8 @@ int main(int argc, char** argv) {
       set_box_text(list, lines);
       bool changed = false;
       QObject::connect(list, &QPlainTextEdit::textChanged, w, [&changed] { changed = true; });
-      t.push_back(time_click(find<QAbstractButton>(w, "按钮打散"), list, [&] { return changed && !w->busy(); }));
+      t.push_back(
+          time_click(find<QAbstractButton>(w, "按钮打散"), list, [&] { return changed && !w->busy(); }));
       w->close();
       QCoreApplication::processEvents();
     }
@@ -174,7 +176,8 @@ int main(int argc, char** argv) {
       set_box_text(list, text);
       bool changed = false;
       QObject::connect(list, &QPlainTextEdit::textChanged, w, [&changed] { changed = true; });
-      t.push_back(time_click(find<QAbstractButton>(w, "按钮转拼音"), list, [&] { return changed && !w->busy(); }));
+      t.push_back(
+          time_click(find<QAbstractButton>(w, "按钮转拼音"), list, [&] { return changed && !w->busy(); }));
       w->close();
       QCoreApplication::processEvents();
     }

@@ -188,11 +188,20 @@ void convert_into(std::string_view line, Conversion conversion, std::string& out
   out.append(line);
   char* data = out.data() + start;
   switch (conversion) {
-    case Conversion::ToSimplified: map_chinese(data, line.size(), simplified_table()); break;
-    case Conversion::ToTraditional: map_chinese(data, line.size(), traditional_table()); break;
-    case Conversion::ToUpper: change_case(data, line.size(), true); break;
-    case Conversion::ToLower: change_case(data, line.size(), false); break;
-    default: break;
+    case Conversion::ToSimplified:
+      map_chinese(data, line.size(), simplified_table());
+      break;
+    case Conversion::ToTraditional:
+      map_chinese(data, line.size(), traditional_table());
+      break;
+    case Conversion::ToUpper:
+      change_case(data, line.size(), true);
+      break;
+    case Conversion::ToLower:
+      change_case(data, line.size(), false);
+      break;
+    default:
+      break;
   }
 }
 

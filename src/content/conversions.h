@@ -17,8 +17,7 @@ std::string convert_line(std::string_view line, Conversion conversion);
 // Splits the text into lines and hands on each converted line followed by CR LF, collected into
 // blocks of about block_bytes. Every line is an item boundary (checkpoint).
 void convert_lines(std::string_view text, Conversion conversion,
-                   const std::function<void(std::string_view block)>& write,
-                   size_t block_bytes = 256 * 1024);
+                   const std::function<void(std::string_view block)>& write, size_t block_bytes = 256 * 1024);
 // The whole converted text at once.
 std::string convert_text(std::string_view text, Conversion conversion);
 

@@ -76,7 +76,8 @@ void ConversionsPage::convert(content::Conversion conversion) {
   start_worker_thread(
       bridge_,
       [text = std::move(text), conversion, output](Bridge& bridge) {
-        content::convert_lines(text.gbk(), conversion, [&](std::string_view block) { bridge.append(output, block); });
+        content::convert_lines(text.gbk(), conversion,
+                               [&](std::string_view block) { bridge.append(output, block); });
       },
       alive_);
 }

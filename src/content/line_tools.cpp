@@ -44,7 +44,7 @@ class LineSet {
   }
   // True when the line was not in the set (and is now).
   bool insert(std::string_view line) {
-    size_t h = std::hash<std::string_view>{}(line) & mask_;
+    size_t h = std::hash<std::string_view>{}(line)&mask_;
     while (slots_[h] != Empty) {
       if (lines_[slots_[h]] == line) return false;
       h = (h + 1) & mask_;
@@ -66,8 +66,8 @@ bool is_gb2312_chinese(unsigned char lead, unsigned char trail) {
 }
 
 bool is_space_at(std::string_view s, size_t i) {
-  return s[i] == ' ' ||
-         (static_cast<unsigned char>(s[i]) == 0xA1 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0xA1);
+  return s[i] == ' ' || (static_cast<unsigned char>(s[i]) == 0xA1 && i + 1 < s.size() &&
+                         static_cast<unsigned char>(s[i + 1]) == 0xA1);
 }
 
 }  // namespace
@@ -95,7 +95,8 @@ DedupeResult dedupe_lines(std::string_view text, const Progress& progress) {
 std::string pinyin_first_letters(std::string_view line) {
   std::string out;
   for (size_t i = 0; i + 1 < line.size(); i += 2) {
-    if (!is_gb2312_chinese(static_cast<unsigned char>(line[i]), static_cast<unsigned char>(line[i + 1]))) continue;
+    if (!is_gb2312_chinese(static_cast<unsigned char>(line[i]), static_cast<unsigned char>(line[i + 1])))
+      continue;
     std::string syllable = pinyin_of(line.substr(i, 2));
     if (!syllable.empty()) out += syllable[0];
   }

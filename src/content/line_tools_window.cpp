@@ -134,8 +134,9 @@ void DedupeWindow::convert_pinyin(bool full) {
   QProgressBar* bar = progress_;
   pinyin_task_->start([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
-    std::string out = content::pinyin_lines(text.gbk(), full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
-                                            bar_progress(bridge, bar));
+    std::string out = content::pinyin_lines(
+        text.gbk(), full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
+        bar_progress(bridge, bar));
     replace_box_text(bridge, list, out);
   });
 }
@@ -296,7 +297,8 @@ void TakeTextWindow::take(bool left) {
   QPlainTextEdit* list = list_;
   task_->start([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
     const std::string source = text.gbk();
-    replace_box_text(bridge, list, left ? content::take_left(source, separator) : content::take_right(source, separator));
+    replace_box_text(bridge, list,
+                     left ? content::take_left(source, separator) : content::take_right(source, separator));
   });
 }
 
@@ -313,13 +315,14 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
   auto* clear_first = make_button(nullptr, "按钮1", u("清空"));
   auto* clear_second = make_button(nullptr, "按钮3", u("清空"));
   auto* clear_result = make_button(nullptr, "按钮4", u("清空"));
-  auto* warning = make_label(nullptr, "标签5", u("注意：第一个框和第二框里面的数量必须相同，否则软件会报错并且关闭。"));
+  auto* warning =
+      make_label(nullptr, "标签5", u("注意：第一个框和第二框里面的数量必须相同，否则软件会报错并且关闭。"));
   auto* hint = make_label(nullptr, "标签1", u("提示：点击开始加试试..然后改变下分割符，看有啥变化...."));
   warning->setWordWrap(true);
   hint->setWordWrap(true);
 
-  auto column = [](const char* label_name, const QString& caption, QPlainTextEdit* box, const char* count_label,
-                   QLineEdit* count, QPushButton* clear) {
+  auto column = [](const char* label_name, const QString& caption, QPlainTextEdit* box,
+                   const char* count_label, QLineEdit* count, QPushButton* clear) {
     auto* col = new QVBoxLayout;
     col->addWidget(make_label(nullptr, label_name, caption));
     col->addWidget(box, 1);
@@ -366,8 +369,8 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
     set_box_text(result_, {});
     QPlainTextEdit* result = result_;
     QLineEdit* count = result_count_;
-    task_->start([first = std::move(first), second = std::move(second), separator = std::move(separator), result,
-                  count](Bridge& bridge) {
+    task_->start([first = std::move(first), second = std::move(second), separator = std::move(separator),
+                  result, count](Bridge& bridge) {
       content::BlockWriter out([&](std::string_view block) { bridge.append(result, block); });
       // Lists of different lengths are joined as far as the shorter one goes; the count box
       // shows how many lines that made.

@@ -33,7 +33,8 @@ std::string default_keyword_separators() {
   return gbk("，") + "|,|" + gbk("。") + "| |  |    |     |      |        ";
 }
 
-KeywordResult separate_keywords(std::string_view text, std::string_view separators, const Progress& progress) {
+KeywordResult separate_keywords(std::string_view text, std::string_view separators,
+                                const Progress& progress) {
   std::string work(text);
   for (const std::string& separator : split_text(separators, "|")) {
     checkpoint();
@@ -72,7 +73,8 @@ RenameResult rename_files(const RenameOptions& options, const Progress& progress
     checkpoint();
     bool done = false;
     for (int attempt = 0; attempt < kAttempts && !done; ++attempt) {
-      const std::string target = join_path(options.folder, random_alnum(options.name_length) + options.extension);
+      const std::string target =
+          join_path(options.folder, random_alnum(options.name_length) + options.extension);
       if (file_exists(target)) continue;  // taken: draw another name
       done = rename_no_replace(file, target);
       if (!done && !file_exists(target)) break;  // failed for another reason (rights, name too long)

@@ -10,10 +10,10 @@
 namespace tessaly::content {
 
 struct GroupMatchResult {
-  bool valid = true;   // false: the pattern did not compile (text is then empty)
-  std::string error;   // the compile error (UTF-8), for the message
-  std::string text;    // one line per source line, each followed by CR LF
-  int lines = 0;       // lines of the source = lines of the result
+  bool valid = true;  // false: the pattern did not compile (text is then empty)
+  std::string error;  // the compile error (UTF-8), for the message
+  std::string text;   // one line per source line, each followed by CR LF
+  int lines = 0;      // lines of the source = lines of the result
 };
 // Searches the whole source with the pattern (case-insensitive, multi-line, global) and writes,
 // for match i = 1..L (L = lines of the source), capture group `group` of match i: results follow
@@ -33,14 +33,14 @@ KeywordResult separate_keywords(std::string_view text, std::string_view separato
                                 const Progress& progress = {});
 
 struct RenameOptions {
-  std::string folder;      // native path
-  int name_length = 8;     // random letters and digits
-  std::string extension;   // appended as typed (".jpg"); native file-name text
+  std::string folder;     // native path
+  int name_length = 8;    // random letters and digits
+  std::string extension;  // appended as typed (".jpg"); native file-name text
 };
 struct RenameResult {
-  int total = 0;    // files found
+  int total = 0;  // files found
   int renamed = 0;
-  int failed = 0;   // could not be renamed (the file stays as it was)
+  int failed = 0;  // could not be renamed (the file stays as it was)
 };
 // Every file directly in the folder (no folders, nothing below) gets a new random name; an
 // existing file is never replaced: a taken name is drawn again, a few times at most. Progress

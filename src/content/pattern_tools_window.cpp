@@ -93,7 +93,8 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
     task_->start([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
       content::GroupMatchResult matched = content::match_groups(pattern, source.gbk(), group);
       if (!matched.valid) {
-        bridge.message_box(u("正则表达式有错误，没有匹配任何内容：\n") + QString::fromStdString(matched.error));
+        bridge.message_box(u("正则表达式有错误，没有匹配任何内容：\n") +
+                           QString::fromStdString(matched.error));
         return;
       }
       bridge.append(result, matched.text);
@@ -159,17 +160,20 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
     QProgressBar* bar = progress_;
     QPushButton* button = start_;
     button->setEnabled(false);  // one run at a time: both would write b.txt
-    task_->start([path, separators = std::move(separators), message, output_path, bar, button](Bridge& bridge) {
-      content::KeywordResult kept = content::separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
-      const std::string target = program_folder() + "/b.txt";
-      if (write_file(target, kept.text)) {
-        bridge.set_text(message, gbk("已经为你替换完毕，生成关键词的数量为 ") + to_text(kept.kept) + gbk(" 个"));
-        bridge.post([output_path, target] { output_path->setText(from_path(target)); });
-      } else {
-        bridge.message_box(u("无法写入文件：") + from_path(target));
-      }
-      bridge.post([button] { button->setEnabled(true); });
-    });
+    task_->start(
+        [path, separators = std::move(separators), message, output_path, bar, button](Bridge& bridge) {
+          content::KeywordResult kept =
+              content::separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
+          const std::string target = program_folder() + "/b.txt";
+          if (write_file(target, kept.text)) {
+            bridge.set_text(message,
+                            gbk("已经为你替换完毕，生成关键词的数量为 ") + to_text(kept.kept) + gbk(" 个"));
+            bridge.post([output_path, target] { output_path->setText(from_path(target)); });
+          } else {
+            bridge.message_box(u("无法写入文件：") + from_path(target));
+          }
+          bridge.post([button] { button->setEnabled(true); });
+        });
   });
 }
 
@@ -201,9 +205,8 @@ BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
   layout->addWidget(start_);
   layout->addStretch(1);
 
-  connect(open, &QPushButton::clicked, this, [this] {
-    folder_->setText(folder_dialog(u("请选择你需要打开的目录")).trimmed());
-  });
+  connect(open, &QPushButton::clicked, this,
+          [this] { folder_->setText(folder_dialog(u("请选择你需要打开的目录")).trimmed()); });
   task_ = new WorkerTask(start_, u("开始更改"), u("停止更改"), this);
   connect(start_, &QPushButton::clicked, this, [this] { toggle(); });
 }

@@ -19,7 +19,9 @@ using namespace tessaly::test;
 
 namespace {
 
-QString text_of(const QWidget* root, const char* name) { return control<QPlainTextEdit>(root, name)->toPlainText(); }
+QString text_of(const QWidget* root, const char* name) {
+  return control<QPlainTextEdit>(root, name)->toPlainText();
+}
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 
 }  // namespace

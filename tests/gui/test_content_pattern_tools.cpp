@@ -20,7 +20,9 @@ using namespace tessaly::test;
 
 namespace {
 
-QString text_of(const QWidget* root, const char* name) { return control<QPlainTextEdit>(root, name)->toPlainText(); }
+QString text_of(const QWidget* root, const char* name) {
+  return control<QPlainTextEdit>(root, name)->toPlainText();
+}
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 
 }  // namespace
@@ -64,14 +66,15 @@ class PatternToolsTest : public QObject {
       QString result;
     };
     const QString three = QStringLiteral(
-        "1---a.com状态:OK---标题：甲站_首页\n2---b.com状态:OK---标题：乙站_首页\n3---c.com状态:OK---标题：丙站_首页");
+        "1---a.com状态:OK---标题：甲站_首页\n2---b.com状态:OK---标题：乙站_首页\n3---c.com状态:OK---"
+        "标题：丙站_首页");
     const std::vector<Case> cases = {
         {three, "1", QStringLiteral("a.com\nb.com\nc.com\n")},
         {three, "2", QStringLiteral("甲站\n乙站\n丙站\n")},
         {three, "3", QStringLiteral("\n\n\n")},
         // The second line does not match: results follow the matches, not the lines.
-        {QStringLiteral("1---a.com状态:OK---标题：甲_x\n2---b.com broken\n3---c.com状态:OK---标题：丙_x"), "1",
-         QStringLiteral("a.com\nc.com\n\n")},
+        {QStringLiteral("1---a.com状态:OK---标题：甲_x\n2---b.com broken\n3---c.com状态:OK---标题：丙_x"),
+         "1", QStringLiteral("a.com\nc.com\n\n")},
     };
     for (const auto& c : cases) {
       paste(source, c.source);
@@ -153,7 +156,8 @@ class PatternToolsTest : public QObject {
       if (e.is_regular_file()) names << QString::fromStdString(e.path().filename().string());
     QCOMPARE(names.size(), 2);
     for (const QString& n : names)
-      QVERIFY2(QRegularExpression(QStringLiteral("^[0-9A-Za-z]{8}\\.jpg$")).match(n).hasMatch(), qPrintable(n));
+      QVERIFY2(QRegularExpression(QStringLiteral("^[0-9A-Za-z]{8}\\.jpg$")).match(n).hasMatch(),
+               qPrintable(n));
     QVERIFY(std::filesystem::is_directory(folder.file("keep")));
     auto* bar = control<QProgressBar>(w, "进度条1");
     QCOMPARE(bar->value(), 2);

@@ -27,7 +27,11 @@ TEST(Conversions, CharacterTables) {
       {Conversion::ToUpper, g("abc中文ａ"), g("ABC中文ａ")},
       {Conversion::ToLower, g("ABC中文Ａ"), g("abc中文Ａ")},
       // A lead byte 0x81 with the trail byte "a" is one character: the trail byte never changes.
-      {Conversion::ToUpper, std::string("\x81" "aa"), std::string("\x81" "aA")},
+      {Conversion::ToUpper,
+       std::string("\x81"
+                   "aa"),
+       std::string("\x81"
+                   "aA")},
       {Conversion::ToTraditional, g("简体中文"), g("簡體中文")},
       {Conversion::ToSimplified, g("簡體中文"), g("简体中文")},
       {Conversion::ToTraditional, g("站群软件SEO优化"), g("站羣軟件SEO優化")},
@@ -70,7 +74,8 @@ TEST(Conversions, LinesAndLineBreaks) {
   for (int i = 0; i < 1000; ++i) text += "line\r\n";
   int blocks = 0;
   std::string joined;
-  convert_lines(text, Conversion::ToUpper, [&](std::string_view b) { ++blocks, joined.append(b); }, 100);
+  convert_lines(
+      text, Conversion::ToUpper, [&](std::string_view b) { ++blocks, joined.append(b); }, 100);
   EXPECT_GT(blocks, 10);
   EXPECT_EQ(joined.size(), text.size());
   EXPECT_EQ(joined.substr(0, 6), "LINE\r\n");

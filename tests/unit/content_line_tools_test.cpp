@@ -63,7 +63,8 @@ TEST(LineTools, Pinyin) {
   };
   for (const auto& c : cases) {
     std::string line = g(c.line);
-    EXPECT_EQ(c.form == PinyinForm::Full ? pinyin_full(line) : pinyin_first_letters(line), c.expected) << c.line;
+    EXPECT_EQ(c.form == PinyinForm::Full ? pinyin_full(line) : pinyin_first_letters(line), c.expected)
+        << c.line;
   }
   // The byte-pair walk: after one ASCII byte the pairs straddle characters ("a站群" gives "j").
   EXPECT_EQ(pinyin_first_letters(g("a站群")), "j");
@@ -112,7 +113,8 @@ TEST(LineTools, ShuffleIsUniform) {
 }
 
 TEST(LineTools, SuffixLeftRight) {
-  EXPECT_EQ(collect([](BlockWriter& out) { append_suffix("a\r\n\r\nb\r\n", "-x", out); }), "a-x\r\n-x\r\nb-x\r\n");
+  EXPECT_EQ(collect([](BlockWriter& out) { append_suffix("a\r\n\r\nb\r\n", "-x", out); }),
+            "a-x\r\n-x\r\nb-x\r\n");
   struct Case {
     const char* text;
     const char* separator;

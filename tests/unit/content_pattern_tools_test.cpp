@@ -21,8 +21,9 @@ std::string report_line(int n, const char* domain, const char* title) {
 }
 
 TEST(PatternTools, GroupsFollowTheMatches) {
-  const std::string three = report_line(1, "a.com", "甲站_首页") + "\r\n" + report_line(2, "b.com", "乙站_首页") +
-                            "\r\n" + report_line(3, "c.com", "丙站_首页") + "\r\n";
+  const std::string three = report_line(1, "a.com", "甲站_首页") + "\r\n" +
+                            report_line(2, "b.com", "乙站_首页") + "\r\n" +
+                            report_line(3, "c.com", "丙站_首页") + "\r\n";
   struct Case {
     std::string source;
     int group;
@@ -54,8 +55,7 @@ TEST(PatternTools, InvalidPatternGivesNothing) {
 }
 
 TEST(PatternTools, SeparateKeywords) {
-  EXPECT_EQ(default_keyword_separators(),
-            g("，|,|。| |  |    |     |      |        "));
+  EXPECT_EQ(default_keyword_separators(), g("，|,|。| |  |    |     |      |        "));
   KeywordResult r = separate_keywords(g("A，B, C。A"), default_keyword_separators());
   EXPECT_EQ(r.text, "A\r\nB\r\n\r\nC\r\n");
   EXPECT_EQ(r.kept, 4);
