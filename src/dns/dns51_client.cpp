@@ -12,9 +12,13 @@ namespace {
 
 constexpr std::string_view kEndpoint = "DNS51_WEB";
 
-std::string url_of(std::string_view path_and_query) { return endpoint_base(kEndpoint) + std::string(path_and_query); }
+std::string url_of(std::string_view path_and_query) {
+  return endpoint_base(kEndpoint) + std::string(path_and_query);
+}
 
-bool is_html_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v'; }
+bool is_html_space(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+}
 
 std::string trim_html_spaces(std::string text) {
   size_t b = 0, e = text.size();
@@ -56,7 +60,8 @@ size_t find_tag(std::string_view low, std::string_view tag, size_t from, size_t 
     size_t at = low.find(open, from);
     if (at == std::string_view::npos || at >= limit) return std::string_view::npos;
     size_t after = at + open.size();
-    if (after < low.size() && (is_html_space(low[after]) || low[after] == '>' || low[after] == '/')) return at;
+    if (after < low.size() && (is_html_space(low[after]) || low[after] == '>' || low[after] == '/'))
+      return at;
     from = after;
   }
 }
@@ -105,18 +110,24 @@ constexpr RecordStep kSteps[] = {{Dns51Record::Www, "www"}, {Dns51Record::At, "@
 
 bool ticked(const RecordTicks& ticks, Dns51Record record) {
   switch (record) {
-    case Dns51Record::Www: return ticks.www;
-    case Dns51Record::At: return ticks.at;
-    case Dns51Record::Star: return ticks.star;
+    case Dns51Record::Www:
+      return ticks.www;
+    case Dns51Record::At:
+      return ticks.at;
+    case Dns51Record::Star:
+      return ticks.star;
   }
   return false;
 }
 
 const Text& record_id_of(const Dns51RecordIds& ids, Dns51Record record) {
   switch (record) {
-    case Dns51Record::Www: return ids.www;
-    case Dns51Record::At: return ids.at;
-    case Dns51Record::Star: return ids.star;
+    case Dns51Record::Www:
+      return ids.www;
+    case Dns51Record::At:
+      return ids.at;
+    case Dns51Record::Star:
+      return ids.star;
   }
   return ids.www;
 }
@@ -128,7 +139,8 @@ Dns51Client& Dns51Client::instance() {
   return client;
 }
 
-Text Dns51Client::request(std::string_view path_and_query, int method, std::string_view body, std::string& jar) {
+Text Dns51Client::request(std::string_view path_and_query, int method, std::string_view body,
+                          std::string& jar) {
   HttpOptions options;
   options.method = method;
   options.post_text = std::string(body);
@@ -223,30 +235,44 @@ std::string dns51_add_domain_body(std::string_view domain) {
   return "domains=" + form_value(domain) + "&type=A&value=";
 }
 
-std::string dns51_find_domain_path(std::string_view domain) { return "/member/domain?domain=" + form_value(domain); }
+std::string dns51_find_domain_path(std::string_view domain) {
+  return "/member/domain?domain=" + form_value(domain);
+}
 
-std::string dns51_detail_path(std::string_view domain_id) { return "/member/domain/detail/" + form_value(domain_id); }
+std::string dns51_detail_path(std::string_view domain_id) {
+  return "/member/domain/detail/" + form_value(domain_id);
+}
 
 std::string dns51_add_record_path(std::string_view domain_id) {
   return dns51_detail_path(domain_id) + "?controller=members/operate";
 }
 
-std::string dns51_record_body(Dns51Record record, bool present, std::string_view record_id, std::string_view ip,
-                              std::string_view domain_id) {
+std::string dns51_record_body(Dns51Record record, bool present, std::string_view record_id,
+                              std::string_view ip, std::string_view domain_id) {
   std::string body = "action=addRecord";
   if (present) body += "&recordID=" + form_value(record_id);
   switch (record) {
-    case Dns51Record::Www: body += "&recordName=www"; break;
-    case Dns51Record::At: body += "&recordName=%40"; break;
-    case Dns51Record::Star: body += "&recordName=*"; break;
+    case Dns51Record::Www:
+      body += "&recordName=www";
+      break;
+    case Dns51Record::At:
+      body += "&recordName=%40";
+      break;
+    case Dns51Record::Star:
+      body += "&recordName=*";
+      break;
   }
   body += "&type=A&viewID=0&recordValue=" + form_value(ip) + "&TTL=600&domainID=" + form_value(domain_id);
   return body;
 }
 
-bool dns51_domain_added(std::string_view response) { return response.find("domainID") != std::string_view::npos; }
+bool dns51_domain_added(std::string_view response) {
+  return response.find("domainID") != std::string_view::npos;
+}
 
-Text dns51_added_domain_id(std::string_view response) { return text_between(response, "domainID\":", "}]}}"); }
+Text dns51_added_domain_id(std::string_view response) {
+  return text_between(response, "domainID\":", "}]}}");
+}
 
 Text dns51_found_domain_id(std::string_view page) {
   return text_between(page, "name=\"domainsID[]\" value=\"", "\" /></td>");
@@ -324,7 +350,8 @@ void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks tick
     } else {
       present = true;
       domain_id = dns51_found_domain_id(client.request(dns51_find_domain_path(pair.domain), 0, {}, row_jar));
-      record_ids = parse_51dns_record_ids(client.request(dns51_detail_path(domain_id), 0, {}, row_jar), pair.domain);
+      record_ids =
+          parse_51dns_record_ids(client.request(dns51_detail_path(domain_id), 0, {}, row_jar), pair.domain);
     }
 
     for (const RecordStep& step : kSteps) {
@@ -336,10 +363,10 @@ void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks tick
         record_jar = row_jar;
         add_cookie(record_jar, client.session_id_pair());
       }
-      Text answer = client.request(dns51_add_record_path(domain_id), 1,
-                                   dns51_record_body(step.record, present, record_id_of(record_ids, step.record),
-                                                     pair.ip, domain_id),
-                                   record_jar);
+      Text answer = client.request(
+          dns51_add_record_path(domain_id), 1,
+          dns51_record_body(step.record, present, record_id_of(record_ids, step.record), pair.ip, domain_id),
+          record_jar);
       result += step.name;
       result += answer.find("successful") != std::string::npos ? gbk("成功") : gbk("失败");
       sink.set_status(r, gbk("添加") + result);
@@ -375,7 +402,8 @@ std::vector<Dns51DomainRow> parse_51dns_page(std::string_view text, int page) {
 
 std::string dns51_list_path(int page) { return "/member/domain-" + to_text(page) + "-100"; }
 
-void run_51dns_domain_list(Dns51Client& client, const std::function<void(std::vector<Dns51DomainRow>)>& add_rows) {
+void run_51dns_domain_list(Dns51Client& client,
+                           const std::function<void(std::vector<Dns51DomainRow>)>& add_rows) {
   int total = parse_51dns_total(client.manager_request(dns51_list_path(1), 0, {}));
   int pages = dns51_page_count(total);
   for (int p = 1; p <= pages; ++p) {

@@ -21,8 +21,9 @@ QPushButton* make_link(QWidget* parent, const char* name, const QString& caption
   auto* link = make_button(parent, name, caption);
   link->setFlat(true);
   link->setCursor(Qt::PointingHandCursor);
-  link->setStyleSheet(QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline; border: none; "
-                                     "padding: 0 2px; }"));
+  link->setStyleSheet(
+      QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline; border: none; "
+                     "padding: 0 2px; }"));
   return link;
 }
 
@@ -31,8 +32,9 @@ QPushButton* make_link(QWidget* parent, const char* name, const QString& caption
 Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent) : ToolWindow(4, parent) {
   auto* list_button = make_button(this, "按钮获取域名和IP", QStringLiteral("获取域名和IP"));
   auto* release = make_button(this, "按钮1", QStringLiteral("停止获取"));
-  list_ = make_report_list(this, "超级列表框1",
-                           {{QStringLiteral("     |"), 80}, {QStringLiteral("域名"), 150}, {QStringLiteral("domainsID"), 120}});
+  list_ = make_report_list(
+      this, "超级列表框1",
+      {{QStringLiteral("     |"), 80}, {QStringLiteral("域名"), 150}, {QStringLiteral("domainsID"), 120}});
   auto* tick_all_button = make_button(this, "按钮2", QStringLiteral("全选"));
   auto* invert = make_button(this, "按钮3", QStringLiteral("反选"));
   auto* tick_all_link = make_link(this, "超级链接框1", QStringLiteral("全选"));

@@ -33,7 +33,9 @@ class PageSink : public Dns51BatchSink {
     return bridge_.call([list = list_] { return list->lv_row_count(); });
   }
   DomainIpPair row(int r) override {
-    return bridge_.call([list = list_, r] { return DomainIpPair{list->lv_get_cell(r, 1), list->lv_get_cell(r, 2)}; });
+    return bridge_.call([list = list_, r] {
+      return DomainIpPair{list->lv_get_cell(r, 1), list->lv_get_cell(r, 2)};
+    });
   }
   void set_status(int r, const Text& status) override { bridge_.set_cell(list_, r, 3, status); }
   void set_time(int r, const Text& time) override { bridge_.set_cell(list_, r, 4, time); }
@@ -203,8 +205,8 @@ void Dns51Page::set_batch_running(bool running) {
 void Dns51Page::toggle_51dns_batch() {
   bool empty = list_->lv_row_count() == 0;
   if (empty || !Dns51Client::instance().logged_in()) {
-    message_box(empty ? QStringLiteral("请导入域名+IP后再执行") : QStringLiteral("请登录后再执行"), kIconInformation,
-                QStringLiteral("提示"));
+    message_box(empty ? QStringLiteral("请导入域名+IP后再执行") : QStringLiteral("请登录后再执行"),
+                kIconInformation, QStringLiteral("提示"));
     return;
   }
   RecordTicks ticks{at_->isChecked(), www_->isChecked(), star_->isChecked()};

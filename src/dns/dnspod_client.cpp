@@ -18,9 +18,12 @@ std::string base_url() { return endpoint_base(kEndpoint); }
 // The fixed pieces of the create-record body around the record's sub-domain.
 std::string_view sub_domain_piece(DnspodRecord record) {
   switch (record) {
-    case DnspodRecord::At: return "&ttl=600&sub_domain=%40&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
-    case DnspodRecord::Www: return "&ttl=600&sub_domain=www&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
-    case DnspodRecord::Star: return "&ttl=600&sub_domain=*&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
+    case DnspodRecord::At:
+      return "&ttl=600&sub_domain=%40&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
+    case DnspodRecord::Www:
+      return "&ttl=600&sub_domain=www&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
+    case DnspodRecord::Star:
+      return "&ttl=600&sub_domain=*&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
   }
   return {};
 }
@@ -36,15 +39,19 @@ struct RecordStep {
 
 constexpr RecordStep kRecordSteps[] = {
     {DnspodRecord::At, "正在添加域名记录@>>>", "添加记录@成功>>>", "添加记录@失败>>>", " @解析失败\r\n"},
-    {DnspodRecord::Www, "正在添加域名记录www>>>", "添加记录www成功>>>", "添加记录www失败>>>", " www解析失败\r\n"},
+    {DnspodRecord::Www, "正在添加域名记录www>>>", "添加记录www成功>>>", "添加记录www失败>>>",
+     " www解析失败\r\n"},
     {DnspodRecord::Star, "正在添加域名记录*>>>", "添加记录*成功>>>", "添加记录*失败>>>", " *解析失败\r\n"},
 };
 
 bool ticked(const RecordTicks& ticks, DnspodRecord record) {
   switch (record) {
-    case DnspodRecord::At: return ticks.at;
-    case DnspodRecord::Www: return ticks.www;
-    case DnspodRecord::Star: return ticks.star;
+    case DnspodRecord::At:
+      return ticks.at;
+    case DnspodRecord::Www:
+      return ticks.www;
+    case DnspodRecord::Star:
+      return ticks.star;
   }
   return false;
 }
@@ -123,9 +130,10 @@ std::string dnspod_create_domain_body(std::string_view domain) {
          "&group_id=1&is_mark=no";
 }
 
-std::string dnspod_create_record_body(DnspodRecord record, std::string_view domain_id, std::string_view domain,
-                                      std::string_view ip) {
-  std::string body = "domain_id=" + form_value(domain_id) + "&domain_grade=DP_Free&domain=" + form_value(domain);
+std::string dnspod_create_record_body(DnspodRecord record, std::string_view domain_id,
+                                      std::string_view domain, std::string_view ip) {
+  std::string body =
+      "domain_id=" + form_value(domain_id) + "&domain_grade=DP_Free&domain=" + form_value(domain);
   body += sub_domain_piece(record);
   body += form_value(ip);
   body += "&mx=-&format=json&lang=cn&error_on_empty=no&use_session=yes";

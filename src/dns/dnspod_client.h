@@ -69,8 +69,8 @@ class DnspodBatchSink {
   virtual void set_status(int r, const Text& status) = 0;
   virtual void set_time(int r, const Text& time) = 0;
   virtual void show_row(int r) = 0;
-  virtual RecordTicks ticks() = 0;    // read afresh for every row
-  virtual int delay_seconds() = 0;    // read afresh for every row
+  virtual RecordTicks ticks() = 0;  // read afresh for every row
+  virtual int delay_seconds() = 0;  // read afresh for every row
 };
 
 struct DnspodBatchOptions {
@@ -84,11 +84,11 @@ void run_dnspod_batch(DnspodClient& client, DnspodBatchSink& sink, const DnspodB
 
 // --- the domain manager ---
 struct DnspodDomainRow {
-  Text name;       // column 0
-  Text id;         // column 1
-  int position;    // column 2: the item's piece number minus one
-  Text status;     // column 3: "状态错误" or "域名状态正常"
-  Text records;    // column 4: "记录数" (records - 2) "条"
+  Text name;     // column 0
+  Text id;       // column 1
+  int position;  // column 2: the item's piece number minus one
+  Text status;   // column 3: "状态错误" or "域名状态正常"
+  Text records;  // column 4: "记录数" (records - 2) "条"
 };
 
 // Parses a Domain.List answer (XML with CR LF) into rows, in order.

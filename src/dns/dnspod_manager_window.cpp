@@ -27,7 +27,8 @@ const QString kStopWording = QStringLiteral("停止域名");
 
 // The listing worker: one request, then a row per domain with a short pause between rows.
 void run_dnspod_domain_list(Bridge& bridge, ReportList* list) {
-  std::vector<DnspodDomainRow> rows = parse_dnspod_domain_list(DnspodClient::instance().api_post("/Api/Domain.List", {}));
+  std::vector<DnspodDomainRow> rows =
+      parse_dnspod_domain_list(DnspodClient::instance().api_post("/Api/Domain.List", {}));
   for (auto& row : rows) {
     bridge.post([list, row] {
       int r = list->lv_insert_row(-1, row.name);

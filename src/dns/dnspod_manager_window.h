@@ -39,7 +39,7 @@ class DnspodManagerWindow : public ToolWindow {
   QPlainTextEdit* ticked_rows_;
   QLineEdit* ticked_count_;
   QPlainTextEdit* log_;
-  std::shared_ptr<Bridge> listing_;  // the latest listing (released by a second press)
+  std::shared_ptr<Bridge> listing_;            // the latest listing (released by a second press)
   std::vector<std::shared_ptr<Bridge>> runs_;  // every job of the window, stopped when it closes
 };
 

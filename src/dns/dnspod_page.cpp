@@ -38,7 +38,9 @@ class PageSink : public DnspodBatchSink {
     return bridge_.call([list = list_] { return list->lv_row_count(); });
   }
   DomainIpPair row(int r) override {
-    return bridge_.call([list = list_, r] { return DomainIpPair{list->lv_get_cell(r, 1), list->lv_get_cell(r, 2)}; });
+    return bridge_.call([list = list_, r] {
+      return DomainIpPair{list->lv_get_cell(r, 1), list->lv_get_cell(r, 2)};
+    });
   }
   void set_status(int r, const Text& status) override { bridge_.set_cell(list_, r, 3, status); }
   void set_time(int r, const Text& time) override { bridge_.set_cell(list_, r, 4, time); }
@@ -46,7 +48,9 @@ class PageSink : public DnspodBatchSink {
     bridge_.post([list = list_, r] { list->lv_ensure_visible(r); });
   }
   RecordTicks ticks() override {
-    return bridge_.call([this] { return RecordTicks{at_->isChecked(), www_->isChecked(), star_->isChecked()}; });
+    return bridge_.call([this] {
+      return RecordTicks{at_->isChecked(), www_->isChecked(), star_->isChecked()};
+    });
   }
   int delay_seconds() override {
     return bridge_.call([delay = delay_] { return to_int(box_text(delay)); });

@@ -20,7 +20,8 @@ std::string get(const std::map<std::string, std::string>& m, const std::string& 
 }
 
 bool all_digits(const std::string& s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+  return !s.empty() &&
+         std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
 // A record's host name: "@", "*", or dot-separated labels of letters, digits and "-" (a leading
@@ -28,7 +29,8 @@ bool all_digits(const std::string& s) {
 bool valid_record_name(const std::string& name) {
   if (name == "@" || name == "*") return true;
   std::string rest = name.rfind("*.", 0) == 0 ? name.substr(2) : name;
-  if (rest.empty() || rest.front() == '.' || rest.back() == '.' || rest.find("..") != std::string::npos) return false;
+  if (rest.empty() || rest.front() == '.' || rest.back() == '.' || rest.find("..") != std::string::npos)
+    return false;
   return std::all_of(rest.begin(), rest.end(), [](char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '.';
   });
@@ -47,10 +49,17 @@ std::string xml_escape(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -266,7 +275,8 @@ void DnspodConsole::add_account(const std::string& email, const std::string& pas
 }
 
 std::string DnspodConsole::add_domain(const std::string& email, const std::string& name,
-                                      const std::string& ext_status, const std::string& remark, int extra_records) {
+                                      const std::string& ext_status, const std::string& remark,
+                                      int extra_records) {
   std::lock_guard lock(mutex_);
   Domain d;
   d.id = std::to_string(next_domain_id_++);
@@ -275,7 +285,8 @@ std::string DnspodConsole::add_domain(const std::string& email, const std::strin
   d.ext_status = ext_status;
   d.remark = remark;
   for (int i = 0; i < extra_records; ++i)
-    d.records.push_back({std::to_string(next_record_id_++), "r" + std::to_string(i), "A", "默认", "10.0.0.1"});
+    d.records.push_back(
+        {std::to_string(next_record_id_++), "r" + std::to_string(i), "A", "默认", "10.0.0.1"});
   domains_.push_back(d);
   return d.id;
 }
@@ -322,7 +333,8 @@ FakeResponse DnspodConsole::answer(const FakeRequest& request) {
   std::lock_guard lock(mutex_);
   auto query = parse_form(request.query);
   if (request.path == "/Login") {
-    FakeResponse r = html("<html><head><title>登录</title></head><body><form action=\"/Auth/Login\"></form></body></html>");
+    FakeResponse r = html(
+        "<html><head><title>登录</title></head><body><form action=\"/Auth/Login\"></form></body></html>");
     if (send_xsrf_) {
       std::string token = next_token();
       xsrf_tokens_.push_back(token);
@@ -333,7 +345,8 @@ FakeResponse DnspodConsole::answer(const FakeRequest& request) {
   if (request.path == "/Auth/Login") {
     if (request.method != "POST") return json(R"({"status":"error","string":"method"})");
     auto cookies = parse_cookies(request.cookie_header);
-    if (send_xsrf_ && std::find(xsrf_tokens_.begin(), xsrf_tokens_.end(), get(cookies, kXsrfCookie)) == xsrf_tokens_.end())
+    if (send_xsrf_ &&
+        std::find(xsrf_tokens_.begin(), xsrf_tokens_.end(), get(cookies, kXsrfCookie)) == xsrf_tokens_.end())
       return json(R"({"status":"error","string":"xsrf"})");
     auto form = parse_form(request.body);
     auto account = accounts_.find(get(form, "email"));
@@ -352,8 +365,9 @@ FakeResponse DnspodConsole::answer(const FakeRequest& request) {
     bool list = request.path == "/Api/Domain.List";
     if (email.empty() || request.method != "POST") {
       if (list)
-        return html("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<dnspod>\r\n<status>\r\n<code>-1</code>\r\n"
-                    "<message>登录已失效</message>\r\n</status>\r\n</dnspod>");
+        return html(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<dnspod>\r\n<status>\r\n<code>-1</code>\r\n"
+            "<message>登录已失效</message>\r\n</status>\r\n</dnspod>");
       return json(dnspod_status("-1", "登录已失效") + "}");
     }
     auto form = parse_form(request.body);
@@ -370,12 +384,14 @@ FakeResponse DnspodConsole::answer(const FakeRequest& request) {
 FakeResponse DnspodConsole::failure_answer(const FakeRequest& request) {
   if (request.path == "/Auth/Login") return json(R"({"status":"error","string":"injected"})");
   if (request.path == "/Api/Domain.List")
-    return html("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<dnspod>\r\n<status>\r\n<code>-99</code>\r\n"
-                "</status>\r\n</dnspod>");
+    return html(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<dnspod>\r\n<status>\r\n<code>-99</code>\r\n"
+        "</status>\r\n</dnspod>");
   return json(dnspod_status("-99", "injected failure") + "}");
 }
 
-FakeResponse DnspodConsole::create_domain(const std::string& email, const std::map<std::string, std::string>& form) {
+FakeResponse DnspodConsole::create_domain(const std::string& email,
+                                          const std::map<std::string, std::string>& form) {
   std::string name = lower(get(form, "domain"));
   if (!valid_domain_name(name)) return json(dnspod_status("6", "域名无效") + "}");
   for (const auto& d : domains_)
@@ -389,10 +405,10 @@ FakeResponse DnspodConsole::create_domain(const std::string& email, const std::m
               R"(","punycode":")" + d.name + R"(","domain":")" + d.name + R"("}})");
 }
 
-FakeResponse DnspodConsole::create_record(const std::string& email, const std::map<std::string, std::string>& form) {
-  auto it = std::find_if(domains_.begin(), domains_.end(), [&](const Domain& d) {
-    return d.owner == email && d.id == get(form, "domain_id");
-  });
+FakeResponse DnspodConsole::create_record(const std::string& email,
+                                          const std::map<std::string, std::string>& form) {
+  auto it = std::find_if(domains_.begin(), domains_.end(),
+                         [&](const Domain& d) { return d.owner == email && d.id == get(form, "domain_id"); });
   if (it == domains_.end() || !iequal(it->name, get(form, "domain")))
     return json(dnspod_status("6", "域名ID错误") + "}");
   std::string name = lower(get(form, "sub_domain"));
@@ -403,11 +419,12 @@ FakeResponse DnspodConsole::create_record(const std::string& email, const std::m
   if (!valid_ipv4(value)) return json(dnspod_status("23", "记录值错误") + "}");
   if (!all_digits(get(form, "ttl"))) return json(dnspod_status("25", "TTL错误") + "}");
   for (const auto& r : it->records)
-    if (r.name == name && r.type == "A" && r.value == value) return json(dnspod_status("104", "记录已经存在") + "}");
+    if (r.name == name && r.type == "A" && r.value == value)
+      return json(dnspod_status("104", "记录已经存在") + "}");
   Record r{std::to_string(next_record_id_++), name, "A", "默认", value};
   it->records.push_back(r);
-  return json(dnspod_status("1", "Action completed successful") + R"(,"record":{"id":")" + r.id + R"(","name":")" +
-              json_escape(r.name) + R"(","status":"enable"}})");
+  return json(dnspod_status("1", "Action completed successful") + R"(,"record":{"id":")" + r.id +
+              R"(","name":")" + json_escape(r.name) + R"(","status":"enable"}})");
 }
 
 FakeResponse DnspodConsole::list_domains(const std::string& email) const {
@@ -420,14 +437,19 @@ FakeResponse DnspodConsole::list_domains(const std::string& email) const {
   xml += std::to_string(total) + "</domain_total>\r\n</info>\r\n<domains>\r\n";
   for (const auto& d : domains_) {
     if (d.owner != email) continue;
-    xml += "<item>\r\n<id>" + d.id + "</id>\r\n<status>enable</status>\r\n<grade>DP_Free</grade>\r\n"
+    xml += "<item>\r\n<id>" + d.id +
+           "</id>\r\n<status>enable</status>\r\n<grade>DP_Free</grade>\r\n"
            "<group_id>1</group_id>\r\n<searchengine_push>yes</searchengine_push>\r\n<is_mark>no</is_mark>\r\n"
-           "<ttl>600</ttl>\r\n<cname_speedup>disable</cname_speedup>\r\n<remark>" + xml_escape(d.remark) +
+           "<ttl>600</ttl>\r\n<cname_speedup>disable</cname_speedup>\r\n<remark>" +
+           xml_escape(d.remark) +
            "</remark>\r\n<created_on>2024-05-01 10:00:00</created_on>\r\n<updated_on>2024-05-01 10:00:00"
-           "</updated_on>\r\n<punycode>" + xml_escape(d.name) + "</punycode>\r\n<ext_status>" + d.ext_status +
-           "</ext_status>\r\n<name>" + xml_escape(d.name) + "</name>\r\n<grade_title>免费套餐</grade_title>\r\n"
-           "<is_vip>no</is_vip>\r\n<owner>" + xml_escape(d.owner) + "</owner>\r\n<records>" +
-           std::to_string(d.records.size() + 2) + "</records>\r\n</item>\r\n";
+           "</updated_on>\r\n<punycode>" +
+           xml_escape(d.name) + "</punycode>\r\n<ext_status>" + d.ext_status + "</ext_status>\r\n<name>" +
+           xml_escape(d.name) +
+           "</name>\r\n<grade_title>免费套餐</grade_title>\r\n"
+           "<is_vip>no</is_vip>\r\n<owner>" +
+           xml_escape(d.owner) + "</owner>\r\n<records>" + std::to_string(d.records.size() + 2) +
+           "</records>\r\n</item>\r\n";
   }
   xml += "</domains>\r\n</dnspod>";
   FakeResponse r = html(xml);
@@ -435,10 +457,10 @@ FakeResponse DnspodConsole::list_domains(const std::string& email) const {
   return r;
 }
 
-FakeResponse DnspodConsole::remove_domain(const std::string& email, const std::map<std::string, std::string>& form) {
-  auto it = std::find_if(domains_.begin(), domains_.end(), [&](const Domain& d) {
-    return d.owner == email && d.id == get(form, "domain_id");
-  });
+FakeResponse DnspodConsole::remove_domain(const std::string& email,
+                                          const std::map<std::string, std::string>& form) {
+  auto it = std::find_if(domains_.begin(), domains_.end(),
+                         [&](const Domain& d) { return d.owner == email && d.id == get(form, "domain_id"); });
   if (it == domains_.end()) return json(dnspod_status("6", "域名ID错误") + "}");
   domains_.erase(it);
   return json(dnspod_status("1", "Action completed successful") + "}");
@@ -460,8 +482,8 @@ std::string Dns51Console::add_domain(const std::string& email, const std::string
   return d.id;
 }
 
-std::string Dns51Console::add_record(const std::string& domain_name, const std::string& name, const std::string& type,
-                                     const std::string& value) {
+std::string Dns51Console::add_record(const std::string& domain_name, const std::string& name,
+                                     const std::string& type, const std::string& value) {
   std::lock_guard lock(mutex_);
   for (auto& d : domains_) {
     if (d.name != lower(domain_name)) continue;
@@ -526,7 +548,8 @@ FakeResponse Dns51Console::answer(const FakeRequest& request) {
   const std::string detail_prefix = "/member/domain/detail/";
   if (request.path.rfind(detail_prefix, 0) == 0) {
     std::string id = request.path.substr(detail_prefix.size());
-    if (request.method == "POST" && get(query, "controller") == "members/operate") return add_record_request(email, id, form);
+    if (request.method == "POST" && get(query, "controller") == "members/operate")
+      return add_record_request(email, id, form);
     if (request.method == "GET") return detail(email, id);
   }
   const std::string list_prefix = "/member/domain-";
@@ -546,8 +569,9 @@ FakeResponse Dns51Console::failure_answer(const FakeRequest& request) {
 }
 
 FakeResponse Dns51Console::login_page(const FakeRequest& request) {
-  FakeResponse r = html("<html><head><title>会员登录</title></head><body><form method=\"post\" action=\"/member/login\">"
-                        "<input name=\"email\"><input name=\"password\" type=\"password\"></form></body></html>");
+  FakeResponse r = html(
+      "<html><head><title>会员登录</title></head><body><form method=\"post\" action=\"/member/login\">"
+      "<input name=\"email\"><input name=\"password\" type=\"password\"></form></body></html>");
   std::string sid = get(parse_cookies(request.cookie_header), "PHPSESSID");
   if (!sessions_.count(sid)) {
     sid = next_token();
@@ -567,11 +591,13 @@ FakeResponse Dns51Console::login(const FakeRequest& request) {
   if (login_silent_) return json(R"({"status":"pending","msg":"请输入验证码"})");
   sessions_[sid] = account->first;
   FakeResponse r = json(R"({"status":"successful","url":"/member/"})");
-  r.set_cookies.push_back("member_uid=" + std::to_string(std::distance(accounts_.begin(), account) + 1) + "; path=/");
+  r.set_cookies.push_back("member_uid=" + std::to_string(std::distance(accounts_.begin(), account) + 1) +
+                          "; path=/");
   return r;
 }
 
-FakeResponse Dns51Console::add_domain_request(const std::string& email, const std::map<std::string, std::string>& form) {
+FakeResponse Dns51Console::add_domain_request(const std::string& email,
+                                              const std::map<std::string, std::string>& form) {
   std::string name = lower(get(form, "domains"));
   bool taken = std::any_of(domains_.begin(), domains_.end(), [&](const Domain& d) { return d.name == name; });
   if (!valid_domain_name(name) || taken || get(form, "type") != "A")
@@ -581,15 +607,19 @@ FakeResponse Dns51Console::add_domain_request(const std::string& email, const st
   d.records.push_back({std::to_string(next_record_id_++), "@", "NS", "ns1.51dns.com"});
   d.records.push_back({std::to_string(next_record_id_++), "@", "NS", "ns2.51dns.com"});
   domains_.push_back(d);
-  return json(R"({"code":0,"msg":"ok","data":{"result":[{"domain":")" + name + R"(","domainID":)" + d.id + "}]}}");
+  return json(R"({"code":0,"msg":"ok","data":{"result":[{"domain":")" + name + R"(","domainID":)" + d.id +
+              "}]}}");
 }
 
-FakeResponse Dns51Console::find_domain(const std::string& email, const std::map<std::string, std::string>& query) const {
-  std::string page = "<html><body><form><table class=\"domains\">\n<tr><th></th><th>域名</th><th>状态</th></tr>\n";
+FakeResponse Dns51Console::find_domain(const std::string& email,
+                                       const std::map<std::string, std::string>& query) const {
+  std::string page =
+      "<html><body><form><table class=\"domains\">\n<tr><th></th><th>域名</th><th>状态</th></tr>\n";
   for (const auto& d : domains_) {
     if (d.owner != email || !iequal(d.name, get(query, "domain"))) continue;
-    page += "<tr><td><input type=\"checkbox\" name=\"domainsID[]\" value=\"" + d.id + "\" /></td><td><a href=\"/member/domain/detail/" +
-            d.id + "\">" + html_escape(d.name) + "</a>&nbsp;</td><td>正常</td></tr>\n";
+    page += "<tr><td><input type=\"checkbox\" name=\"domainsID[]\" value=\"" + d.id +
+            "\" /></td><td><a href=\"/member/domain/detail/" + d.id + "\">" + html_escape(d.name) +
+            "</a>&nbsp;</td><td>正常</td></tr>\n";
   }
   return html(page + "</table></form></body></html>");
 }
@@ -599,14 +629,19 @@ FakeResponse Dns51Console::detail(const std::string& email, const std::string& i
   for (const auto& x : domains_)
     if (x.owner == email && x.id == id) d = &x;
   if (!d) return html("<html><body><p class=\"error\">域名不存在</p></body></html>");
-  std::string page = "<html><body><h2>" + html_escape(d->name) +
-                     "</h2>\n<table class=\"records\">\n<tr><th>主机记录</th><th>类型</th><th>线路</th><th>记录值</th>"
-                     "<th>TTL</th><th>操作</th></tr>\n";
+  std::string page =
+      "<html><body><h2>" + html_escape(d->name) +
+      "</h2>\n<table class=\"records\">\n<tr><th>主机记录</th><th>类型</th><th>线路</th><th>记录值</th>"
+      "<th>TTL</th><th>操作</th></tr>\n";
   for (const auto& r : d->records) {
-    page += "<tr class=\"record\" data-record-id=\"" + r.id + "\">\n  <td class=\"record-name\">" + html_escape(r.name) +
-            "</td>\n  <td class=\"record-type\">" + r.type + "</td>\n  <td class=\"record-view\">默认</td>\n"
-            "  <td class=\"record-value\">" + html_escape(r.value) + "</td>\n  <td class=\"record-ttl\">600</td>\n"
-            "  <td><a href=\"javascript:;\" onclick=\"editRecord(" + r.id + ")\">修改</a></td>\n</tr>\n";
+    page += "<tr class=\"record\" data-record-id=\"" + r.id + "\">\n  <td class=\"record-name\">" +
+            html_escape(r.name) + "</td>\n  <td class=\"record-type\">" + r.type +
+            "</td>\n  <td class=\"record-view\">默认</td>\n"
+            "  <td class=\"record-value\">" +
+            html_escape(r.value) +
+            "</td>\n  <td class=\"record-ttl\">600</td>\n"
+            "  <td><a href=\"javascript:;\" onclick=\"editRecord(" +
+            r.id + ")\">修改</a></td>\n</tr>\n";
   }
   return html(page + "</table></body></html>");
 }
@@ -646,8 +681,8 @@ FakeResponse Dns51Console::list_page(const std::string& email, int page) const {
   std::string total = "共&nbsp;" + std::to_string(mine.size()) + "&nbsp;个域名";
   std::string body = "<html><body><div class=\"pager\"><span class=\"strip\">" + percent_encode_all(total) +
                      "</span></div>\n<table class=\"domains\">\n";
-  for (size_t i = static_cast<size_t>(std::max(page - 1, 0)) * 100; i < mine.size() && i < static_cast<size_t>(page) * 100;
-       ++i) {
+  for (size_t i = static_cast<size_t>(std::max(page - 1, 0)) * 100;
+       i < mine.size() && i < static_cast<size_t>(page) * 100; ++i) {
     const Domain& d = *mine[i];
     body += "<tr><td><input type=\"checkbox\" name=\"domainsID[]\" value=\"" + d.id +
             "\" /></td><td><a href=\"/member/domain/detail/" + d.id + "\">" + html_escape(d.name) +
@@ -656,13 +691,15 @@ FakeResponse Dns51Console::list_page(const std::string& email, int page) const {
   return html(body + "</table></body></html>");
 }
 
-FakeResponse Dns51Console::delete_domains(const std::string& email, const std::map<std::string, std::string>& form) {
+FakeResponse Dns51Console::delete_domains(const std::string& email,
+                                          const std::map<std::string, std::string>& form) {
   if (get(form, "action") != "delete") return json(R"({"status":"failed","msg":"参数错误"})");
   std::stringstream ids(get(form, "domainsID"));
   std::string id;
   int removed = 0;
   while (std::getline(ids, id, '_')) {
-    auto it = std::find_if(domains_.begin(), domains_.end(), [&](const Domain& d) { return d.owner == email && d.id == id; });
+    auto it = std::find_if(domains_.begin(), domains_.end(),
+                           [&](const Domain& d) { return d.owner == email && d.id == id; });
     if (it != domains_.end()) {
       domains_.erase(it);
       ++removed;
@@ -676,7 +713,8 @@ FakeResponse Dns51Console::delete_domains(const std::string& email, const std::m
 
 void mount_console(FakeServer& server, FakeConsole& console) {
   server.set_fallback([&console](const RecordedRequest& recorded, Reply& reply) {
-    FakeRequest request{recorded.method, recorded.path, recorded.query, recorded.body, recorded.header("Cookie")};
+    FakeRequest request{recorded.method, recorded.path, recorded.query, recorded.body,
+                        recorded.header("Cookie")};
     FakeResponse response = console.handle(request);
     reply.status = response.status;
     reply.content_type = response.content_type;

@@ -103,8 +103,9 @@ class DnspodConsole : public FakeConsole {
 
   void add_account(const std::string& email, const std::string& password);
   // Seeds a domain into an account; returns its ID.
-  std::string add_domain(const std::string& email, const std::string& name, const std::string& ext_status = {},
-                         const std::string& remark = {}, int extra_records = 0);
+  std::string add_domain(const std::string& email, const std::string& name,
+                         const std::string& ext_status = {}, const std::string& remark = {},
+                         int extra_records = 0);
   std::vector<Domain> domains(const std::string& email) const;
   // The domain of that name in any account, or an empty Domain.
   Domain domain(const std::string& name) const;
@@ -124,7 +125,8 @@ class DnspodConsole : public FakeConsole {
   struct Account {
     std::string password;
   };
-  std::string session_email(const FakeRequest& request, const std::map<std::string, std::string>& query) const;
+  std::string session_email(const FakeRequest& request,
+                            const std::map<std::string, std::string>& query) const;
   FakeResponse create_domain(const std::string& email, const std::map<std::string, std::string>& form);
   FakeResponse create_record(const std::string& email, const std::map<std::string, std::string>& form);
   FakeResponse list_domains(const std::string& email) const;
@@ -133,7 +135,7 @@ class DnspodConsole : public FakeConsole {
   std::map<std::string, Account> accounts_;
   std::map<std::string, std::string> sessions_;  // session token -> e-mail
   std::vector<std::string> xsrf_tokens_;
-  std::vector<Domain> domains_;                  // all accounts, in creation order
+  std::vector<Domain> domains_;  // all accounts, in creation order
   long next_domain_id_ = 10001;
   long next_record_id_ = 500001;
   bool plain_slash_ = false;

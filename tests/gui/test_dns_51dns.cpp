@@ -160,10 +160,13 @@ class Dns51Test : public QObject {
     auto records = record_requests();
     QCOMPARE(records.size(), size_t(4));
     QVERIFY(records[0].body.find("recordID") == std::string::npos);
-    QCOMPARE(records[2].body, "action=addRecord&recordID=" + www_id +
-                                  "&recordName=www&type=A&viewID=0&recordValue=2.2.2.2&TTL=600&domainID=" + old_id);
-    QCOMPARE(records[3].body,
-             "action=addRecord&recordID=&recordName=%40&type=A&viewID=0&recordValue=2.2.2.2&TTL=600&domainID=" + old_id);
+    QCOMPARE(records[2].body,
+             "action=addRecord&recordID=" + www_id +
+                 "&recordName=www&type=A&viewID=0&recordValue=2.2.2.2&TTL=600&domainID=" + old_id);
+    QCOMPARE(
+        records[3].body,
+        "action=addRecord&recordID=&recordName=%40&type=A&viewID=0&recordValue=2.2.2.2&TTL=600&domainID=" +
+            old_id);
     QCOMPARE(records[2].path, "/member/domain/detail/" + old_id);
     auto fresh = site->console.domain("new.com");
     QCOMPARE(fresh.owner, std::string(kEmail));
@@ -233,7 +236,8 @@ class Dns51Test : public QObject {
     QVERIFY(wait_until([&] { return list->lv_row_count() == 250; }));
     click(control<QPushButton>(w, "按钮4"));
     click(control<QPushButton>(w, "按钮4"));
-    QStringList names = control<QPlainTextEdit>(w, "编辑框1")->toPlainText().split(QChar(u'\n'), Qt::SkipEmptyParts);
+    QStringList names =
+        control<QPlainTextEdit>(w, "编辑框1")->toPlainText().split(QChar(u'\n'), Qt::SkipEmptyParts);
     QCOMPARE(names.size(), 500);
     QCOMPARE(names[250], QStringLiteral("d1.com"));
   }

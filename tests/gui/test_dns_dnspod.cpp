@@ -4,8 +4,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QRegularExpression>
+#include <QTabWidget>
 
 #include <memory>
 
@@ -204,7 +204,8 @@ class DnspodTest : public QObject {
     QVERIFY(c<QPushButton>("按钮dnspod导入域名")->isEnabled());
 
     auto* list = batch_list();
-    QRegularExpression time_form(QStringLiteral("^\\d{4}年[1-9]\\d?月[1-9]\\d?日([1-9]?\\d时([1-9]?\\d分([1-9]?\\d秒)?)?)?$"));
+    QRegularExpression time_form(
+        QStringLiteral("^\\d{4}年[1-9]\\d?月[1-9]\\d?日([1-9]?\\d时([1-9]?\\d分([1-9]?\\d秒)?)?)?$"));
     for (int r = 0; r < 2; ++r) {
       QCOMPARE(cell(list, r, 3), QStringLiteral("添加记录*成功>>>"));
       QVERIFY2(time_form.match(cell(list, r, 4)).hasMatch(), qPrintable(cell(list, r, 4)));
@@ -335,7 +336,8 @@ class DnspodTest : public QObject {
     click(control<QPushButton>(w, "按钮批量勾选"));
     QCOMPARE(control<QPlainTextEdit>(w, "编辑框域名ID")->toPlainText(), QStringLiteral("2\n1\n"));
     QCOMPARE(control<QLineEdit>(w, "编辑框勾选的个数")->text(), QStringLiteral("2"));
-    QVERIFY(!list->lv_is_checked(0) && list->lv_is_checked(1) && list->lv_is_checked(2) && !list->lv_is_checked(5));
+    QVERIFY(!list->lv_is_checked(0) && list->lv_is_checked(1) && list->lv_is_checked(2) &&
+            !list->lv_is_checked(5));
 
     // Export of the ticked names.
     click(control<QPushButton>(w, "按钮导出域名"));

@@ -27,7 +27,6 @@ class TableSink : public Dns51BatchSink {
   void set_time(int r, const Text& t) override { time[r] = t; }
   std::vector<Text> status, time;
   std::vector<std::string> history;
-
 };
 
 class Dns51ClientTest : public ::testing::Test {
@@ -36,11 +35,12 @@ class Dns51ClientTest : public ::testing::Test {
     site.console.add_account("me@example.com", "a&b=c+d%");
     Dns51Client::instance().set_session(false, {}, {}, {});
   }
-  void login() { ASSERT_EQ(Dns51Client::instance().login("me@example.com", "a&b=c+d%"), Dns51Login::Succeeded); }
+  void login() {
+    ASSERT_EQ(Dns51Client::instance().login("me@example.com", "a&b=c+d%"), Dns51Login::Succeeded);
+  }
 
   Dns51Site site;
 };
-
 
 }  // namespace
 
@@ -76,10 +76,12 @@ TEST(Dns51Requests, BodiesAndPaths) {
   EXPECT_EQ(dns51_add_domain_body("a.com"), "domains=a.com&type=A&value=");
   EXPECT_EQ(dns51_record_body(Dns51Record::Www, false, "", "1.2.3.4", "77"),
             "action=addRecord&recordName=www&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
-  EXPECT_EQ(dns51_record_body(Dns51Record::At, true, "9", "1.2.3.4", "77"),
-            "action=addRecord&recordID=9&recordName=%40&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
-  EXPECT_EQ(dns51_record_body(Dns51Record::Star, true, "", "1.2.3.4", "77"),
-            "action=addRecord&recordID=&recordName=*&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
+  EXPECT_EQ(
+      dns51_record_body(Dns51Record::At, true, "9", "1.2.3.4", "77"),
+      "action=addRecord&recordID=9&recordName=%40&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
+  EXPECT_EQ(
+      dns51_record_body(Dns51Record::Star, true, "", "1.2.3.4", "77"),
+      "action=addRecord&recordID=&recordName=*&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
   EXPECT_EQ(dns51_find_domain_path("a.com"), "/member/domain?domain=a.com");
   EXPECT_EQ(dns51_add_record_path("77"), "/member/domain/detail/77?controller=members/operate");
   EXPECT_EQ(dns51_list_path(3), "/member/domain-3-100");
@@ -112,7 +114,8 @@ TEST(Dns51DetailPage, RecordIdsFromDifferentRowShapes) {
   Dns51RecordIds none = parse_51dns_record_ids("<p>域名不存在</p>", "example.com");
   EXPECT_EQ(none.www + none.at + none.star, "");
   // A row without an ID attribute, or a broken tag at the end, gives nothing and no crash.
-  Dns51RecordIds broken = parse_51dns_record_ids("<tr><td>www</td><td>A</td></tr><tr data-record-id=\"5\"", "a.com");
+  Dns51RecordIds broken =
+      parse_51dns_record_ids("<tr><td>www</td><td>A</td></tr><tr data-record-id=\"5\"", "a.com");
   EXPECT_EQ(broken.www, "");
 }
 
@@ -125,8 +128,8 @@ TEST_F(Dns51ClientTest, BatchNewDomainsAndTheRecordJar) {
   EXPECT_EQ(utf8(sink.status[0]), "添加www成功@成功*成功");
   EXPECT_EQ(utf8(sink.status[1]), "添加www成功@成功*成功");
   EXPECT_EQ(std::vector<std::string>(sink.history.begin(), sink.history.begin() + 7),
-            (std::vector<std::string>{"正在初始化>>>", "正在添加www>>>", "添加www成功", "正在添加@>>>", "添加www成功@成功",
-                                      "正在添加*>>>", "添加www成功@成功*成功"}));
+            (std::vector<std::string>{"正在初始化>>>", "正在添加www>>>", "添加www成功", "正在添加@>>>",
+                                      "添加www成功@成功", "正在添加*>>>", "添加www成功@成功*成功"}));
   for (const char* name : {"new1.com", "new2.com"}) {
     auto d = site.console.domain(name);
     ASSERT_EQ(d.records.size(), 5u) << name;  // two NS records and the three A records
@@ -154,7 +157,9 @@ TEST_F(Dns51ClientTest, BatchPresentDomainUsesTheExistingRecordIds) {
   std::string id = site.console.domain("old.com").id;
   EXPECT_EQ(bodies[0], "action=addRecord&recordID=" + www_id +
                            "&recordName=www&type=A&viewID=0&recordValue=3.3.3.3&TTL=600&domainID=" + id);
-  EXPECT_EQ(bodies[1], "action=addRecord&recordID=&recordName=%40&type=A&viewID=0&recordValue=3.3.3.3&TTL=600&domainID=" + id);
+  EXPECT_EQ(
+      bodies[1],
+      "action=addRecord&recordID=&recordName=%40&type=A&viewID=0&recordValue=3.3.3.3&TTL=600&domainID=" + id);
   // The next domain is judged afresh: it is new.
   EXPECT_EQ(bodies[2].find("recordID"), std::string::npos);
   EXPECT_EQ(utf8(sink.status[0]), "添加www成功@成功");
@@ -190,7 +195,9 @@ TEST(Dns51DomainList, TotalAndPages) {
   EXPECT_EQ(dns51_page_count(200), 3);
   EXPECT_EQ(dns51_page_count(250), 3);
   auto rows = parse_51dns_page(
-      "<a href=\"/member/domain/detail/5\">a.com</a>&nbsp;x<a href=\"/member/domain/detail/6\">b.com</a>&nbsp;", 2);
+      "<a href=\"/member/domain/detail/5\">a.com</a>&nbsp;x<a "
+      "href=\"/member/domain/detail/6\">b.com</a>&nbsp;",
+      2);
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[1].number, 102);
   EXPECT_EQ(rows[1].name, "b.com");
@@ -210,8 +217,8 @@ TEST_F(Dns51ClientTest, ListingFetchesEveryPage) {
   std::vector<std::string> paths;
   for (const auto& r : site.console.requests())
     if (r.path.rfind("/member/domain-", 0) == 0) paths.push_back(r.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"/member/domain-1-100", "/member/domain-1-100", "/member/domain-2-100",
-                                             "/member/domain-3-100"}));
+  EXPECT_EQ(paths, (std::vector<std::string>{"/member/domain-1-100", "/member/domain-1-100",
+                                             "/member/domain-2-100", "/member/domain-3-100"}));
 }
 
 TEST_F(Dns51ClientTest, WithoutLoginTheConsoleSendsTheLoginPage) {

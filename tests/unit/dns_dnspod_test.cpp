@@ -36,7 +36,6 @@ class TableSink : public DnspodBatchSink {
   std::vector<Text> status, time;
   std::vector<std::string> history;
   std::vector<int> shown;
-
 };
 
 class DnspodClientTest : public ::testing::Test {
@@ -102,14 +101,16 @@ TEST(DnspodRequests, BodiesCarryEncodedValues) {
             "format=json&lang=cn&error_on_empty=no&use_session=yes&domain=a.com&group_id=1&is_mark=no");
   EXPECT_EQ(dnspod_create_record_body(DnspodRecord::At, "10001", "a.com", "1.2.3.4"),
             "domain_id=10001&domain_grade=DP_Free&domain=a.com&ttl=600&sub_domain=%40&record_type=A"
-            "&record_line=%E9%BB%98%E8%AE%A4&value=1.2.3.4&mx=-&format=json&lang=cn&error_on_empty=no&use_session=yes");
+            "&record_line=%E9%BB%98%E8%AE%A4&value=1.2.3.4&mx=-&format=json&lang=cn&error_on_empty=no&use_"
+            "session=yes");
   EXPECT_NE(dnspod_create_record_body(DnspodRecord::Www, "", "a.com", "1.2.3.4").find("&sub_domain=www&"),
             std::string::npos);
   EXPECT_NE(dnspod_create_record_body(DnspodRecord::Star, "", "a.com", "1.2.3.4").find("&sub_domain=*&"),
             std::string::npos);
   // A crafted list line cannot add a field.
   EXPECT_EQ(dnspod_create_domain_body("a.com&group_id=9"),
-            "format=json&lang=cn&error_on_empty=no&use_session=yes&domain=a.com%26group%5Fid%3D9&group_id=1&is_mark=no");
+            "format=json&lang=cn&error_on_empty=no&use_session=yes&domain=a.com%26group%5Fid%3D9&group_id=1&"
+            "is_mark=no");
   EXPECT_EQ(dnspod_remove_body("7"), "format=json&lang=cn&error_on_empty=no&use_session=yes&domain_id=7");
 }
 
@@ -128,10 +129,9 @@ TEST_F(DnspodClientTest, BatchCreatesDomainsAndRecordsWithStatusesInOrder) {
   TableSink sink({{"a.com", "1.2.3.4"}, {"b.com", "5.6.7.8"}});
   run_dnspod_batch(DnspodClient::instance(), sink, {folder.file("log.txt")});
 
-  const std::vector<std::string> row_statuses = {"正在添加域名>>>",        "添加域名成功>>>",
-                                                 "正在添加域名记录@>>>",   "添加记录@成功>>>",
-                                                 "正在添加域名记录www>>>", "添加记录www成功>>>",
-                                                 "正在添加域名记录*>>>",   "添加记录*成功>>>"};
+  const std::vector<std::string> row_statuses = {
+      "正在添加域名>>>",        "添加域名成功>>>",    "正在添加域名记录@>>>", "添加记录@成功>>>",
+      "正在添加域名记录www>>>", "添加记录www成功>>>", "正在添加域名记录*>>>", "添加记录*成功>>>"};
   std::vector<std::string> expected = row_statuses;
   expected.insert(expected.end(), row_statuses.begin(), row_statuses.end());
   EXPECT_EQ(sink.history, expected);
@@ -220,12 +220,14 @@ TEST(DnspodDomainList, ParsesItemsWithTheirColumns) {
 
 TEST(DnspodDomainList, RecordCountEdgeCases) {
   auto item = [](const std::string& records) {
-    return "<item>\r\n<id>1</id>\r\n<status>enable</status>\r\n<grade>DP_Free</grade>\r\n<group_id>1</group_id>\r\n"
+    return "<item>\r\n<id>1</id>\r\n<status>enable</status>\r\n<grade>DP_Free</grade>\r\n<group_id>1</"
+           "group_id>\r\n"
            "<searchengine_push>yes</searchengine_push>\r\n<is_mark>no</is_mark>\r\n<ttl>600</ttl>\r\n"
            "<cname_speedup>disable</cname_speedup>\r\n<remark></remark>\r\n<created_on>x</created_on>\r\n"
            "<updated_on>x</updated_on>\r\n<punycode>a.com</punycode>\r\n<ext_status></ext_status>\r\n"
            "<name>a.com</name>\r\n<grade_title>x</grade_title>\r\n<is_vip>no</is_vip>\r\n<owner>u</owner>\r\n"
-           "<records>" + records + "</records>\r\n</item>";
+           "<records>" +
+           records + "</records>\r\n</item>";
   };
   EXPECT_EQ(utf8(parse_dnspod_domain_list(item("2"))[0].records), "记录数0条");
   EXPECT_EQ(utf8(parse_dnspod_domain_list(item(""))[0].records), "记录数-2条");
@@ -239,14 +241,17 @@ TEST(DnspodDomainList, RecordCountEdgeCases) {
 TEST_F(DnspodClientTest, RemovalAnswers) {
   login();
   std::string id = site.console.add_domain("user@example.com", "gone.com");
-  EXPECT_TRUE(dnspod_removed(DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(id))));
+  EXPECT_TRUE(
+      dnspod_removed(DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(id))));
   EXPECT_EQ(site.console.domain("gone.com").id, "");
-  EXPECT_FALSE(dnspod_removed(DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(id))));
+  EXPECT_FALSE(
+      dnspod_removed(DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(id))));
   EXPECT_EQ(utf8(dnspod_removed_line("gone.com")), "gone.com--成功-删除\r\n");
 }
 
 TEST_F(DnspodClientTest, RequestsWithoutSessionAreRefused) {
   // No login: the console refuses the API whatever the body.
-  EXPECT_FALSE(dnspod_succeeded(DnspodClient::instance().api_post("/Api/Domain.Create", dnspod_create_domain_body("a.com"))));
+  EXPECT_FALSE(dnspod_succeeded(
+      DnspodClient::instance().api_post("/Api/Domain.Create", dnspod_create_domain_body("a.com"))));
   EXPECT_EQ(site.console.domain("a.com").id, "");
 }
