@@ -76,8 +76,9 @@ void ConversionsPage::convert(content::Conversion conversion) {
   start_worker_thread(
       bridge_,
       [text = std::move(text), conversion, output](Bridge& bridge) {
-        content::convert_lines(text.gbk(), conversion,
-                               [&](std::string_view block) { bridge.append(output, block); });
+        // Converting is quick; showing a long result is what costs, so the result box gets the
+        // whole text at once, laid out on this worker.
+        replace_box_text(bridge, output, content::convert_text(text.gbk(), conversion));
       },
       alive_);
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The text-conversion page of the main window: an input list, six conversion buttons and the
-// result box. Each button converts the whole list on a worker; the result streams in.
+// result box. Each button converts the whole list on a worker.
 #include <QWidget>
 
 #include <memory>

@@ -371,10 +371,12 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
     QLineEdit* count = result_count_;
     task_->start([first = std::move(first), second = std::move(second), separator = std::move(separator),
                   result, count](Bridge& bridge) {
-      content::BlockWriter out([&](std::string_view block) { bridge.append(result, block); });
+      std::string text;
+      content::BlockWriter out([&](std::string_view block) { text.append(block); });
       // Lists of different lengths are joined as far as the shorter one goes; the count box
       // shows how many lines that made.
       content::JoinResult joined = content::join_pairs(first.gbk(), second.gbk(), separator, out);
+      replace_box_text(bridge, result, text);
       bridge.set_text(count, number(joined.written));
     });
   });

@@ -1,8 +1,8 @@
 #pragma once
 // The six line-list tool windows: remove repeats and pinyin (8), trim spaces (10), add a suffix
 // (14), shuffle (16), keep text left/right of a separator (18), and join two lists (3). Every
-// job runs on a worker: tools that replace their list compute the whole result first and put it
-// in at the end (a stopped run leaves the list as it was); tools with an output box stream into it.
+// job runs on a worker and computes its whole result before showing it (a stopped run leaves the
+// list as it was); only the suffix tool, which adds to what its output box holds, streams.
 #include "app/tool_window.h"
 
 class QLineEdit;

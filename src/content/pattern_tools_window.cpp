@@ -97,7 +97,7 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
                            QString::fromStdString(matched.error));
         return;
       }
-      bridge.append(result, matched.text);
+      replace_box_text(bridge, result, matched.text);
     });
   });
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The pattern and file tool windows: "正则匹配" (7), "关键词处理小工具" (13) and
-// "批量修改文件名" (15). Their work runs on a worker; the regex tool's results stream in.
+// "批量修改文件名" (15). Their work runs on a worker.
 #include "app/tool_window.h"
 
 class QLineEdit;
