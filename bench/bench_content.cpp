@@ -108,11 +108,6 @@ BENCHMARK_CAPTURE(BM_Convert10MB, Traditional, Conversion::ToTraditional)->Unit(
 BENCHMARK_CAPTURE(BM_Convert10MB, Simplified, Conversion::ToSimplified)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Convert10MB, FullWidth, Conversion::ToFullWidth)->Unit(benchmark::kMillisecond);
 
-void BM_LoadChineseTables(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(chinese_tables_loaded());
-}
-BENCHMARK(BM_LoadChineseTables)->Iterations(1)->Unit(benchmark::kMillisecond);
-
 }  // namespace
 
 int main(int argc, char** argv) {

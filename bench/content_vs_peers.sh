@@ -65,8 +65,8 @@ a=$(median_ms "$work/ours.out" "$BIN" --traditional "$text")
 b=$(median_ms "$work/peer.out" opencc -c s2t.json -i "$work/text.utf8")
 note="same byte length"
 [ "$(stat -c %s "$work/ours.out")" = "$(stat -c %s "$text")" ] || note="LENGTH CHANGED"
-differing=$(diff <(iconv -f GBK -t UTF-8 "$work/ours.out" | tr -d '\r') "$work/peer.out" | grep -c '^<' || true)
-report "simplified -> traditional 10 MB" "$a" "opencc" "$b" "$note; $differing lines differ from opencc's phrase-level result"
+differing=$(diff <(iconv -f GBK -t UTF-8 "$work/ours.out" | tr -d '\r') <(tr -d '\r' <"$work/peer.out") | grep -c '^<' || true)
+report "simplified -> traditional 10 MB" "$a" "opencc" "$b" "$note; $differing of $(wc -l <"$text") lines differ from opencc's phrase-level choices"
 
 a=$(median_ms "$work/ours.out" "$BIN" --pinyin "$text")
 report "full pinyin 10 MB" "$a" "opencc" "$b" "(peer: opencc s2t of the same text)"
