@@ -18,51 +18,16 @@
 #include <string>
 #include <vector>
 
+#include "gui_bench_support.h"
 #include "app/tool_window.h"
 #include "app/ui/controls.h"
 #include "app/ui/gbk_qt.h"
 #include "app/ui/hooks.h"
 
 using namespace tessaly;
+using namespace tessaly::bench;
 
 namespace {
-
-template <class T>
-T* find(QWidget* root, const char* name) {
-  T* w = root->findChild<T*>(QString::fromUtf8(name));
-  if (!w) qFatal("control not found: %s", name);
-  return w;
-}
-
-// Largest gap between ticks of a 1 ms timer running on the window thread.
-class GapProbe : public QObject {
- public:
-  GapProbe() {
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(1);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      qint64 now = clock_.nsecsElapsed();
-      longest_ = std::max(longest_, now - last_);
-      last_ = now;
-    });
-  }
-  void start() {
-    clock_.start();
-    last_ = 0;
-    longest_ = 0;
-    timer_.start();
-  }
-  double stop_ms() {
-    timer_.stop();
-    return static_cast<double>(longest_) / 1e6;
-  }
-
- private:
-  QTimer timer_;
-  QElapsedTimer clock_;
-  qint64 last_ = 0;
-  qint64 longest_ = 0;
-};
 
 struct Timing {
   double ms;

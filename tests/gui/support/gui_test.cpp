@@ -1,10 +1,18 @@
 #include "gui/support/gui_test.h"
 
+#include <QCheckBox>
+#include <QRadioButton>
+
 namespace tessaly::test {
 
 void click(QAbstractButton* button) {
   if (!button->isEnabled()) qFatal("button is disabled: %s", qPrintable(button->objectName()));
-  QTest::mouseClick(button, Qt::LeftButton);
+  // A check box or radio button takes clicks on its indicator and text, not far right of them:
+  // press the indicator, where a user does.
+  if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+  else
+    QTest::mouseClick(button, Qt::LeftButton);
 }
 
 void type_text(QWidget* box, const QString& text) {

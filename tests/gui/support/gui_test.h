@@ -24,7 +24,8 @@ T* control(const QWidget* root, const char* name) {
   return w;
 }
 
-// A real mouse click on an enabled, visible button (fails the program otherwise).
+// A real mouse click on an enabled button (fails the program otherwise); check boxes and radio
+// buttons are clicked on their indicator.
 void click(QAbstractButton* button);
 // Types text into a box as keystrokes (use paste() for long texts).
 void type_text(QWidget* box, const QString& text);

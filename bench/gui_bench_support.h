@@ -1,0 +1,57 @@
+#pragma once
+// Shared pieces of the window benchmarks: finding controls, the window-thread gap probe, medians.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <vector>
+
+namespace tessaly::bench {
+
+template <class T>
+T* find(QWidget* root, const char* name) {
+  T* w = root->findChild<T*>(QString::fromUtf8(name));
+  if (!w) qFatal("control not found: %s", name);
+  return w;
+}
+
+// Largest gap between ticks of a 1 ms timer running on the window thread: the longest stretch
+// during which the window could not respond.
+class GapProbe : public QObject {
+ public:
+  GapProbe() {
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(1);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      qint64 now = clock_.nsecsElapsed();
+      longest_ = std::max(longest_, now - last_);
+      last_ = now;
+    });
+  }
+  void start() {
+    clock_.start();
+    last_ = 0;
+    longest_ = 0;
+    timer_.start();
+  }
+  double stop_ms() {
+    timer_.stop();
+    return static_cast<double>(longest_) / 1e6;
+  }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 last_ = 0;
+  qint64 longest_ = 0;
+};
+
+inline double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+}  // namespace tessaly::bench
