@@ -25,21 +25,7 @@ iconv -f GBK -t UTF-8 "$text" >"$work/text.utf8"
 echo "input: $(wc -l <"$lines") keyword lines ($(stat -c %s "$lines") bytes, GBK CR LF);" \
   "text of $(stat -c %s "$text") bytes (GBK CR LF), $(stat -c %s "$work/text.utf8") bytes as UTF-8 for opencc"
 
-# median_ms OUTPUT_FILE COMMAND...: the median wall time of RUNS runs (after a warm-up), with
-# the command's output going to OUTPUT_FILE.
-median_ms() {
-  local out="$1"; shift
-  local times=()
-  "$@" >"$out"
-  for _ in $(seq "$RUNS"); do
-    local t0 t1
-    t0=$(date +%s%N)
-    "$@" >"$out"
-    t1=$(date +%s%N)
-    times+=($(( (t1 - t0) / 1000000 )))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
-}
+. bench/timing.sh
 
 report() {
   local name="$1" a="$2" peer="$3" b="$4" note="$5"

@@ -17,19 +17,7 @@ trap 'rm -rf "$work"' EXIT
 addresses="$work/addresses.txt"
 "$BIN" --write-addresses "$addresses" 2000
 
-median_ms() {
-  local out="$1"; shift
-  local times=()
-  "$@" >"$out"
-  for _ in $(seq "$RUNS"); do
-    local t0 t1
-    t0=$(date +%s%N)
-    "$@" >"$out"
-    t1=$(date +%s%N)
-    times+=($(( (t1 - t0) / 1000000 )))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'
-}
+. bench/timing.sh
 
 compare() {
   local name="$1"; shift
