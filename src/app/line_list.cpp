@@ -1,6 +1,7 @@
 #include "app/line_list.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -23,6 +24,20 @@ void bind_line_count(QPlainTextEdit* list, QLineEdit* count) {
   auto update = [list, count] { count->setText(QString::number(count_box_lines(list->toPlainText()))); };
   QObject::connect(list, &QPlainTextEdit::textChanged, count, update);
   update();
+}
+
+QPlainTextEdit* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
+                                  const QString& count_label) {
+  QPlainTextEdit* list = make_list_box(group, list_name);
+  QLineEdit* count = make_line_box(group, count_name);
+  count->setMaximumWidth(60);
+  auto* layout = new QGridLayout(group);
+  layout->addWidget(list, 0, 0, 1, 3);
+  layout->addWidget(make_label(group, "", count_label), 1, 0);
+  layout->addWidget(count, 1, 1);
+  layout->setColumnStretch(2, 1);
+  bind_line_count(list, count);
+  return list;
 }
 
 void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& message, const QString& caption,

@@ -17,6 +17,11 @@ int count_box_lines(const QString& text);
 // Keeps `count` showing the item count of `list` after every change of its content.
 void bind_line_count(QPlainTextEdit* list, QLineEdit* count);
 
+// Fills `group` with a list box and, under it, the label and count box that follow its item
+// count; returns the list box.
+QPlainTextEdit* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
+                                  const QString& count_label);
+
 // Copy handler: the whole text of `box` to the clipboard, then the message (always success).
 void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& message,
                       const QString& caption = QString(), int flags = 0);

@@ -103,26 +103,10 @@ DnspodPage::DnspodPage(QWidget* parent) : QWidget(parent) {
 
   // Domain and IP boxes with their live counts.
   auto* domain_group = make_group(frame, "", QStringLiteral("域名框一行一个"));
-  domains_ = make_list_box(domain_group, "编辑框_DNSPOD域名框");
-  auto* domain_count = make_line_box(domain_group, "编辑框dnspod域名个数");
-  domain_count->setMaximumWidth(60);
-  auto* domain_layout = new QGridLayout(domain_group);
-  domain_layout->addWidget(domains_, 0, 0, 1, 3);
-  domain_layout->addWidget(make_label(domain_group, "", QStringLiteral("个数：")), 1, 0);
-  domain_layout->addWidget(domain_count, 1, 1);
-  domain_layout->setColumnStretch(2, 1);
+  domains_ = make_counted_list(domain_group, "编辑框_DNSPOD域名框", "编辑框dnspod域名个数", QStringLiteral("个数："));
 
   auto* ip_group = make_group(frame, "", QStringLiteral("IP框一行一个"));
-  ips_ = make_list_box(ip_group, "编辑框dnspodIP框");
-  auto* ip_count = make_line_box(ip_group, "编辑框dnspodip个数");
-  ip_count->setMaximumWidth(60);
-  auto* ip_layout = new QGridLayout(ip_group);
-  ip_layout->addWidget(ips_, 0, 0, 1, 3);
-  ip_layout->addWidget(make_label(ip_group, "", QStringLiteral("个数")), 1, 0);
-  ip_layout->addWidget(ip_count, 1, 1);
-  ip_layout->setColumnStretch(2, 1);
-  bind_line_count(domains_, domain_count);
-  bind_line_count(ips_, ip_count);
+  ips_ = make_counted_list(ip_group, "编辑框dnspodIP框", "编辑框dnspodip个数", QStringLiteral("个数"));
 
   import_button_ = make_button(frame, "按钮dnspod导入域名", QStringLiteral("导入域名和IP"));
   auto* hint = new QVBoxLayout;
