@@ -19,10 +19,6 @@ using namespace tessaly::test;
 
 namespace {
 
-QString text_of(const QWidget* root, const char* name) {
-  return control<QPlainTextEdit>(root, name)->toPlainText();
-}
-QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 
 }  // namespace
 
@@ -30,15 +26,6 @@ class LineToolsTest : public QObject {
   Q_OBJECT
 
   MainWindow* main_ = nullptr;
-
-  // Opens a tool window the way a user does: its toolbox button.
-  template <class W>
-  W* open(const char* toolbox_button, int index) {
-    click(control<QPushButton>(main_, toolbox_button));
-    auto* w = qobject_cast<W*>(open_window(index));
-    if (!w) qFatal("window %d did not open", index);
-    return w;
-  }
 
  private Q_SLOTS:
   void initTestCase() {
@@ -86,7 +73,7 @@ class LineToolsTest : public QObject {
   }
 
   void dedupe_and_pinyin() {
-    auto* w = open<DedupeWindow>("按钮去重处理", 8);
+    auto* w = open_from_toolbox<DedupeWindow>(main_, "按钮去重处理", 8);
     auto* start = control<QPushButton>(w, "按钮去重复");
     // The default sample: three keywords three times with blank lines between.
     click(start);
@@ -115,7 +102,7 @@ class LineToolsTest : public QObject {
   }
 
   void dedupe_stop_leaves_the_list() {
-    auto* w = open<DedupeWindow>("按钮去重处理", 8);
+    auto* w = open_from_toolbox<DedupeWindow>(main_, "按钮去重处理", 8);
     QString big;
     for (int i = 0; i < 300000; ++i) big += QStringLiteral("%1\n").arg(i % 1000);
     auto* list = control<QPlainTextEdit>(w, "编辑框去重复");
@@ -133,7 +120,7 @@ class LineToolsTest : public QObject {
   }
 
   void trim() {
-    auto* w = open<TrimWindow>("按钮去首尾中间空格", 10);
+    auto* w = open_from_toolbox<TrimWindow>(main_, "按钮去首尾中间空格", 10);
     auto* list = control<QPlainTextEdit>(w, "编辑框1");
     paste(list, QStringLiteral("  a b  \n\n　c　d　"));
     auto* start = control<QPushButton>(w, "按钮开始去除");
@@ -149,7 +136,7 @@ class LineToolsTest : public QObject {
   }
 
   void shuffle_keeps_every_line() {
-    auto* w = open<ShuffleWindow>("按钮关键词打散", 16);
+    auto* w = open_from_toolbox<ShuffleWindow>(main_, "按钮关键词打散", 16);
     auto* list = control<QPlainTextEdit>(w, "编辑框关键词");
     const QStringList sample = list->toPlainText().split(u'\n');
     QCOMPARE(sample.size(), 12);
@@ -179,7 +166,7 @@ class LineToolsTest : public QObject {
   }
 
   void suffix() {
-    auto* w = open<KeywordSuffixWindow>("按钮多文本", 14);
+    auto* w = open_from_toolbox<KeywordSuffixWindow>(main_, "按钮多文本", 14);
     QCOMPARE(text_of(w, "编辑框1").split(u'\n').size(), 49);
     QCOMPARE(line_of(w, "编辑框2"), QStringLiteral("-【Corvane网络开发】"));
     paste(control<QPlainTextEdit>(w, "编辑框1"), QStringLiteral("a\nb"));
@@ -198,7 +185,7 @@ class LineToolsTest : public QObject {
 
   void take_left_and_right() {
     HookRecorder hooks;
-    auto* w = open<TakeTextWindow>("按钮批量取文本左边", 18);
+    auto* w = open_from_toolbox<TakeTextWindow>(main_, "按钮批量取文本左边", 18);
     auto* list = control<QPlainTextEdit>(w, "编辑框1");
     QCOMPARE(list->toPlainText().split(u'\n').size(), 8);
     paste(list, QStringLiteral("abc_1_2\nxyz"));
@@ -216,7 +203,7 @@ class LineToolsTest : public QObject {
   }
 
   void join_with_live_counts() {
-    auto* w = open<JoinWindow>("按钮3", 3);
+    auto* w = open_from_toolbox<JoinWindow>(main_, "按钮3", 3);
     QCOMPARE(line_of(w, "编辑框1"), QStringLiteral("3"));
     QCOMPARE(line_of(w, "编辑框2"), QStringLiteral("3"));
     QCOMPARE(line_of(w, "编辑框3"), QStringLiteral("0"));

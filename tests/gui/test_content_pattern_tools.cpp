@@ -20,10 +20,6 @@ using namespace tessaly::test;
 
 namespace {
 
-QString text_of(const QWidget* root, const char* name) {
-  return control<QPlainTextEdit>(root, name)->toPlainText();
-}
-QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 
 }  // namespace
 
@@ -31,14 +27,6 @@ class PatternToolsTest : public QObject {
   Q_OBJECT
 
   MainWindow* main_ = nullptr;
-
-  template <class W>
-  W* open(const char* toolbox_button, int index) {
-    click(control<QPushButton>(main_, toolbox_button));
-    auto* w = qobject_cast<W*>(open_window(index));
-    if (!w) qFatal("window %d did not open", index);
-    return w;
-  }
 
  private Q_SLOTS:
   void initTestCase() {
@@ -49,7 +37,7 @@ class PatternToolsTest : public QObject {
 
   void regex_match() {
     HookRecorder hooks;
-    auto* w = open<RegexMatchWindow>("按钮正则匹配", 7);
+    auto* w = open_from_toolbox<RegexMatchWindow>(main_, "按钮正则匹配", 7);
     QCOMPARE(line_of(w, "编辑框1"), QStringLiteral("---(.*?)状态:OK---标题：(.*?)_"));
     QCOMPARE(line_of(w, "编辑框4"), QStringLiteral("1"));
     auto* source = control<QPlainTextEdit>(w, "编辑框2");
@@ -101,7 +89,7 @@ class PatternToolsTest : public QObject {
     set_program_folder(folder.path());
     write_file(folder.file("words.txt"), gbk("A，B, C。A"));
     HookRecorder hooks;
-    auto* w = open<KeywordSeparatorWindow>("按钮关键词处理", 13);
+    auto* w = open_from_toolbox<KeywordSeparatorWindow>(main_, "按钮关键词处理", 13);
     QCOMPARE(line_of(w, "编辑框2"), QStringLiteral("，|,|。| |  |    |     |      |        "));
     auto* start = control<QPushButton>(w, "按钮2");
 
@@ -133,7 +121,7 @@ class PatternToolsTest : public QObject {
     write_file(folder.file("b.png"), "B");
     std::filesystem::create_directory(folder.file("keep"));
     HookRecorder hooks;
-    auto* w = open<BatchRenameWindow>("按钮批量修改文件名", 15);
+    auto* w = open_from_toolbox<BatchRenameWindow>(main_, "按钮批量修改文件名", 15);
     QCOMPARE(line_of(w, "编辑框文件名位数"), QStringLiteral("8"));
     QCOMPARE(line_of(w, "编辑框类型"), QStringLiteral(".jpg"));
     auto* start = control<QPushButton>(w, "按钮开始更改");

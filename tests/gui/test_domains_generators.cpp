@@ -18,20 +18,6 @@ using namespace tessaly::test;
 
 namespace {
 
-QStringList sl(std::initializer_list<const char*> items) {
-  QStringList out;
-  for (const char* item : items) out << QString::fromUtf8(item);
-  return out;
-}
-
-QStringList lines_of(const QPlainTextEdit* box) {
-  QString text = box->toPlainText();
-  if (text.isEmpty()) return {};
-  QStringList lines = text.split(u'\n');
-  if (text.endsWith(u'\n')) lines.removeLast();
-  return lines;
-}
-
 bool all_match(const QStringList& lines, const QString& pattern) {
   QRegularExpression re(QRegularExpression::anchoredPattern(pattern));
   for (const auto& l : lines)

@@ -12,20 +12,6 @@ using namespace tessaly::test;
 
 namespace {
 
-QStringList sl(std::initializer_list<const char*> items) {
-  QStringList out;
-  for (const char* item : items) out << QString::fromUtf8(item);
-  return out;
-}
-
-QStringList lines_of(const QPlainTextEdit* box) {
-  QString text = box->toPlainText();
-  if (text.isEmpty()) return {};
-  QStringList lines = text.split(u'\n');
-  if (text.endsWith(u'\n')) lines.removeLast();
-  return lines;
-}
-
 // Presses a button whose run disables it, and waits until the run has been shown.
 void run(QPushButton* button) {
   click(button);

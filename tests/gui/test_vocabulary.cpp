@@ -18,12 +18,6 @@ using namespace tessaly::test;
 
 namespace {
 
-QStringList lines_of(const QPlainTextEdit* box) {
-  QStringList lines = box->toPlainText().split(QChar(u'\n'));
-  if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
-  return lines;
-}
-
 QSet<QString> joined(const QList<QStringList>& lists) {
   QSet<QString> all{QString()};
   for (const QStringList& list : lists) {

@@ -30,6 +30,24 @@ void paste(QPlainTextEdit* box, const QString& text) {
   box->insertPlainText(text);
 }
 
+QStringList lines_of(const QPlainTextEdit* box) {
+  QString text = box->toPlainText();
+  if (text.isEmpty()) return {};
+  QStringList lines = text.split(u'\n');
+  if (text.endsWith(u'\n')) lines.removeLast();
+  return lines;
+}
+
+QStringList sl(std::initializer_list<const char*> items) {
+  QStringList out;
+  for (const char* item : items) out << QString::fromUtf8(item);
+  return out;
+}
+
+QString text_of(const QWidget* root, const char* name) { return control<QPlainTextEdit>(root, name)->toPlainText(); }
+
+QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
+
 HookRecorder::HookRecorder() {
   UiHooks& h = ui_hooks();
   h.message_box = [this](const QString& text, int flags, const QString& caption) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tool_window.h"
 #include "app/ui/hooks.h"
 
 namespace tessaly::test {
@@ -31,6 +32,23 @@ void click(QAbstractButton* button);
 void type_text(QWidget* box, const QString& text);
 // Replaces a list box's text as a paste would (one user edit).
 void paste(QPlainTextEdit* box, const QString& text);
+
+// The items of a list box (a final line break adds no empty item; an empty box has none).
+QStringList lines_of(const QPlainTextEdit* box);
+// UTF-8 literals as a QStringList.
+QStringList sl(std::initializer_list<const char*> items);
+// The text of the multi-line / single-line box named `name` under root.
+QString text_of(const QWidget* root, const char* name);
+QString line_of(const QWidget* root, const char* name);
+
+// Opens tool window `index` the way a user does, with its toolbox button on the main window.
+template <class W>
+W* open_from_toolbox(QWidget* main_window, const char* toolbox_button, int index) {
+  click(control<QAbstractButton>(main_window, toolbox_button));
+  auto* w = qobject_cast<W*>(open_window(index));
+  if (!w) qFatal("window %d did not open", index);
+  return w;
+}
 
 struct RecordedMessage {
   QString text;
