@@ -151,22 +151,7 @@ Text Dns51Client::request(std::string_view path_and_query, int method, std::stri
 }
 
 Text Dns51Client::manager_request(std::string_view path_and_query, int method, std::string_view body) {
-  std::string jar;
-  {
-    std::lock_guard lock(mutex_);
-    jar = login_cookies_;
-  }
-  std::string returned;
-  HttpOptions options;
-  options.method = method;
-  options.post_text = std::string(body);
-  options.cookie_jar = &jar;
-  options.returned_cookies = &returned;
-  Bytes reply = winhttp_request(url_of(path_and_query), options);
-  checkpoint();
-  std::lock_guard lock(mutex_);
-  merge_cookies(login_cookies_, returned);
-  return response_text(reply);
+  return response_text(session_request(mutex_, login_cookies_, url_of(path_and_query), method, body));
 }
 
 Dns51Login Dns51Client::login(std::string_view email, std::string_view password) {

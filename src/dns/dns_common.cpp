@@ -7,6 +7,7 @@
 #include "app/http/http.h"
 #include "app/patterns/web_text.h"
 #include "app/text/charset.h"
+#include "app/workers/job.h"
 
 namespace tessaly {
 namespace {
@@ -114,5 +115,25 @@ std::optional<std::vector<DomainIpPair>> import_domain_ip_pairs(std::string_view
 }
 
 Text import_count_message() { return gbk("请输入数量相同的域名和IP"); }
+
+Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, int method,
+                      std::string_view body) {
+  std::string sent;
+  {
+    std::lock_guard lock(mutex);
+    sent = jar;
+  }
+  std::string returned;
+  HttpOptions options;
+  options.method = method;
+  options.post_text = std::string(body);
+  options.cookie_jar = &sent;
+  options.returned_cookies = &returned;
+  Bytes reply = winhttp_request(url, options);
+  checkpoint();
+  std::lock_guard lock(mutex);
+  merge_cookies(jar, returned);
+  return reply;
+}
 
 }  // namespace tessaly

@@ -2,6 +2,7 @@
 // What the DNSPod and 51dns clients share: cookie helpers over a CookieJar text and over the
 // process cookie store, form-value encoding, the domain/IP pairing of the batch pages, and the
 // record choices of a batch. Texts are GBK.
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,12 @@ std::string form_value(std::string_view gbk_text);
 std::string form_bytes(std::string_view bytes);
 
 // A response body as text: its bytes up to the first zero byte, unconverted.
+// A console request with a session jar that the window thread and workers share: the request
+// runs on a copy (no lock is held across it) and the cookies it returns are merged back under
+// the lock. A stopped request changes nothing.
+Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, int method,
+                      std::string_view body);
+
 inline Text response_text(std::string_view body) { return to_text_bytes(body); }
 
 // "2024年3月7日9时5分" for the current local time.

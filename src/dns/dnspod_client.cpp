@@ -64,22 +64,7 @@ DnspodClient& DnspodClient::instance() {
 }
 
 Bytes DnspodClient::request(const std::string& url, int method, std::string_view body) {
-  std::string jar;
-  {
-    std::lock_guard lock(mutex_);
-    jar = session_cookies_;
-  }
-  std::string returned;
-  HttpOptions options;
-  options.method = method;
-  options.post_text = std::string(body);
-  options.cookie_jar = &jar;
-  options.returned_cookies = &returned;
-  Bytes reply = winhttp_request(url, options);
-  checkpoint();  // a stopped request changes nothing
-  std::lock_guard lock(mutex_);
-  merge_cookies(session_cookies_, returned);
-  return reply;
+  return session_request(mutex_, session_cookies_, url, method, body);
 }
 
 bool DnspodClient::login(std::string_view email, std::string_view password) {
