@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/text/charset.h"
+#include "app/text/text.h"
 #include "content/line_tools_io.h"
 
 namespace tessaly::content {
@@ -114,76 +115,15 @@ void map_chinese(char* line, size_t n, const ChineseTable& table) {
   }
 }
 
-// Full width to half width as this tool defines it: the whole full-width ASCII row A3 A1..A3 FE
-// (so "￣" gives "~"), the ideographic space, "～", and the two stars "☆" "★" as "*".
-void half_width_into(std::string_view line, std::string& out) {
-  const size_t n = line.size();
-  for (size_t i = 0; i < n;) {
-    const unsigned char a = static_cast<unsigned char>(line[i]);
-    if (a < 0x80 || i + 1 >= n) {
-      out += line[i];
-      ++i;
-      continue;
-    }
-    const unsigned char b = static_cast<unsigned char>(line[i + 1]);
-    if (a == 0xA3 && b >= 0xA1 && b <= 0xFE) {
-      out += static_cast<char>(b - 0x80);
-    } else if (a == 0xA1 && b == 0xA1) {
-      out += ' ';
-    } else if (a == 0xA1 && b == 0xAB) {
-      out += '~';
-    } else if (a == 0xA1 && (b == 0xEE || b == 0xEF)) {
-      out += '*';
-    } else {
-      out += line[i];
-      out += line[i + 1];
-    }
-    i += 2;
-  }
-}
-
-void full_width_into(std::string_view line, std::string& out) {
-  const size_t n = line.size();
-  for (size_t i = 0; i < n;) {
-    const unsigned char c = static_cast<unsigned char>(line[i]);
-    if (c >= 0x80 && i + 1 < n) {
-      out += line[i];
-      out += line[i + 1];
-      i += 2;
-      continue;
-    }
-    if (c == ' ') {
-      out += "\xA1\xA1";
-    } else if (c >= '!' && c <= '}') {
-      out += static_cast<char>(0xA3);
-      out += static_cast<char>(c + 0x80);
-    } else if (c == '~') {
-      out += "\xA1\xAB";
-    } else {
-      out += static_cast<char>(c);
-    }
-    ++i;
-  }
-}
-
-// ASCII letters only; the trail byte of a double-byte character is never touched.
-void change_case(char* line, size_t n, bool upper) {
-  for (size_t i = 0; i < n;) {
-    const unsigned char c = static_cast<unsigned char>(line[i]);
-    if (c >= 0x80 && i + 1 < n) {
-      i += 2;
-      continue;
-    }
-    if (upper && c >= 'a' && c <= 'z') line[i] = static_cast<char>(c - 32);
-    if (!upper && c >= 'A' && c <= 'Z') line[i] = static_cast<char>(c + 32);
-    ++i;
-  }
-}
-
 void convert_into(std::string_view line, Conversion conversion, std::string& out) {
-  if (conversion == Conversion::ToHalfWidth) return half_width_into(line, out);
-  if (conversion == Conversion::ToFullWidth) return full_width_into(line, out);
-  // The other conversions keep every byte's place: convert the appended copy in place.
+  switch (conversion) {
+    case Conversion::ToHalfWidth: out += to_half_width(line); return;
+    case Conversion::ToFullWidth: out += to_full_width(line); return;
+    case Conversion::ToUpper: out += to_upper(line); return;
+    case Conversion::ToLower: out += to_lower(line); return;
+    default: break;
+  }
+  // Simplified/traditional keep every byte's place: convert the appended copy in place.
   const size_t start = out.size();
   out.append(line);
   char* data = out.data() + start;
@@ -193,12 +133,6 @@ void convert_into(std::string_view line, Conversion conversion, std::string& out
       break;
     case Conversion::ToTraditional:
       map_chinese(data, line.size(), traditional_table());
-      break;
-    case Conversion::ToUpper:
-      change_case(data, line.size(), true);
-      break;
-    case Conversion::ToLower:
-      change_case(data, line.size(), false);
       break;
     default:
       break;

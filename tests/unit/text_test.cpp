@@ -62,6 +62,7 @@ TEST(Text, TrimAndNumbers) {
   EXPECT_DOUBLE_EQ(to_double("3.5e2x"), 350.0);
   EXPECT_EQ(to_full_width("a ~"), g("ａ　～"));
   EXPECT_EQ(to_half_width(g("ａ　～")), "a ~");
+  EXPECT_EQ(to_half_width(g("￣☆★。")), "~**" + g("。"));  // the whole row, the stars; 。 stays
 }
 
 TEST(Files, MissingFileAndMissingFolder) {

@@ -262,8 +262,10 @@ Text to_half_width(std::string_view text) {
         out += ' ';
       } else if (a == 0xA1 && b == 0xAB) {
         out += '~';
-      } else if (a == 0xA3 && b >= 0xA1 && b <= 0xFD) {
-        out += static_cast<char>(b - 0x80);
+      } else if (a == 0xA3 && b >= 0xA1 && b <= 0xFE) {
+        out += static_cast<char>(b - 0x80);  // the whole full-width row, "￣" to "~" included
+      } else if (a == 0xA1 && (b == 0xEE || b == 0xEF)) {
+        out += '*';  // "☆" and "★"
       } else {
         out.append(text.substr(i, 2));
       }

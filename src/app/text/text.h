@@ -46,6 +46,8 @@ Text trim_right(std::string_view text);
 Text remove_spaces(std::string_view text);
 Text to_upper(std::string_view text);
 Text to_lower(std::string_view text);
+// to_full_width: space -> A1A1, "!".."}" -> A3 (c + 80h), "~" -> A1AB. to_half_width: the full-width
+// row A3A1..A3FE -> ASCII, A1A1 -> space, A1AB -> "~", "☆" and "★" -> "*".
 Text to_full_width(std::string_view text);
 Text to_half_width(std::string_view text);
 int char_code(std::string_view text, int position = 1);
