@@ -1,7 +1,5 @@
 #pragma once
-// Walking a LineList text line by line without copying it, and writing result lines in blocks.
-// Both follow split_lines: lines end at CR LF (never at a trail byte), an empty text has no
-// lines, and a CR LF at the very end adds no empty last line.
+// Writing result lines in blocks (the line walk itself is for_each_line in app/text/text.h).
 #include <functional>
 #include <string>
 #include <string_view>
@@ -11,32 +9,6 @@
 #include "app/workers/job.h"
 
 namespace tessaly::content {
-
-// Calls fn(line) for every line of the text in order.
-template <class Fn>
-void for_each_line(std::string_view text, Fn&& fn) {
-  size_t start = 0;
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') {
-      fn(text.substr(start, i - start));
-      i += 2;
-      start = i;
-    } else {
-      i += (c >= 0x80 && i + 1 < n) ? 2 : 1;
-    }
-  }
-  if (start < n) fn(text.substr(start));
-}
-
-// The lines of a text as views into it (the text must outlive them).
-inline std::vector<std::string_view> line_views(std::string_view text) {
-  std::vector<std::string_view> lines;
-  for_each_line(text, [&](std::string_view line) { lines.push_back(line); });
-  return lines;
-}
 
 // Collects lines (each followed by CR LF) and hands them on in blocks of about block_bytes.
 // Each line is an item boundary: a stopped job unwinds here, a paused one waits here.

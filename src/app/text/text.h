@@ -36,6 +36,11 @@ Text replace_range(std::string_view text, int start, int length, std::string_vie
 
 TextList split_text(std::string_view text, std::string_view delimiter = ",", int max_pieces = kAll);
 TextList split_lines(std::string_view text);
+// Walks the items of split_lines without copying them: fn(line) for each, in order.
+template <class Fn>
+void for_each_line(std::string_view text, Fn&& fn);
+// The items of split_lines as views into the text (the text must outlive them).
+std::vector<std::string_view> line_views(std::string_view text);
 int count_lines(std::string_view text);
 // Joins items with the separator between them (no trailing separator).
 Text join_text(const TextList& items, std::string_view separator);
@@ -65,5 +70,28 @@ int bytes_length(std::string_view bytes);
 Bytes bytes_left(std::string_view bytes, int n);
 int find_bytes(std::string_view bytes, std::string_view needle, int start = 1);
 Bytes blank_bytes(int n);
+
+template <class Fn>
+void for_each_line(std::string_view text, Fn&& fn) {
+  size_t start = 0;
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') {
+      fn(text.substr(start, i - start));
+      i += 2;
+      start = i;
+    } else {
+      i += char_size(text, i);
+    }
+  }
+  if (start < n) fn(text.substr(start));
+}
+
+inline std::vector<std::string_view> line_views(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for_each_line(text, [&](std::string_view line) { lines.push_back(line); });
+  return lines;
+}
 
 }  // namespace tessaly
