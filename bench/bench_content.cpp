@@ -13,8 +13,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 #include "content/conversions.h"
 #include "content/line_tools.h"
 #include "content_bench_data.h"

@@ -12,11 +12,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/patterns/pattern_matcher.h"
-#include "app/patterns/web_text.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/text/text.h"
+#include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "core/text/text.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/text/text.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "core/text/text.h"
 #include "domains/ip_forms.h"
 #include "domains/label_generators.h"
 #include "domains/small_generators.h"

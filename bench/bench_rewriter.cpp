@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <random>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 #include "content/rewriter.h"
 
 using namespace tessaly;

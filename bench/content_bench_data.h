@@ -2,7 +2,7 @@
 // The generated inputs of the content benchmarks: a keyword list with repeats and a Chinese text.
 #include <string>
 
-#include "app/text/charset.h"
+#include "core/text/charset.h"
 
 namespace tessaly::bench {
 

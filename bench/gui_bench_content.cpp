@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "gui_bench_support.h"
-#include "app/tool_window.h"
-#include "app/ui/controls.h"
-#include "app/ui/hooks.h"
+#include "gui/tool_window.h"
+#include "gui/controls.h"
+#include "gui/hooks.h"
 #include "content/conversions_page.h"
 #include "content/line_tools_window.h"
 #include "content_bench_data.h"

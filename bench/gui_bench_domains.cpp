@@ -19,10 +19,10 @@
 #include <vector>
 
 #include "gui_bench_support.h"
-#include "app/tool_window.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
+#include "gui/tool_window.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
 
 using namespace tessaly;
 using namespace tessaly::bench;

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "gui_bench_support.h"
-#include "app/main_window.h"
-#include "app/ui/hooks.h"
+#include "shell/main_window.h"
+#include "gui/hooks.h"
 
 using namespace tessaly;
 using namespace tessaly::bench;

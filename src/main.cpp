@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 
-#include "app/main_window.h"
+#include "shell/main_window.h"
 
 int main(int argc, char* argv[]) {
   // The embedded browser needs shared GL contexts before the application exists.

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/app/patterns/pinyin_table.inc: the pinyin syllable of every GB2312 Chinese
+"""Writes src/core/patterns/pinyin_table.inc: the pinyin syllable of every GB2312 Chinese
 character (GBK lead bytes B0-F7, trail bytes A1-FE), in code order, 94 per lead byte.
 
 Source: the Unicode Han database's readings file (Debian package unicode-data). A character
@@ -17,7 +17,7 @@ import unicodedata
 
 DEFAULT_SOURCE = "/usr/share/unicode/Unihan_Readings.txt.bz2"
 HERE = os.path.dirname(os.path.abspath(__file__))
-DEFAULT_OUTPUT = os.path.join(HERE, "..", "src", "app", "patterns", "pinyin_table.inc")
+DEFAULT_OUTPUT = os.path.join(HERE, "..", "src", "core", "patterns", "pinyin_table.inc")
 FIELDS = ("kMandarin", "kHanyuPinyin", "kXHC1983")
 
 

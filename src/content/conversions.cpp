@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/text/charset.h"
-#include "app/text/text.h"
+#include "core/text/charset.h"
+#include "core/text/text.h"
 #include "content/line_tools_io.h"
 
 namespace tessaly::content {

@@ -4,8 +4,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/ui/controls.h"
-#include "app/ui/worker_task.h"
+#include "gui/controls.h"
+#include "gui/worker_task.h"
 #include "content/line_tools_boxes_window.h"
 
 namespace tessaly {

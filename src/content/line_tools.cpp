@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-#include "app/patterns/pinyin.h"
-#include "app/text/text.h"
+#include "core/patterns/pinyin.h"
+#include "core/text/text.h"
 
 namespace tessaly::content {
 namespace {

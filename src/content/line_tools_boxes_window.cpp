@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "app/ui/bridge.h"
-#include "app/ui/gbk_qt.h"
+#include "gui/bridge.h"
+#include "gui/gbk_qt.h"
 
 namespace tessaly {
 namespace {

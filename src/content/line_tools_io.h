@@ -1,12 +1,12 @@
 #pragma once
-// Writing result lines in blocks (the line walk itself is for_each_line in app/text/text.h).
+// Writing result lines in blocks (the line walk itself is for_each_line in core/text/text.h).
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/text/text.h"
-#include "app/workers/job.h"
+#include "core/text/text.h"
+#include "core/jobs/job.h"
 
 namespace tessaly::content {
 

@@ -7,12 +7,12 @@
 #include <chrono>
 #include <random>
 
-#include "app/line_list.h"
-#include "app/text/charset.h"
-#include "app/text/text.h"
-#include "app/ui/controls.h"
-#include "app/ui/hooks.h"
-#include "app/ui/worker_task.h"
+#include "gui/line_list.h"
+#include "core/text/charset.h"
+#include "core/text/text.h"
+#include "gui/controls.h"
+#include "gui/hooks.h"
+#include "gui/worker_task.h"
 #include "content/line_tools.h"
 #include "content/line_tools_boxes_window.h"
 

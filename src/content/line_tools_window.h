@@ -3,7 +3,7 @@
 // (14), shuffle (16), keep text left/right of a separator (18), and join two lists (3). Every
 // job runs on a worker and computes its whole result before showing it (a stopped run leaves the
 // list as it was); only the suffix tool, which adds to what its output box holds, streams.
-#include "app/tool_window.h"
+#include "gui/tool_window.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -4,11 +4,11 @@
 #include <system_error>
 #include <vector>
 
-#include "app/patterns/pattern_matcher.h"
-#include "app/patterns/random.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/text/text.h"
+#include "core/patterns/pattern_matcher.h"
+#include "core/patterns/random.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "core/text/text.h"
 
 namespace tessaly::content {
 

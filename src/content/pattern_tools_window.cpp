@@ -4,14 +4,14 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/line_list.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/text/text.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
-#include "app/ui/worker_task.h"
+#include "gui/line_list.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "core/text/text.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
+#include "gui/worker_task.h"
 #include "content/line_tools_boxes_window.h"
 #include "content/pattern_tools.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The pattern and file tool windows: "正则匹配" (7), "关键词处理小工具" (13) and
 // "批量修改文件名" (15). Their work runs on a worker.
-#include "app/tool_window.h"
+#include "gui/tool_window.h"
 
 class QLineEdit;
 class QPlainTextEdit;

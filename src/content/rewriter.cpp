@@ -10,9 +10,9 @@
 #include <thread>
 #include <utility>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/workers/job.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

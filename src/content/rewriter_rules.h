@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text/text.h"
+#include "core/text/text.h"
 
 namespace tessaly {
 

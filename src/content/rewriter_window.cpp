@@ -16,13 +16,13 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
-#include "app/ui/report_list.h"
-#include "app/ui/worker_task.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
+#include "gui/report_list.h"
+#include "gui/worker_task.h"
 #include "content/rewriter.h"
 
 namespace tessaly {

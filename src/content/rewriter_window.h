@@ -5,7 +5,7 @@
 #include <atomic>
 #include <memory>
 
-#include "app/tool_window.h"
+#include "gui/tool_window.h"
 
 class QCheckBox;
 class QCloseEvent;

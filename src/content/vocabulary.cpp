@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/patterns/random.h"
-#include "app/workers/job.h"
+#include "core/patterns/random.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

@@ -3,7 +3,7 @@
 // either a fixed number of random combinations per kind or every combination in list order.
 #include <string_view>
 
-#include "app/text/text.h"
+#include "core/text/text.h"
 
 namespace tessaly {
 

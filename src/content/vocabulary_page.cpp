@@ -6,9 +6,9 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/line_list.h"
-#include "app/ui/controls.h"
-#include "app/ui/worker_task.h"
+#include "gui/line_list.h"
+#include "gui/controls.h"
+#include "gui/worker_task.h"
 #include "content/vocabulary.h"
 
 namespace tessaly {

@@ -1,11 +1,11 @@
 #include "dns/dns51_client.h"
 
-#include "app/http/endpoints.h"
-#include "app/http/http.h"
-#include "app/patterns/pattern_matcher.h"
-#include "app/patterns/web_text.h"
-#include "app/text/charset.h"
-#include "app/workers/job.h"
+#include "core/http/endpoints.h"
+#include "core/http/http.h"
+#include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
+#include "core/text/charset.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

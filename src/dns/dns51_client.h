@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text/text.h"
+#include "core/text/text.h"
 #include "dns/dns_common.h"
 
 namespace tessaly {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/tool_window.h"
+#include "gui/tool_window.h"
 
 class QPlainTextEdit;
 class QPushButton;

@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/line_list.h"
-#include "app/tool_window.h"
-#include "app/ui/bridge.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
-#include "app/ui/report_list.h"
-#include "app/ui/worker_task.h"
+#include "gui/line_list.h"
+#include "gui/tool_window.h"
+#include "gui/bridge.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
+#include "gui/report_list.h"
+#include "gui/worker_task.h"
 #include "dns/dns51_client.h"
 #include "dns/dnspod_page.h"
 

@@ -2,12 +2,12 @@
 
 #include <cctype>
 
-#include "app/http/cookie_store.h"
-#include "app/http/endpoints.h"
-#include "app/http/http.h"
-#include "app/patterns/web_text.h"
-#include "app/text/charset.h"
-#include "app/workers/job.h"
+#include "core/http/cookie_store.h"
+#include "core/http/endpoints.h"
+#include "core/http/http.h"
+#include "core/patterns/web_text.h"
+#include "core/text/charset.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

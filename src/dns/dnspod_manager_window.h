@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/tool_window.h"
+#include "gui/tool_window.h"
 
 class QLineEdit;
 class QPlainTextEdit;

@@ -4,8 +4,8 @@
 #include <QCloseEvent>
 #include <QWidget>
 
-#include "app/ui/controls.h"
-#include "app/workers/job.h"
+#include "gui/controls.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 

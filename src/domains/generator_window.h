@@ -8,11 +8,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/text/text.h"
-#include "app/tool_window.h"
-#include "app/ui/bridge.h"
-#include "app/ui/worker_task.h"
-#include "domains/line_output.h"
+#include "core/text/text.h"
+#include "gui/tool_window.h"
+#include "gui/bridge.h"
+#include "gui/worker_task.h"
+#include "core/text/line_output.h"
 
 class QAbstractButton;
 class QCloseEvent;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/workers/job.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

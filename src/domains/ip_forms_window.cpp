@@ -4,11 +4,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/http/endpoints.h"
-#include "app/line_list.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
+#include "core/http/endpoints.h"
+#include "gui/line_list.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
 #include "domains/ip_forms.h"
 
 namespace tessaly {

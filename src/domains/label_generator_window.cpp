@@ -6,9 +6,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/text/text.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
+#include "core/text/text.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
 
 namespace tessaly {
 namespace {

@@ -1,9 +1,9 @@
 #include "domains/label_generators.h"
 
-#include "app/patterns/pinyin.h"
-#include "app/patterns/random.h"
-#include "app/text/charset.h"
-#include "app/workers/job.h"
+#include "core/patterns/pinyin.h"
+#include "core/patterns/random.h"
+#include "core/text/charset.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

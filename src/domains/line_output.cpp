@@ -1,6 +1,6 @@
-#include "domains/line_output.h"
+#include "core/text/line_output.h"
 
-#include "app/workers/job.h"
+#include "core/jobs/job.h"
 
 namespace tessaly {
 

@@ -1,6 +1,6 @@
 #include "domains/small_generators.h"
 
-#include "app/text/charset.h"
+#include "core/text/charset.h"
 
 namespace tessaly {
 

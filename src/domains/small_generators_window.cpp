@@ -4,11 +4,11 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/line_list.h"
-#include "app/text/text.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
+#include "gui/line_list.h"
+#include "core/text/text.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
 #include "domains/label_generators.h"
 #include "domains/small_generators.h"
 

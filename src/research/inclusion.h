@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text/text.h"
+#include "core/text/text.h"
 
 namespace tessaly {
 class PatternMatcher;

@@ -7,12 +7,12 @@
 #include <map>
 #include <memory>
 
-#include "app/line_list.h"
-#include "app/text/files.h"
-#include "app/ui/controls.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/hooks.h"
-#include "app/ui/worker_task.h"
+#include "gui/line_list.h"
+#include "core/text/files.h"
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
+#include "gui/worker_task.h"
 #include "research/inclusion.h"
 
 namespace tessaly {

@@ -18,8 +18,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/http/endpoints.h"
-#include "app/http/transport_settings.h"
+#include "core/http/endpoints.h"
+#include "core/http/transport_settings.h"
 #include "fakes/test_certificates.h"
 
 namespace tessaly::fakes {

@@ -8,8 +8,8 @@
 
 #include <set>
 
-#include "app/main_window.h"
-#include "app/tool_window.h"
+#include "shell/main_window.h"
+#include "gui/tool_window.h"
 #include "content/conversions_page.h"
 #include "content/line_tools_window.h"
 #include "gui/support/gui_test.h"

@@ -7,10 +7,10 @@
 
 #include <filesystem>
 
-#include "app/main_window.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/tool_window.h"
+#include "shell/main_window.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "gui/tool_window.h"
 #include "content/pattern_tools_window.h"
 #include "gui/support/gui_test.h"
 #include "support/test_support.h"

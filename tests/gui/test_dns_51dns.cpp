@@ -8,11 +8,11 @@
 
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/text/files.h"
-#include "app/tool_window.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/report_list.h"
+#include "shell/main_window.h"
+#include "core/text/files.h"
+#include "gui/tool_window.h"
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
 #include "dns/dns51_client.h"
 #include "fakes/dns_consoles.h"
 #include "gui/support/gui_test.h"

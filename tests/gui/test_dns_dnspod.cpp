@@ -9,13 +9,13 @@
 
 #include <memory>
 
-#include "app/http/cookie_store.h"
-#include "app/main_window.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/tool_window.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/report_list.h"
+#include "core/http/cookie_store.h"
+#include "shell/main_window.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "gui/tool_window.h"
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
 #include "dns/dnspod_client.h"
 #include "fakes/dns_consoles.h"
 #include "gui/support/gui_test.h"

@@ -9,8 +9,8 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 
-#include "app/tool_window.h"
-#include "app/ui/worker_task.h"
+#include "gui/tool_window.h"
+#include "gui/worker_task.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;

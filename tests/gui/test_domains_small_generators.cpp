@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/tool_window.h"
+#include "gui/tool_window.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;

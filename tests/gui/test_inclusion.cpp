@@ -7,13 +7,13 @@
 
 #include <memory>
 
-#include "app/http/endpoints.h"
-#include "app/main_window.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/ui/gbk_qt.h"
-#include "app/ui/report_list.h"
-#include "app/ui/worker_task.h"
+#include "core/http/endpoints.h"
+#include "shell/main_window.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
+#include "gui/worker_task.h"
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
 #include "gui/support/gui_test.h"

@@ -3,8 +3,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 
-#include "app/main_window.h"
-#include "app/tool_window.h"
+#include "shell/main_window.h"
+#include "gui/tool_window.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;

@@ -1,6 +1,6 @@
-#include "app/ui/controls.h"
-#include "app/ui/report_list.h"
-#include "app/text/charset.h"
+#include "gui/controls.h"
+#include "gui/report_list.h"
+#include "core/text/charset.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;

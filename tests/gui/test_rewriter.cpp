@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/tool_window.h"
-#include "app/ui/controls.h"
-#include "app/ui/report_list.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "gui/tool_window.h"
+#include "gui/controls.h"
+#include "gui/report_list.h"
 #include "content/rewriter.h"
 #include "gui/support/gui_test.h"
 #include "support/test_support.h"

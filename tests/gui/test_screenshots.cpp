@@ -6,8 +6,8 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 
-#include "app/main_window.h"
-#include "app/tool_window.h"
+#include "shell/main_window.h"
+#include "gui/tool_window.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;

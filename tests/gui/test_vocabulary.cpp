@@ -8,8 +8,8 @@
 
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/ui/worker_task.h"
+#include "shell/main_window.h"
+#include "gui/worker_task.h"
 #include "content/vocabulary_page.h"
 #include "gui/support/gui_test.h"
 

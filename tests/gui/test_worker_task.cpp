@@ -4,9 +4,9 @@
 
 #include <atomic>
 
-#include "app/text/charset.h"
-#include "app/ui/controls.h"
-#include "app/ui/worker_task.h"
+#include "core/text/charset.h"
+#include "gui/controls.h"
+#include "gui/worker_task.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 
 namespace tessaly::test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/text/charset.h"
+#include "core/text/charset.h"
 #include "content/conversions.h"
 #include "support/test_support.h"
 

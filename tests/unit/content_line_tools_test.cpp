@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/text/charset.h"
+#include "core/text/charset.h"
 #include "content/line_tools.h"
 #include "support/test_support.h"
 

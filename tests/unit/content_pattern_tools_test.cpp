@@ -4,8 +4,8 @@
 #include <regex>
 #include <set>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 #include "content/pattern_tools.h"
 #include "support/test_support.h"
 

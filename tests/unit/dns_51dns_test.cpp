@@ -2,7 +2,7 @@
 // jars, reading record IDs from the detail page, the paged domain list.
 #include <gtest/gtest.h>
 
-#include "app/text/charset.h"
+#include "core/text/charset.h"
 #include "dns/dns51_client.h"
 #include "fakes/dns_consoles.h"
 #include "support/test_support.h"

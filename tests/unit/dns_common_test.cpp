@@ -1,8 +1,8 @@
 // Cookie helpers, form encoding and the domain/IP pairing shared by both DNS clients.
 #include <gtest/gtest.h>
 
-#include "app/http/cookie_store.h"
-#include "app/http/endpoints.h"
+#include "core/http/cookie_store.h"
+#include "core/http/endpoints.h"
 #include "dns/dns_common.h"
 #include "support/test_support.h"
 

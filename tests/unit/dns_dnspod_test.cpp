@@ -2,8 +2,8 @@
 // the domain list and removal.
 #include <gtest/gtest.h>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 #include "dns/dnspod_client.h"
 #include "fakes/dns_consoles.h"
 #include "support/test_support.h"

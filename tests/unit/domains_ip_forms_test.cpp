@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/text/text.h"
-#include "app/workers/job.h"
+#include "core/text/text.h"
+#include "core/jobs/job.h"
 #include "domains/ip_forms.h"
-#include "domains/line_output.h"
+#include "core/text/line_output.h"
 #include "support/test_support.h"
 
 namespace tessaly {

@@ -2,9 +2,9 @@
 
 #include <regex>
 
-#include "app/text/text.h"
+#include "core/text/text.h"
 #include "domains/label_generators.h"
-#include "domains/line_output.h"
+#include "core/text/line_output.h"
 #include "support/test_support.h"
 
 namespace tessaly {

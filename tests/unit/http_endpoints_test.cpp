@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "app/http/endpoints.h"
-#include "app/text/files.h"
+#include "core/http/endpoints.h"
+#include "core/text/files.h"
 #include "support/test_support.h"
 
 using namespace tessaly;

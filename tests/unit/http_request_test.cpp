@@ -6,11 +6,11 @@
 #include <future>
 #include <thread>
 
-#include "app/http/cookie_store.h"
-#include "app/http/http.h"
-#include "app/http/transport_settings.h"
-#include "app/text/charset.h"
-#include "app/workers/job.h"
+#include "core/http/cookie_store.h"
+#include "core/http/http.h"
+#include "core/http/transport_settings.h"
+#include "core/text/charset.h"
+#include "core/jobs/job.h"
 #include "fakes/fake_server.h"
 #include "support/test_support.h"
 

@@ -1,7 +1,7 @@
 // URL, header, percent-encoding and cookie-text helpers.
 #include <gtest/gtest.h>
 
-#include "app/http/http.h"
+#include "core/http/http.h"
 #include "support/test_support.h"
 
 using namespace tessaly;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/patterns/pinyin.h"
-#include "app/patterns/random.h"
-#include "app/patterns/web_text.h"
+#include "core/patterns/pinyin.h"
+#include "core/patterns/random.h"
+#include "core/patterns/web_text.h"
 #include "support/test_support.h"
 
 namespace tessaly {

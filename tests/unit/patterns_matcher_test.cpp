@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/patterns/pattern_matcher.h"
-#include "app/patterns/web_text.h"
+#include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
 #include "support/test_support.h"
 
 namespace tessaly {

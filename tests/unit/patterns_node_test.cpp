@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "app/patterns/pattern_matcher.h"
-#include "app/patterns/web_text.h"
-#include "app/text/charset.h"
-#include "app/text/files.h"
+#include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 #include "support/test_support.h"
 
 namespace tessaly {

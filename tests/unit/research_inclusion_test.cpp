@@ -1,8 +1,8 @@
 // The inclusion query's plain part: URLs, count capture, the worker loop and the export text.
 #include <gtest/gtest.h>
 
-#include "app/http/endpoints.h"
-#include "app/patterns/pattern_matcher.h"
+#include "core/http/endpoints.h"
+#include "core/patterns/pattern_matcher.h"
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
 #include "research/inclusion.h"

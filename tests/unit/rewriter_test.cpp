@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <random>
 
-#include "app/text/files.h"
+#include "core/text/files.h"
 #include "content/rewriter.h"
 #include "support/test_support.h"
 

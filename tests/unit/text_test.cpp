@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/text/charset.h"
-#include "app/text/files.h"
-#include "app/text/text.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
+#include "core/text/text.h"
 #include "support/test_support.h"
 
 namespace tessaly {

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "app/workers/job.h"
+#include "core/jobs/job.h"
 #include "content/vocabulary.h"
 #include "support/test_support.h"
 

@@ -6,8 +6,8 @@
 #include <set>
 #include <thread>
 
-#include "app/workers/job.h"
-#include "app/workers/pool.h"
+#include "core/jobs/job.h"
+#include "core/jobs/pool.h"
 
 namespace tessaly {
 namespace {

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/tool_window.h"
-#include "app/ui/hooks.h"
+#include "gui/tool_window.h"
+#include "gui/hooks.h"
 
 namespace tessaly::test {
 

@@ -1,0 +1,96 @@
+#include "core/text/charset.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <string>
+
+namespace tessaly {
+namespace {
+
+// iconv names: GBK text is Windows code page 936, which glibc calls CP936.
+std::string iconv_name(std::string_view name) {
+  std::string n(name);
+  for (auto& c : n) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (n == "GBK" || n == "936" || n == "GB2312") return "CP936";
+  if (n == "65001" || n == "UTF8") return "UTF-8";
+  return n;
+}
+
+// Decodes into UTF-32 (one code point per unit, "?" for bytes that do not decode).
+std::u32string decode(std::string_view bytes, const std::string& from) {
+  std::u32string out;
+  iconv_t cd = iconv_open("UTF-32LE", from.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return out;
+  out.resize(bytes.size() + 1);
+  char* in = const_cast<char*>(bytes.data());
+  size_t in_left = bytes.size();
+  char* dst = reinterpret_cast<char*>(out.data());
+  size_t dst_left = out.size() * sizeof(char32_t);
+  while (in_left > 0) {
+    if (iconv(cd, &in, &in_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
+    if (errno == EILSEQ || errno == EINVAL) {
+      // Skip one undecodable byte (or a truncated sequence at the end) and mark it.
+      ++in;
+      --in_left;
+      *reinterpret_cast<char32_t*>(dst) = U'?';
+      dst += sizeof(char32_t);
+      dst_left -= sizeof(char32_t);
+    } else {
+      break;  // E2BIG cannot happen: one input byte never gives more than one code point
+    }
+  }
+  out.resize(out.size() - dst_left / sizeof(char32_t));
+  iconv_close(cd);
+  return out;
+}
+
+std::string encode(const std::u32string& text, const std::string& to) {
+  std::string out;
+  iconv_t cd = iconv_open(to.c_str(), "UTF-32LE");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return out;
+  out.resize(text.size() * 4 + 8);
+  char* in = reinterpret_cast<char*>(const_cast<char32_t*>(text.data()));
+  size_t in_left = text.size() * sizeof(char32_t);
+  char* dst = out.data();
+  size_t dst_left = out.size();
+  while (in_left > 0) {
+    if (iconv(cd, &in, &in_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
+    if (errno == EILSEQ) {
+      // The target cannot hold this character.
+      in += sizeof(char32_t);
+      in_left -= sizeof(char32_t);
+      *dst++ = '?';
+      --dst_left;
+    } else {
+      break;
+    }
+  }
+  out.resize(out.size() - dst_left);
+  iconv_close(cd);
+  return out;
+}
+
+bool is_ascii(std::string_view s) {
+  for (unsigned char c : s)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+std::string convert_charset(std::string_view bytes, std::string_view from, std::string_view to) {
+  std::string from_name = iconv_name(from), to_name = iconv_name(to);
+  if (from_name == "UTF-8" && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  // Both code pages are ASCII-compatible: pure ASCII needs no work.
+  if (is_ascii(bytes) && (to_name == "UTF-8" || to_name == "CP936") &&
+      (from_name == "UTF-8" || from_name == "CP936"))
+    return std::string(bytes);
+  return encode(decode(bytes, from_name), to_name);
+}
+
+std::string gbk(std::string_view utf8_text) { return convert_charset(utf8_text, "UTF-8", "GBK"); }
+
+std::string utf8(std::string_view gbk_text) { return convert_charset(gbk_text, "GBK", "UTF-8"); }
+
+}  // namespace tessaly

@@ -1,0 +1,165 @@
+#include "core/text/files.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <mutex>
+
+namespace tessaly {
+namespace {
+
+std::mutex folder_mutex;
+std::string folder_override;
+
+std::string executable_folder() {
+  char buf[PATH_MAX];
+  ssize_t n = ::readlink("/proc/self/exe", buf, sizeof(buf) - 1);
+  if (n <= 0) return ".";
+  std::string path(buf, static_cast<size_t>(n));
+  size_t slash = path.rfind('/');
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+std::string user_data_folder() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::string base = (xdg && *xdg) ? xdg : std::string(home ? home : "/tmp") + "/.local/share";
+  std::string folder = base + "/Tessaly";
+  ::mkdir(base.c_str(), 0755);
+  ::mkdir(folder.c_str(), 0755);
+  return folder;
+}
+
+}  // namespace
+
+std::string program_folder() {
+  {
+    std::lock_guard lock(folder_mutex);
+    if (!folder_override.empty()) return folder_override;
+  }
+  if (const char* env = std::getenv("TESSALY_PROGRAM_FOLDER"); env && *env) return env;
+  static const std::string folder = [] {
+    std::string exe = executable_folder();
+    return ::access(exe.c_str(), W_OK) == 0 ? exe : user_data_folder();
+  }();
+  return folder;
+}
+
+void set_program_folder(std::string folder) {
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  std::lock_guard lock(folder_mutex);
+  folder_override = std::move(folder);
+}
+
+std::string join_path(std::string_view folder, std::string_view name) {
+  std::string out(folder);
+  while (!name.empty() && (name.front() == '/' || name.front() == '\\')) name.remove_prefix(1);
+  if (out.empty() || out.back() != '/') out += '/';
+  out.append(name);
+  return out;
+}
+
+std::string program_path(std::initializer_list<std::string_view> parts) {
+  std::string path = program_folder();
+  for (auto part : parts) path = join_path(path, part);
+  return path;
+}
+
+Bytes read_file(const std::string& path) {
+  Bytes out;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return out;
+  char buf[1 << 16];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out.append(buf, n);
+  std::fclose(f);
+  return out;
+}
+
+bool write_file(const std::string& path, std::initializer_list<std::string_view> pieces) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = true;
+  for (auto piece : pieces)
+    if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) ok = false;
+  return (std::fclose(f) == 0) && ok;
+}
+
+bool write_file(const std::string& path, std::string_view bytes) { return write_file(path, {bytes}); }
+
+bool file_exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+bool make_dir(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+bool move_file(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool rename_no_replace(const std::string& from, const std::string& to) {
+  // A hard link fails when the target exists, so nothing is ever replaced; then drop the old name.
+  if (::link(from.c_str(), to.c_str()) == 0) return ::unlink(from.c_str()) == 0;
+  if (errno == EEXIST) return false;
+  // File systems without hard links: check, then rename (a small window, but never silent).
+  if (file_exists(to)) return false;
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+TextFile& TextFile::operator=(TextFile&& other) noexcept {
+  if (this != &other) {
+    close();
+    file_ = other.file_;
+    other.file_ = nullptr;
+  }
+  return *this;
+}
+
+void TextFile::write_line(std::initializer_list<std::string_view> texts) {
+  if (!file_) return;
+  for (auto t : texts) {
+    std::fwrite(t.data(), 1, t.size(), file_);
+    std::fwrite("\r\n", 1, 2, file_);
+  }
+}
+
+void TextFile::write(std::string_view bytes) {
+  if (file_) std::fwrite(bytes.data(), 1, bytes.size(), file_);
+}
+
+void TextFile::close() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+}
+
+TextFile open_file(const std::string& path, FileMode mode) {
+  const char* m = "r+b";
+  switch (mode) {
+    case FileMode::Read: m = "rb"; break;
+    case FileMode::Write: m = "r+b"; break;
+    case FileMode::ReadWrite: m = "r+b"; break;
+    case FileMode::Overwrite: m = "wb"; break;
+    case FileMode::Append: m = "ab"; break;
+    case FileMode::AppendReadWrite: m = "a+b"; break;
+  }
+  return TextFile(std::fopen(path.c_str(), m));
+}
+
+std::string desktop_folder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) {
+    for (const char* name : {"/Desktop", "/桌面"}) {
+      std::string d = std::string(home) + name;
+      struct stat st;
+      if (::stat(d.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return d;
+    }
+  }
+  return program_folder();
+}
+
+}  // namespace tessaly

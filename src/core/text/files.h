@@ -1,0 +1,60 @@
+#pragma once
+// Files and the program folder. Paths are native (UTF-8 on Linux); file contents are bytes
+// (GBK text with CR LF where the file is a text file). Failures are results: empty bytes, false.
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "core/text/text.h"
+
+namespace tessaly {
+
+// The folder of the program file without a trailing separator; a writable per-user data folder
+// when that is not writable. TESSALY_PROGRAM_FOLDER overrides it (tests, portable use).
+std::string program_folder();
+// Replaces the program folder for this process (tests point it at a temporary folder).
+void set_program_folder(std::string folder);
+// program_folder() joined with the given relative parts ("伪原创生成配置", "原文本.txt").
+std::string program_path(std::initializer_list<std::string_view> parts);
+std::string join_path(std::string_view folder, std::string_view name);
+
+Bytes read_file(const std::string& path);
+// Creates or truncates the file and writes the pieces one after another.
+bool write_file(const std::string& path, std::initializer_list<std::string_view> pieces);
+bool write_file(const std::string& path, std::string_view bytes);
+bool file_exists(const std::string& path);
+bool make_dir(const std::string& path);  // one level; false when it exists or the parent is missing
+bool move_file(const std::string& from, const std::string& to);
+// Renames only when the target does not exist yet (never replaces a file).
+bool rename_no_replace(const std::string& from, const std::string& to);
+
+enum class FileMode { Read, Write, ReadWrite, Overwrite, Append, AppendReadWrite };
+
+// An open file; closes itself. open_file() gives one that is not open() on failure.
+class TextFile {
+ public:
+  TextFile() = default;
+  explicit TextFile(std::FILE* f) : file_(f) {}
+  TextFile(TextFile&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+  TextFile& operator=(TextFile&& other) noexcept;
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+  ~TextFile() { close(); }
+
+  bool is_open() const { return file_ != nullptr; }
+  // Writes each text followed by CR LF.
+  void write_line(std::initializer_list<std::string_view> texts);
+  void write(std::string_view bytes);
+  void close();
+
+ private:
+  std::FILE* file_ = nullptr;
+};
+
+TextFile open_file(const std::string& path, FileMode mode = FileMode::ReadWrite);
+
+// The user's desktop folder when it exists, otherwise the program folder.
+std::string desktop_folder();
+
+}  // namespace tessaly

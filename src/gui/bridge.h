@@ -1,0 +1,114 @@
+#pragma once
+// The one way workers write controls. A worker queues its writes here; they run on the window
+// thread in the order they were made. Consecutive appends to one box are merged into a single
+// insert, so a job writing tens of thousands of lines costs a few repaints, not one per line.
+// Every worker-side call is a checkpoint: a paused job waits in it, a stopped job unwinds
+// (JobStopped) and can write nothing more.
+#include <QPointer>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <type_traits>
+
+#include "core/jobs/job.h"
+
+class QWidget;
+class QObject;
+class QAbstractButton;
+class QProgressBar;
+
+namespace tessaly {
+
+class ReportList;
+
+class Bridge : public std::enable_shared_from_this<Bridge> {
+ public:
+  // Made on the window thread by whoever starts the job. `context` is the window whose controls
+  // the job writes: once it is closed, writes to its controls are dropped and calls return
+  // empty values (the job itself goes on).
+  static std::shared_ptr<Bridge> create(std::shared_ptr<Job> job, QObject* context);
+
+  Job& job() { return *job_; }
+  const std::shared_ptr<Job>& job_ptr() const { return job_; }
+
+  // --- worker side ---
+  void append(QWidget* box, std::string_view gbk_text);
+  void set_text(QWidget* box, std::string gbk_text);
+  void set_caption(QAbstractButton* button, QString caption);
+  void set_progress_range(QProgressBar* bar, int minimum, int maximum);
+  void set_progress(QProgressBar* bar, int position);
+  void set_cell(ReportList* list, int row, int column, std::string gbk_text);
+  // Shows a message box on the window thread after the writes before it; the worker goes on.
+  void message_box(QString text, int flags = 0, QString caption = {});
+  // Any other write: runs fn on the window thread, in order, unless the window has been closed.
+  void post(std::function<void()> fn);
+  // Runs fn on the window thread after the queued writes and returns its result (reads of
+  // controls, row insertions); a default value once the window has been closed. Waits
+  // cooperatively: a stop while waiting unwinds the worker.
+  template <class F>
+  auto call(F fn) -> std::invoke_result_t<F>;
+
+  // --- window side ---
+  // Applies everything written so far, then refuses further writes and stops the job.
+  void stop();
+  // Applies the queued writes now.
+  void flush();
+
+ private:
+  enum class Kind { Append, Progress, Other, Call, Message };
+  struct Op {
+    Kind kind;
+    QObject* target;           // a control of the context window (not for Call and Message)
+    std::function<void()> fn;  // empty for an append
+    std::string appended;      // GBK text of an append
+    int position = 0;          // for a progress write
+  };
+
+  Bridge(std::shared_ptr<Job> job, QObject* context);
+  void enqueue(Op op);
+  // Merges an append or progress write into a queued one for the same control; false if none.
+  bool merge_locked(Op& op);
+  void schedule();
+  // Applies queued writes on the window thread; with a budget, at most that many bytes of
+  // appended text (at line breaks), leaving the rest for the next turn of the event loop.
+  void apply_queued(size_t append_budget);
+  void run_queued_call(std::function<void()> fn, std::shared_ptr<std::promise<void>> done);
+  bool context_alive() const { return !context_.isNull(); }
+  void wait_for(std::future<void>& done);
+
+  std::shared_ptr<Job> job_;
+  QPointer<QObject> context_;
+  std::mutex mutex_;
+  std::deque<Op> queue_;
+  size_t queued_bytes_ = 0;  // appended text waiting in queue_
+  std::condition_variable drained_;
+  bool closed_ = false;
+  bool scheduled_ = false;
+  bool flushing_ = false;
+  std::chrono::steady_clock::time_point last_flush_{};
+};
+
+template <class F>
+auto Bridge::call(F fn) -> std::invoke_result_t<F> {
+  using R = std::invoke_result_t<F>;
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ready = done->get_future();
+  if constexpr (std::is_void_v<R>) {
+    run_queued_call([fn = std::move(fn)]() mutable { fn(); }, done);
+    wait_for(ready);
+  } else {
+    auto result = std::make_shared<R>();
+    run_queued_call([fn = std::move(fn), result]() mutable { *result = fn(); }, done);
+    wait_for(ready);
+    return std::move(*result);
+  }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,48 @@
+#pragma once
+// Creating named controls and reading/writing their contents. Control names are the program's
+// fixed Chinese names (objectNames); contents cross as GBK with CR LF line breaks.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui/report_list.h"
+
+namespace tessaly {
+
+// --- creation (parent may be null when a layout adopts the control) ---
+QPushButton* make_button(QWidget* parent, const char* name, const QString& caption);
+// A multi-line edit box ("编辑框" holding a list); text uses LF or CR LF line breaks.
+QPlainTextEdit* make_list_box(QWidget* parent, const char* name, const QString& text = {});
+QLineEdit* make_line_box(QWidget* parent, const char* name, const QString& text = {});
+QCheckBox* make_check(QWidget* parent, const char* name, const QString& caption, bool checked);
+QRadioButton* make_radio(QWidget* parent, const char* name, const QString& caption, bool checked);
+QLabel* make_label(QWidget* parent, const char* name, const QString& caption);
+QGroupBox* make_group(QWidget* parent, const char* name, const QString& caption);
+QProgressBar* make_progress(QWidget* parent, const char* name);
+QComboBox* make_combo(QWidget* parent, const char* name, const QStringList& items, int current = 0);
+ReportList* make_report_list(QWidget* parent, const char* name,
+                             const std::vector<std::pair<QString, int>>& columns);
+
+// --- contents of edit boxes (QPlainTextEdit, QTextEdit, QLineEdit, QComboBox) as GBK ---
+std::string box_text(const QWidget* box);
+void set_box_text(QWidget* box, std::string_view gbk_text);
+// Caret to the end, insert, scroll into view; earlier content stays.
+void append_text(QWidget* box, std::string_view gbk_text);
+
+// The control with the given name under root, or null.
+template <class T>
+T* find_control(const QWidget* root, const char* name) {
+  return root->findChild<T*>(QString::fromUtf8(name));
+}
+
+}  // namespace tessaly

@@ -1,0 +1,59 @@
+#include "gui/line_list.h"
+
+#include <QAbstractButton>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
+#include "gui/report_list.h"
+
+namespace tessaly {
+
+int count_box_lines(const QString& text) {
+  // Boxes hold LF where the program text holds CR LF: every line break ends one item, and a
+  // non-empty rest after the last one is one more.
+  if (text.isEmpty()) return 0;
+  int breaks = static_cast<int>(text.count(QChar(u'\n')));
+  return text.endsWith(QChar(u'\n')) ? breaks : breaks + 1;
+}
+
+void bind_line_count(QPlainTextEdit* list, QLineEdit* count) {
+  auto update = [list, count] { count->setText(QString::number(count_box_lines(list->toPlainText()))); };
+  QObject::connect(list, &QPlainTextEdit::textChanged, count, update);
+  update();
+}
+
+QPlainTextEdit* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
+                                  const QString& count_label) {
+  QPlainTextEdit* list = make_list_box(group, list_name);
+  QLineEdit* count = make_line_box(group, count_name);
+  count->setMaximumWidth(60);
+  auto* layout = new QGridLayout(group);
+  layout->addWidget(list, 0, 0, 1, 3);
+  layout->addWidget(make_label(group, "", count_label), 1, 0);
+  layout->addWidget(count, 1, 1);
+  layout->setColumnStretch(2, 1);
+  bind_line_count(list, count);
+  return list;
+}
+
+void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& message, const QString& caption,
+                      int flags) {
+  QObject::connect(button, &QAbstractButton::clicked, box, [box, message, caption, flags] {
+    set_clipboard_text(from_gbk_lines(box_text(box)));
+    message_box(message, flags, caption);
+  });
+}
+
+void bind_clear_button(QAbstractButton* button, QWidget* box) {
+  QObject::connect(button, &QAbstractButton::clicked, box, [box] { set_box_text(box, {}); });
+}
+
+void bind_clear_button(QAbstractButton* button, ReportList* list) {
+  QObject::connect(button, &QAbstractButton::clicked, list, [list] { list->lv_clear(); });
+}
+
+}  // namespace tessaly
