@@ -139,18 +139,18 @@ Dns51Client& Dns51Client::instance() {
   return client;
 }
 
-Text Dns51Client::request(std::string_view path_and_query, int method, std::string_view body,
+Text Dns51Client::request(std::string_view path_and_query, HttpMethod method, std::string_view body,
                           std::string& jar) {
   HttpOptions options;
   options.method = method;
   options.post_text = std::string(body);
   options.cookie_jar = &jar;
-  Bytes reply = winhttp_request(url_of(path_and_query), options);
+  HttpResponse reply = winhttp_request(url_of(path_and_query), options);
   checkpoint();
-  return response_text(reply);
+  return response_text(reply.body);
 }
 
-Text Dns51Client::manager_request(std::string_view path_and_query, int method, std::string_view body) {
+Text Dns51Client::manager_request(std::string_view path_and_query, HttpMethod method, std::string_view body) {
   return response_text(session_request(mutex_, login_cookies_, url_of(path_and_query), method, body));
 }
 
@@ -160,13 +160,12 @@ Dns51Login Dns51Client::login(std::string_view email, std::string_view password)
     logged_in_ = false;
   }
   // The login page's own cookies start a fresh jar; nothing of an earlier session is sent.
-  std::string empty, jar;
+  std::string empty;
   HttpOptions page;
   page.cookie_jar = &empty;
-  page.returned_cookies = &jar;
-  winhttp_request(url_of("/member/login"), page);
+  std::string jar = winhttp_request(url_of("/member/login"), page).cookies;
   checkpoint();
-  Text answer = request("/member/login", 1, dns51_login_body(email, password), jar);
+  Text answer = request("/member/login", HttpMethod::Post, dns51_login_body(email, password), jar);
 
   std::lock_guard lock(mutex_);
   login_cookies_ = jar;
@@ -328,15 +327,15 @@ void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks tick
     bool present = false;
     Text domain_id;
     Dns51RecordIds record_ids;
-    Text added = client.request("/member/addDomain?controller=operate/checkDomain", 1,
+    Text added = client.request("/member/addDomain?controller=operate/checkDomain", HttpMethod::Post,
                                 dns51_add_domain_body(pair.domain), row_jar);
     if (dns51_domain_added(added)) {
       domain_id = dns51_added_domain_id(added);
     } else {
       present = true;
-      domain_id = dns51_found_domain_id(client.request(dns51_find_domain_path(pair.domain), 0, {}, row_jar));
+      domain_id = dns51_found_domain_id(client.request(dns51_find_domain_path(pair.domain), HttpMethod::Get, {}, row_jar));
       record_ids =
-          parse_51dns_record_ids(client.request(dns51_detail_path(domain_id), 0, {}, row_jar), pair.domain);
+          parse_51dns_record_ids(client.request(dns51_detail_path(domain_id), HttpMethod::Get, {}, row_jar), pair.domain);
     }
 
     for (const RecordStep& step : kSteps) {
@@ -349,7 +348,7 @@ void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks tick
         add_cookie(record_jar, client.session_id_pair());
       }
       Text answer = client.request(
-          dns51_add_record_path(domain_id), 1,
+          dns51_add_record_path(domain_id), HttpMethod::Post,
           dns51_record_body(step.record, present, record_id_of(record_ids, step.record), pair.ip, domain_id),
           record_jar);
       result += step.name;
@@ -389,10 +388,10 @@ std::string dns51_list_path(int page) { return "/member/domain-" + to_text(page)
 
 void run_51dns_domain_list(Dns51Client& client,
                            const std::function<void(std::vector<Dns51DomainRow>)>& add_rows) {
-  int total = parse_51dns_total(client.manager_request(dns51_list_path(1), 0, {}));
+  int total = parse_51dns_total(client.manager_request(dns51_list_path(1), HttpMethod::Get, {}));
   int pages = dns51_page_count(total);
   for (int p = 1; p <= pages; ++p) {
-    std::vector<Dns51DomainRow> rows = parse_51dns_page(client.manager_request(dns51_list_path(p), 0, {}), p);
+    std::vector<Dns51DomainRow> rows = parse_51dns_page(client.manager_request(dns51_list_path(p), HttpMethod::Get, {}), p);
     if (!rows.empty()) add_rows(std::move(rows));
   }
 }

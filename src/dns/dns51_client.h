@@ -35,9 +35,9 @@ class Dns51Client {
                    std::string session_id_pair);
 
   // A request with the caller's jar (sent, then merged with the answer's cookies).
-  Text request(std::string_view path_and_query, int method, std::string_view body, std::string& jar);
+  Text request(std::string_view path_and_query, HttpMethod method, std::string_view body, std::string& jar);
   // A request with the login cookies (the manager's jar), merged back into them.
-  Text manager_request(std::string_view path_and_query, int method, std::string_view body);
+  Text manager_request(std::string_view path_and_query, HttpMethod method, std::string_view body);
 
  private:
   mutable std::mutex mutex_;

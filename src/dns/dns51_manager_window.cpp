@@ -139,7 +139,7 @@ void Dns51ManagerWindow::delete_ticked_51dns_domains() {
       Text id = bridge.call([list, position] {
         return position < list->lv_row_count() ? list->lv_get_cell(position, 2) : Text();
       });
-      if (!id.empty()) Dns51Client::instance().manager_request(dns51_delete_path(), 1, dns51_delete_body(id));
+      if (!id.empty()) Dns51Client::instance().manager_request(dns51_delete_path(), HttpMethod::Post, dns51_delete_body(id));
       bridge.post([list, position] { list->lv_delete_row(position); });
       sleep_ms(300);
     }

@@ -116,24 +116,22 @@ std::optional<std::vector<DomainIpPair>> import_domain_ip_pairs(std::string_view
 
 Text import_count_message() { return gbk("请输入数量相同的域名和IP"); }
 
-Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, int method,
+Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, HttpMethod method,
                       std::string_view body) {
   std::string sent;
   {
     std::lock_guard lock(mutex);
     sent = jar;
   }
-  std::string returned;
   HttpOptions options;
   options.method = method;
   options.post_text = std::string(body);
   options.cookie_jar = &sent;
-  options.returned_cookies = &returned;
-  Bytes reply = winhttp_request(url, options);
+  HttpResponse reply = winhttp_request(url, options);
   checkpoint();
   std::lock_guard lock(mutex);
-  merge_cookies(jar, returned);
-  return reply;
+  merge_cookies(jar, reply.cookies);
+  return std::move(reply.body);
 }
 
 }  // namespace tessaly

@@ -63,13 +63,13 @@ DnspodClient& DnspodClient::instance() {
   return client;
 }
 
-Bytes DnspodClient::request(const std::string& url, int method, std::string_view body) {
+Bytes DnspodClient::request(const std::string& url, HttpMethod method, std::string_view body) {
   return session_request(mutex_, session_cookies_, url, method, body);
 }
 
 bool DnspodClient::login(std::string_view email, std::string_view password) {
-  request(base_url() + "/Login", 0, {});
-  Text answer = response_text(request(base_url() + "/Auth/Login", 1, dnspod_login_body(email, password)));
+  request(base_url() + "/Login", HttpMethod::Get, {});
+  Text answer = response_text(request(base_url() + "/Auth/Login", HttpMethod::Post, dnspod_login_body(email, password)));
   {
     std::lock_guard lock(mutex_);
     xsrf_pair_ = cookie_value(session_cookies_, "_xsrf", false);
@@ -79,7 +79,7 @@ bool DnspodClient::login(std::string_view email, std::string_view password) {
 
 Text DnspodClient::api_post(std::string_view path, std::string_view body) {
   std::string url = base_url() + std::string(path) + "?" + xsrf_pair();
-  return response_text(request(url, 1, body));
+  return response_text(request(url, HttpMethod::Post, body));
 }
 
 std::string DnspodClient::session_cookies() const {

@@ -36,7 +36,7 @@ class DnspodClient {
 
  private:
   // One request with a copy of the jar; the cookies it returns are merged into the session jar.
-  Bytes request(const std::string& url, int method, std::string_view body);
+  Bytes request(const std::string& url, HttpMethod method, std::string_view body);
 
   mutable std::mutex mutex_;
   std::string session_cookies_;

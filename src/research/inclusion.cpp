@@ -40,7 +40,7 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
     const InclusionQuery queries[] = {InclusionQuery::Total, InclusionQuery::Day, InclusionQuery::Week,
                                       InclusionQuery::Links};
     for (InclusionQuery q : queries) {
-      Text page = http_request(inclusion_query_url(domain, q));
+      Text page = http_request(inclusion_query_url(domain, q)).body;
       sink.count_found(i, static_cast<int>(q) + 1, inclusion_count(matcher, page, q));
       sleep_ms(q == InclusionQuery::Links ? options.domain_wait_ms : options.query_wait_ms);
     }

@@ -223,7 +223,7 @@ TEST_F(Dns51ClientTest, ListingFetchesEveryPage) {
 
 TEST_F(Dns51ClientTest, WithoutLoginTheConsoleSendsTheLoginPage) {
   std::string jar;
-  Text answer = Dns51Client::instance().request("/member/addDomain?controller=operate/checkDomain", 1,
+  Text answer = Dns51Client::instance().request("/member/addDomain?controller=operate/checkDomain", HttpMethod::Post,
                                                 dns51_add_domain_body("a.com"), jar);
   EXPECT_FALSE(dns51_domain_added(answer));
   EXPECT_EQ(site.console.domain("a.com").id, "");

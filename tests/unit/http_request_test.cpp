@@ -60,21 +60,24 @@ std::vector<Header> without_host(const RecordedRequest& r) {
 }
 
 TEST_F(HttpRequestTest, GetWithoutHeadersSendsExactlyTheDefaultBlock) {
-  std::string headers;
-  EXPECT_EQ(http_request(url("/page"), {.headers = &headers}), "hello");
+  HttpResponse response = http_request(url("/page"));
+  EXPECT_EQ(response.body, "hello");
+  EXPECT_EQ(response.status, 200);
+  EXPECT_EQ(response.final_url, url("/page"));
+  EXPECT_TRUE(response.ok());
   RecordedRequest r = last();
   std::string expected_block = "GET /page HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(server.port()) +
                                "\r\nUser-Agent: " + kHttpRequestAgent + "\r\nReferer: " + url("/page") +
                                "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm + "\r\n";
   EXPECT_EQ(r.header_block, expected_block);
-  EXPECT_EQ(headers, "Referer: " + url("/page") +
+  EXPECT_EQ(response.sent_headers, "Referer: " + url("/page") +
                          "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm);
 }
 
 TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
   struct Case {
     const char* name;
-    std::function<std::string(const std::string&, const HttpOptions&)> request;
+    std::function<HttpResponse(const std::string&, const HttpOptions&)> request;
     std::string given_headers;
     std::vector<Header> sent;  // after Host
   };
@@ -111,38 +114,38 @@ TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
         {"Content-Type", kForm}}},
   };
   for (const auto& c : cases) {
-    std::string headers = c.given_headers;
-    EXPECT_EQ(c.request(u, {.headers = &headers}), "hello") << c.name;
+    EXPECT_EQ(c.request(u, {.headers = c.given_headers}).body, "hello") << c.name;
     EXPECT_EQ(without_host(last()), c.sent) << c.name;
   }
 }
 
 TEST_F(HttpRequestTest, WinhttpPutsTheJarFirstAndHandsBackTheCompletedHeaders) {
   std::string jar = "a=1; b=2";
-  std::string headers;
-  EXPECT_EQ(winhttp_request(url("/page"), {.cookie_jar = &jar, .headers = &headers}), "hello");
+  HttpResponse response = winhttp_request(url("/page"), {.cookie_jar = &jar});
+  EXPECT_EQ(response.body, "hello");
   std::vector<Header> sent = {{"Cookie", "a=1; b=2"},
                               {"Accept", "*/*"},
                               {"Accept-Language", "zh-cn"},
                               {"User-Agent", kHttpBytesAgent},
                               {"Content-Type", kForm}};
   EXPECT_EQ(without_host(last()), sent);
-  EXPECT_EQ(headers, std::string("Accept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: ") + kHttpBytesAgent +
+  EXPECT_EQ(response.sent_headers, std::string("Accept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: ") + kHttpBytesAgent +
                          "\r\nContent-Type: " + kForm);
 }
 
 TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
   server.handle("POST", "/form",
                 [](const RecordedRequest& r, Reply& reply) { reply.body = "got " + r.body; });
-  EXPECT_EQ(http_request(url("/form"), {.method = 1, .post_text = g("名=值")}), "got " + g("名=值"));
+  EXPECT_EQ(http_request(url("/form"), {.method = HttpMethod::Post, .post_text = g("名=值")}).body, "got " + g("名=值"));
   EXPECT_EQ(last().method, "POST");
   EXPECT_EQ(last().header("Content-Length"), std::to_string(g("名=值").size()));
   EXPECT_EQ(http_request_bytes(url("/form"),
-                               {.method = 1, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)}),
+                               {.method = HttpMethod::Post, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)})
+                .body,
             std::string("got a\0b", 7));
-  EXPECT_EQ(winhttp_request(url("/form"), {.method = 1, .post_text = "x=1"}), "got x=1");
-  // A GET carries no body; method values other than 1 mean GET.
-  EXPECT_EQ(http_request(url("/page"), {.method = 2, .post_text = "x=1"}), "hello");
+  EXPECT_EQ(winhttp_request(url("/form"), {.method = HttpMethod::Post, .post_text = "x=1"}).body, "got x=1");
+  // A GET carries no body.
+  EXPECT_EQ(http_request(url("/page"), {.method = HttpMethod::Get, .post_text = "x=1"}).body, "hello");
   EXPECT_EQ(last().method, "GET");
   EXPECT_EQ(last().body, "");
 }
@@ -163,13 +166,13 @@ TEST_F(HttpRequestTest, Utf8IsConvertedOnlyWhenDeclaredEarlyOrInTheHead) {
   });
   server.handle("GET", "/zero",
                 [&](const RecordedRequest&, Reply& r) { r.body = std::string("abc\0def", 7); });
-  EXPECT_EQ(http_request(url("/early")), convert_charset(early));
-  EXPECT_NE(http_request(url("/early")).find(g("收录")), std::string::npos);
-  EXPECT_EQ(http_request(url("/late")), late);
-  EXPECT_EQ(http_request(url("/head")), g("收录"));
-  EXPECT_EQ(http_request_bytes(url("/head")), chinese);  // the bytes face never converts
-  EXPECT_EQ(http_request(url("/zero")), "abc");
-  EXPECT_EQ(http_request_bytes(url("/zero")), std::string("abc\0def", 7));
+  EXPECT_EQ(http_request(url("/early")).body, convert_charset(early));
+  EXPECT_NE(http_request(url("/early")).body.find(g("收录")), std::string::npos);
+  EXPECT_EQ(http_request(url("/late")).body, late);
+  EXPECT_EQ(http_request(url("/head")).body, g("收录"));
+  EXPECT_EQ(http_request_bytes(url("/head")).body, chinese);  // the bytes face never converts
+  EXPECT_EQ(http_request(url("/zero")).body, "abc");
+  EXPECT_EQ(http_request_bytes(url("/zero")).body, std::string("abc\0def", 7));
 }
 
 TEST_F(HttpRequestTest, RedirectsFollowedUnlessDisabled) {
@@ -178,22 +181,25 @@ TEST_F(HttpRequestTest, RedirectsFollowedUnlessDisabled) {
     r.body = "moved";
   });
   server.handle("GET", "/new", [](const RecordedRequest&, Reply& r) { r.body = "new page"; });
-  std::string location;
-  EXPECT_EQ(http_request(url("/old"), {.returned_location = &location}), "new page");
+  HttpResponse followed = http_request(url("/old"));
+  EXPECT_EQ(followed.body, "new page");
+  EXPECT_EQ(followed.final_url, url("/new"));
   // No Location in the final answer: the whole head comes back instead.
-  EXPECT_EQ(location.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << location;
+  EXPECT_EQ(followed.location.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << followed.location;
   EXPECT_EQ(server.requests("/new").size(), 1u);
 
   server.clear_log();
-  EXPECT_EQ(http_request(url("/old"), {.returned_location = &location, .no_redirect = true}), "moved");
-  EXPECT_EQ(location, "/new");
+  HttpResponse moved = http_request(url("/old"), {.no_redirect = true});
+  EXPECT_EQ(moved.body, "moved");
+  EXPECT_EQ(moved.status, 302);
+  EXPECT_EQ(moved.location, "/new");
   EXPECT_EQ(server.requests("/new").size(), 0u);
 
-  std::string head;
-  EXPECT_EQ(winhttp_request(url("/old"), {.raw_headers = &head, .no_redirect = true}), "moved");
-  EXPECT_NE(head.find("Location: /new\r\n"), std::string::npos);
-  EXPECT_EQ(head.find("HTTP/1.1"), std::string::npos);  // header lines only
-  EXPECT_EQ(winhttp_request(url("/old")), "new page");
+  HttpResponse head_only = winhttp_request(url("/old"), {.no_redirect = true});
+  EXPECT_EQ(head_only.body, "moved");
+  EXPECT_NE(head_only.head.find("Location: /new\r\n"), std::string::npos);
+  EXPECT_EQ(head_only.head.find("HTTP/1.1"), std::string::npos);  // header lines only
+  EXPECT_EQ(winhttp_request(url("/old")).body, "new page");
 }
 
 TEST_F(HttpRequestTest, JarsAreSentAndMerged) {
@@ -204,15 +210,15 @@ TEST_F(HttpRequestTest, JarsAreSentAndMerged) {
   });
   struct Case {
     const char* name;
-    std::function<std::string(const std::string&, const HttpOptions&)> request;
+    std::function<HttpResponse(const std::string&, const HttpOptions&)> request;
   };
   const Case cases[] = {{"text", http_request}, {"bytes", http_request_bytes}, {"winhttp", winhttp_request}};
   for (const auto& c : cases) {
     std::string jar = "a=1; b=2";
-    std::string returned = "untouched";
-    EXPECT_EQ(c.request(url("/login"), {.cookie_jar = &jar, .returned_cookies = &returned}), "ok") << c.name;
+    HttpResponse response = c.request(url("/login"), {.cookie_jar = &jar});
+    EXPECT_EQ(response.body, "ok") << c.name;
     EXPECT_EQ(last().header("Cookie"), "a=1; b=2") << c.name;
-    EXPECT_EQ(returned, "b=3; x=deleted") << c.name;
+    EXPECT_EQ(response.cookies, "b=3; x=deleted") << c.name;
     EXPECT_EQ(jar, "b=3; a=1") << c.name;
   }
 }
@@ -225,9 +231,7 @@ TEST_F(HttpRequestTest, SetCookieInAnySpellingAndWithoutAttributes) {
   });
   for (auto request : {winhttp_request, http_request_bytes}) {
     std::string jar = "z=0";
-    std::string returned;
-    request(url("/lower"), {.cookie_jar = &jar, .returned_cookies = &returned});
-    EXPECT_EQ(returned, "a=1; c=5");
+    EXPECT_EQ(request(url("/lower"), {.cookie_jar = &jar}).cookies, "a=1; c=5");
     EXPECT_EQ(jar, "a=1; c=5; z=0");
   }
 }
@@ -239,7 +243,7 @@ TEST_F(HttpRequestTest, WithoutAJarTheProcessCookieStoreIsUsed) {
   });
   int changes = 0;
   set_cookie_store_listener([&] { ++changes; });
-  EXPECT_EQ(http_request(url("/set")), "set");
+  EXPECT_EQ(http_request(url("/set")).body, "set");
   EXPECT_GE(changes, 1);
   set_cookie_store_listener({});
   http_request_bytes(url("/page"));
@@ -294,29 +298,29 @@ TEST_F(HttpRequestTest, FailuresGiveEmptyResults) {
     FakeServer gone;
     closed_port = gone.port();
   }
-  std::string headers, cookies = "untouched", location = "untouched";
   std::string jar = "a=1;  b=2";
-  EXPECT_EQ(http_request("http://127.0.0.1:" + std::to_string(closed_port) + "/x",
-                         {.cookie_jar = &jar,
-                          .returned_cookies = &cookies,
-                          .headers = &headers,
-                          .returned_location = &location}),
-            "");
-  EXPECT_EQ(cookies, "");  // written as for an empty answer
-  EXPECT_EQ(location, "");
-  EXPECT_EQ(jar, "a=1; b=2");
-  EXPECT_NE(headers.find("Accept-Language: zh-cn"), std::string::npos);
+  HttpResponse refused = http_request("http://127.0.0.1:" + std::to_string(closed_port) + "/x", {.cookie_jar = &jar});
+  EXPECT_EQ(refused.body, "");
+  EXPECT_FALSE(refused.ok());
+  EXPECT_EQ(refused.status, 0);
+  EXPECT_EQ(refused.cookies, "");
+  EXPECT_EQ(jar, "a=1; b=2");  // merged with nothing: only tidied
+  EXPECT_NE(refused.sent_headers.find("Accept-Language: zh-cn"), std::string::npos);
 
-  // A URL no connection can be made for leaves the outputs alone.
-  cookies = "untouched";
-  EXPECT_EQ(http_request("http://bad host/x", {.returned_cookies = &cookies}), "");
-  EXPECT_EQ(http_request("", {.returned_cookies = &cookies}), "");
-  EXPECT_EQ(cookies, "untouched");
-  EXPECT_EQ(winhttp_request("ftp://127.0.0.1/", {.returned_cookies = &cookies}), "");
-  EXPECT_EQ(cookies, "");
+  // URLs no connection can be made for fail before anything is sent.
+  for (const char* bad : {"http://bad host/x", ""}) {
+    HttpResponse r = http_request(bad);
+    EXPECT_EQ(r.body, "") << bad;
+    EXPECT_NE(r.error.find("unusable URL"), std::string::npos) << bad;
+  }
+  EXPECT_FALSE(winhttp_request("ftp://127.0.0.1/").ok());
+  EXPECT_EQ(server.request_count(), 0u);
 
-  // The status code is not examined.
-  EXPECT_EQ(http_request(url("/missing")), "not found");
+  // The status code is not examined: a 404 page is a body like any other.
+  HttpResponse missing = http_request(url("/missing"));
+  EXPECT_EQ(missing.body, "not found");
+  EXPECT_EQ(missing.status, 404);
+  EXPECT_TRUE(missing.ok());
 }
 
 TEST_F(HttpRequestTest, BodyLimitAndTimeOuts) {
@@ -327,12 +331,16 @@ TEST_F(HttpRequestTest, BodyLimitAndTimeOuts) {
   s.winhttp_timeout_ms = 300;
   s.http_stall_timeout_ms = 300;
   set_transport_settings(s);
-  EXPECT_LE(http_request_bytes(url("/big")).size(), 1000u);
-  EXPECT_EQ(winhttp_request(url("/big")), "");
+  HttpResponse big = http_request_bytes(url("/big"));
+  EXPECT_LE(big.body.size(), 1000u);
+  EXPECT_EQ(big.error, "body over the size limit");
+  EXPECT_EQ(winhttp_request(url("/big")).body, "");
 
   for (auto request : {winhttp_request, http_request}) {
     auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(request(url("/hang"), {}), "");
+    HttpResponse hung = request(url("/hang"), {});
+    EXPECT_EQ(hung.body, "");
+    EXPECT_FALSE(hung.ok());
     // The shortened time-out ended it, not the 15 or 60 seconds of the defaults.
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   }
@@ -343,12 +351,10 @@ TEST_F(HttpRequestTest, StoppingTheJobEndsARequestThatNeverGetsAnAnswer) {
   server.handle("GET", "/hang", [](const RecordedRequest&, Reply& r) { r.hang = true; });
   for (auto request : {http_request, winhttp_request}) {
     Job job;
-    std::string cookies = "untouched";
-    std::string headers = "X-A: 1";
     auto finished = std::async(std::launch::async, [&] {
       Job::Scope scope(&job);
       try {
-        request(url("/hang"), {.returned_cookies = &cookies, .headers = &headers});
+        request(url("/hang"), {.headers = "X-A: 1"});
       } catch (const JobStopped&) {
         return true;
       }
@@ -358,8 +364,6 @@ TEST_F(HttpRequestTest, StoppingTheJobEndsARequestThatNeverGetsAnAnswer) {
     job.request_stop();
     ASSERT_EQ(finished.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_TRUE(finished.get());  // the job unwound
-    EXPECT_EQ(cookies, "untouched");
-    EXPECT_EQ(headers, "X-A: 1");
     server.release_hanging();
     ASSERT_TRUE(wait_for([&] { return server.hanging() == 0; }, 5000));
   }
@@ -369,26 +373,26 @@ TEST(HttpsRequest, CertificatesAreVerified) {
   reset_transport_settings();
   FakeServer server(FakeServer::Scheme::Https);
   server.handle("*", "/secure", [](const RecordedRequest&, Reply& r) { r.body = "secret"; });
-  EXPECT_EQ(winhttp_request(server.base_url() + "/secure"), "");
-  EXPECT_EQ(http_request(server.base_url() + "/secure"), "");
+  EXPECT_EQ(winhttp_request(server.base_url() + "/secure").body, "");
+  EXPECT_EQ(http_request(server.base_url() + "/secure").body, "");
   EXPECT_EQ(server.request_count(), 0u);  // the password never left
 
   trust_test_ca();
-  EXPECT_EQ(winhttp_request(server.base_url() + "/secure"), "secret");
-  EXPECT_EQ(winhttp_request(server.localhost_url() + "/secure"), "secret");
+  EXPECT_EQ(winhttp_request(server.base_url() + "/secure").body, "secret");
+  EXPECT_EQ(winhttp_request(server.localhost_url() + "/secure").body, "secret");
   // TLS is chosen by the URL's first five characters.
   std::string upper = "HTTPS://127.0.0.1:" + std::to_string(server.port()) + "/secure";
-  EXPECT_EQ(http_request(upper), "secret");
+  EXPECT_EQ(http_request(upper).body, "secret");
   EXPECT_TRUE(server.requests().back().https);
   untrust_test_ca();
-  EXPECT_EQ(winhttp_request(server.base_url() + "/secure"), "");
+  EXPECT_EQ(winhttp_request(server.base_url() + "/secure").body, "");
   reset_transport_settings();
 }
 
 TEST_F(HttpRequestTest, PathAndQueryGoOutAsGiven) {
   server.handle("GET", "/s", [](const RecordedRequest&, Reply& r) { r.body = "s"; });
   std::string raw = "/s?wd=\"" + g("中文") + ".com\"&x=%3A";
-  EXPECT_EQ(http_request(url(raw)), "s");
+  EXPECT_EQ(http_request(url(raw)).body, "s");
   EXPECT_EQ(last().target, raw);
   http_request(url("/s?wd=a b"));
   EXPECT_EQ(last().target, "/s?wd=a%20b");

@@ -100,17 +100,30 @@ void read_head(const std::string& head, std::string& cookies, std::string* locat
 }
 
 // Unwinds the calling job after a stopped request; returns when the thread runs no job.
-std::string stopped_result() {
+HttpResponse stopped_result() {
   checkpoint();
-  return {};
+  return HttpResponse{.error = "stopped"};
 }
 
-std::string http_core(const std::string& url, const HttpOptions& o, Face face) {
+HttpResponse failed_before_sending(std::string why) { return HttpResponse{.error = std::move(why)}; }
+
+// Copies what every face reports alike from the transport's result.
+HttpResponse response_of(transport::Result& r, std::string sent_headers) {
+  HttpResponse response;
+  response.status = r.status;
+  response.final_url = std::move(r.final_url);
+  response.body = std::move(r.body);
+  response.sent_headers = std::move(sent_headers);
+  if (r.outcome != transport::Outcome::Done) response.error = r.error.empty() ? "request failed" : r.error;
+  return response;
+}
+
+HttpResponse http_core(const std::string& url, const HttpOptions& o, Face face) {
   checkpoint();
   std::string target = connect_url(url);
-  if (target.empty()) return {};
+  if (target.empty()) return failed_before_sending("unusable URL: " + url);
 
-  std::string headers = o.headers ? *o.headers : std::string();
+  std::string headers = o.headers;
   std::string agent = face == Face::Text ? kHttpRequestAgent : kHttpBytesAgent;
   if (int p = find_text(headers, "User-Agent:", 1, true); p != kNotFound) {
     std::string_view rest = std::string_view(headers).substr(static_cast<size_t>(p - 1) + 11);
@@ -128,7 +141,7 @@ std::string http_core(const std::string& url, const HttpOptions& o, Face face) {
   TransportSettings settings = transport_settings();
   transport::Transfer t;
   t.url = target;
-  t.post = o.method == 1;
+  t.post = o.method == HttpMethod::Post;
   if (t.post) t.body = o.post_bytes.empty() ? o.post_text : o.post_bytes;
   t.headers = transport::header_lines(headers);
   t.user_agent = agent;
@@ -139,25 +152,24 @@ std::string http_core(const std::string& url, const HttpOptions& o, Face face) {
 
   transport::Result r = transport::perform(t);
   if (r.outcome == transport::Outcome::Stopped) return stopped_result();
-  if (r.outcome == transport::Outcome::NotOpened) return {};
+  if (r.outcome == transport::Outcome::NotOpened) return failed_before_sending("could not open the request");
 
+  HttpResponse response = response_of(r, headers);
   std::string head = r.headers;
   if (face == Face::Bytes) head = replace_text(head, "Set-Cookie", "Set-Cookie", 1, kAll, false);
-  std::string cookies, location;
-  read_head(head, cookies, face == Face::Text ? &location : nullptr);
-  if (o.headers) *o.headers = headers;
-  if (o.returned_cookies) *o.returned_cookies = cookies;
-  if (o.cookie_jar) merge_cookies(*o.cookie_jar, cookies);
-  if (face == Face::Bytes) {
-    if (o.raw_headers) *o.raw_headers = head;
-    return std::move(r.body);
-  }
-  if (o.returned_location) *o.returned_location = location.empty() ? head : location;
+  std::string location;
+  read_head(head, response.cookies, face == Face::Text ? &location : nullptr);
+  if (o.cookie_jar) merge_cookies(*o.cookie_jar, response.cookies);
+  response.head = std::move(head);
+  if (face == Face::Bytes) return response;
+  response.location = location.empty() ? response.head : location;
 
-  int declared = find_bytes(r.body, "utf-8");
-  bool from_utf8 =
-      (declared != kNotFound && declared < 500) || find_text(head, "utf-8", 1, true) != kNotFound;
-  return to_text_bytes(from_utf8 ? convert_charset(r.body, "UTF-8", "GBK") : r.body);
+  int declared = find_bytes(response.body, "utf-8");
+  bool from_utf8 = (declared != kNotFound && declared < 500) ||
+                   find_text(response.head, "utf-8", 1, true) != kNotFound;
+  response.body =
+      to_text_bytes(from_utf8 ? convert_charset(response.body, "UTF-8", "GBK") : response.body);
+  return response;
 }
 
 struct NamedHeader {
@@ -179,17 +191,17 @@ void set_request_header(std::vector<NamedHeader>& list, std::string name, std::s
 
 }  // namespace
 
-std::string http_request(const std::string& url, const HttpOptions& options) {
+HttpResponse http_request(const std::string& url, const HttpOptions& options) {
   return http_core(url, options, Face::Text);
 }
 
-std::string http_request_bytes(const std::string& url, const HttpOptions& options) {
+HttpResponse http_request_bytes(const std::string& url, const HttpOptions& options) {
   return http_core(url, options, Face::Bytes);
 }
 
-std::string winhttp_request(const std::string& url, const HttpOptions& o) {
+HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   checkpoint();
-  std::string headers = o.headers ? *o.headers : std::string();
+  std::string headers = o.headers;
   if (headers.empty())
     headers = "Accept: */*";
   else if (find_text(headers, "Accept:") == kNotFound)
@@ -210,7 +222,7 @@ std::string winhttp_request(const std::string& url, const HttpOptions& o) {
     TransportSettings settings = transport_settings();
     transport::Transfer t;
     t.url = target;
-    t.post = o.method == 1;
+    t.post = o.method == HttpMethod::Post;
     t.body = o.post_bytes.empty() ? o.post_text : o.post_bytes;
     t.get_body = true;
     for (const auto& h : list) {
@@ -225,20 +237,25 @@ std::string winhttp_request(const std::string& url, const HttpOptions& o) {
     r = transport::perform(t);
     if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   }
-  if (r.outcome != transport::Outcome::Done) r = transport::Result{};  // a failed request reports nothing
+  if (target.empty()) return failed_before_sending("unusable URL: " + url);
+  if (r.outcome != transport::Outcome::Done) {
+    // A failed request reports no body, head or cookies: only why it failed.
+    std::string why = r.error.empty() ? "request failed" : r.error;
+    r = transport::Result{};
+    r.outcome = transport::Outcome::Failed;
+    r.error = std::move(why);
+  }
 
+  HttpResponse response = response_of(r, headers);
   // The response's header lines without its status line, every Set-Cookie spelled one way.
   std::string head = r.headers;
   if (size_t eol = head.find("\r\n"); eol != std::string::npos && head.rfind("HTTP/", 0) == 0)
     head.erase(0, eol + 2);
   head = replace_text(head, "Set-Cookie", "Set-Cookie", 1, kAll, false);
-  std::string cookies;
-  read_head(head, cookies, nullptr);
-  if (o.headers) *o.headers = headers;
-  if (o.raw_headers) *o.raw_headers = head;
-  if (o.returned_cookies) *o.returned_cookies = cookies;
-  if (o.cookie_jar) merge_cookies(*o.cookie_jar, cookies);
-  return std::move(r.body);
+  read_head(head, response.cookies, nullptr);
+  if (o.cookie_jar) merge_cookies(*o.cookie_jar, response.cookies);
+  response.head = std::move(head);
+  return response;
 }
 
 }  // namespace tessaly

@@ -5,46 +5,55 @@
 // the caller's jar). Certificates are always verified against the system store.
 //
 // Every request is a checkpoint of the calling thread's job: a paused job waits before it, and a
-// request in flight ends at once when its job is stopped; it then writes no output parameter
-// and the job unwinds (JobStopped) as at any checkpoint. Outside jobs requests run to the end.
+// request in flight ends at once when its job is stopped; the job then unwinds (JobStopped) as at
+// any checkpoint. Outside jobs requests run to the end.
 //
-// Failures are results: an unusable URL gives the empty result and leaves the outputs as they
-// were; a failed connection, a time-out or a body over the size limit gives what was read
-// (usually nothing) with the outputs written as for an empty response. The status code is not
-// examined: a 404 page is a body like any other.
+// Failures are results: a request that could not be made or did not complete comes back with
+// `error` set and what was read (usually nothing) as its body. The status code is not examined:
+// a 404 page is a body like any other.
 #include <string>
 #include <string_view>
 
 namespace tessaly {
 
+enum class HttpMethod { Get, Post };
+
 struct HttpOptions {
-  int method = 0;                            // 1 = POST, anything else GET
-  std::string post_text{};                   // GBK form body (when post_bytes is empty)
-  std::string* cookie_jar = nullptr;         // in/out "a=1; b=2"; null: the process cookie store
-                                             // (http_request*) or no cookies (winhttp_request)
-  std::string* returned_cookies = nullptr;   // out: the cookies this response set, "a=1; b=2"
-  std::string* headers = nullptr;            // in/out: extra header lines (CR LF separated);
-                                             // comes back completed with the defaults
-  std::string* returned_location = nullptr;  // out (http_request): the Location header's value,
-                                             // or the whole response head when there is none
-  std::string* raw_headers = nullptr;        // out: http_request_bytes: the response head (status
-                                             // line and header lines, CR LF); winhttp_request: the
-                                             // header lines without the status line
-  bool no_redirect = false;                  // true: redirects are not followed
-  std::string post_bytes{};                  // POST body as bytes; takes precedence over post_text
+  HttpMethod method = HttpMethod::Get;
+  std::string post_text{};            // GBK form body (when post_bytes is empty)
+  std::string post_bytes{};           // POST body as bytes; takes precedence over post_text
+  std::string headers{};              // extra header lines (CR LF separated)
+  std::string* cookie_jar = nullptr;  // the caller's session jar "a=1; b=2", updated with the
+                                      // cookies the response sets; null: the process cookie
+                                      // store (http_request*) or no cookies (winhttp_request)
+  bool no_redirect = false;           // true: redirects are not followed
+};
+
+struct HttpResponse {
+  int status = 0;             // of the last response; 0 when none arrived
+  std::string final_url{};      // the URL of the last response, after redirects
+  std::string body{};           // http_request: GBK text; the other faces: the bytes as they came
+  std::string error{};          // why the request failed; empty when a response arrived whole
+  std::string sent_headers{};   // the request's header lines as completed with the defaults
+  std::string head{};           // http_request*: the response head (status line and header lines,
+                              // CR LF); winhttp_request: the header lines without the status line
+  std::string cookies{};        // the cookies this response set, "a=1; b=2"
+  std::string location{};       // http_request: the Location header's value, or the whole head
+                              // when there is none
+  bool ok() const { return error.empty(); }
 };
 
 // Default User-Agent strings of the two faces.
 extern const char* const kHttpRequestAgent;
 extern const char* const kHttpBytesAgent;  // also winhttp_request's
 
-// The response body as GBK text up to its first zero byte, converted from UTF-8 when the bytes
-// "utf-8" occur below position 500 of the body or "utf-8" (any case) in the response head.
-std::string http_request(const std::string& url, const HttpOptions& options = {});
-// The response body bytes as they came.
-std::string http_request_bytes(const std::string& url, const HttpOptions& options = {});
-// The response body bytes; cookies only through options.cookie_jar; any spelling of Set-Cookie.
-std::string winhttp_request(const std::string& url, const HttpOptions& options = {});
+// The body as GBK text up to its first zero byte, converted from UTF-8 when the bytes "utf-8"
+// occur below position 500 of the body or "utf-8" (any case) in the response head.
+HttpResponse http_request(const std::string& url, const HttpOptions& options = {});
+// The body bytes as they came.
+HttpResponse http_request_bytes(const std::string& url, const HttpOptions& options = {});
+// The body bytes; cookies only through options.cookie_jar; any spelling of Set-Cookie.
+HttpResponse winhttp_request(const std::string& url, const HttpOptions& options = {});
 
 // Merges new cookies into a jar: new values first, then the old cookies not named among them;
 // spaces removed, cookies whose text ends in "=deleted" dropped, repeated pieces kept once.

@@ -320,6 +320,11 @@ Result perform(const Transfer& t) {
     curl_multi_poll(m, nullptr, 0, 20, nullptr);
   }
   if (code == CURLE_ABORTED_BY_CALLBACK && current_job_stopped()) stopped = true;
+  long status = 0;
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  result.status = static_cast<int>(status);
+  if (char* effective = nullptr; curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+    result.final_url = effective;
   curl_multi_remove_handle(m, h);
   curl_easy_cleanup(h);
   curl_multi_cleanup(m);
@@ -330,6 +335,12 @@ Result perform(const Transfer& t) {
     result.outcome = Outcome::Stopped;
   } else {
     result.outcome = (stalled || code != CURLE_OK || state.too_big) ? Outcome::Failed : Outcome::Done;
+    if (state.too_big || code == CURLE_FILESIZE_EXCEEDED)
+      result.error = "body over the size limit";
+    else if (stalled)
+      result.error = "no data for " + std::to_string(t.stall_timeout_ms) + " ms";
+    else if (code != CURLE_OK)
+      result.error = curl_easy_strerror(code);
   }
   if (t.cookie_store && result.set_cookie_seen) notify_cookie_store_changed();
   return result;

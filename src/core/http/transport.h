@@ -31,6 +31,9 @@ struct Result {
   std::string headers;           // raw head of the last response: status line, header lines, CR LF each,
                                  // then an empty line
   bool set_cookie_seen = false;  // some response of the chain set a cookie (any spelling)
+  int status = 0;                // HTTP status of the last response (0 when none arrived)
+  std::string final_url;         // the URL of the last response, after redirects
+  std::string error;             // why a Failed transfer failed (English, from libcurl or the limits)
 };
 
 Result perform(const Transfer& transfer);
