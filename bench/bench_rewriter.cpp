@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <random>
 
+#include "content/rewriter.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "content/rewriter.h"
 
 using namespace tessaly;
 
@@ -93,7 +93,6 @@ const Fixture& fixture() {
 
 struct QuietSink : LibrarySink {
   void progress(int) override {}
-  bool stop_requested() override { return false; }
   void finished(int, long long) override {}
 };
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/jobs/job.h"
 #include "core/text/charset.h"
 #include "core/text/text.h"
-#include "content/line_tools_io.h"
 
 namespace tessaly::content {
 namespace {
@@ -117,11 +117,20 @@ void map_chinese(char* line, size_t n, const ChineseTable& table) {
 
 void convert_into(std::string_view line, Conversion conversion, std::string& out) {
   switch (conversion) {
-    case Conversion::ToHalfWidth: out += to_half_width(line); return;
-    case Conversion::ToFullWidth: out += to_full_width(line); return;
-    case Conversion::ToUpper: out += to_upper(line); return;
-    case Conversion::ToLower: out += to_lower(line); return;
-    default: break;
+    case Conversion::ToHalfWidth:
+      out += to_half_width(line);
+      return;
+    case Conversion::ToFullWidth:
+      out += to_full_width(line);
+      return;
+    case Conversion::ToUpper:
+      out += to_upper(line);
+      return;
+    case Conversion::ToLower:
+      out += to_lower(line);
+      return;
+    default:
+      break;
   }
   // Simplified/traditional keep every byte's place: convert the appended copy in place.
   const size_t start = out.size();

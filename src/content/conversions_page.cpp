@@ -4,9 +4,9 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "content/line_tools_boxes_window.h"
 #include "gui/controls.h"
 #include "gui/worker_task.h"
-#include "content/line_tools_boxes_window.h"
 
 namespace tessaly {
 namespace {
@@ -24,7 +24,7 @@ QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box) {
 
 }  // namespace
 
-ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent) {
+ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new WorkerTask(this)) {
   setObjectName(QStringLiteral("ConversionsPage"));
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(0, 0, 0, 0);
@@ -67,22 +67,17 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent) {
 }
 
 void ConversionsPage::convert(content::Conversion conversion) {
-  if (bridge_) bridge_->stop();  // whatever the previous run wrote stays; it writes no more
+  // A new conversion replaces one still running: the earlier one writes no more.
   BoxText text = take_box_text(input_);
   set_box_text(output_, {});
-  bridge_ = Bridge::create(std::make_shared<Job>(), window());
-  alive_ = std::make_shared<std::atomic<bool>>(false);
   QPlainTextEdit* output = output_;
-  start_worker_thread(
-      bridge_,
-      [text = std::move(text), conversion, output](Bridge& bridge) {
-        // Converting is quick; showing a long result is what costs, so the result box gets the
-        // whole text at once, laid out on this worker.
-        replace_box_text(bridge, output, content::convert_text(text.gbk(), conversion));
-      },
-      alive_);
+  task_->restart([text = std::move(text), conversion, output](Bridge& bridge) {
+    // Converting is quick; showing a long result is what costs, so the result box gets the
+    // whole text at once, laid out on this worker.
+    replace_box_text(bridge, output, content::convert_text(text.gbk(), conversion));
+  });
 }
 
-bool ConversionsPage::converting() const { return alive_ && alive_->load(); }
+bool ConversionsPage::converting() const { return task_->active(); }
 
 }  // namespace tessaly

@@ -11,7 +11,7 @@ class QPlainTextEdit;
 
 namespace tessaly {
 
-class Bridge;
+class WorkerTask;
 
 class ConversionsPage : public QWidget {
   Q_OBJECT
@@ -27,8 +27,7 @@ class ConversionsPage : public QWidget {
  private:
   QPlainTextEdit* input_;
   QPlainTextEdit* output_;
-  std::shared_ptr<Bridge> bridge_;
-  std::shared_ptr<std::atomic<bool>> alive_;
+  WorkerTask* task_;
 };
 
 }  // namespace tessaly

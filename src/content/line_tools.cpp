@@ -196,7 +196,7 @@ std::string shuffle_lines(std::string_view text, std::uint64_t seed, const Progr
   return out;
 }
 
-void append_suffix(std::string_view text, std::string_view suffix, BlockWriter& out) {
+void append_suffix(std::string_view text, std::string_view suffix, LineOutput& out) {
   for_each_line(text, [&](std::string_view line) { out.line(line, suffix); });
   out.flush();
 }
@@ -226,7 +226,7 @@ std::string take_right(std::string_view text, std::string_view separator) {
 }
 
 JoinResult join_pairs(std::string_view first, std::string_view second, std::string_view separator,
-                      BlockWriter& out) {
+                      LineOutput& out) {
   const std::vector<std::string_view> a = line_views(first);
   const std::vector<std::string_view> b = line_views(second);
   JoinResult result;

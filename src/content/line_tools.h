@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "content/line_tools_io.h"
+#include "core/jobs/job.h"
+#include "core/text/line_output.h"
 
 namespace tessaly::content {
 
@@ -45,7 +46,7 @@ std::string trim_lines(std::string_view text, const Progress& progress = {});
 std::string shuffle_lines(std::string_view text, std::uint64_t seed, const Progress& progress = {});
 
 // line + suffix for every line.
-void append_suffix(std::string_view text, std::string_view suffix, BlockWriter& out);
+void append_suffix(std::string_view text, std::string_view suffix, LineOutput& out);
 
 // The text before the first / after the last occurrence of the separator in every line
 // (case-sensitive, never inside a double-byte character); an empty line where it is missing.
@@ -59,6 +60,6 @@ struct JoinResult {
 };
 // first[i] + separator + second[i] for every i both lists have; extra lines of either are left out.
 JoinResult join_pairs(std::string_view first, std::string_view second, std::string_view separator,
-                      BlockWriter& out);
+                      LineOutput& out);
 
 }  // namespace tessaly::content

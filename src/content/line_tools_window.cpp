@@ -7,14 +7,14 @@
 #include <chrono>
 #include <random>
 
-#include "gui/line_list.h"
+#include "content/line_tools.h"
+#include "content/line_tools_boxes_window.h"
 #include "core/text/charset.h"
 #include "core/text/text.h"
 #include "gui/controls.h"
 #include "gui/hooks.h"
+#include "gui/line_list.h"
 #include "gui/worker_task.h"
-#include "content/line_tools.h"
-#include "content/line_tools_boxes_window.h"
 
 namespace tessaly {
 namespace {
@@ -92,25 +92,28 @@ DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
   layout->addLayout(top, 1);
   layout->addWidget(progress_);
 
-  dedupe_task_ = new WorkerTask(dedupe_, u("开始去重复"), u("停止去重复"), this);
-  pinyin_task_ = new WorkerTask(full, {}, {}, this);
+  dedupe_task_ = new WorkerTask(this);
+  dedupe_task_->set_start_button(dedupe_, u("开始去重复"), u("停止去重复"));
+  pinyin_task_ = new WorkerTask(this);
   connect(dedupe_, &QPushButton::clicked, this, [this] { toggle_dedupe(); });
   connect(full, &QPushButton::clicked, this, [this] { convert_pinyin(true); });
   connect(initials, &QPushButton::clicked, this, [this] { convert_pinyin(false); });
   bind_clear_button(clear, list_);
 }
 
-bool DedupeWindow::busy() const { return dedupe_task_->running() || pinyin_task_->running(); }
+bool DedupeWindow::busy() const { return dedupe_task_->active() || pinyin_task_->active(); }
 
 void DedupeWindow::toggle_dedupe() {
-  const bool starting = dedupe_->text() == dedupe_task_->start_wording();
-  if (starting) pinyin_task_->stop();  // one run at a time replaces the list
-  BoxText text = starting ? take_box_text(list_) : BoxText{};
+  if (dedupe_task_->shows_stop_wording()) {
+    dedupe_task_->stop();
+    return;
+  }
+  pinyin_task_->stop();  // one run at a time replaces the list
+  BoxText text = take_box_text(list_);
   QPlainTextEdit* list = list_;
   QPlainTextEdit* status = status_;
   QProgressBar* bar = progress_;
-  QPushButton* button = dedupe_;
-  dedupe_task_->toggle(nullptr, [text = std::move(text), list, status, bar, button](Bridge& bridge) {
+  dedupe_task_->start([text = std::move(text), list, status, bar](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     content::Progress progress = bar_progress(bridge, bar);
     content::DedupeResult result = content::dedupe_lines(text.gbk(), [&](int done, int total) {
@@ -119,20 +122,15 @@ void DedupeWindow::toggle_dedupe() {
     });
     replace_box_text(bridge, list, result.text);
     bridge.append(status, gbk("去除重复后来还有") + number(result.after) + gbk("条数据\r\n"));
-    bridge.set_caption(button, u("开始去重复"));
   });
 }
 
 void DedupeWindow::convert_pinyin(bool full) {
-  if (dedupe_task_->running()) {
-    dedupe_task_->stop();
-    dedupe_->setText(dedupe_task_->start_wording());
-  }
-  pinyin_task_->stop();
+  dedupe_task_->stop();
   BoxText text = take_box_text(list_);
   QPlainTextEdit* list = list_;
   QProgressBar* bar = progress_;
-  pinyin_task_->start([text = std::move(text), list, bar, full](Bridge& bridge) {
+  pinyin_task_->restart([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     std::string out = content::pinyin_lines(
         text.gbk(), full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
@@ -157,20 +155,26 @@ TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
   layout->addWidget(progress_);
   layout->addLayout(buttons);
 
-  task_ = new WorkerTask(start_, u("开始去除"), u("停止去除"), this);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, u("开始去除"), u("停止去除"));
+  // A finished run leaves the stop wording; the next click only resets it.
+  task_->keep_stop_wording_until_clicked(true);
   connect(start_, &QPushButton::clicked, this, [this] {
-    BoxText text = start_->text() == task_->start_wording() ? take_box_text(list_) : BoxText{};
+    if (task_->shows_stop_wording()) {
+      task_->stop();
+      return;
+    }
+    BoxText text = take_box_text(list_);
     QPlainTextEdit* list = list_;
     QProgressBar* bar = progress_;
-    // The caption stays on the stop wording when the run ends: the next click only resets it.
-    task_->toggle(nullptr, [text = std::move(text), list, bar](Bridge& bridge) {
+    task_->start([text = std::move(text), list, bar](Bridge& bridge) {
       replace_box_text(bridge, list, content::trim_lines(text.gbk(), bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
 }
 
-bool TrimWindow::busy() const { return task_->running(); }
+bool TrimWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
@@ -188,14 +192,14 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
   layout->addWidget(progress_);
   layout->addLayout(buttons);
 
-  task_ = new WorkerTask(start_, {}, {}, this);
+  task_ = new WorkerTask(this);
   connect(start_, &QPushButton::clicked, this, [this] {
-    task_->stop();  // a second click starts over from the list as it stands
     BoxText text = take_box_text(list_);
     QPlainTextEdit* list = list_;
     QProgressBar* bar = progress_;
     const std::uint64_t seed = fresh_seed();
-    task_->start([text = std::move(text), list, bar, seed](Bridge& bridge) {
+    // A second click starts over from the list as it stands.
+    task_->restart([text = std::move(text), list, bar, seed](Bridge& bridge) {
       bridge.set_progress(bar, 0);
       replace_box_text(bridge, list, content::shuffle_lines(text.gbk(), seed, bar_progress(bridge, bar)));
     });
@@ -203,7 +207,7 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
   bind_clear_button(clear, list_);
 }
 
-bool ShuffleWindow::busy() const { return task_->running(); }
+bool ShuffleWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, parent) {
@@ -226,26 +230,24 @@ KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, paren
   layout->addLayout(columns, 1);
   layout->addLayout(row);
 
-  task_ = new WorkerTask(start_, {}, {}, this);
+  // The output is not emptied: every run adds its lines after what is there. The button waits
+  // for the run to end so that two runs never interleave.
+  task_ = new WorkerTask(this);
+  task_->disable_while_active({start_});
   connect(start_, &QPushButton::clicked, this, [this] {
-    // The output is not emptied: every run adds its lines after what is there. The button waits
-    // for the run to end so that two runs never interleave.
     BoxText text = take_box_text(input_);
     std::string suffix = box_text(suffix_);
     QPlainTextEdit* output = output_;
-    QPushButton* button = start_;
-    button->setEnabled(false);
-    task_->start([text = std::move(text), suffix = std::move(suffix), output, button](Bridge& bridge) {
-      content::BlockWriter out([&](std::string_view block) { bridge.append(output, block); });
+    task_->start([text = std::move(text), suffix = std::move(suffix), output](Bridge& bridge) {
+      LineOutput out([&](std::string_view block) { bridge.append(output, block); }, 256 * 1024);
       content::append_suffix(text.gbk(), suffix, out);
-      bridge.post([button] { button->setEnabled(true); });
     });
   });
   bind_clear_button(clear_input, input_);
   bind_clear_button(clear_output, output_);
 }
 
-bool KeywordSuffixWindow::busy() const { return task_->running(); }
+bool KeywordSuffixWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
@@ -277,13 +279,13 @@ TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
   layout->addWidget(framed(u("请输入文本一行一个"), list_), 3);
   layout->addLayout(side, 2);
 
-  task_ = new WorkerTask(take_left, {}, {}, this);
+  task_ = new WorkerTask(this);
   connect(take_left, &QPushButton::clicked, this, [this] { take(true); });
   connect(take_right, &QPushButton::clicked, this, [this] { take(false); });
   bind_clear_button(clear, list_);
 }
 
-bool TakeTextWindow::busy() const { return task_->running(); }
+bool TakeTextWindow::busy() const { return task_->active(); }
 
 void TakeTextWindow::take(bool left) {
   std::string separator = box_text(left ? left_separator_ : right_separator_);
@@ -292,10 +294,9 @@ void TakeTextWindow::take(bool left) {
     message_box(u("请先输入分割的标签"));
     return;
   }
-  task_->stop();
   BoxText text = take_box_text(list_);
   QPlainTextEdit* list = list_;
-  task_->start([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
+  task_->restart([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
     const std::string source = text.gbk();
     replace_box_text(bridge, list,
                      left ? content::take_left(source, separator) : content::take_right(source, separator));
@@ -360,19 +361,18 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
   bind_clear_button(clear_second, second_);
   bind_clear_button(clear_result, result_);
 
-  task_ = new WorkerTask(start, {}, {}, this);
+  task_ = new WorkerTask(this);
   connect(start, &QPushButton::clicked, this, [this] {
-    task_->stop();  // the result box is emptied: an earlier run must not add to it any more
     BoxText first = take_box_text(first_);
     BoxText second = take_box_text(second_);
     std::string separator = box_text(separator_);
     set_box_text(result_, {});
     QPlainTextEdit* result = result_;
     QLineEdit* count = result_count_;
-    task_->start([first = std::move(first), second = std::move(second), separator = std::move(separator),
-                  result, count](Bridge& bridge) {
+    task_->restart([first = std::move(first), second = std::move(second), separator = std::move(separator),
+                    result, count](Bridge& bridge) {
       std::string text;
-      content::BlockWriter out([&](std::string_view block) { text.append(block); });
+      LineOutput out([&](std::string_view block) { text.append(block); }, 256 * 1024);
       // Lists of different lengths are joined as far as the shorter one goes; the count box
       // shows how many lines that made.
       content::JoinResult joined = content::join_pairs(first.gbk(), second.gbk(), separator, out);
@@ -382,6 +382,6 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
   });
 }
 
-bool JoinWindow::busy() const { return task_->running(); }
+bool JoinWindow::busy() const { return task_->active(); }
 
 }  // namespace tessaly

@@ -4,16 +4,16 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "gui/line_list.h"
+#include "content/line_tools_boxes_window.h"
+#include "content/pattern_tools.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "core/text/text.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/line_list.h"
 #include "gui/worker_task.h"
-#include "content/line_tools_boxes_window.h"
-#include "content/pattern_tools.h"
 
 namespace tessaly {
 namespace {
@@ -82,15 +82,15 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
   bind_clear_button(clear_source, source_);
   bind_clear_button(clear_result, result_);
 
-  task_ = new WorkerTask(start, {}, {}, this);
+  task_ = new WorkerTask(this);
   connect(start, &QPushButton::clicked, this, [this] {
-    task_->stop();  // the result box is emptied: an earlier run must not add to it any more
+    // The result box is emptied: an earlier run must not add to it any more.
     std::string pattern = box_text(pattern_);
     BoxText source = take_box_text(source_);
     const int group = to_int(box_text(group_));
     set_box_text(result_, {});
     QPlainTextEdit* result = result_;
-    task_->start([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
+    task_->restart([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
       content::GroupMatchResult matched = content::match_groups(pattern, source.gbk(), group);
       if (!matched.valid) {
         bridge.message_box(u("正则表达式有错误，没有匹配任何内容：\n") +
@@ -102,7 +102,7 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
   });
 }
 
-bool RegexMatchWindow::busy() const { return task_->running(); }
+bool RegexMatchWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13, parent) {
@@ -143,7 +143,8 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
     path_->setText(file_dialog(request) ? request.file_name : QString());
   });
 
-  task_ = new WorkerTask(start_, {}, {}, this);
+  task_ = new WorkerTask(this);
+  task_->disable_while_active({start_});  // one run at a time: both would write b.txt
   connect(start_, &QPushButton::clicked, this, [this] {
     const std::string path = to_path(path_->text());
     if (path.empty()) {
@@ -158,26 +159,22 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
     QLineEdit* message = message_;
     QLineEdit* output_path = output_path_;
     QProgressBar* bar = progress_;
-    QPushButton* button = start_;
-    button->setEnabled(false);  // one run at a time: both would write b.txt
-    task_->start(
-        [path, separators = std::move(separators), message, output_path, bar, button](Bridge& bridge) {
-          content::KeywordResult kept =
-              content::separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
-          const std::string target = program_folder() + "/b.txt";
-          if (write_file(target, kept.text)) {
-            bridge.set_text(message,
-                            gbk("已经为你替换完毕，生成关键词的数量为 ") + to_text(kept.kept) + gbk(" 个"));
-            bridge.post([output_path, target] { output_path->setText(from_path(target)); });
-          } else {
-            bridge.message_box(u("无法写入文件：") + from_path(target));
-          }
-          bridge.post([button] { button->setEnabled(true); });
-        });
+    task_->start([path, separators = std::move(separators), message, output_path, bar](Bridge& bridge) {
+      content::KeywordResult kept =
+          content::separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
+      const std::string target = program_folder() + "/b.txt";
+      if (write_file(target, kept.text)) {
+        bridge.set_text(message,
+                        gbk("已经为你替换完毕，生成关键词的数量为 ") + to_text(kept.kept) + gbk(" 个"));
+        bridge.post([output_path, target] { output_path->setText(from_path(target)); });
+      } else {
+        bridge.message_box(u("无法写入文件：") + from_path(target));
+      }
+    });
   });
 }
 
-bool KeywordSeparatorWindow::busy() const { return task_->running(); }
+bool KeywordSeparatorWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
@@ -207,15 +204,17 @@ BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
 
   connect(open, &QPushButton::clicked, this,
           [this] { folder_->setText(folder_dialog(u("请选择你需要打开的目录")).trimmed()); });
-  task_ = new WorkerTask(start_, u("开始更改"), u("停止更改"), this);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, u("开始更改"), u("停止更改"));
+  task_->keep_stop_wording_until_clicked(true);  // a finished run leaves the stop wording
   connect(start_, &QPushButton::clicked, this, [this] { toggle(); });
 }
 
-bool BatchRenameWindow::busy() const { return task_->running(); }
+bool BatchRenameWindow::busy() const { return task_->active(); }
 
 void BatchRenameWindow::toggle() {
-  if (start_->text() != task_->start_wording()) {
-    task_->toggle(nullptr, nullptr);  // stops the run and shows the start wording
+  if (task_->shows_stop_wording()) {
+    task_->stop();
     message_box(u("已经停止了改"));
     return;
   }
@@ -229,8 +228,7 @@ void BatchRenameWindow::toggle() {
     return;
   }
   QProgressBar* bar = progress_;
-  // The caption stays on the stop wording when the run ends: the next click only resets it.
-  task_->toggle(nullptr, [options = std::move(options), bar](Bridge& bridge) {
+  task_->start([options = std::move(options), bar](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     content::RenameResult result = content::rename_files(options, bar_progress(bridge, bar));
     if (result.failed == 0) {

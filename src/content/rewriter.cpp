@@ -10,9 +10,10 @@
 #include <thread>
 #include <utility>
 
+#include "core/jobs/job.h"
+#include "core/jobs/pool.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {
@@ -23,81 +24,21 @@ constexpr std::string_view kCrLf = "\r\n";
 // Step 1 cuts the text after line ends into pieces of about this size for its threads.
 constexpr size_t kWordPiece = 16384;
 
-// Runs work(item, worker) for items 0..count-1 on `threads` threads (worker 0 .. threads-1) that
-// share the calling thread's job.
-// A thread takes no further item once may_take() says no or the job is stopped. The calling
-// thread reports progress (items done) whenever it changes. Returns the number of items done;
-// rethrows a worker's failure, and JobStopped when the job was stopped, after every thread ended.
-size_t run_items(size_t count, int threads, const std::function<bool()>& may_take,
-                 const std::function<void(size_t item, int worker)>& work,
-                 const std::function<void(size_t done)>& progress) {
-  if (count == 0) return 0;
-  threads = static_cast<int>(std::min<size_t>(static_cast<size_t>(std::max(threads, 1)), count));
-  Job* job = Job::current();
-  std::mutex m;
-  std::condition_variable changed;
-  size_t done = 0;
-  int live = threads;
-  std::exception_ptr failure;
-  std::atomic<size_t> next{0};
-  std::atomic<bool> abandon{false};
-
-  std::vector<std::thread> pool;
-  pool.reserve(static_cast<size_t>(threads));
-  for (int w = 0; w < threads; ++w) {
-    pool.emplace_back([&, w] {
-      Job::Scope scope(job);
-      try {
-        while (!abandon.load()) {
-          if (may_take && !may_take()) break;
-          checkpoint();
-          size_t item = next.fetch_add(1);
-          if (item >= count) break;
-          work(item, w);
-          std::lock_guard lock(m);
-          ++done;
-          changed.notify_all();
-        }
-      } catch (const JobStopped&) {
-        abandon = true;
-      } catch (...) {
-        std::lock_guard lock(m);
-        if (!failure) failure = std::current_exception();
-        abandon = true;
-      }
-      std::lock_guard lock(m);
-      --live;
-      changed.notify_all();
-    });
-  }
-  auto join_all = [&] {
-    for (auto& t : pool)
-      if (t.joinable()) t.join();
-  };
-
-  size_t reported = 0;
-  try {
-    while (true) {
-      std::unique_lock lock(m);
-      changed.wait(lock, [&] { return done != reported || live == 0; });
-      size_t now_done = done;
-      bool ended = live == 0;
-      lock.unlock();
-      if (now_done != reported) {
-        reported = now_done;
-        if (progress) progress(now_done);
-      }
-      if (ended) break;
-    }
-  } catch (...) {
-    abandon = true;
-    join_all();
-    throw;
-  }
-  join_all();
-  if (failure) std::rethrow_exception(failure);
-  checkpoint();
-  return reported;
+// Runs work(item) for items 0..count-1 on up to `threads` pooled workers of the calling
+// thread's job (a job of its own when the caller runs none) and reports the items done on the
+// calling thread. A wind-down lets the items taken finish and takes no more.
+PoolResult run_items(size_t count, int threads, const std::function<void(size_t item)>& work,
+                     const std::function<void(size_t done)>& progress) {
+  PoolPlan plan;
+  plan.rows = static_cast<int>(count);
+  plan.limit = [threads] { return std::max(threads, 1); };
+  PoolWork pool_work;
+  pool_work.work = [&work](int row, int) { work(static_cast<size_t>(row)); };
+  if (progress) pool_work.progress = [&progress](long long done) { progress(static_cast<size_t>(done)); };
+  if (Job* job = Job::current()) return run_pooled(*job, plan, pool_work);
+  Job own;
+  Job::Scope scope(&own);
+  return run_pooled(own, plan, pool_work);
 }
 
 // Byte ranges (start, end without the CR LF) of the items split_lines() would give.
@@ -181,15 +122,17 @@ WordReplaceResult replace_words(Text text, const RuleSet& rules, int threads) {
   }
   Text().swap(text);
 
-  // Each worker counts into its own row; the rows are added up at the end.
-  std::vector<std::vector<long long>> counts(static_cast<size_t>(threads),
-                                             std::vector<long long>(rules.size(), 0));
+  // Each piece counts on its own; the counts are added up under a lock.
+  std::mutex counts_mutex;
   run_items(
-      pieces.size(), threads, nullptr,
-      [&](size_t item, int worker) { rules.apply(pieces[item], counts[static_cast<size_t>(worker)].data()); },
+      pieces.size(), threads,
+      [&](size_t item) {
+        std::vector<long long> counts(rules.size(), 0);
+        rules.apply(pieces[item], counts.data());
+        std::lock_guard lock(counts_mutex);
+        for (size_t r = 0; r < counts.size(); ++r) result.counts[r] += counts[r];
+      },
       nullptr);
-  for (const auto& row : counts)
-    for (size_t r = 0; r < row.size(); ++r) result.counts[r] += row[r];
   result.text = join_text(pieces, {});
   return result;
 }
@@ -274,14 +217,14 @@ LibraryResult dispatch_chunks(const RuleSet& rules, const LibraryOptions& option
 
   const size_t total = chunks.size();
   int shown = -1;
-  size_t done = run_items(
-      total, options.max_workers, [&] { return !sink.stop_requested(); },
-      [&](size_t item, int) { process_chunk(chunks[item], rules, options.remove_spaces); },
+  PoolResult run = run_items(
+      total, options.max_workers,
+      [&](size_t item) { process_chunk(chunks[item], rules, options.remove_spaces); },
       [&](size_t finished) {
         int percent = static_cast<int>(finished * 100 / total);
         if (percent != shown) sink.progress(shown = percent);
       });
-  if (done < total) {
+  if (!run.complete) {
     result.end = LibraryEnd::Stopped;
     return result;
   }
@@ -329,9 +272,9 @@ SplitResult split_library(const SplitOptions& options, SplitSink& sink) {
   std::atomic<int> failed{0};
   int shown = -1;
   const int threads = std::min({options.threads, kMaxSplitThreads, static_cast<int>(files)});
-  size_t done = run_items(
-      files, threads, nullptr,
-      [&](size_t block, int) {
+  PoolResult run = run_items(
+      files, threads,
+      [&](size_t block) {
         size_t first = block * per_file;
         size_t last = std::min(first + per_file, lines) - 1;
         std::string_view body =
@@ -344,7 +287,7 @@ SplitResult split_library(const SplitOptions& options, SplitSink& sink) {
         int percent = static_cast<int>(written * 100 / files);
         if (percent != shown) sink.progress(shown = percent);
       });
-  result.written = static_cast<int>(done) - failed.load();
+  result.written = static_cast<int>(run.done) - failed.load();
   result.end = failed.load() ? SplitEnd::WriteFailed : SplitEnd::Done;
   return result;
 }

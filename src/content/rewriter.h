@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text/text.h"
 #include "content/rewriter_rules.h"
+#include "core/text/text.h"
 
 namespace tessaly {
 
@@ -87,8 +87,6 @@ class LibrarySink {
  public:
   virtual ~LibrarySink() = default;
   virtual void progress(int percent) = 0;
-  // The stop button's flag; read before each chunk is taken.
-  virtual bool stop_requested() = 0;
   // Called once, by the finishing step, after the generated text has been written.
   virtual void finished(int chunks, long long elapsed_ms) = 0;
 };
@@ -102,8 +100,9 @@ struct LibraryResult {
 };
 
 // Reads "原文本.txt", processes its chunks on up to options.max_workers threads and, when every
-// chunk is done, runs finish_processing once. A stop before the last chunk was taken ends the run
-// with nothing written. A job stop (checkpoint) unwinds with JobStopped, also writing nothing.
+// chunk is done, runs finish_processing once. A wind-down of the job (the stop button) lets the
+// chunks taken finish and ends the run with nothing written; a stop unwinds with JobStopped,
+// also writing nothing.
 LibraryResult dispatch_chunks(const RuleSet& rules, const LibraryOptions& options, LibrarySink& sink);
 
 // Writes the joined chunks to "生成文本.txt"; false when the file cannot be written.

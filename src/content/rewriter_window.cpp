@@ -1,7 +1,6 @@
 #include "content/rewriter_window.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +15,7 @@
 #include <algorithm>
 #include <thread>
 
+#include "content/rewriter.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "gui/controls.h"
@@ -23,7 +23,6 @@
 #include "gui/hooks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
-#include "content/rewriter.h"
 
 namespace tessaly {
 namespace {
@@ -55,10 +54,8 @@ int replace_threads() { return static_cast<int>(std::max(2u, std::thread::hardwa
 
 class BarSink : public LibrarySink {
  public:
-  BarSink(Bridge& bridge, QProgressBar* bar, std::shared_ptr<std::atomic<bool>> stop)
-      : bridge_(bridge), bar_(bar), stop_(std::move(stop)) {}
+  BarSink(Bridge& bridge, QProgressBar* bar) : bridge_(bridge), bar_(bar) {}
   void progress(int percent) override { bridge_.set_progress(bar_, percent); }
-  bool stop_requested() override { return stop_->load(); }
   void finished(int chunks, long long elapsed_ms) override {
     bridge_.message_box(from_gbk(finish_message(chunks, elapsed_ms)), kIconInformation,
                         QStringLiteral("提示"));
@@ -67,7 +64,6 @@ class BarSink : public LibrarySink {
  private:
   Bridge& bridge_;
   QProgressBar* bar_;
-  std::shared_ptr<std::atomic<bool>> stop_;
 };
 
 class SplitBarSink : public SplitSink {
@@ -130,8 +126,8 @@ QWidget* RewriterWindow::build_replace_page() {
   layout->addLayout(buttons);
   layout->addWidget(hint);
 
-  load_task_ = new WorkerTask(load, load->text(), load->text(), this);
-  replace_task_ = new WorkerTask(start, start->text(), start->text(), this);
+  load_task_ = new WorkerTask(this);
+  replace_task_ = new WorkerTask(this);
   connect(load, &QPushButton::clicked, this, &RewriterWindow::load_word_list);
   connect(start, &QPushButton::clicked, this, &RewriterWindow::replace_in_source);
   connect(stop, &QPushButton::clicked, this, &RewriterWindow::stop_replacement);
@@ -159,7 +155,9 @@ QWidget* RewriterWindow::build_process_page() {
   layout->addLayout(buttons);
   layout->addWidget(process_bar_);
 
-  process_task_ = new WorkerTask(start, start->text(), start->text(), this);
+  process_task_ = new WorkerTask(this);
+  // The stop button lets the chunks already taken finish; nothing is written then.
+  process_task_->set_stop_finishes_started(true);
   connect(start, &QPushButton::clicked, this, &RewriterWindow::process_library);
   connect(stop, &QPushButton::clicked, this, &RewriterWindow::stop_processing);
   connect(folder, &QPushButton::clicked, this, &RewriterWindow::open_config_folder);
@@ -185,7 +183,7 @@ QWidget* RewriterWindow::build_split_page() {
   layout->addWidget(split_bar_);
   layout->addStretch();
 
-  split_task_ = new WorkerTask(start, start->text(), start->text(), this);
+  split_task_ = new WorkerTask(this);
   connect(start, &QPushButton::clicked, this, &RewriterWindow::split_library);
   return page;
 }
@@ -204,10 +202,10 @@ QWidget* RewriterWindow::build_help_page() {
 // ---- step 1 ----------------------------------------------------------------------------------
 
 void RewriterWindow::load_word_list() {
-  load_task_->stop();  // a new load replaces one still running
+  // A new load replaces one still running.
   ReportList* list = words_;
   QLabel* label = line_label_;
-  load_task_->start([list, label](Bridge& bridge) {
+  load_task_->restart([list, label](Bridge& bridge) {
     bridge.post([list] { list->lv_clear(); });
     std::vector<WordListRow> rows = parse_word_list(read_rewriter_text("伪原创词表.txt"));
     // In batches, so that a long list shows up while it loads.
@@ -233,7 +231,7 @@ void RewriterWindow::load_word_list() {
 }
 
 void RewriterWindow::replace_in_source() {
-  if (replace_task_->running()) return;  // one replacement of the source file at a time
+  if (replace_task_->active()) return;  // one replacement of the source file at a time
   ReportList* list = words_;
   replace_task_->start([list](Bridge& bridge) {
     std::vector<ReplacementRule> rows = bridge.call([list] {
@@ -265,16 +263,15 @@ void RewriterWindow::stop_replacement() {
 // ---- step 2 ----------------------------------------------------------------------------------
 
 void RewriterWindow::process_library() {
-  if (process_task_->running()) return;  // runs share the generated file: one at a time
+  if (process_task_->active()) return;  // runs share the generated file: one at a time
   std::shared_ptr<const RuleSet>& rules = library_rules();
   if (!rules || rules->empty()) rules = std::make_shared<const RuleSet>(build_rules(box_text(table_)));
-  process_stop_ = std::make_shared<std::atomic<bool>>(false);
   process_bar_->setValue(0);
   LibraryOptions options;
   options.remove_spaces = no_spaces_->isChecked();
   QProgressBar* bar = process_bar_;
-  process_task_->start([rules, options, bar, stop = process_stop_](Bridge& bridge) {
-    BarSink sink(bridge, bar, stop);
+  process_task_->start([rules, options, bar](Bridge& bridge) {
+    BarSink sink(bridge, bar);
     LibraryResult result = dispatch_chunks(*rules, options, sink);
     switch (result.end) {
       case LibraryEnd::Stopped:
@@ -291,9 +288,7 @@ void RewriterWindow::process_library() {
   });
 }
 
-void RewriterWindow::stop_processing() {
-  if (process_stop_) process_stop_->store(true);
-}
+void RewriterWindow::stop_processing() { process_task_->stop(); }
 
 void RewriterWindow::open_config_folder() {
   shell_open(QStringLiteral("open"), from_path(rewriter_folder()));
@@ -302,7 +297,7 @@ void RewriterWindow::open_config_folder() {
 // ---- step 3 ----------------------------------------------------------------------------------
 
 void RewriterWindow::split_library() {
-  if (split_task_->running()) return;  // runs write the same files: one at a time
+  if (split_task_->active()) return;  // runs write the same files: one at a time
   SplitOptions options;
   options.lines_per_file = to_int(box_text(lines_per_file_));
   options.threads = to_int(box_text(split_threads_));
@@ -323,14 +318,6 @@ void RewriterWindow::split_library() {
                              from_path(library_folder()),
                          kIconError);
   });
-}
-
-// ---- closing ---------------------------------------------------------------------------------
-
-void RewriterWindow::closeEvent(QCloseEvent* event) {
-  if (process_stop_) process_stop_->store(true);
-  for (WorkerTask* task : {load_task_, replace_task_, process_task_, split_task_}) task->stop();
-  ToolWindow::closeEvent(event);
 }
 
 }  // namespace tessaly

@@ -8,7 +8,6 @@
 #include "gui/tool_window.h"
 
 class QCheckBox;
-class QCloseEvent;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -26,8 +25,6 @@ class RewriterWindow : public ToolWindow {
   explicit RewriterWindow(QWidget* parent = nullptr);
 
  protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   QWidget* build_replace_page();
   QWidget* build_process_page();
@@ -57,7 +54,6 @@ class RewriterWindow : public ToolWindow {
   WorkerTask* process_task_ = nullptr;
   WorkerTask* split_task_ = nullptr;
   // The stop flag of the current processing run ("停止处理" sets it).
-  std::shared_ptr<std::atomic<bool>> process_stop_;
 };
 
 }  // namespace tessaly

@@ -6,10 +6,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "gui/line_list.h"
-#include "gui/controls.h"
-#include "gui/worker_task.h"
 #include "content/vocabulary.h"
+#include "gui/controls.h"
+#include "gui/line_list.h"
+#include "gui/worker_task.h"
 
 namespace tessaly {
 namespace {
@@ -132,7 +132,9 @@ VocabularyPage::VocabularyPage(QWidget* parent) : QWidget(parent) {
   frame_layout->addLayout(lists, 1);
   frame_layout->addLayout(controls);
 
-  task_ = new WorkerTask(start_, QStringLiteral("开始生成"), QStringLiteral("停止生成"), this);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, QStringLiteral("开始生成"), QStringLiteral("停止生成"));
+  task_->keep_stop_wording_until_clicked(true);  // a finished run keeps "停止生成" until clicked
   connect(start_, &QPushButton::clicked, this, [this] { toggle_vocabulary_generation(); });
   bind_copy_button(copy, output_, QStringLiteral("复制成功"));
   bind_clear_button(clear, output_);

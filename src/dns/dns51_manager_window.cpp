@@ -5,13 +5,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dns/dns51_client.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
-#include "dns/dns51_client.h"
 
 namespace tessaly {
 namespace {
@@ -80,19 +80,16 @@ Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent) : ToolWindow(4, parent) 
   connect(tick_all_link, &QPushButton::clicked, this, &Dns51ManagerWindow::tick_all_51dns);
   connect(invert, &QPushButton::clicked, this, &Dns51ManagerWindow::invert_51dns_ticks);
   connect(invert_link, &QPushButton::clicked, this, &Dns51ManagerWindow::invert_51dns_ticks);
+  listing_ = new WorkerTask(this);
+  deleting_ = new WorkerTask(this);
+  deleting_->disable_while_active({delete_button_});
   connect(delete_button_, &QPushButton::clicked, this, &Dns51ManagerWindow::delete_ticked_51dns_domains);
   connect(export_button, &QPushButton::clicked, this, &Dns51ManagerWindow::export_51dns_names);
 }
 
-Dns51ManagerWindow::~Dns51ManagerWindow() {
-  for (auto& run : runs_) run->stop();
-}
-
 void Dns51ManagerWindow::list_51dns_domains() {
-  // Every press starts another listing; each appends its rows.
-  listing_ = Bridge::create(std::make_shared<Job>(), this);
-  runs_.push_back(listing_);
-  start_worker_thread(listing_, [list = list_](Bridge& bridge) {
+  // A press while a listing runs is ignored; each listing appends its rows.
+  listing_->start([list = list_](Bridge& bridge) {
     run_51dns_domain_list(Dns51Client::instance(), [&bridge, list](std::vector<Dns51DomainRow> rows) {
       bridge.post([list, rows = std::move(rows)] {
         std::vector<std::string> numbers;
@@ -110,7 +107,6 @@ void Dns51ManagerWindow::list_51dns_domains() {
 
 void Dns51ManagerWindow::release_51dns_listing() {
   // The listing is let go, not stopped: it goes on to its end.
-  listing_.reset();
 }
 
 void Dns51ManagerWindow::tick_all_51dns() {
@@ -130,20 +126,17 @@ void Dns51ManagerWindow::delete_ticked_51dns_domains() {
     if (list_->lv_is_checked(r)) ticked.push_back(r);
   if (ticked.empty()) return;
   // Each deletion removes its row, so the j-th ticked row (from 0) now sits j rows higher.
-  delete_button_->setEnabled(false);
-  auto run = Bridge::create(std::make_shared<Job>(), this);
-  runs_.push_back(run);
-  start_worker_thread(run, [this, ticked, list = list_](Bridge& bridge) {
+  deleting_->start([ticked, list = list_](Bridge& bridge) {
     for (size_t j = 0; j < ticked.size(); ++j) {
       int position = ticked[j] - static_cast<int>(j);
       Text id = bridge.call([list, position] {
         return position < list->lv_row_count() ? list->lv_get_cell(position, 2) : Text();
       });
-      if (!id.empty()) Dns51Client::instance().manager_request(dns51_delete_path(), HttpMethod::Post, dns51_delete_body(id));
+      if (!id.empty())
+        Dns51Client::instance().manager_request(dns51_delete_path(), HttpMethod::Post, dns51_delete_body(id));
       bridge.post([list, position] { list->lv_delete_row(position); });
       sleep_ms(300);
     }
-    bridge.post([this] { delete_button_->setEnabled(true); });
   });
 }
 

@@ -11,14 +11,13 @@ class QPushButton;
 
 namespace tessaly {
 
-class Bridge;
+class WorkerTask;
 class ReportList;
 
 class Dns51ManagerWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit Dns51ManagerWindow(QWidget* parent = nullptr);
-  ~Dns51ManagerWindow() override;
 
  private:
   void list_51dns_domains();
@@ -31,8 +30,8 @@ class Dns51ManagerWindow : public ToolWindow {
   ReportList* list_;
   QPushButton* delete_button_;
   QPlainTextEdit* names_;
-  std::shared_ptr<Bridge> listing_;            // the latest listing
-  std::vector<std::shared_ptr<Bridge>> runs_;  // every job of the window, stopped when it closes
+  WorkerTask* listing_ = nullptr;
+  WorkerTask* deleting_ = nullptr;
 };
 
 }  // namespace tessaly

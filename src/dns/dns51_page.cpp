@@ -8,16 +8,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "gui/line_list.h"
-#include "gui/tool_window.h"
+#include "dns/dns51_client.h"
+#include "dns/dnspod_page.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/line_list.h"
 #include "gui/report_list.h"
+#include "gui/tool_window.h"
 #include "gui/worker_task.h"
-#include "dns/dns51_client.h"
-#include "dns/dnspod_page.h"
 
 namespace tessaly {
 namespace {
@@ -127,8 +127,12 @@ Dns51Page::Dns51Page(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(frame);
 
-  task_ = new WorkerTask(start_, kStartWording, kStopWording, this);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, kStartWording, kStopWording);
   task_->set_pause_button(pause_, QStringLiteral("暂停添加"), QStringLiteral("继续添加"));
+  // Import and clear are refused while a batch runs: the worker reads rows by position.
+  task_->disable_while_active({import_button_, clear_button_});
+  login_task_ = new WorkerTask(this);
 
   connect(login_button_, &QPushButton::clicked, this, &Dns51Page::login_51dns);
   connect(logout_button, &QPushButton::clicked, this, &Dns51Page::logout_51dns);
@@ -139,17 +143,13 @@ Dns51Page::Dns51Page(QWidget* parent) : QWidget(parent) {
   connect(manage, &QPushButton::clicked, this, &Dns51Page::open_51dns_manager);
 }
 
-Dns51Page::~Dns51Page() { task_->stop(); }
-
 void Dns51Page::login_51dns() {
-  if (login_busy_) return;
-  login_busy_ = true;
+  // The requests run off the window thread; a second press while they run is ignored.
+  if (login_task_->active()) return;
   std::string email = box_text(email_), password = box_text(password_);
-  auto bridge = Bridge::create(std::make_shared<Job>(), this);
-  start_worker_thread(bridge, [this, email, password](Bridge& b) {
+  login_task_->start([this, email, password](Bridge& b) {
     Dns51Login result = Dns51Client::instance().login(email, password);
     b.post([this, result] {
-      login_busy_ = false;
       if (result == Dns51Login::Failed) {
         message_box(QStringLiteral("登录失败"));
       } else if (result == Dns51Login::Succeeded) {
@@ -170,21 +170,9 @@ void Dns51Page::logout_51dns() {
   password_->setEnabled(true);
 }
 
-void Dns51Page::import_domain_ip_pairs() {
-  if (batch_running_) return;
-  import_pairs_into(list_, domains_, ips_);
-}
+void Dns51Page::import_domain_ip_pairs() { import_pairs_into(list_, domains_, ips_); }
 
-void Dns51Page::clear_51dns_rows() {
-  if (batch_running_) return;
-  list_->lv_clear();
-}
-
-void Dns51Page::set_batch_running(bool running) {
-  batch_running_ = running;
-  import_button_->setEnabled(!running);
-  clear_button_->setEnabled(!running);
-}
+void Dns51Page::clear_51dns_rows() { list_->lv_clear(); }
 
 void Dns51Page::toggle_51dns_batch() {
   bool empty = list_->lv_row_count() == 0;
@@ -198,22 +186,16 @@ void Dns51Page::toggle_51dns_batch() {
     message_box(QStringLiteral("请选择一种解析方式再执行"), kIconInformation, QStringLiteral("友情提示："));
     return;
   }
-  if (start_->text() != kStartWording) {
-    task_->toggle({}, {});
-    set_batch_running(false);
+  if (task_->shows_stop_wording()) {
+    task_->stop();
     message_box(QStringLiteral("已经停止添加域名成功"));
     return;
   }
-  task_->toggle([this] { set_batch_running(true); },
-                [this, ticks, list = list_](Bridge& bridge) {
-                  PageSink sink(bridge, list);
-                  run_51dns_batch(Dns51Client::instance(), sink, ticks);
-                  bridge.message_box(QStringLiteral("恭喜你，全部解析完毕鸟！"));
-                  bridge.post([this] {
-                    start_->setText(kStartWording);
-                    set_batch_running(false);
-                  });
-                });
+  task_->start([ticks, list = list_](Bridge& bridge) {
+    PageSink sink(bridge, list);
+    run_51dns_batch(Dns51Client::instance(), sink, ticks);
+    bridge.message_box(QStringLiteral("恭喜你，全部解析完毕鸟！"));
+  });
 }
 
 void Dns51Page::pause_51dns_batch() {

@@ -17,7 +17,6 @@ class Dns51Page : public QWidget {
   Q_OBJECT
  public:
   explicit Dns51Page(QWidget* parent = nullptr);
-  ~Dns51Page() override;
 
  private:
   void login_51dns();
@@ -27,7 +26,6 @@ class Dns51Page : public QWidget {
   void toggle_51dns_batch();
   void pause_51dns_batch();
   void open_51dns_manager();
-  void set_batch_running(bool running);
 
   QLineEdit* email_;
   QLineEdit* password_;
@@ -43,8 +41,7 @@ class Dns51Page : public QWidget {
   QPushButton* start_;
   QPushButton* pause_;
   WorkerTask* task_;
-  bool login_busy_ = false;
-  bool batch_running_ = false;
+  WorkerTask* login_task_;
 };
 
 }  // namespace tessaly

@@ -11,13 +11,13 @@
 
 #include "core/text/charset.h"
 #include "core/text/files.h"
+#include "dns/dnspod_client.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
-#include "dns/dnspod_client.h"
 
 namespace tessaly {
 namespace {
@@ -107,6 +107,11 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
   layout->addLayout(middle, 3);
   layout->addLayout(bottom, 1);
 
+  listing_ = new WorkerTask(this);
+  listing_->set_start_button(list_button_, kListWording, kStopWording);
+  listing_->disable_while_active({list_button_});
+  deleting_ = new WorkerTask(this);
+  deleting_->disable_while_active({delete_button_});
   connect(list_button_, &QPushButton::clicked, this, &DnspodManagerWindow::list_dnspod_domains);
   connect(refresh, &QPushButton::clicked, this, &DnspodManagerWindow::refresh_dnspod_domains);
   connect(tick_all_button, &QPushButton::clicked, this, &DnspodManagerWindow::tick_all_domains);
@@ -117,32 +122,14 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
   connect(export_button, &QPushButton::clicked, this, &DnspodManagerWindow::export_ticked_domains);
 }
 
-DnspodManagerWindow::~DnspodManagerWindow() {
-  // Nothing of a closed window is left to write into, and no deletion goes on unseen.
-  for (auto& run : runs_) run->stop();
-}
-
 void DnspodManagerWindow::list_dnspod_domains() {
-  if (list_button_->text() != kListWording) {
-    // A listing runs: its handle is let go, the listing itself goes on to its end.
-    listing_.reset();
-    list_button_->setText(kListWording);
-    return;
-  }
-  list_button_->setText(kStopWording);
-  list_button_->setEnabled(false);
-  listing_ = Bridge::create(std::make_shared<Job>(), this);
-  runs_.push_back(listing_);
-  start_worker_thread(listing_, [this, list = list_](Bridge& bridge) {
-    run_dnspod_domain_list(bridge, list);
-    bridge.post([this] {
-      list_button_->setEnabled(true);
-      list_button_->setText(kListWording);
-    });
-  });
+  // The button shows the stop wording and is disabled while a listing runs.
+  listing_->start([list = list_](Bridge& bridge) { run_dnspod_domain_list(bridge, list); });
 }
 
 void DnspodManagerWindow::refresh_dnspod_domains() {
+  // A listing still running is stopped first: the list then holds one listing, not two mixed.
+  listing_->stop_now();
   list_->lv_clear();
   list_dnspod_domains();
 }
@@ -193,17 +180,13 @@ void DnspodManagerWindow::delete_ticked_dnspod_domains() {
     return;
   }
   // The removals run off the window thread; the button waits for them to end.
-  delete_button_->setEnabled(false);
-  auto run = Bridge::create(std::make_shared<Job>(), this);
-  runs_.push_back(run);
-  start_worker_thread(run, [this, targets, log = log_](Bridge& bridge) {
+  deleting_->start([targets, log = log_](Bridge& bridge) {
     for (const Target& t : targets) {
       Text answer = DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(t.id));
       if (dnspod_removed(answer)) bridge.append(log, dnspod_removed_line(t.name));
       sleep_ms(100);
     }
     bridge.message_box(QStringLiteral("删除成功"));
-    bridge.post([this] { delete_button_->setEnabled(true); });
   });
 }
 

@@ -13,14 +13,13 @@ class QPushButton;
 
 namespace tessaly {
 
-class Bridge;
+class WorkerTask;
 class ReportList;
 
 class DnspodManagerWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit DnspodManagerWindow(QWidget* parent = nullptr);
-  ~DnspodManagerWindow() override;
 
  private:
   void list_dnspod_domains();
@@ -39,8 +38,8 @@ class DnspodManagerWindow : public ToolWindow {
   QPlainTextEdit* ticked_rows_;
   QLineEdit* ticked_count_;
   QPlainTextEdit* log_;
-  std::shared_ptr<Bridge> listing_;            // the latest listing (released by a second press)
-  std::vector<std::shared_ptr<Bridge>> runs_;  // every job of the window, stopped when it closes
+  WorkerTask* listing_ = nullptr;
+  WorkerTask* deleting_ = nullptr;
 };
 
 }  // namespace tessaly

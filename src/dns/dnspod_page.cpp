@@ -10,17 +10,17 @@
 #include <QVBoxLayout>
 
 #include "core/http/endpoints.h"
-#include "gui/line_list.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "gui/tool_window.h"
+#include "dns/dnspod_client.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/line_list.h"
 #include "gui/report_list.h"
+#include "gui/tool_window.h"
 #include "gui/worker_task.h"
-#include "dns/dnspod_client.h"
 
 namespace tessaly {
 namespace {
@@ -103,7 +103,8 @@ DnspodPage::DnspodPage(QWidget* parent) : QWidget(parent) {
 
   // Domain and IP boxes with their live counts.
   auto* domain_group = make_group(frame, "", QStringLiteral("域名框一行一个"));
-  domains_ = make_counted_list(domain_group, "编辑框_DNSPOD域名框", "编辑框dnspod域名个数", QStringLiteral("个数："));
+  domains_ = make_counted_list(domain_group, "编辑框_DNSPOD域名框", "编辑框dnspod域名个数",
+                               QStringLiteral("个数："));
 
   auto* ip_group = make_group(frame, "", QStringLiteral("IP框一行一个"));
   ips_ = make_counted_list(ip_group, "编辑框dnspodIP框", "编辑框dnspodip个数", QStringLiteral("个数"));
@@ -178,8 +179,12 @@ DnspodPage::DnspodPage(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(frame);
 
-  task_ = new WorkerTask(start_, kStartWording, kStopWording, this);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, kStartWording, kStopWording);
   task_->set_pause_button(pause_, QStringLiteral("暂停添加"), QStringLiteral("继续添加"));
+  // Import and clear are refused while a batch runs: the worker reads rows by position.
+  task_->disable_while_active({import_button_, clear_button_});
+  login_task_ = new WorkerTask(this);
 
   connect(login_button_, &QPushButton::clicked, this, &DnspodPage::login_dnspod);
   connect(logout_button_, &QPushButton::clicked, this, &DnspodPage::logout_dnspod);
@@ -190,19 +195,13 @@ DnspodPage::DnspodPage(QWidget* parent) : QWidget(parent) {
   connect(manage, &QPushButton::clicked, this, &DnspodPage::open_dnspod_manager);
 }
 
-DnspodPage::~DnspodPage() { task_->stop(); }
-
 void DnspodPage::login_dnspod() {
-  // The two requests run off the window thread so that the window stays responsive; a second
-  // press while they run is ignored.
-  if (login_busy_) return;
-  login_busy_ = true;
+  // The two requests run off the window thread; a second press while they run is ignored.
+  if (login_task_->active()) return;
   std::string email = box_text(email_), password = box_text(password_);
-  auto bridge = Bridge::create(std::make_shared<Job>(), this);
-  start_worker_thread(bridge, [this, email, password](Bridge& b) {
+  login_task_->start([this, email, password](Bridge& b) {
     bool ok = DnspodClient::instance().login(email, password);
     b.post([this, ok] {
-      login_busy_ = false;
       if (ok) {
         login_button_->setEnabled(false);
         email_->setEnabled(false);
@@ -223,41 +222,19 @@ void DnspodPage::logout_dnspod() {
   password_->setEnabled(true);
 }
 
-void DnspodPage::import_domain_ip_pairs() {
-  if (batch_running_) return;
-  import_pairs_into(list_, domains_, ips_);
-}
+void DnspodPage::import_domain_ip_pairs() { import_pairs_into(list_, domains_, ips_); }
 
-void DnspodPage::clear_dnspod_rows() {
-  if (batch_running_) return;
-  list_->lv_clear();
-}
-
-void DnspodPage::set_batch_running(bool running) {
-  batch_running_ = running;
-  import_button_->setEnabled(!running);
-  clear_button_->setEnabled(!running);
-}
+void DnspodPage::clear_dnspod_rows() { list_->lv_clear(); }
 
 void DnspodPage::toggle_dnspod_batch() {
-  if (start_->text() != kStartWording) {
-    task_->toggle({}, {});  // stop: the rows keep the status of the step that was running
-    set_batch_running(false);
-    return;
-  }
+  // A stop leaves every row with the status of the step that was running.
   DnspodBatchOptions options;
   options.failure_log_path = program_path({"DNSpod添加失败记录.txt"});
-  task_->toggle([this] { set_batch_running(true); },
-                [this, options](Bridge& bridge) {
-                  PageSink sink(bridge, list_, at_, www_, star_, delay_);
-                  run_dnspod_batch(DnspodClient::instance(), sink, options);
-                  bridge.post([this] {
-                    set_batch_running(false);
-                    start_->setText(kStartWording);
-                  });
-                  bridge.message_box(QStringLiteral("Yes，全部添加成功！"), kIconInformation,
-                                     QStringLiteral("完成提示："));
-                });
+  task_->toggle({}, [this, options](Bridge& bridge) {
+    PageSink sink(bridge, list_, at_, www_, star_, delay_);
+    run_dnspod_batch(DnspodClient::instance(), sink, options);
+    bridge.message_box(QStringLiteral("Yes，全部添加成功！"), kIconInformation, QStringLiteral("完成提示："));
+  });
 }
 
 void DnspodPage::pause_dnspod_batch() {

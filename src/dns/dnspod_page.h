@@ -21,7 +21,6 @@ class DnspodPage : public QWidget {
   Q_OBJECT
  public:
   explicit DnspodPage(QWidget* parent = nullptr);
-  ~DnspodPage() override;
 
  private:
   void login_dnspod();
@@ -31,8 +30,6 @@ class DnspodPage : public QWidget {
   void toggle_dnspod_batch();
   void pause_dnspod_batch();
   void open_dnspod_manager();
-  // Import and clear are refused while a batch runs: the worker reads rows by position.
-  void set_batch_running(bool running);
 
   QLineEdit* email_;
   QLineEdit* password_;
@@ -50,8 +47,7 @@ class DnspodPage : public QWidget {
   QPushButton* start_;
   QPushButton* pause_;
   WorkerTask* task_;
-  bool login_busy_ = false;
-  bool batch_running_ = false;
+  WorkerTask* login_task_;
 };
 
 }  // namespace tessaly

@@ -5,11 +5,11 @@
 #include <QVBoxLayout>
 
 #include "core/http/endpoints.h"
-#include "gui/line_list.h"
+#include "domains/ip_forms.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
-#include "domains/ip_forms.h"
+#include "gui/line_list.h"
 
 namespace tessaly {
 namespace {
@@ -19,7 +19,7 @@ const QString kStop = QStringLiteral("停止生成");
 
 }  // namespace
 
-IpFormsWindow::IpFormsWindow(QWidget* parent) : GeneratorWindow(27, parent) {
+IpFormsWindow::IpFormsWindow(QWidget* parent) : ToolWindow(27, parent) {
   auto* input_group = make_group(this, "", QStringLiteral("输入你的IP一行一个"));
   input_ = make_list_box(input_group, "编辑框1", QStringLiteral("127.0.0.1\n127.0.0.2"));
   (new QVBoxLayout(input_group))->addWidget(input_);
@@ -55,14 +55,14 @@ IpFormsWindow::IpFormsWindow(QWidget* parent) : GeneratorWindow(27, parent) {
 
   bind_clear_button(clear, input_);
   bind_copy_button(copy, output_, QStringLiteral("恭喜你，复制成功了"), QStringLiteral("友情提示："));
-  task_ = new WorkerTask(start_, kStart, kStop, this);
-  stop_on_close(task_);  // closing the window ends its job
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, kStart, kStop);
   connect(start_, &QPushButton::clicked, this, &IpFormsWindow::start_clicked);
 }
 
 void IpFormsWindow::start_clicked() {
   IpFormsOptions o;
-  if (start_->text() == kStart) {
+  if (!task_->shows_stop_wording()) {
     o.addresses = box_lines(input_);
     o.zeros = to_int(box_text(zeros_));
     o.two_part = two_part_->isChecked();
@@ -70,16 +70,14 @@ void IpFormsWindow::start_clicked() {
     o.lower_case = lower_case_->isChecked();
   }
   QWidget* output = output_;
-  QPushButton* button = start_;
   QString done = QStringLiteral("恭喜你生成完毕，Corvane站群欢迎你的加入-官方网站：") +
                  QString::fromStdString(endpoint_base("PRODUCT_HOME"));
   task_->toggle([output] { set_box_text(output, {}); },
-                [o = std::move(o), output, button, done](Bridge& bridge) {
+                [o = std::move(o), output, done](Bridge& bridge) {
                   LineOutput out(box_writer(bridge, output));
                   generate_ip_forms(o, out);
                   out.flush();
                   bridge.message_box(done, 0, QStringLiteral("友情提示:"));
-                  bridge.set_caption(button, kStart);
                 });
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // "IP进制生成工具": numeric spellings of a list of IPv4 addresses as URLs, generated on a worker
 // that the start button and the window's closing both stop.
-#include "domains/generator_window.h"
+#include "gui/tool_window.h"
+#include "gui/worker_task.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -10,7 +11,7 @@ class QPushButton;
 
 namespace tessaly {
 
-class IpFormsWindow : public GeneratorWindow {
+class IpFormsWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit IpFormsWindow(QWidget* parent = nullptr);

@@ -9,6 +9,7 @@
 #include "core/text/text.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_list.h"
 
 namespace tessaly {
 namespace {
@@ -28,7 +29,7 @@ QGroupBox* list_group(QWidget* parent, const QString& caption, QWidget* box) {
 }  // namespace
 
 LabelGeneratorWindow::LabelGeneratorWindow(UrlForm form, QWidget* parent)
-    : GeneratorWindow(form == UrlForm::SubDomain ? 19 : 32, parent), form_(form) {
+    : ToolWindow(form == UrlForm::SubDomain ? 19 : 32, parent), form_(form) {
   auto* layout = new QVBoxLayout(this);
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("高级选择夹1"));
@@ -36,10 +37,10 @@ LabelGeneratorWindow::LabelGeneratorWindow(UrlForm form, QWidget* parent)
   tabs->addTab(build_pinyin_page(), QStringLiteral("拼音二级"));
   layout->addWidget(tabs);
 
-  random_task_ = new WorkerTask(random_start_, kStart, kStop, this);
-  pinyin_task_ = new WorkerTask(pinyin_start_, kStart, kStop, this);
-  stop_on_close(random_task_);
-  stop_on_close(pinyin_task_);
+  random_task_ = new WorkerTask(this);
+  random_task_->set_start_button(random_start_, kStart, kStop);
+  pinyin_task_ = new WorkerTask(this);
+  pinyin_task_->set_start_button(pinyin_start_, kStart, kStop);
   connect(random_start_, &QPushButton::clicked, this, &LabelGeneratorWindow::random_clicked);
   connect(pinyin_start_, &QPushButton::clicked, this, &LabelGeneratorWindow::pinyin_clicked);
 }
@@ -141,7 +142,7 @@ QWidget* LabelGeneratorWindow::build_pinyin_page() {
 
 void LabelGeneratorWindow::random_clicked() {
   RandomLabelOptions o;
-  if (random_start_->text() == kStart) {
+  if (!random_task_->shows_stop_wording()) {
     o.domains = box_lines(domains_);
     o.count = to_int(box_text(count_));
     o.length = to_int(box_text(length_));
@@ -152,33 +153,29 @@ void LabelGeneratorWindow::random_clicked() {
     o.mode = sequential_->isChecked() ? GenerationMode::Sequential : GenerationMode::Mixed;
     o.form = form_;
   }
-  QPushButton* button = random_start_;
   QWidget* output = output_;
   random_task_->toggle([output] { set_box_text(output, {}); },
-                       [o = std::move(o), output, button](Bridge& bridge) {
+                       [o = std::move(o), output](Bridge& bridge) {
                          LineOutput out(box_writer(bridge, output));
                          generate_random_labels(o, out);
                          out.flush();
-                         bridge.set_caption(button, kStart);
                        });
 }
 
 void LabelGeneratorWindow::pinyin_clicked() {
   PinyinLabelOptions o;
-  if (pinyin_start_->text() == kStart) {
+  if (!pinyin_task_->shows_stop_wording()) {
     o.keywords = box_lines(keywords_);
     o.domains = box_lines(pinyin_domains_);
     o.full_pinyin = full_pinyin_->isChecked();
     o.mode = pinyin_sequential_->isChecked() ? GenerationMode::Sequential : GenerationMode::Mixed;
     o.form = form_;
   }
-  QPushButton* button = pinyin_start_;
   QWidget* output = pinyin_output_;
-  pinyin_task_->toggle(nullptr, [o = std::move(o), output, button](Bridge& bridge) {
+  pinyin_task_->toggle(nullptr, [o = std::move(o), output](Bridge& bridge) {
     LineOutput out(box_writer(bridge, output));
     generate_pinyin_labels(o, out);
     out.flush();
-    bridge.set_caption(button, kStart);
   });
   // Every click empties the output, on start and on stop alike; after a stop, so that nothing
   // the stopped run had queued lands behind it.

@@ -1,8 +1,9 @@
 #pragma once
 // The sub-domain ("泛域名生成") and directory ("泛目录生成") list generators: one window layout
 // for both, with a random-label page and a pinyin-label page, each with its own start/stop.
-#include "domains/generator_window.h"
 #include "domains/label_generators.h"
+#include "gui/tool_window.h"
+#include "gui/worker_task.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -11,7 +12,7 @@ class QRadioButton;
 
 namespace tessaly {
 
-class LabelGeneratorWindow : public GeneratorWindow {
+class LabelGeneratorWindow : public ToolWindow {
   Q_OBJECT
  public:
   LabelGeneratorWindow(UrlForm form, QWidget* parent = nullptr);

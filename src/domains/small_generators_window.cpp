@@ -4,20 +4,20 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "gui/line_list.h"
 #include "core/text/text.h"
+#include "domains/label_generators.h"
+#include "domains/small_generators.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
-#include "domains/label_generators.h"
-#include "domains/small_generators.h"
+#include "gui/line_list.h"
 
 namespace tessaly {
 namespace {
 
 // Runs fn(out) on the run's worker with its lines streamed into box.
 template <class Fn>
-void run_into(BackgroundRun* run, QWidget* box, Fn fn) {
+void run_into(WorkerTask* run, QWidget* box, Fn fn) {
   run->start([box, fn = std::move(fn)](Bridge& bridge) {
     LineOutput out(box_writer(bridge, box));
     fn(out);
@@ -29,7 +29,7 @@ void run_into(BackgroundRun* run, QWidget* box, Fn fn) {
 
 // --- gov生成软件 ---
 
-GovWindow::GovWindow(QWidget* parent) : GeneratorWindow(11, parent) {
+GovWindow::GovWindow(QWidget* parent) : ToolWindow(11, parent) {
   domains_ = make_list_box(this, "编辑框域名框", from_gbk_lines(sample_domains()));
   results_ = make_list_box(this, "编辑框结果框");
   auto* clear_domains = make_button(this, "按钮1", QStringLiteral("清空"));
@@ -65,8 +65,8 @@ GovWindow::GovWindow(QWidget* parent) : GeneratorWindow(11, parent) {
 
   bind_clear_button(clear_domains, domains_);
   bind_clear_button(clear_results, results_);
-  run_ = new BackgroundRun(this, {start});
-  stop_on_close(run_);
+  run_ = new WorkerTask(this);
+  run_->disable_while_active({start});
   connect(start, &QPushButton::clicked, this, &GovWindow::generate);
 }
 
@@ -84,7 +84,7 @@ void GovWindow::generate() {
 
 // --- 域名批量加www ---
 
-WwwWindow::WwwWindow(QWidget* parent) : GeneratorWindow(2, parent) {
+WwwWindow::WwwWindow(QWidget* parent) : ToolWindow(2, parent) {
   auto* frame = make_group(this, "", QStringLiteral("域名综合软件"));
   list_ = make_list_box(frame, "编辑框5");
   count_ = make_line_box(frame, "编辑框6");
@@ -125,8 +125,8 @@ WwwWindow::WwwWindow(QWidget* parent) : GeneratorWindow(2, parent) {
   (new QVBoxLayout(this))->addWidget(frame);
 
   bind_clear_button(clear, list_);
-  run_ = new BackgroundRun(this, {url_start, link_start});
-  stop_on_close(run_);
+  run_ = new WorkerTask(this);
+  run_->disable_while_active({url_start, link_start});
   connect(url_start, &QPushButton::clicked, this, &WwwWindow::url_forms);
   connect(link_start, &QPushButton::clicked, this, &WwwWindow::www_or_links);
 }
@@ -140,14 +140,14 @@ TextList WwwWindow::take_list() {
 }
 
 void WwwWindow::url_forms() {
-  if (run_->running()) return;
+  if (run_->active()) return;
   run_into(run_, list_,
            [lines = take_list(), www = add_www_->isChecked(),
             slash = add_slash_->isChecked()](LineOutput& out) { url_form_lines(lines, www, slash, out); });
 }
 
 void WwwWindow::www_or_links() {
-  if (run_->running()) return;
+  if (run_->active()) return;
   run_into(run_, list_,
            [lines = take_list(), links = links_->isChecked(), www = www_only_->isChecked()](LineOutput& out) {
              www_or_link_lines(lines, links, www, out);
@@ -156,7 +156,7 @@ void WwwWindow::www_or_links() {
 
 // --- 域名加后缀 ---
 
-SuffixWindow::SuffixWindow(QWidget* parent) : GeneratorWindow(12, parent) {
+SuffixWindow::SuffixWindow(QWidget* parent) : ToolWindow(12, parent) {
   list_ = make_list_box(this, "编辑框域名", from_gbk_lines(default_suffix_samples()));
 
   auto* add_group = make_group(this, "", QStringLiteral("域名批量加后缀"));
@@ -191,14 +191,14 @@ SuffixWindow::SuffixWindow(QWidget* parent) : GeneratorWindow(12, parent) {
   layout->addLayout(side);
 
   bind_clear_button(clear, list_);
-  run_ = new BackgroundRun(this, {add, cut});
-  stop_on_close(run_);
+  run_ = new WorkerTask(this);
+  run_->disable_while_active({add, cut});
   connect(add, &QPushButton::clicked, this, &SuffixWindow::add_suffix);
   connect(cut, &QPushButton::clicked, this, &SuffixWindow::cut);
 }
 
 void SuffixWindow::add_suffix() {
-  if (run_->running()) return;
+  if (run_->active()) return;
   std::string suffix = box_text(first_->isChecked() ? suffix1_ : suffix2_);
   TextList items = box_lines(list_);
   set_box_text(list_, {});
@@ -208,7 +208,7 @@ void SuffixWindow::add_suffix() {
 }
 
 void SuffixWindow::cut() {
-  if (run_->running()) return;
+  if (run_->active()) return;
   std::string separator = box_text(separator_);
   if (separator.empty()) {
     // Nothing to cut at: the list stays as it is.
@@ -224,7 +224,7 @@ void SuffixWindow::cut() {
 
 // --- 258IP一键生成 ---
 
-IpRunWindow::IpRunWindow(QWidget* parent) : GeneratorWindow(1, parent) {
+IpRunWindow::IpRunWindow(QWidget* parent) : ToolWindow(1, parent) {
   prefix_ = make_line_box(this, "编辑框8", QStringLiteral("127.0.0."));
   first_ = make_line_box(this, "编辑框9", QStringLiteral("1"));
   last_ = make_line_box(this, "编辑框10", QStringLiteral("258"));
@@ -253,27 +253,25 @@ IpRunWindow::IpRunWindow(QWidget* parent) : GeneratorWindow(1, parent) {
 
   bind_clear_button(clear, output_);
   // A run of millions of numbers can be stopped with the same button.
-  task_ = new WorkerTask(start_, QStringLiteral("开始生成"), QStringLiteral("停止生成"), this);
-  stop_on_close(task_);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, QStringLiteral("开始生成"), QStringLiteral("停止生成"));
   connect(start_, &QPushButton::clicked, this, &IpRunWindow::generate);
 }
 
 void IpRunWindow::generate() {
   QWidget* output = output_;
-  QPushButton* button = start_;
-  task_->toggle([output] { set_box_text(output, {}); },
-                [output, button, prefix = box_text(prefix_), first = box_text(first_),
-                 last = box_text(last_)](Bridge& bridge) {
-                  LineOutput out(box_writer(bridge, output));
-                  ip_run_lines(prefix, first, last, out);
-                  out.flush();
-                  bridge.set_caption(button, QStringLiteral("开始生成"));
-                });
+  task_->toggle(
+      [output] { set_box_text(output, {}); },
+      [output, prefix = box_text(prefix_), first = box_text(first_), last = box_text(last_)](Bridge& bridge) {
+        LineOutput out(box_writer(bridge, output));
+        ip_run_lines(prefix, first, last, out);
+        out.flush();
+      });
 }
 
 // --- 外推规则生成 ---
 
-OutreachRulesWindow::OutreachRulesWindow(QWidget* parent) : GeneratorWindow(29, parent) {
+OutreachRulesWindow::OutreachRulesWindow(QWidget* parent) : ToolWindow(29, parent) {
   rules_ = make_list_box(this, "编辑框1", from_gbk_lines(default_outreach_rules_text()));
   link_text_ = make_line_box(this, "编辑框3", from_gbk(default_link_text()));
   auto* convert = make_button(this, "按钮1", QStringLiteral("转链接"));
@@ -291,8 +289,8 @@ OutreachRulesWindow::OutreachRulesWindow(QWidget* parent) : GeneratorWindow(29, 
   layout->addWidget(output_, 1);
 
   bind_copy_button(copy, output_, QStringLiteral("复制成功"), QStringLiteral("友情提示："), kIconInformation);
-  run_ = new BackgroundRun(this, {convert});
-  stop_on_close(run_);
+  run_ = new WorkerTask(this);
+  run_->disable_while_active({convert});
   connect(convert, &QPushButton::clicked, this, &OutreachRulesWindow::to_links);
 }
 

@@ -2,7 +2,9 @@
 // The small generator windows: "gov生成软件", "域名批量加www", "域名加后缀", "258IP一键生成" and
 // "外推规则生成". Each turns a typed or pasted list into another list; the work runs on a worker
 // and streams into the output box, so lists of hundreds of thousands of lines never freeze them.
-#include "domains/generator_window.h"
+#include "core/text/text.h"
+#include "gui/tool_window.h"
+#include "gui/worker_task.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -12,7 +14,7 @@ class QRadioButton;
 
 namespace tessaly {
 
-class GovWindow : public GeneratorWindow {
+class GovWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit GovWindow(QWidget* parent = nullptr);
@@ -23,10 +25,10 @@ class GovWindow : public GeneratorWindow {
   QPlainTextEdit* results_ = nullptr;
   QRadioButton* choices_[4] = {};
   QLineEdit* prefixes_[4] = {};
-  BackgroundRun* run_ = nullptr;
+  WorkerTask* run_ = nullptr;
 };
 
-class WwwWindow : public GeneratorWindow {
+class WwwWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit WwwWindow(QWidget* parent = nullptr);
@@ -42,10 +44,10 @@ class WwwWindow : public GeneratorWindow {
   QCheckBox* add_slash_ = nullptr;
   QCheckBox* www_only_ = nullptr;
   QCheckBox* links_ = nullptr;
-  BackgroundRun* run_ = nullptr;
+  WorkerTask* run_ = nullptr;
 };
 
-class SuffixWindow : public GeneratorWindow {
+class SuffixWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit SuffixWindow(QWidget* parent = nullptr);
@@ -58,10 +60,10 @@ class SuffixWindow : public GeneratorWindow {
   QLineEdit* suffix1_ = nullptr;
   QLineEdit* suffix2_ = nullptr;
   QLineEdit* separator_ = nullptr;
-  BackgroundRun* run_ = nullptr;
+  WorkerTask* run_ = nullptr;
 };
 
-class IpRunWindow : public GeneratorWindow {
+class IpRunWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit IpRunWindow(QWidget* parent = nullptr);
@@ -76,7 +78,7 @@ class IpRunWindow : public GeneratorWindow {
   WorkerTask* task_ = nullptr;
 };
 
-class OutreachRulesWindow : public GeneratorWindow {
+class OutreachRulesWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit OutreachRulesWindow(QWidget* parent = nullptr);
@@ -86,7 +88,7 @@ class OutreachRulesWindow : public GeneratorWindow {
   QPlainTextEdit* rules_ = nullptr;
   QLineEdit* link_text_ = nullptr;
   QPlainTextEdit* output_ = nullptr;
-  BackgroundRun* run_ = nullptr;
+  WorkerTask* run_ = nullptr;
 };
 
 }  // namespace tessaly

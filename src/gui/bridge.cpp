@@ -39,7 +39,7 @@ std::shared_ptr<Bridge> Bridge::create(std::shared_ptr<Job> job, QObject* contex
 Bridge::Bridge(std::shared_ptr<Job> job, QObject* context) : job_(std::move(job)), context_(context) {}
 
 void Bridge::enqueue(Op op) {
-  job_->checkpoint();
+  if (op.kind != Kind::Finish) job_->checkpoint();
   std::unique_lock lock(mutex_);
   if (op.kind == Kind::Append && !on_window_thread()) {
     // A worker far ahead of the window waits here (stop and pause still act), so a long run
@@ -51,7 +51,7 @@ void Bridge::enqueue(Op op) {
       lock.lock();
     }
   }
-  if (closed_) throw JobStopped{};
+  if (closed_ && op.kind != Kind::Finish) throw JobStopped{};
   if (op.kind == Kind::Append) queued_bytes_ += op.appended.size();
   if (!merge_locked(op)) queue_.push_back(std::move(op));
   if (scheduled_) return;
@@ -144,7 +144,10 @@ void Bridge::apply_queued(size_t append_budget) {
         if (alive) op.fn();
         break;
       case Kind::Call:
-      case Kind::Message: op.fn(); break;
+      case Kind::Message:
+      case Kind::Finish:
+        op.fn();
+        break;
     }
   }
   last_flush_ = std::chrono::steady_clock::now();
@@ -194,12 +197,20 @@ void Bridge::set_progress(QProgressBar* bar, int position) {
 }
 
 void Bridge::set_cell(ReportList* list, int row, int column, std::string gbk_text) {
-  enqueue(Op{Kind::Other, list, [list, row, column, t = std::move(gbk_text)] { list->lv_set_cell(row, column, t); }, {}});
+  enqueue(Op{Kind::Other,
+             list,
+             [list, row, column, t = std::move(gbk_text)] { list->lv_set_cell(row, column, t); },
+             {}});
 }
 
 void Bridge::message_box(QString text, int flags, QString caption) {
-  enqueue(Op{Kind::Message, nullptr, [t = std::move(text), flags, c = std::move(caption)] { tessaly::message_box(t, flags, c); }, {}});
+  enqueue(Op{Kind::Message,
+             nullptr,
+             [t = std::move(text), flags, c = std::move(caption)] { tessaly::message_box(t, flags, c); },
+             {}});
 }
+
+void Bridge::finish(std::function<void()> fn) { enqueue(Op{Kind::Finish, nullptr, std::move(fn), {}}); }
 
 void Bridge::post(std::function<void()> fn) { enqueue(Op{Kind::Other, nullptr, std::move(fn), {}}); }
 
@@ -212,7 +223,8 @@ void Bridge::run_queued_call(std::function<void()> fn, std::shared_ptr<std::prom
   }
   // The call always completes, so the worker never waits for nothing; fn itself is skipped
   // once the window has been closed.
-  enqueue(Op{Kind::Call, nullptr,
+  enqueue(Op{Kind::Call,
+             nullptr,
              [this, fn = std::move(fn), done] {
                if (context_alive()) fn();
                done->set_value();

@@ -54,6 +54,9 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   // cooperatively: a stop while waiting unwinds the worker.
   template <class F>
   auto call(F fn) -> std::invoke_result_t<F>;
+  // The run's end: fn runs on the window thread after every write queued before it, even after
+  // a stop or once the window has closed (fn guards what it touches). Not a checkpoint.
+  void finish(std::function<void()> fn);
 
   // --- window side ---
   // Applies everything written so far, then refuses further writes and stops the job.
@@ -62,7 +65,7 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   void flush();
 
  private:
-  enum class Kind { Append, Progress, Other, Call, Message };
+  enum class Kind { Append, Progress, Other, Call, Message, Finish };
   struct Op {
     Kind kind;
     QObject* target;           // a control of the context window (not for Call and Message)

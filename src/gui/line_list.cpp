@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "gui/bridge.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
@@ -54,6 +55,20 @@ void bind_clear_button(QAbstractButton* button, QWidget* box) {
 
 void bind_clear_button(QAbstractButton* button, ReportList* list) {
   QObject::connect(button, &QAbstractButton::clicked, list, [list] { list->lv_clear(); });
+}
+
+TextList box_lines(const QWidget* box) { return split_lines(box_text(box)); }
+
+LineOutput::Write box_writer(Bridge& bridge, QWidget* box) {
+  constexpr size_t kSyncBytes = 128 << 10;
+  return [&bridge, box, pending = size_t{0}](std::string_view block) mutable {
+    bridge.append(box, block);
+    pending += block.size();
+    if (pending >= kSyncBytes) {
+      bridge.call([] {});
+      pending = 0;
+    }
+  };
 }
 
 }  // namespace tessaly

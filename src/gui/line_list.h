@@ -1,6 +1,10 @@
 #pragma once
-// Shared handlers of list boxes: the live item count beside a list box, and copy/clear buttons.
+// Shared handlers of list boxes: the live item count beside a list box, copy/clear buttons, the
+// items of a box, and the output a job streams into a box.
 #include <QString>
+
+#include "core/text/line_output.h"
+#include "core/text/text.h"
 
 class QAbstractButton;
 class QLineEdit;
@@ -9,7 +13,16 @@ class QWidget;
 
 namespace tessaly {
 
+class Bridge;
 class ReportList;
+
+// The items of a list box (split_lines of its text).
+TextList box_lines(const QWidget* box);
+
+// Hands LineOutput blocks to the bridge as appends to box. Every 128 KB it waits until the
+// window has shown what was queued, so a fast generator never piles up more than the window can
+// insert without stalling.
+LineOutput::Write box_writer(Bridge& bridge, QWidget* box);
 
 // Item count of a box's text by the LineList rule (what count_lines gives for its GBK text).
 int count_box_lines(const QString& text);

@@ -1,33 +1,31 @@
 #pragma once
-// The base of every tool window: a non-modal top-level window with its fixed title and size.
-// A tool window owns its controls and its run state; closing it discards both.
+// The base of every tool window: a non-modal top-level window with the title and size its tool
+// registered. A tool window owns its controls and its jobs; closing it stops every job of it
+// that stops with its window (WorkerTask::set_stops_with_window) and discards the window, or
+// only hides it while a job that outlives its window still runs.
 #include <QWidget>
+
+class QCloseEvent;
 
 namespace tessaly {
 
 class ToolWindow : public QWidget {
   Q_OBJECT
  public:
-  ToolWindow(int index, QWidget* parent = nullptr);
-  int index() const { return index_; }
+  explicit ToolWindow(int window, QWidget* parent = nullptr);
+  int window_number() const { return window_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  int index_;
+  int window_;
 };
 
-struct ToolWindowInfo {
-  int index;
-  const char* title;  // UTF-8; empty for the windows without a title
-  int width, height;
-};
-
-// The fixed table of tool windows 1 to 33.
-const ToolWindowInfo* tool_window_info(int index);
-
-// Opens window `index` non-modally (or brings the open one to the front) and returns it; the
-// caller continues at once. Null for an unknown index.
-ToolWindow* open_tool_window(int index, QWidget* parent = nullptr);
-// The open window with that index, or null.
-ToolWindow* open_window(int index);
+// Opens tool window `window` non-modally (or brings the open one to the front) and returns it;
+// the caller continues at once. Null for a window no tool registered.
+ToolWindow* open_tool_window(int window, QWidget* parent = nullptr);
+// The open window with that number, or null.
+ToolWindow* open_window(int window);
 
 }  // namespace tessaly

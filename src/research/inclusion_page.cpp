@@ -7,11 +7,11 @@
 #include <map>
 #include <memory>
 
-#include "gui/line_list.h"
 #include "core/text/files.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/line_list.h"
 #include "gui/worker_task.h"
 #include "research/inclusion.h"
 
@@ -109,8 +109,10 @@ InclusionPage::InclusionPage(QWidget* parent) : QWidget(parent) {
   row->addWidget(domain_group);
   row->addWidget(result_group, 1);
 
-  task_ = new WorkerTask(start_, QStringLiteral("开始查询"), QStringLiteral("停止查询"), this);
+  task_ = new WorkerTask(this);
+  task_->set_start_button(start_, QStringLiteral("开始查询"), QStringLiteral("停止查询"));
   task_->set_pause_button(pause_, QStringLiteral("暂停查询"), QStringLiteral("继续查询"));
+  task_->keep_stop_wording_until_clicked(true);  // a finished run keeps "停止查询" until clicked
   bind_line_count(domains_, count);
   bind_clear_button(clear_domains, domains_);
   bind_clear_button(clear_results, results_);

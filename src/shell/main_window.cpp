@@ -1,6 +1,11 @@
 #include "shell/main_window.h"
 
 #include <QGridLayout>
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -10,77 +15,56 @@
 #include <QWebEngineView>
 
 #include "core/http/endpoints.h"
-#include "shell/main_pages.h"
-#include "gui/tool_window.h"
 #include "gui/controls.h"
+#include "gui/tool_registry.h"
+#include "gui/tool_window.h"
+#include "shell/tools.h"
 
 namespace tessaly {
 namespace {
 
-// A toolbox button opens a tool window or switches the main tab control to a page.
-struct ToolboxButton {
+// The launcher groups of the toolbox page, top to bottom; the tools place their buttons in them.
+struct LauncherGroup {
   const char* name;
   const char* caption;
-  int window;  // tool window index, or 0
-  int page;    // page index when window is 0
+};
+constexpr LauncherGroup kToolboxGroups[] = {{"分组框11", "关键词/语料库处理"},
+                                            {"分组框31", "域名/IP处理"},
+                                            {"分组框26", "文本/文件名操作"},
+                                            {"分组框32", "百度/蜘蛛等操作"}};
+// The group of the "VIP专使用功能" page.
+constexpr const char* kVipGroup = "分组框34";
+// Frames of pages whose tool registers no content.
+constexpr const char* kPageFrames[] = {nullptr,   "分组框2", "分组框7", "分组框10", "分组框23",
+                                       "分组框1", nullptr,   nullptr,   "分组框27", "分组框33"};
+
+struct Launcher {
+  const ToolEntry* tool;
+  const ToolButton* button;
 };
 
-struct ToolboxGroup {
-  const char* name;
-  const char* caption;
-  std::vector<ToolboxButton> buttons;
-};
-
-const std::vector<ToolboxGroup>& toolbox_groups() {
-  static const std::vector<ToolboxGroup> groups = {
-      {"分组框11", "关键词/语料库处理",
-       {{"按钮词库网采集", "词库/爱站网采集", 6, 0},
-        {"按钮关键词挖掘机", "关键词挖掘机", 0, 6},
-        {"按钮爱站域名采集词", "域名挖掘关键词", 22, 0},
-        {"按钮关键词打散", "关键词打散", 16, 0},
-        {"按钮多文本", "关键词加后缀", 14, 0},
-        {"按钮去重处理", "去重转拼音", 8, 0},
-        {"按钮去首尾中间空格", "去首尾中间空格", 10, 0},
-        {"按钮5", "词汇综合生成", 0, 3},
-        {"按钮6", "百度违禁词过滤", 21, 0},
-        {"按钮关键词处理", "关键词正则处理", 13, 0},
-        {"按钮伪原创生成工具", "伪原创生成工具", 23, 0}}},
-      {"分组框31", "域名/IP处理",
-       {{"按钮泛域名生成", "泛域名生成", 19, 0},
-        {"按钮14", "泛目录生成", 32, 0},
-        {"按钮2", "域名批量加www", 2, 0},
-        {"按钮gov生成", "Gov生成软件", 11, 0},
-        {"按钮域名加后缀", "后缀相加去除", 12, 0},
-        {"按钮域名批量查询", "域名信息查询", 9, 0},
-        {"按钮批量网站访问", "批量网站访问", 5, 0},
-        {"按钮1", "258IP一键生成", 1, 0},
-        {"按钮11", "IP进制生成工具", 27, 0},
-        {"按钮13", "批量查询域名IP", 30, 0}}},
-      {"分组框26", "文本/文件名操作",
-       {{"按钮正则匹配", "正则匹配", 7, 0},
-        {"按钮3", "批量一对一相加", 3, 0},
-        {"按钮批量取文本左边", "批量取文本左边", 18, 0},
-        {"按钮批量修改文件名", "批量修改文件名", 15, 0},
-        {"按钮7", "字体文本转换", 0, 8}}},
-      {"分组框32", "百度/蜘蛛等操作",
-       {{"按钮超级外链工具", "超级外链工具-蜘蛛池", 24, 0},
-        {"按钮10", "模拟蜘蛛浏览器", 26, 0},
-        {"按钮9", "百度收录查询", 0, 2},
-        {"按钮8", "百度ping", 0, 4}}},
-  };
-  return groups;
+// The buttons the tools placed in `group`, in their order.
+std::vector<Launcher> launchers_in(const char* group) {
+  std::vector<Launcher> found;
+  for (const ToolEntry& tool : registered_tools())
+    for (const ToolButton& b : tool.buttons)
+      if (std::string_view(b.group) == group) found.push_back({&tool, &b});
+  std::sort(found.begin(), found.end(),
+            [](const Launcher& a, const Launcher& b) { return a.button->position < b.button->position; });
+  return found;
 }
 
 constexpr int kToolbarPages[] = {0, 1, 5, 2, 3, 9, 7, 8};
-constexpr const char* kToolbarCaptions[] = {"综合工具箱", "dnspod解析", "51dns解析", "收录查询",
+constexpr const char* kToolbarCaptions[] = {"综合工具箱", "dnspod解析",  "51dns解析", "收录查询",
                                             "词汇生成",   "VIP专版功能", "在线升级"};
-constexpr const char* kPageCaptions[] = {"综合工具箱", "dnspod解析", "收录查询", "词汇生成",
-                                         "百度ping",   "51dns",      "挖掘机",   "在线升级",
+constexpr const char* kPageCaptions[] = {"综合工具箱",   "dnspod解析",   "收录查询", "词汇生成",
+                                         "百度ping",     "51dns",        "挖掘机",   "在线升级",
                                          "繁体全角转换", "VIP专使用功能"};
 
 }  // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+  register_all_tools();
   setObjectName(QStringLiteral("MainWindow"));
   setWindowTitle(QStringLiteral("TessalyV1.8 -站群必备利器"));
   resize(854, 510);
@@ -106,26 +90,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
       build_toolbox(page);
     else if (i == 7)
       update_page_ = page;
-    else if (i == 9) {
-      auto* layout = new QVBoxLayout(page);
-      auto* outer = make_group(page, "分组框33", {});
-      auto* inner = make_group(outer, "分组框34", {});
-      auto* buttons = new QHBoxLayout(inner);
-      auto* words = make_button(inner, "按钮单词功能", QStringLiteral("英文单词生成"));
-      auto* rules = make_button(inner, "按钮12", QStringLiteral("外推规则生成"));
-      words->setMinimumSize(120, 30);
-      rules->setMinimumSize(120, 30);
-      buttons->addWidget(words);
-      buttons->addWidget(rules);
-      buttons->addStretch();
-      (new QVBoxLayout(outer))->addWidget(inner);
-      layout->addWidget(outer);
-      layout->addStretch();
-      connect(words, &QPushButton::clicked, this, [this] { open_tool_window(28, this); });
-      connect(rules, &QPushButton::clicked, this, [this] { open_tool_window(29, this); });
-    } else {
-      build_main_page(i, page, this);
-    }
+    else if (i == 9)
+      build_vip_page(page);
+    else
+      build_tool_page(i, page);
   }
   setCentralWidget(tabs_);
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
@@ -134,11 +102,23 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   tabs_->setCurrentIndex(0);
 }
 
+QPushButton* MainWindow::make_launcher(QWidget* group, const ToolEntry& tool, const ToolButton& b) {
+  auto* button = make_button(group, b.name, QString::fromUtf8(b.caption));
+  int window = tool.window, page = tool.page;
+  connect(button, &QPushButton::clicked, this, [this, window, page] {
+    if (window)
+      open_tool_window(window, this);
+    else
+      show_page(page);
+  });
+  return button;
+}
+
 void MainWindow::build_toolbox(QWidget* page) {
   auto* page_layout = new QVBoxLayout(page);
   auto* box = make_group(page, "分组框3", {});
   auto* box_layout = new QVBoxLayout(box);
-  for (const auto& group : toolbox_groups()) {
+  for (const auto& group : kToolboxGroups) {
     auto* g = make_group(box, group.name, QString::fromUtf8(group.caption));
     auto* grid = new QGridLayout(g);
     constexpr int kPerRow = 6;
@@ -148,22 +128,39 @@ void MainWindow::build_toolbox(QWidget* page) {
       grid->setColumnMinimumWidth(c, 110);
     }
     int k = 0;
-    for (const auto& b : group.buttons) {
-      auto* button = make_button(g, b.name, QString::fromUtf8(b.caption));
+    for (const Launcher& l : launchers_in(group.name)) {
+      QPushButton* button = make_launcher(g, *l.tool, *l.button);
       button->setMinimumSize(96, 30);
       grid->addWidget(button, k / kPerRow, k % kPerRow);
       ++k;
-      int window = b.window, target_page = b.page;
-      connect(button, &QPushButton::clicked, this, [this, window, target_page] {
-        if (window)
-          open_tool_window(window, this);
-        else
-          show_page(target_page);
-      });
     }
     box_layout->addWidget(g);
   }
   page_layout->addWidget(box);
+}
+
+void MainWindow::build_vip_page(QWidget* page) {
+  auto* layout = new QVBoxLayout(page);
+  auto* outer = make_group(page, "分组框33", {});
+  auto* inner = make_group(outer, kVipGroup, {});
+  auto* buttons = new QHBoxLayout(inner);
+  for (const Launcher& l : launchers_in(kVipGroup)) {
+    QPushButton* button = make_launcher(inner, *l.tool, *l.button);
+    button->setMinimumSize(120, 30);
+    buttons->addWidget(button);
+  }
+  buttons->addStretch();
+  (new QVBoxLayout(outer))->addWidget(inner);
+  layout->addWidget(outer);
+  layout->addStretch();
+}
+
+void MainWindow::build_tool_page(int index, QWidget* page) {
+  auto* layout = new QVBoxLayout(page);
+  if (const ToolEntry* tool = page_entry(index); tool && tool->create)
+    layout->addWidget(tool->create(page));
+  else if (kPageFrames[index])
+    layout->addWidget(make_group(page, kPageFrames[index], {}));
 }
 
 void MainWindow::show_page(int index) { tabs_->setCurrentIndex(index); }

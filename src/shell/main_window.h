@@ -1,10 +1,14 @@
 #pragma once
 #include <QMainWindow>
 
+class QPushButton;
 class QTabWidget;
 class QToolBar;
 
 namespace tessaly {
+
+struct ToolButton;
+struct ToolEntry;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -19,6 +23,9 @@ class MainWindow : public QMainWindow {
 
  private:
   void build_toolbox(QWidget* page);
+  void build_vip_page(QWidget* page);
+  void build_tool_page(int index, QWidget* page);
+  QPushButton* make_launcher(QWidget* group, const ToolEntry& tool, const ToolButton& button);
   void ensure_update_browser();
 
   QTabWidget* tabs_;

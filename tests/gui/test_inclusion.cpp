@@ -8,16 +8,16 @@
 #include <memory>
 
 #include "core/http/endpoints.h"
-#include "shell/main_window.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "gui/gbk_qt.h"
-#include "gui/report_list.h"
-#include "gui/worker_task.h"
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
 #include "gui/support/gui_test.h"
+#include "gui/worker_task.h"
 #include "research/inclusion_page.h"
+#include "shell/main_window.h"
 #include "support/test_support.h"
 
 using namespace tessaly;
@@ -61,7 +61,7 @@ class InclusionTest : public QObject {
       results = control<ReportList>(page, "超级列表框百度收录");
       tool = page->findChild<InclusionPage*>();
     }
-    bool finished() const { return !tool->task()->running(); }
+    bool finished() const { return !tool->task()->active(); }
   };
 
   std::unique_ptr<TempFolder> folder_;

@@ -3,24 +3,91 @@
 #include <QTabWidget>
 #include <QToolBar>
 
-#include "shell/main_window.h"
-#include "gui/tool_window.h"
 #include "gui/support/gui_test.h"
+#include "gui/tool_window.h"
+#include "shell/main_window.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
 
 namespace {
 
-// Toolbox buttons that open a tool window, with the window they open.
-const std::vector<std::pair<const char*, int>> kOpeners = {
-    {"按钮词库网采集", 6},   {"按钮爱站域名采集词", 22}, {"按钮关键词打散", 16},     {"按钮多文本", 14},
-    {"按钮去重处理", 8},     {"按钮去首尾中间空格", 10}, {"按钮6", 21},              {"按钮关键词处理", 13},
-    {"按钮伪原创生成工具", 23}, {"按钮泛域名生成", 19},  {"按钮14", 32},             {"按钮2", 2},
-    {"按钮gov生成", 11},     {"按钮域名加后缀", 12},     {"按钮域名批量查询", 9},    {"按钮批量网站访问", 5},
-    {"按钮1", 1},            {"按钮11", 27},             {"按钮13", 30},             {"按钮正则匹配", 7},
-    {"按钮3", 3},            {"按钮批量取文本左边", 18}, {"按钮批量修改文件名", 15}, {"按钮超级外链工具", 24},
-    {"按钮10", 26},
+// Toolbox buttons that open a tool window: the window, its title and its outer size, as the
+// window inventory gives them.
+struct Opener {
+  const char* button;
+  int window;
+  const char* title;
+  int width, height;
+};
+const std::vector<Opener> kOpeners = {
+    {"按钮词库网采集", 6, "词库网-爱站网关键词采集", 548, 499},
+    {"按钮爱站域名采集词", 22, "域名批量挖掘关键词", 780, 517},
+    {"按钮关键词打散", 16, "关键词打散", 379, 440},
+    {"按钮多文本", 14, "多文本加后缀", 469, 418},
+    {"按钮去重处理", 8, "去重处理转拼音", 476, 447},
+    {"按钮去首尾中间空格", 10, "去首尾中间空", 395, 408},
+    {"按钮6", 21, "百度违禁词过滤", 654, 490},
+    {"按钮关键词处理", 13, "关键词处理小工具", 386, 320},
+    {"按钮伪原创生成工具", 23, "伪原创生成工具", 407, 450},
+    {"按钮泛域名生成", 19, "泛域名生成", 524, 466},
+    {"按钮14", 32, "泛目录生成", 532, 472},
+    {"按钮2", 2, "域名批量加www", 451, 488},
+    {"按钮gov生成", 11, "gov生成软件", 490, 353},
+    {"按钮域名加后缀", 12, "域名加后缀", 419, 388},
+    {"按钮域名批量查询", 9, "域名批量查询", 743, 461},
+    {"按钮批量网站访问", 5, "批量网站访问", 626, 543},
+    {"按钮1", 1, "258IP一键生成", 351, 413},
+    {"按钮11", 27, "IP进制生成工具", 683, 495},
+    {"按钮13", 30, "批量查域名IP", 695, 466},
+    {"按钮正则匹配", 7, "正则匹配", 572, 491},
+    {"按钮3", 3, "批量一对一相加", 721, 459},
+    {"按钮批量取文本左边", 18, "批量取文本", 415, 423},
+    {"按钮批量修改文件名", 15, "批量修改文件名", 508, 386},
+    {"按钮超级外链工具", 24, "超级外链工具", 710, 482},
+    {"按钮10", 26, "", 1347, 867},
+};
+
+// Each group's buttons in reading order, with their captions.
+struct GroupButtons {
+  const char* group;
+  std::vector<std::pair<const char*, const char*>> buttons;
+};
+const std::vector<GroupButtons> kGroups = {
+    {"分组框11",
+     {{"按钮词库网采集", "词库/爱站网采集"},
+      {"按钮关键词挖掘机", "关键词挖掘机"},
+      {"按钮爱站域名采集词", "域名挖掘关键词"},
+      {"按钮关键词打散", "关键词打散"},
+      {"按钮多文本", "关键词加后缀"},
+      {"按钮去重处理", "去重转拼音"},
+      {"按钮去首尾中间空格", "去首尾中间空格"},
+      {"按钮5", "词汇综合生成"},
+      {"按钮6", "百度违禁词过滤"},
+      {"按钮关键词处理", "关键词正则处理"},
+      {"按钮伪原创生成工具", "伪原创生成工具"}}},
+    {"分组框31",
+     {{"按钮泛域名生成", "泛域名生成"},
+      {"按钮14", "泛目录生成"},
+      {"按钮2", "域名批量加www"},
+      {"按钮gov生成", "Gov生成软件"},
+      {"按钮域名加后缀", "后缀相加去除"},
+      {"按钮域名批量查询", "域名信息查询"},
+      {"按钮批量网站访问", "批量网站访问"},
+      {"按钮1", "258IP一键生成"},
+      {"按钮11", "IP进制生成工具"},
+      {"按钮13", "批量查询域名IP"}}},
+    {"分组框26",
+     {{"按钮正则匹配", "正则匹配"},
+      {"按钮3", "批量一对一相加"},
+      {"按钮批量取文本左边", "批量取文本左边"},
+      {"按钮批量修改文件名", "批量修改文件名"},
+      {"按钮7", "字体文本转换"}}},
+    {"分组框32",
+     {{"按钮超级外链工具", "超级外链工具-蜘蛛池"},
+      {"按钮10", "模拟蜘蛛浏览器"},
+      {"按钮9", "百度收录查询"},
+      {"按钮8", "百度ping"}}},
 };
 
 // Toolbox buttons that switch the tab control, with their page.
@@ -40,14 +107,33 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.windowTitle(), QStringLiteral("TessalyV1.8 -站群必备利器"));
     QCOMPARE(w.size(), QSize(854, 510));
     auto* tabs = control<QTabWidget>(&w, "高级选择夹1");
-    const QStringList captions = {QStringLiteral("综合工具箱"), QStringLiteral("dnspod解析"), QStringLiteral("收录查询"),
-                                  QStringLiteral("词汇生成"),   QStringLiteral("百度ping"),   QStringLiteral("51dns"),
-                                  QStringLiteral("挖掘机"),     QStringLiteral("在线升级"),   QStringLiteral("繁体全角转换"),
-                                  QStringLiteral("VIP专使用功能")};
+    const QStringList captions = {QStringLiteral("综合工具箱"),   QStringLiteral("dnspod解析"),
+                                  QStringLiteral("收录查询"),     QStringLiteral("词汇生成"),
+                                  QStringLiteral("百度ping"),     QStringLiteral("51dns"),
+                                  QStringLiteral("挖掘机"),       QStringLiteral("在线升级"),
+                                  QStringLiteral("繁体全角转换"), QStringLiteral("VIP专使用功能")};
     QCOMPARE(tabs->count(), captions.size());
     for (int i = 0; i < tabs->count(); ++i) QCOMPARE(tabs->tabText(i), captions[i]);
     QCOMPARE(tabs->currentIndex(), 0);
-    for (const char* group : {"分组框11", "分组框31", "分组框26", "分组框32"}) control<QGroupBox>(&w, group);
+  }
+
+  void toolbox_groups_hold_their_buttons_in_reading_order() {
+    MainWindow w;
+    w.show();
+    for (const auto& [group_name, buttons] : kGroups) {
+      auto* group = control<QGroupBox>(toolbox_of(w), group_name);
+      const QList<QPushButton*> found = group->findChildren<QPushButton*>();
+      QCOMPARE(found.size(), static_cast<qsizetype>(buttons.size()));
+      QPoint previous(-1, -1);
+      for (const auto& [name, caption] : buttons) {
+        auto* b = control<QPushButton>(group, name);
+        QCOMPARE(b->text(), QString::fromUtf8(caption));
+        const QPoint at = b->pos();
+        // reading order: a later button sits right of the one before, or on a lower row
+        QVERIFY2(at.y() > previous.y() || (at.y() == previous.y() && at.x() > previous.x()), name);
+        previous = at;
+      }
+    }
   }
 
   void toolbar_buttons_select_their_pages() {
@@ -82,15 +168,14 @@ class MainWindowTest : public QObject {
   void every_toolbox_window_opens_with_its_title_and_size() {
     MainWindow w;
     w.show();
-    for (const auto& [name, index] : kOpeners) {
+    for (const auto& [name, index, title, width, height] : kOpeners) {
       click(control<QPushButton>(toolbox_of(w), name));
       ToolWindow* tool = open_window(index);
       QVERIFY2(tool, name);
       QVERIFY(tool->isVisible());
       QVERIFY(!tool->isModal());
-      const ToolWindowInfo* info = tool_window_info(index);
-      QCOMPARE(tool->windowTitle(), QString::fromUtf8(info->title));
-      QCOMPARE(tool->size(), QSize(info->width, info->height));
+      QCOMPARE(tool->windowTitle(), QString::fromUtf8(title));
+      QCOMPARE(tool->size(), QSize(width, height));
       // A second press while it is open does not block and leaves one window.
       click(control<QPushButton>(toolbox_of(w), name));
       QCOMPARE(open_window(index), tool);
@@ -107,6 +192,8 @@ class MainWindowTest : public QObject {
     MainWindow w;
     w.show();
     w.show_page(9);
+    QCOMPARE(control<QPushButton>(&w, "按钮单词功能")->text(), QStringLiteral("英文单词生成"));
+    QCOMPARE(control<QPushButton>(&w, "按钮12")->text(), QStringLiteral("外推规则生成"));
     click(control<QPushButton>(&w, "按钮单词功能"));
     QVERIFY(open_window(28));
     QCOMPARE(open_window(28)->windowTitle(), QStringLiteral("单词功能"));

@@ -8,10 +8,10 @@
 
 #include <memory>
 
-#include "shell/main_window.h"
-#include "gui/worker_task.h"
 #include "content/vocabulary_page.h"
 #include "gui/support/gui_test.h"
+#include "gui/worker_task.h"
+#include "shell/main_window.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -230,7 +230,7 @@ class VocabularyTest : public QObject {
     const int position = p.progress->value();
     QVERIFY(kept.endsWith(QChar(u'\n')));  // whole lines only
     auto* task = control<VocabularyPage>(&p.window, "VocabularyPage")->task();
-    QVERIFY(wait_until([&] { return !task->running(); }));
+    QVERIFY(wait_until([&] { return !task->active(); }));
     QTest::qWait(100);
     QCOMPARE(p.output->toPlainText(), kept);
     QCOMPARE(p.progress->value(), position);

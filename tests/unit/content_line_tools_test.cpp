@@ -2,17 +2,18 @@
 
 #include <map>
 
-#include "core/text/charset.h"
 #include "content/line_tools.h"
+#include "core/text/charset.h"
+#include "core/text/text.h"
 #include "support/test_support.h"
 
 namespace tessaly::content {
 namespace {
 using test::g;
 
-std::string collect(const std::function<void(BlockWriter&)>& run) {
+std::string collect(const std::function<void(LineOutput&)>& run) {
   std::string text;
-  BlockWriter out([&](std::string_view block) { text.append(block); }, 16);
+  LineOutput out([&](std::string_view block) { text.append(block); }, 16);
   run(out);
   return text;
 }
@@ -113,7 +114,7 @@ TEST(LineTools, ShuffleIsUniform) {
 }
 
 TEST(LineTools, SuffixLeftRight) {
-  EXPECT_EQ(collect([](BlockWriter& out) { append_suffix("a\r\n\r\nb\r\n", "-x", out); }),
+  EXPECT_EQ(collect([](LineOutput& out) { append_suffix("a\r\n\r\nb\r\n", "-x", out); }),
             "a-x\r\n-x\r\nb-x\r\n");
   struct Case {
     const char* text;
@@ -152,7 +153,7 @@ TEST(LineTools, JoinStopsAtTheShorterList) {
   };
   for (const auto& c : cases) {
     JoinResult r;
-    std::string out = collect([&](BlockWriter& w) { r = join_pairs(g(c.first), g(c.second), "-", w); });
+    std::string out = collect([&](LineOutput& w) { r = join_pairs(g(c.first), g(c.second), "-", w); });
     EXPECT_EQ(out, g(c.expected)) << c.first;
     EXPECT_EQ(r.written, c.written) << c.first;
   }

@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <random>
 
-#include "core/text/files.h"
 #include "content/rewriter.h"
+#include "core/jobs/job.h"
+#include "core/text/files.h"
 #include "support/test_support.h"
 
 using namespace tessaly;
@@ -80,9 +81,11 @@ class RewriterFiles : public ::testing::Test {
 struct RecordingSink : LibrarySink {
   std::vector<int> percents;
   std::atomic<int> finishes{0};
-  std::function<bool()> stop = [] { return false; };
-  void progress(int percent) override { percents.push_back(percent); }
-  bool stop_requested() override { return stop(); }
+  std::function<void()> on_progress = [] {};
+  void progress(int percent) override {
+    percents.push_back(percent);
+    on_progress();
+  }
   void finished(int, long long) override { ++finishes; }
 };
 
@@ -281,11 +284,22 @@ TEST_F(RewriterFiles, AStoppedRunWritesNothing) {
   Text text;
   for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\r\n";
   put("原文本.txt", text);
-  for (int allowed : {0, 5}) {
-    std::atomic<int> asked{0};
+  // The stop button winds the job down: before the first chunk, or after a few (one worker, so
+  // that chunks are taken one at a time).
+  for (size_t allowed : {0, 2}) {
     RecordingSink sink;
-    sink.stop = [&] { return asked++ >= allowed; };
-    auto result = dispatch_chunks(RuleSet(), {false, 10}, sink);
+    Job job;
+    if (allowed == 0) job.request_wind_down();
+    sink.on_progress = [&] {
+      if (sink.percents.size() >= allowed) job.request_wind_down();
+    };
+    LibraryResult result;
+    EXPECT_EQ(run_job(job,
+                      [&] {
+                        result = dispatch_chunks(RuleSet(), {false, 1}, sink);
+                      })
+                  .end,
+              JobEnd::Stopped);
     EXPECT_EQ(result.end, LibraryEnd::Stopped) << allowed;
     EXPECT_EQ(sink.finishes.load(), 0);
     EXPECT_FALSE(file_exists(rewriter_file("生成文本.txt")));

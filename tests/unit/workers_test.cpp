@@ -1,9 +1,14 @@
+// The plain half of the job contract: how a run ends, stop and pause at checkpoints, and the
+// pooled form. Waits are for conditions (a worker held at its pause, a count reached), never a
+// fixed time.
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "core/jobs/job.h"
@@ -14,143 +19,322 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs the dispatcher on its own thread as a job's worker would.
-struct PooledRun {
-  Job job;
-  PoolCounters counters;
-  std::thread thread;
-  std::atomic<bool> ended{false};
-  std::atomic<bool> stopped{false};
-
-  void start(int limit, int rows, PoolCallbacks callbacks, bool repeat = false) {
-    thread = std::thread([this, limit, rows, callbacks = std::move(callbacks), repeat] {
-      Job::Scope scope(&job);
-      try {
-        run_pooled(job, limit, rows, callbacks, counters, repeat);
-      } catch (const JobStopped&) {
-        stopped = true;
-      }
-      ended = true;
-    });
+// Spins (yielding) until pred holds; fails the test after 10 s instead of hanging.
+template <class Pred>
+bool eventually(Pred pred) {
+  auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::yield();
   }
-  ~PooledRun() {
+  return true;
+}
+
+// A job run on its own thread, as the window side runs one.
+struct BackgroundJob {
+  Job job;
+  std::future<JobOutcome> outcome;
+  explicit BackgroundJob(std::function<void()> body)
+      : outcome(
+            std::async(std::launch::async, [this, body = std::move(body)] { return run_job(job, body); })) {}
+  ~BackgroundJob() {
     job.request_stop();
-    if (thread.joinable()) thread.join();
+    if (outcome.valid()) outcome.wait();
+  }
+  JobOutcome end() {
+    EXPECT_EQ(outcome.wait_for(10s), std::future_status::ready);
+    return outcome.get();
   }
 };
 
-TEST(Pool, LimitAboveRowCountStartsOneWorkerPerRow) {
-  PooledRun run;
-  std::mutex m;
-  std::set<int> rows_done;
-  std::atomic<int> announced{0};
-  run.start(10, 3,
-            {[&](int, int) { ++announced; },
-             [&](int row) {
-               std::lock_guard lock(m);
-               rows_done.insert(row);
-             }});
-  run.thread.join();
-  EXPECT_TRUE(run.ended);
-  EXPECT_FALSE(run.stopped);
-  EXPECT_EQ(announced, 3);
-  EXPECT_EQ(rows_done, (std::set<int>{0, 1, 2}));
-  EXPECT_EQ(run.counters.running, 0);
+TEST(Job, EveryRunEndsOnceAsDoneStoppedOrFailed) {
+  struct Case {
+    const char* name;
+    std::function<void(Job&)> body;
+    bool stop_first;
+    JobEnd end;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"returns", [](Job&) {}, false, JobEnd::Done, ""},
+      {"stopped at a checkpoint", [](Job&) { checkpoint(); }, true, JobEnd::Stopped, ""},
+      {"returns after a stop", [](Job&) {}, true, JobEnd::Stopped, ""},
+      {"returns after a wind-down", [](Job& j) { j.request_wind_down(); }, false, JobEnd::Stopped, ""},
+      {"std exception", [](Job&) { throw std::runtime_error("disk full"); }, false, JobEnd::Failed,
+       "disk full"},
+      {"anything else thrown", [](Job&) { throw 42; }, false, JobEnd::Failed, "unknown error"},
+  };
+  for (const auto& c : cases) {
+    Job job;
+    if (c.stop_first) job.request_stop();
+    JobOutcome outcome = run_job(job, [&] { c.body(job); });
+    EXPECT_EQ(outcome.end, c.end) << c.name;
+    EXPECT_EQ(outcome.message, c.message) << c.name;
+    EXPECT_EQ(Job::current(), nullptr) << c.name;  // the thread works for no job afterwards
+  }
 }
 
-TEST(Pool, NeverRunsMoreThanTheLimitAtOnce) {
-  PooledRun run;
-  std::atomic<int> now{0}, peak{0}, done{0};
-  run.start(3, 20, {nullptr, [&](int) {
-                      int n = ++now;
-                      int p = peak;
-                      while (n > p && !peak.compare_exchange_weak(p, n)) {}
-                      std::this_thread::sleep_for(2ms);
-                      --now;
-                      ++done;
-                    }});
-  run.thread.join();
-  EXPECT_EQ(done, 20);
-  EXPECT_LE(peak, 3);
-  EXPECT_GE(peak, 2);  // the pool really runs workers side by side
-}
-
-TEST(Pool, LimitZeroStartsNoneAndRunsUntilStopped) {
-  PooledRun run;
-  std::atomic<int> worked{0};
-  run.start(0, 5, {nullptr, [&](int) { ++worked; }});
-  std::this_thread::sleep_for(150ms);
-  EXPECT_FALSE(run.ended);
+TEST(Job, PauseHoldsAtTheCheckpointAndStopEndsThePausedRun) {
+  std::atomic<int> steps{0};
+  BackgroundJob run([&] {
+    while (true) {
+      checkpoint();
+      ++steps;
+    }
+  });
+  ASSERT_TRUE(eventually([&] { return steps > 5; }));
+  run.job.pause();
+  ASSERT_TRUE(eventually([&] { return run.job.held_threads() == 1; }));
+  const int held = steps;  // held in the checkpoint: it cannot move until resumed
+  run.job.resume();
+  ASSERT_TRUE(eventually([&] { return steps > held + 5; }));
+  run.job.pause();
+  ASSERT_TRUE(eventually([&] { return run.job.held_threads() == 1; }));
+  const int held_again = steps;
   run.job.request_stop();
-  run.thread.join();
-  EXPECT_TRUE(run.stopped);
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
+  EXPECT_EQ(steps, held_again);
+}
+
+TEST(Job, WaitsWakeAtOnceOnStopAndHoldStillWhilePaused) {
+  for (bool use_sleep : {true, false}) {
+    BackgroundJob run([&] {
+      if (use_sleep)
+        sleep_ms(60'000);
+      else
+        Job::current()->wait_until([] { return false; }, 60s);
+    });
+    run.job.request_stop();
+    EXPECT_EQ(run.end().end, JobEnd::Stopped) << use_sleep;
+  }
+  // A paused sleep resumes where it was: it still ends after its time.
+  std::atomic<bool> slept{false};
+  BackgroundJob run([&] {
+    sleep_ms(20);
+    slept = true;
+  });
+  run.job.pause();
+  ASSERT_TRUE(eventually([&] { return run.job.held_threads() == 1 || slept; }));
+  run.job.resume();
+  EXPECT_EQ(run.end().end, JobEnd::Done);
+  EXPECT_TRUE(slept);
+}
+
+// ---- the pooled form ----------------------------------------------------------------------
+
+PoolPlan plan(int rows, int limit, bool repeat = false) {
+  return PoolPlan{rows, [limit] { return limit; }, repeat};
+}
+
+TEST(Pool, EveryRowOnceAndNeverMoreWorkersThanTheLimit) {
+  struct Case {
+    int rows, limit;
+  };
+  for (Case c : {Case{3, 10}, Case{20, 3}, Case{1, 1}, Case{0, 4}}) {
+    std::mutex m;
+    std::multiset<int> rows;
+    std::set<int> workers;
+    std::atomic<int> now{0}, peak{0};
+    std::vector<long long> progress;
+    Job job;
+    PoolResult result;
+    JobOutcome outcome = run_job(job, [&] {
+      result = run_pooled(job, plan(c.rows, c.limit),
+                          {.announce = {},
+                           .work =
+                               [&](int row, int worker) {
+                                 int n = ++now;
+                                 for (int p = peak; n > p && !peak.compare_exchange_weak(p, n);) {
+                                 }
+                                 std::this_thread::sleep_for(1ms);
+                                 {
+                                   std::lock_guard lock(m);
+                                   rows.insert(row);
+                                   workers.insert(worker);
+                                 }
+                                 --now;
+                               },
+                           .progress = [&](long long done) { progress.push_back(done); }});
+    });
+    EXPECT_EQ(outcome.end, JobEnd::Done);
+    EXPECT_TRUE(result.complete);
+    EXPECT_EQ(result.done, c.rows);
+    std::multiset<int> expected;
+    for (int r = 0; r < c.rows; ++r) expected.insert(r);
+    EXPECT_EQ(rows, expected) << c.rows << "/" << c.limit;
+    EXPECT_LE(peak, std::min(c.rows, c.limit));
+    EXPECT_LE(static_cast<int>(workers.size()), std::min(c.rows, c.limit) + 1);
+    if (c.rows > 0) {
+      EXPECT_EQ(progress.back(), c.rows);
+    }
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  }
+}
+
+TEST(Pool, EachWorkerAnnouncesItsRowBeforeWorkingOnIt) {
+  std::mutex m;
+  std::vector<std::pair<int, int>> announced, worked;  // (row, worker)
+  Job job;
+  run_job(job, [&] {
+    run_pooled(job, plan(12, 4),
+               {.announce =
+                    [&](int row, int worker) {
+                      std::lock_guard lock(m);
+                      announced.push_back({row, worker});
+                    },
+                .work =
+                    [&](int row, int worker) {
+                      std::lock_guard lock(m);
+                      // this worker's latest announcement is this row
+                      auto last = std::find_if(announced.rbegin(), announced.rend(),
+                                               [&](const auto& a) { return a.second == worker; });
+                      ASSERT_NE(last, announced.rend());
+                      EXPECT_EQ(last->first, row);
+                      worked.push_back({row, worker});
+                    },
+                .progress = {}});
+  });
+  EXPECT_EQ(announced.size(), 12u);
+  EXPECT_EQ(worked.size(), 12u);
+}
+
+TEST(Pool, LimitZeroWaitsWithoutWorkingUntilStopped) {
+  std::atomic<int> worked{0}, asked{0};
+  BackgroundJob run([&] {
+    run_pooled(*Job::current(), {5, [&] { return ++asked, 0; }, false},
+               {.announce = {}, .work = [&](int, int) { ++worked; }, .progress = {}});
+  });
+  ASSERT_TRUE(eventually([&] { return asked >= 2; }));  // it keeps asking for the limit
+  run.job.request_stop();
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
   EXPECT_EQ(worked, 0);
 }
 
 TEST(Pool, StopUnwindsWorkersAtTheirCheckpoints) {
-  PooledRun run;
-  std::atomic<int> started{0};
-  run.start(4, 100, {nullptr, [&](int) {
-                       ++started;
-                       while (true) checkpoint();  // a worker busy until stopped
-                     }});
-  while (started < 4) std::this_thread::sleep_for(1ms);
+  std::atomic<int> started{0}, unwound{0};
+  BackgroundJob run([&] {
+    run_pooled(*Job::current(), plan(100, 4),
+               {.announce = {},
+                .work =
+                    [&](int, int) {
+                      ++started;
+                      try {
+                        while (true) checkpoint();
+                      } catch (const JobStopped&) {
+                        ++unwound;
+                        throw;
+                      }
+                    },
+                .progress = {}});
+  });
+  ASSERT_TRUE(eventually([&] { return started == 4; }));
   run.job.request_stop();
-  run.thread.join();
-  EXPECT_TRUE(run.stopped);
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
   EXPECT_EQ(started, 4);
-  EXPECT_EQ(run.counters.running, 0);
+  EXPECT_EQ(unwound, 4);
 }
 
-TEST(Pool, RepeatingJobGoesRoundAgainUntilStopped) {
-  PooledRun run;
-  std::atomic<int> done{0};
-  run.start(2, 3, {nullptr, [&](int) { ++done; }}, true);
-  while (done < 9) std::this_thread::sleep_for(1ms);
+TEST(Pool, WindDownFinishesTheRowsTakenAndTakesNoMore) {
+  std::atomic<int> taken{0}, finished{0};
+  std::atomic<bool> release{false};
+  PoolResult result;
+  BackgroundJob run([&] {
+    result = run_pooled(*Job::current(), plan(50, 3),
+                        {.announce = {},
+                         .work =
+                             [&](int, int) {
+                               ++taken;
+                               while (!release) std::this_thread::yield();
+                               ++finished;
+                             },
+                         .progress = {}});
+  });
+  ASSERT_TRUE(eventually([&] { return taken == 3; }));
+  run.job.request_wind_down();
+  release = true;
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
+  EXPECT_EQ(finished, 3);
+  EXPECT_EQ(taken, 3);
+  EXPECT_FALSE(result.complete);
+  EXPECT_EQ(result.done, 3);
+}
+
+TEST(Pool, AWorkerFailureFailsTheRunAfterTheOthersEnd) {
+  std::atomic<int> worked{0};
+  Job job;
+  JobOutcome outcome = run_job(job, [&] {
+    run_pooled(job, plan(1000, 4),
+               {.announce = {},
+                .work =
+                    [&](int row, int) {
+                      if (row == 10) throw std::runtime_error("row 10 broke");
+                      std::this_thread::sleep_for(200us);
+                      ++worked;
+                    },
+                .progress = {}});
+  });
+  EXPECT_EQ(outcome.end, JobEnd::Failed);
+  EXPECT_EQ(outcome.message, "row 10 broke");
+  EXPECT_LT(worked, 100);  // no new row was taken after the failure
+}
+
+TEST(Pool, RepeatingPlanGoesRoundAgainWithSeveralWorkersPerRowUntilStopped) {
+  std::mutex m;
+  std::multiset<int> rows;
+  std::atomic<int> now{0}, peak{0};
+  BackgroundJob run([&] {
+    run_pooled(*Job::current(), plan(3, 10, true),
+               {.announce = {},
+                .work =
+                    [&](int row, int) {
+                      int n = ++now;
+                      for (int p = peak; n > p && !peak.compare_exchange_weak(p, n);) {
+                      }
+                      std::this_thread::sleep_for(1ms);
+                      --now;
+                      std::lock_guard lock(m);
+                      rows.insert(row);
+                    },
+                .progress = {}});
+  });
+  ASSERT_TRUE(eventually([&] {
+    std::lock_guard lock(m);
+    return rows.count(0) >= 5 && rows.count(2) >= 5;
+  }));
   run.job.request_stop();
-  run.thread.join();
-  EXPECT_TRUE(run.stopped);
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
+  EXPECT_LE(peak, 10);
+  EXPECT_GT(peak, 3);  // more requests in flight than rows
 }
 
-TEST(Job, PauseHoldsAtCheckpointAndStopEndsAPausedJob) {
-  Job job;
-  std::atomic<int> steps{0};
-  std::atomic<bool> stopped{false};
-  std::thread t([&] {
-    Job::Scope scope(&job);
-    try {
-      while (true) {
-        checkpoint();
-        ++steps;
-        std::this_thread::sleep_for(1ms);
-      }
-    } catch (const JobStopped&) {
-      stopped = true;
-    }
+TEST(Pool, ALowerLimitEndsSurplusWorkersAfterTheirRow) {
+  std::atomic<int> limit{6}, now{0}, peak_after{0};
+  std::atomic<bool> lowered{false};
+  std::atomic<int> done_after{0};
+  BackgroundJob run([&] {
+    run_pooled(*Job::current(), {100000, [&] { return limit.load(); }, true},
+               {.announce = {},
+                .work =
+                    [&](int, int) {
+                      int n = ++now;
+                      std::this_thread::sleep_for(1ms);
+                      if (lowered) {
+                        if (++done_after > 50) {  // well after the change: the surplus has left
+                          for (int p = peak_after; n > p && !peak_after.compare_exchange_weak(p, n);) {
+                          }
+                        }
+                      }
+                      --now;
+                    },
+                .progress = {}});
   });
-  while (steps < 5) std::this_thread::sleep_for(1ms);
-  job.pause();
-  std::this_thread::sleep_for(20ms);
-  int held = steps;
-  std::this_thread::sleep_for(50ms);
-  EXPECT_EQ(steps, held);
-  job.request_stop();
-  t.join();
-  EXPECT_TRUE(stopped);
-  EXPECT_EQ(steps, held);
-}
-
-TEST(Job, SleepWakesAtOnceOnStop) {
-  Job job;
-  auto begin = std::chrono::steady_clock::now();
-  std::thread t([&] {
-    Job::Scope scope(&job);
-    EXPECT_THROW(sleep_ms(10'000), JobStopped);
-  });
-  std::this_thread::sleep_for(20ms);
-  job.request_stop();
-  t.join();
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, 2s);
+  ASSERT_TRUE(eventually([&] { return now >= 3; }));
+  limit = 2;
+  lowered = true;
+  ASSERT_TRUE(eventually([&] { return done_after > 200; }));
+  run.job.request_stop();
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
+  EXPECT_LE(peak_after, 2);
 }
 
 }  // namespace

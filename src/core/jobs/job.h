@@ -1,30 +1,56 @@
 #pragma once
-// Cooperative stop and pause for work running on worker threads. Every control write, every
-// request and every item boundary calls checkpoint(): a paused job waits there, a stopped job
-// unwinds with JobStopped so that RAII releases whatever it holds.
+// The plain half of the job contract: cooperative stop and pause for work running on worker
+// threads, and how a run ends. Every control write, every request and every item boundary calls
+// checkpoint(): a paused job waits there, a stopped job unwinds with JobStopped so that RAII
+// releases whatever it holds. A run ends exactly once, as done, stopped or failed (run_job).
+// The window side (gui/worker_task.h) drives the same Job from buttons.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <memory>
+#include <functional>
 #include <mutex>
+#include <string>
 
 namespace tessaly {
 
-// Thrown at a checkpoint of a stopped job; the worker's top level catches it and ends quietly.
+// Thrown at a checkpoint of a stopped job; run_job turns it into a stopped end.
 struct JobStopped {};
+
+// What a job's controls show: idle (no run), running, paused, or stopping (stop asked for, the
+// run not yet ended).
+enum class JobState { Idle, Running, Paused, Stopping };
+
+enum class JobEnd { Done, Stopped, Failed };
+
+struct JobOutcome {
+  JobEnd end = JobEnd::Done;
+  std::string message;  // why a failed run failed (GBK text)
+};
 
 class Job {
  public:
+  // Every checkpoint from now on throws JobStopped; waits and requests end at once.
   void request_stop();
   bool stop_requested() const { return stopped_.load(std::memory_order_acquire); }
+  // Pooled jobs: start no new item, let the items already started finish and write.
+  void request_wind_down();
+  bool winding_down() const { return winding_down_.load(std::memory_order_acquire); }
   void pause();
   void resume();  // no effect when not paused
   bool paused() const { return paused_.load(std::memory_order_acquire); }
+  // Threads of this job holding still at a pause right now (they cannot move until resume).
+  int held_threads() const { return held_.load(std::memory_order_acquire); }
 
   // Waits while paused; throws JobStopped when stopped.
   void checkpoint();
   // Sleeps up to `ms`, waking at once on stop (throws) and holding still while paused.
   void sleep_for(std::chrono::milliseconds ms);
+  // Waits until pred() holds or `timeout` has passed, holding still while paused; throws
+  // JobStopped on stop. pred runs under the job's lock: it may only read what notify() callers
+  // change before they call notify(). Returns pred().
+  bool wait_until(const std::function<bool()>& pred, std::chrono::milliseconds timeout);
+  // Wakes wait_until() to look at its predicate again.
+  void notify();
 
   // The job the calling thread works for, or null on threads that run no job.
   static Job* current();
@@ -42,11 +68,20 @@ class Job {
   };
 
  private:
+  void hold_while_paused(std::unique_lock<std::mutex>& lock);
+
   std::atomic<bool> stopped_{false};
+  std::atomic<bool> winding_down_{false};
   std::atomic<bool> paused_{false};
+  std::atomic<int> held_{0};
   std::mutex mutex_;
   std::condition_variable changed_;
 };
+
+// Runs body on the calling thread as `job`'s work and says how it ended: done when it returns,
+// stopped when it unwinds with JobStopped (or returns after a stop or wind-down was asked for),
+// failed with the exception's message when it throws anything else. Never throws.
+JobOutcome run_job(Job& job, const std::function<void()>& body);
 
 // checkpoint() of the calling thread's current job; nothing on other threads.
 void checkpoint();

@@ -1,84 +1,139 @@
 #include "core/jobs/pool.h"
 
-#include <condition_variable>
-#include <mutex>
+#include <exception>
+#include <list>
+#include <memory>
 #include <thread>
-#include <vector>
 
 namespace tessaly {
+namespace {
 
-void run_pooled(Job& job, int limit, int row_count, const PoolCallbacks& callbacks, PoolCounters& counters,
-                bool repeat) {
-  std::mutex m;
-  std::condition_variable worker_ended;
-  std::vector<std::thread> workers;
-  int dispatched = 0;  // rows handed out in the current round
-  int worker_number = 0;
-  counters.next_row = 0;
-  counters.running = 0;
+using namespace std::chrono_literals;
 
+// How often a dispatcher with nothing to do asks for the limit again.
+constexpr auto kLimitPoll = 200ms;
+
+struct Worker {
+  std::thread thread;
+  std::shared_ptr<std::atomic<bool>> ended;
+};
+
+}  // namespace
+
+PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work) {
+  std::atomic<long long> next{0}, done{0};
+  std::atomic<int> running{0}, limit{0};
+  std::atomic<bool> failed{false};
+  std::mutex error_mutex;
+  std::exception_ptr error;
+  std::list<Worker> workers;
+  int started = 0;
+  long long reported = 0;
+
+  auto rows_left = [&] { return plan.rows > 0 && (plan.repeat || next.load() < plan.rows); };
+  auto read_limit = [&] { limit = plan.limit ? plan.limit() : 1; };
+  auto reap = [&] {
+    for (auto it = workers.begin(); it != workers.end();) {
+      if (it->ended->load()) {
+        it->thread.join();
+        it = workers.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  };
+  auto report = [&] {
+    long long now = done.load();
+    if (now != reported && work.progress) work.progress(now);
+    reported = now;
+  };
+  // A worker leaves when the run winds down or fails, when the rows run out, or when it is one
+  // more than a lowered limit allows.
+  auto leave_for_lower_limit = [&] {
+    int r = running.load();
+    while (r > limit.load())
+      if (running.compare_exchange_weak(r, r - 1)) return true;
+    return false;
+  };
+  auto worker_body = [&](int id, std::shared_ptr<std::atomic<bool>> ended) {
+    Job::Scope scope(&job);
+    bool counted = true;  // still counted in `running`
+    try {
+      while (true) {
+        job.checkpoint();
+        if (job.winding_down() || failed.load()) break;
+        if (leave_for_lower_limit()) {
+          counted = false;
+          break;
+        }
+        long long n = next.fetch_add(1);
+        if (!plan.repeat && n >= plan.rows) break;
+        int row = static_cast<int>(plan.repeat ? n % plan.rows : n);
+        if (work.announce) work.announce(row, id);
+        work.work(row, id);
+        ++done;
+        job.notify();
+      }
+    } catch (const JobStopped&) {
+    } catch (...) {
+      std::lock_guard lock(error_mutex);
+      if (!error) error = std::current_exception();
+      failed = true;
+    }
+    if (counted) --running;
+    ended->store(true);
+    job.notify();
+  };
   auto join_all = [&] {
-    for (auto& t : workers)
-      if (t.joinable()) t.join();
+    for (auto& w : workers) w.thread.join();
     workers.clear();
   };
 
   try {
     while (true) {
-      job.checkpoint();
-      if (dispatched >= row_count) {
-        if (!repeat || row_count == 0) {
-          if (row_count == 0 && repeat) {
-            job.sleep_for(std::chrono::milliseconds(50));
-            continue;
-          }
-          break;
-        }
-        // A repeating job starts the next round once this round's workers have ended.
-        {
-          std::unique_lock lock(m);
-          worker_ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return counters.running == 0; });
-          if (counters.running != 0) continue;
-        }
-        join_all();
-        dispatched = 0;
-        counters.next_row = 0;
+      reap();
+      report();
+      if (failed.load() || job.winding_down() || !rows_left()) {
+        if (running.load() == 0 && workers.empty()) break;
+        long long seen = done.load();
+        job.wait_until([&] { return running.load() == 0 || done.load() != seen; }, 1s);
         continue;
       }
-      if (limit <= 0) {
-        job.sleep_for(std::chrono::milliseconds(50));  // nothing may start; wait for the stop
-        continue;
-      }
-      {
-        std::unique_lock lock(m);
-        if (counters.running >= limit) {
-          worker_ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return counters.running < limit; });
-          continue;
-        }
-      }
-      ++worker_number;
-      if (callbacks.announce) callbacks.announce(dispatched, worker_number);
-      ++counters.running;
-      ++dispatched;
-      workers.emplace_back([&job, &callbacks, &counters, &m, &worker_ended] {
-        Job::Scope scope(&job);
-        int row = counters.next_row.fetch_add(1);
+      read_limit();
+      if (running.load() < limit.load()) {
+        ++running;
+        auto ended = std::make_shared<std::atomic<bool>>(false);
+        int id = ++started;
         try {
-          callbacks.work(row);
-        } catch (const JobStopped&) {
+          workers.push_back(Worker{std::thread(worker_body, id, ended), ended});
+        } catch (...) {
+          --running;  // no thread could be made: the run fails with what was done
+          std::lock_guard lock(error_mutex);
+          if (!error) error = std::current_exception();
+          failed = true;
         }
-        {
-          std::lock_guard lock(m);
-          --counters.running;
-        }
-        worker_ended.notify_all();
-      });
+        continue;
+      }
+      int seen_running = running.load();
+      long long seen_done = done.load();
+      job.wait_until(
+          [&] {
+            return running.load() < seen_running || done.load() != seen_done || job.winding_down() ||
+                   failed.load();
+          },
+          kLimitPoll);
     }
-  } catch (const JobStopped&) {
-    join_all();
+  } catch (...) {
+    join_all();  // a stopped job's workers unwind at their next checkpoint
     throw;
   }
   join_all();
+  report();
+  if (error) std::rethrow_exception(error);
+  PoolResult result;
+  result.done = done.load();
+  result.complete = !plan.repeat && !job.winding_down() && done.load() == plan.rows;
+  return result;
 }
 
 }  // namespace tessaly

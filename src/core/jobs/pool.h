@@ -1,30 +1,44 @@
 #pragma once
-// Pooled jobs: one dispatcher hands the rows of a list to up to `limit` worker threads at once,
-// replacing a finished worker at once. Workers take rows through an atomic counter.
-#include <atomic>
+// The pooled form of a job: the calling thread dispatches the rows of a list to up to `limit`
+// worker threads at once and replaces a worker that ends at once. Workers take rows through a
+// shared counter, one row at a time, and all of them work for the calling thread's job: a stop
+// unwinds them at their checkpoints, a pause holds them, a wind-down lets the rows already taken
+// finish and starts no more.
 #include <functional>
 
 #include "core/jobs/job.h"
 
 namespace tessaly {
 
-struct PoolCallbacks {
-  // On the dispatcher, before worker `worker_number` (1-based) starts on `row` (0-based).
-  std::function<void(int row, int worker_number)> announce;
+struct PoolPlan {
+  int rows = 0;
+  // How many workers may run at once; asked before every worker start and after every row, so a
+  // change takes effect at the next start (a lower limit ends surplus workers after their row).
+  // Zero or less starts none and waits, without using the processor, for a higher limit or a stop.
+  std::function<int()> limit;
+  // Endless passes: after the last row the next worker takes row 0 again, until the job is
+  // stopped or wound down (several workers may then work on one row at once).
+  bool repeat = false;
+};
+
+struct PoolWork {
+  // On the worker thread, before it works on `row` (0-based); `worker` (1-based) tells the
+  // run's workers apart.
+  std::function<void(int row, int worker)> announce;
   // On the worker thread: the tool's work for one row.
-  std::function<void(int row)> work;
+  std::function<void(int row, int worker)> work;
+  // On the dispatching thread, whenever the number of rows done has changed.
+  std::function<void(long long done)> progress;
 };
 
-struct PoolCounters {
-  std::atomic<int> next_row{0};
-  std::atomic<int> running{0};
+struct PoolResult {
+  long long done = 0;     // rows worked through
+  bool complete = false;  // every row was done (never for a repeating plan)
 };
 
-// Runs every row once (repeat = false) or round after round until the job is stopped
-// (repeat = true). A limit of 0 or less starts no worker and waits until the job is stopped.
-// Must run on a thread that belongs to `job` (the dispatcher); returns when all its workers have
-// ended; throws JobStopped after a stop, once the workers have unwound.
-void run_pooled(Job& job, int limit, int row_count, const PoolCallbacks& callbacks,
-                PoolCounters& counters, bool repeat = false);
+// Must run on a thread that works for `job` (run_job). Returns when every worker has ended:
+// after the last row, or after a wind-down. Throws JobStopped after a stop, and a worker's
+// exception (the first one; no new row is taken after it), once all workers have ended.
+PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work);
 
 }  // namespace tessaly

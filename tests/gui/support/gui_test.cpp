@@ -1,5 +1,7 @@
 #include "gui/support/gui_test.h"
 
+#include "gui/worker_task.h"
+
 #include <QCheckBox>
 #include <QRadioButton>
 
@@ -44,7 +46,9 @@ QStringList sl(std::initializer_list<const char*> items) {
   return out;
 }
 
-QString text_of(const QWidget* root, const char* name) { return control<QPlainTextEdit>(root, name)->toPlainText(); }
+QString text_of(const QWidget* root, const char* name) {
+  return control<QPlainTextEdit>(root, name)->toPlainText();
+}
 
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 
@@ -63,7 +67,9 @@ HookRecorder::HookRecorder() {
     r.file_name = f;
     return true;
   };
-  h.folder_dialog = [this](const QString&) { return next_folders.isEmpty() ? QString() : next_folders.takeFirst(); };
+  h.folder_dialog = [this](const QString&) {
+    return next_folders.isEmpty() ? QString() : next_folders.takeFirst();
+  };
 }
 
 HookRecorder::~HookRecorder() { reset_ui_hooks(); }
@@ -72,6 +78,16 @@ QStringList HookRecorder::message_texts() const {
   QStringList out;
   for (const auto& m : messages) out << m.text;
   return out;
+}
+
+bool wait_until_idle(const QObject* root, int timeout_ms) {
+  return wait_until(
+      [root] {
+        for (const WorkerTask* task : root->findChildren<WorkerTask*>())
+          if (task->active()) return false;
+        return true;
+      },
+      timeout_ms);
 }
 
 }  // namespace tessaly::test

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "gui/tool_window.h"
 #include "gui/hooks.h"
+#include "gui/tool_window.h"
+#include "shell/tools.h"
 
 namespace tessaly::test {
 
@@ -80,15 +81,20 @@ bool wait_until(Pred pred, int timeout_ms = 10000) {
   return QTest::qWaitFor(pred, timeout_ms);
 }
 
+// Waits until every job of `root` (its WorkerTasks) has reported its end.
+bool wait_until_idle(const QObject* root, int timeout_ms = 10000);
+
 }  // namespace tessaly::test
 
-// A QTest main that enables what the embedded browser needs before the application exists.
-#define TESSALY_GUI_TEST_MAIN(TestClass)                             \
-  int main(int argc, char** argv) {                                  \
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);      \
-    QApplication app(argc, argv);                                    \
-    app.setAttribute(Qt::AA_Use96Dpi, true);                         \
-    TestClass tc;                                                    \
-    QTEST_SET_MAIN_SOURCE_PATH                                       \
-    return QTest::qExec(&tc, argc, argv);                            \
+// A QTest main that enables what the embedded browser needs before the application exists and
+// registers every tool (titles and sizes of tool windows come from the registry).
+#define TESSALY_GUI_TEST_MAIN(TestClass)                        \
+  int main(int argc, char** argv) {                             \
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); \
+    QApplication app(argc, argv);                               \
+    app.setAttribute(Qt::AA_Use96Dpi, true);                    \
+    tessaly::register_all_tools();                              \
+    TestClass tc;                                               \
+    QTEST_SET_MAIN_SOURCE_PATH                                  \
+    return QTest::qExec(&tc, argc, argv);                       \
   }
