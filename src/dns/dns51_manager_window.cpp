@@ -51,12 +51,9 @@ Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent)
   auto* invert_link = make_link(this, "超级链接框2", QStringLiteral("反选"));
   auto* delete_button = make_button(this, "按钮_51开始删除", QStringLiteral("删除选中"));
 
-  auto* export_group = make_group(this, "", QStringLiteral("导出域名"));
-  auto* export_button = make_button(export_group, "按钮4", QStringLiteral("导出域名"));
-  names_ = make_list_box(export_group, "编辑框1");
-  auto* export_layout = new QVBoxLayout(export_group);
-  export_layout->addWidget(names_, 1);
-  export_layout->addWidget(export_button);
+  auto* export_button = make_button(this, "按钮4", QStringLiteral("导出域名"));
+  names_ = make_list_box(this, "编辑框1");
+  auto* export_group = framed(this, QStringLiteral("导出域名"), names_, export_button);
 
   auto* top = new QHBoxLayout;
   top->addWidget(list_button);

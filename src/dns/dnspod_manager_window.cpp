@@ -42,14 +42,12 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent)
   auto* invert = make_button(this, "按钮反选", QStringLiteral("反选"));
   auto* tick_errors = make_button(this, "按钮勾选错误域名", QStringLiteral("勾选错误域名"));
 
-  auto* names_group = make_group(this, "", QStringLiteral("输入你的域名一行一个"));
-  names_ = make_list_box(names_group, "编辑框1");
-  (new QVBoxLayout(names_group))->addWidget(names_);
+  names_ = make_list_box(this, "编辑框1");
+  auto* names_group = framed(this, QStringLiteral("输入你的域名一行一个"), names_);
   auto* tick_listed = make_button(this, "按钮批量勾选", QStringLiteral("批量勾选"));
 
-  auto* rows_group = make_group(this, "", QStringLiteral("勾选的域名ID"));
-  ticked_rows_ = make_list_box(rows_group, "编辑框域名ID");
-  (new QVBoxLayout(rows_group))->addWidget(ticked_rows_);
+  ticked_rows_ = make_list_box(this, "编辑框域名ID");
+  auto* rows_group = framed(this, QStringLiteral("勾选的域名ID"), ticked_rows_);
   ticked_count_ = make_line_box(this, "编辑框勾选的个数");
   ticked_count_->setMaximumWidth(70);
 
