@@ -81,13 +81,15 @@ class DnsPageFixture {
     QVERIFY(wait_until([&] { return hooks->messages.size() > before; }, timeout_ms));
   }
 
-  // Types the account into the login block (replacing what it held) and logs in.
+  // Types the account into the login block (replacing what it held), logs in and waits for the
+  // login's message and its end (a press while a login runs is ignored).
   void login(const char* email, const char* password) {
     for (auto [box, text] : {std::pair{names_.email_box, email}, std::pair{names_.password_box, password}}) {
       c<QLineEdit>(box)->clear();
       type_text(c<QLineEdit>(box), QString::fromUtf8(text));
     }
     click_for_message(c<QPushButton>(names_.login_button));
+    QVERIFY(wait_until_idle(page()));
   }
 
   void import(const QString& domains, const QString& ips) {
