@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/jobs/job.h"
+#include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "domains/access_test.h"
@@ -71,12 +72,13 @@ void BM_WhoisParse(benchmark::State& state) {
   const auto& pages = recorded_pages();
   size_t bytes = 0;
   for (const auto& p : pages) bytes += p.size();
+  PatternMatcher matcher;
   for (auto _ : state) {
     int registered = 0;
     for (const auto& p : pages) {
       Text text = domains::info_page_text(p);
       if (!domains::has_whois_marker(text)) continue;
-      domains::WhoisResult r = domains::read_whois(domains::info_decoded_text(text));
+      domains::WhoisResult r = domains::read_whois(matcher, domains::info_decoded_text(text));
       registered += !r.fields[0].empty();
     }
     benchmark::DoNotOptimize(registered);

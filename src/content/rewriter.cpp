@@ -66,7 +66,7 @@ std::string library_folder() { return program_path({kFolder, "yuanchuangku"}); }
 Text read_rewriter_text(std::string_view name) { return to_text_bytes(read_file(rewriter_file(name))); }
 
 bool write_rewriter_text(std::string_view name, std::string_view text) {
-  return write_file_whole(rewriter_file(name), text);
+  return replace_file(rewriter_file(name), text);
 }
 
 // ---- step 1 ----------------------------------------------------------------------------------

@@ -7,8 +7,7 @@
 
 namespace tessaly::domains {
 
-Text page_title(const Text& page) {
-  PatternMatcher matcher;
+Text page_title(PatternMatcher& matcher, const Text& page) {
   matcher.search("<title>(.*?)</title>", page);
   Text title = matcher.group_text(1, 1);
   return title.empty() ? title : decode_html_entities(title);
@@ -38,9 +37,10 @@ Text access_summary(int flagged) {
 void run_access_test(const TextList& sites, AccessSink& sink) {
   HttpOptions options;
   options.raw_body = true;  // decoded below in the page's own charset
+  PatternMatcher matcher;
   for (size_t k = 0; k < sites.size(); ++k) {
     HttpResponse response = http_request(sites[k], options);
-    Text title = page_title(web_page_text(response.body, response.head));
+    Text title = page_title(matcher, web_page_text(response.body, response.head));
     sink.result_line(access_result_line(static_cast<int>(k) + 1, sites[k], title));
   }
 }

@@ -52,14 +52,13 @@ Text info_decoded_text(const Text& page_text) { return url_decode(page_text, tru
 
 bool has_whois_marker(const Text& page_text) { return find_text(page_text, kWhoisMarker) != kNotFound; }
 
-WhoisResult read_whois(const Text& decoded_text) {
+WhoisResult read_whois(PatternMatcher& matcher, const Text& decoded_text) {
   static const std::string unregistered = gbk("该域名未被注册");
   WhoisResult result;
   if (find_text(decoded_text, unregistered) != kNotFound) {
     result.outcome = WhoisOutcome::Unregistered;
     return result;
   }
-  PatternMatcher matcher;
   matcher.search(whois_pattern(), decoded_text);
   for (int j = 1; j <= 6; ++j) result.fields[static_cast<size_t>(j - 1)] = matcher.group_text(1, j);
   return result;
@@ -75,6 +74,7 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
   static const std::string visiting = gbk("正在访问域名-");
   static const std::string loading = gbk(" -正在加载中..请勿关闭。\r\n");
   static const std::string domain_label = gbk("域名：");
+  PatternMatcher matcher;
   for (size_t l = 0; l < options.domains.size(); ++l) {
     const Text& d = options.domains[l];
     const int index = static_cast<int>(l);
@@ -97,7 +97,7 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
                   gbk("次后仍没有结果。\r\n"));
       continue;
     }
-    WhoisResult whois = read_whois(info_decoded_text(page));
+    WhoisResult whois = read_whois(matcher, info_decoded_text(page));
     if (whois.outcome == WhoisOutcome::Unregistered) {
       row[1] = gbk("该域名未被注册");
       sink.write_row(index, row);

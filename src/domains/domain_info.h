@@ -9,6 +9,10 @@
 
 #include "core/text/text.h"
 
+namespace tessaly {
+class PatternMatcher;
+}
+
 namespace tessaly::domains {
 
 // One row of the result list: domain, registrar (or IP), name servers, DNS servers, update,
@@ -31,7 +35,8 @@ struct WhoisResult {
   WhoisOutcome outcome = WhoisOutcome::Registered;
   std::array<Text, 6> fields{};  // columns 1 to 6; empty when the page does not match
 };
-WhoisResult read_whois(const Text& decoded_text);
+// The matcher keeps the compiled pattern from one page to the next.
+WhoisResult read_whois(PatternMatcher& matcher, const Text& decoded_text);
 // The address of the IP page's first result ("" when none).
 Text read_ip_address(const Text& decoded_text);
 

@@ -109,16 +109,20 @@ DomainInfoWindow::DomainInfoWindow(QWidget* parent) : ToolWindow(9, parent) {
   export_dns_ = make_radio(this, "单选框3", QStringLiteral("导出域名-dns"), false);
   auto* export_info = make_button(this, "按钮开始导出", QStringLiteral("开始导出"));
   auto* export_ip = make_button(this, "按钮导出域名和IP", QStringLiteral("导出域名和IP"));
-  auto* export_row = new QHBoxLayout;
-  export_row->addWidget(clear_rows);
-  export_row->addStretch(1);
-  for (QWidget* w :
-       std::initializer_list<QWidget*>{export_errors_, export_all_, export_dns_, export_info, export_ip})
-    export_row->addWidget(w);
+  // Under the list: the status box, and beside it the list's clear button and the exports.
+  auto* exports = new QGridLayout;
+  exports->addWidget(export_errors_, 0, 0);
+  exports->addWidget(export_all_, 1, 0);
+  exports->addWidget(export_dns_, 2, 0);
+  exports->addWidget(clear_rows, 0, 1);
+  exports->addWidget(export_info, 1, 1);
+  exports->addWidget(export_ip, 2, 1);
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(status_, 1);
+  bottom->addLayout(exports);
   auto* right = new QVBoxLayout;
   right->addWidget(rows_, 1);
-  right->addWidget(status_);
-  right->addLayout(export_row);
+  right->addLayout(bottom);
 
   auto* layout = new QHBoxLayout(this);
   auto* left_box = new QWidget(this);

@@ -51,7 +51,7 @@ void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& mess
 }
 
 bool write_export_file(const std::string& path, std::string_view bytes) {
-  if (!write_file_whole(path, bytes)) {
+  if (!replace_file(path, bytes)) {
     message_box(QStringLiteral("导出失败，无法写入文件：") + from_path(path), kIconError);
     return false;
   }

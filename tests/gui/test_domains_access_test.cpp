@@ -86,6 +86,7 @@ class AccessTestTest : public QObject {
     QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("查询完毕不能访问的域名一共有3个")});
     QCOMPARE(hooks.messages[0].caption, QStringLiteral("友情提示"));
     QCOMPARE(hooks.messages[0].flags, 0);
+    save_screenshot(x.w, "window05_run");
 
     // A second run keeps the flagged box and counts only its own results.
     paste(x.sites, url("/none") + u'\n' + url("/upper"));

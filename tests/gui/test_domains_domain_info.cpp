@@ -153,6 +153,7 @@ class DomainInfoTest : public QObject {
                  "域名：free.cn是未注册的域名。", "正在访问域名-late-site.com -正在加载中..请勿关闭。",
                  "域名：late-site.com访问成功。。。", "域名：late-site.com是注册好的域名哦。"}));
 
+    save_screenshot(x.w, "window09_run");
     x.export_in("单选框1");
     QCOMPARE(file("program/错误域名.txt"), std::string("\r\nfree.cn\r\n\r\n"));
     x.export_in("单选框2");

@@ -106,6 +106,8 @@ class IpLookupTest : public QObject {
              sl({"a.com", "unknown.cn", "c.net", "a.com", "unknown.cn", "c.net"}));
     QCOMPARE(lines_of(control<QPlainTextEdit>(lists, "编辑框2")),
              sl({"1.2.3.4", "", "9.8.7.6", "1.2.3.4", "", "9.8.7.6"}));
+    save_screenshot(x.w, "window30_run");
+    save_screenshot(lists, "window31_run");
   }
 
   void runs_go_side_by_side_and_the_lists_copy_what_is_there() {

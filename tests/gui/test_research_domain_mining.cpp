@@ -142,6 +142,8 @@ class DomainMiningTest : public QObject {
     QCOMPARE(lines_of(control<QPlainTextEdit>(words, "编辑框1")), keywords);
     click(control<QPushButton>(words, "按钮1"));
     QCOMPARE(hooks.clipboard, QStringList{keywords.join(QChar(u'\n')) + QChar(u'\n')});
+    save_screenshot(x.w, "window22_run");
+    save_screenshot(words, "window25_run");
     QCOMPARE(hooks.message_texts().last(), QStringLiteral("复制成功"));
 
     // Double-click opens the row's URL; nothing without a selection.

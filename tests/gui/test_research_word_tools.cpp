@@ -58,6 +58,7 @@ class WordToolsTest : public QObject {
     QVERIFY(wait_until_idle(x.w));
     QCOMPARE(lines_of(x.text), sl({"你", "好", "世", "界", "再", "见", "a", "b", "-", "C"}));
     QCOMPARE(x.split->text(), QStringLiteral("开始分割"));
+    save_screenshot(x.w, "window28_run");
   }
 
   void stopping_the_split_keeps_what_was_written() {
@@ -96,6 +97,7 @@ class WordToolsTest : public QObject {
     QVERIFY(busy->isVisible());
     QVERIFY(!x.translate->isEnabled());
     QVERIFY(!x.filter->isEnabled() && !x.split->isEnabled());
+    save_screenshot(x.w, "window28_translating");
     server.release_hanging();  // an empty server error: no translation
     QVERIFY(wait_until_idle(x.w));
     QVERIFY(!busy->isVisible());

@@ -2,6 +2,7 @@
 // the flagged-domain pattern and the worker against the fake sites; the IP138 patterns.
 #include <gtest/gtest.h>
 
+#include "core/patterns/pattern_matcher.h"
 #include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 #include "domains/access_test.h"
@@ -101,7 +102,8 @@ TEST(DomainsAccessTest, TitlesAndResultLines) {
       {"<title>A &amp; B</title>", "A & B"},
       {"no title", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(page_title(c.page), c.title) << c.page;
+  PatternMatcher matcher;
+  for (const auto& c : cases) EXPECT_EQ(page_title(matcher, c.page), c.title) << c.page;
 
   EXPECT_EQ(access_result_line(1, "a.com", g("首页")), g("1---a.com状态:OK---标题：首页\r\n"));
   EXPECT_EQ(access_result_line(12, "b.cn", ""), g("12★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"));

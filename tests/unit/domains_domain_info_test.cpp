@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/http/endpoints.h"
+#include "core/patterns/pattern_matcher.h"
 #include "domains/domain_info.h"
 #include "fakes/chinaz.h"
 #include "fakes/fake_server.h"
@@ -69,8 +70,9 @@ TEST(DomainsDomainInfo, WhoisFieldsOrNotRegistered) {
        {}},
       {"not registered", g("<div class=\"div_whois\">该域名未被注册</div>"), WhoisOutcome::Unregistered, {}},
   };
+  PatternMatcher matcher;
   for (const auto& c : cases) {
-    WhoisResult r = read_whois(c.text);
+    WhoisResult r = read_whois(matcher, c.text);
     EXPECT_EQ(r.outcome, c.outcome) << c.name;
     for (size_t j = 0; j < 6; ++j) EXPECT_EQ(r.fields[j], c.fields[j]) << c.name << " field " << j;
   }

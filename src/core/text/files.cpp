@@ -91,7 +91,7 @@ bool write_file(const std::string& path, std::initializer_list<std::string_view>
 
 bool write_file(const std::string& path, std::string_view bytes) { return write_file(path, {bytes}); }
 
-bool write_file_whole(const std::string& path, std::string_view bytes) {
+bool replace_file(const std::string& path, std::string_view bytes) {
   const std::string temp = path + ".tmp";
   if (write_file(temp, bytes) && move_file(temp, path)) return true;
   std::remove(temp.c_str());
