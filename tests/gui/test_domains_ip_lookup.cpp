@@ -18,16 +18,6 @@ using namespace tessaly;
 using namespace tessaly::fakes;
 using namespace tessaly::test;
 
-namespace {
-
-QStringList row_of(const ReportList* list, int row) {
-  QStringList out;
-  for (int c = 0; c < 4; ++c) out << from_gbk(list->lv_get_cell(row, c));
-  return out;
-}
-
-}  // namespace
-
 class IpLookupTest : public QObject {
   Q_OBJECT
 
@@ -93,9 +83,9 @@ class IpLookupTest : public QObject {
     QCOMPARE(x.start->text(), QStringLiteral("开始查询"));  // no toggle
     QCOMPARE(x.rows->lv_row_count(), 6);
     for (int r = 0; r < 6; r += 3) {
-      QCOMPARE(row_of(x.rows, r), sl({"1", "a.com", "1.2.3.4", "广东省深圳市 电信"}));
-      QCOMPARE(row_of(x.rows, r + 1), sl({"2", "unknown.cn", "", ""}));
-      QCOMPARE(row_of(x.rows, r + 2), sl({"3", "c.net", "9.8.7.6", "美国"}));
+      QCOMPARE(row_of(x.rows, r, 4), sl({"1", "a.com", "1.2.3.4", "广东省深圳市 电信"}));
+      QCOMPARE(row_of(x.rows, r + 1, 4), sl({"2", "unknown.cn", "", ""}));
+      QCOMPARE(row_of(x.rows, r + 2, 4), sl({"3", "c.net", "9.8.7.6", "美国"}));
     }
     QCOMPARE(server_->requests().front().target, "/ips1388.asp?ip=a.com&action=2");
     QVERIFY(server_->requests().front().has_header("Referer"));

@@ -1,5 +1,7 @@
 #include "gui/support/gui_test.h"
 
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
 #include "gui/worker_task.h"
 
 #include <QCheckBox>
@@ -52,6 +54,12 @@ QString text_of(const QWidget* root, const char* name) {
 }
 
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
+
+QStringList row_of(const ReportList* list, int row, int columns) {
+  QStringList out;
+  for (int c = 0; c < columns; ++c) out << from_gbk(list->lv_get_cell(row, c));
+  return out;
+}
 
 HookRecorder::HookRecorder() {
   UiHooks& h = ui_hooks();
