@@ -10,7 +10,12 @@ namespace tessaly::domains {
 Text page_title(PatternMatcher& matcher, const Text& page) {
   matcher.search("<title>(.*?)</title>", page);
   Text title = matcher.group_text(1, 1);
-  return title.empty() ? title : decode_html_entities(title);
+  if (title.empty()) return title;
+  title = decode_html_entities(title);
+  // A reference to a line break or another control character must not break the result line.
+  for (char& c : title)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return title;
 }
 
 Text access_result_line(int k, const Text& site, const Text& title) {

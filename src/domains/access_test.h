@@ -13,8 +13,8 @@ class PatternMatcher;
 namespace tessaly::domains {
 
 // The page's title: group 1 of the first "<title>(.*?)</title>" (any case, within one line)
-// with its character references decoded; "" when there is none or it is empty. The matcher keeps
-// the compiled pattern from one page to the next.
+// with its character references decoded (control characters as spaces); "" when there is none
+// or it is empty. The matcher keeps the compiled pattern from one page to the next.
 Text page_title(PatternMatcher& matcher, const Text& page);
 
 // The result line of the site on line k (from 1), ending in CR LF: the title line when a title

@@ -100,6 +100,7 @@ TEST(DomainsAccessTest, TitlesAndResultLines) {
       {"<title>\r\nTwo lines\r\n</title>", ""},
       {"<title>first</title><title>second</title>", "first"},
       {"<title>A &amp; B</title>", "A & B"},
+      {"<title>one&#13;&#10;two&#9;</title>", "one  two "},
       {"no title", ""},
   };
   PatternMatcher matcher;
