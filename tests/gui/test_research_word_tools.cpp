@@ -69,6 +69,8 @@ class WordToolsTest : public QObject {
     QCOMPARE(x.split->text(), QStringLiteral("停止分割"));
     QVERIFY(!x.filter->isEnabled());
     QVERIFY(x.text->isReadOnly());
+    // Stop once the first characters stand on lines of their own.
+    QVERIFY(wait_until([&] { return x.text->toPlainText().startsWith(QStringLiteral("字\n字\n")); }));
     click(x.split);
     QVERIFY(wait_until_idle(x.w));
     QCOMPARE(x.split->text(), QStringLiteral("开始分割"));
