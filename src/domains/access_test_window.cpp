@@ -13,8 +13,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kSampleSites = "www.baidu.com\nwww.qq.com\nwww.sina.com.cn";
-
 class BoxSink : public domains::AccessSink {
  public:
   BoxSink(Bridge& bridge, QPlainTextEdit* box) : bridge_(bridge), box_(box) {}
@@ -30,7 +28,7 @@ class BoxSink : public domains::AccessSink {
 AccessTestWindow::AccessTestWindow(QWidget* parent) : ToolWindow(5, parent) {
   auto* site_group = make_group(this, "", QStringLiteral("请输入你的网站域名"));
   sites_ = make_counted_list(site_group, "编辑框域名框", "编辑框域名个数", QStringLiteral("个数："));
-  sites_->setPlainText(QString::fromUtf8(kSampleSites));
+  sites_->setPlainText(data_text("samples/access_sites.txt"));
 
   auto* actions = make_group(this, "", QStringLiteral("功能"));
   auto* start = make_button(actions, "按钮开始测试访问", QStringLiteral("开始测试访问"));

@@ -15,7 +15,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kSampleDomains = "baidu.com\nqq.com\nsina.com.cn";
 const QString kPaused = QStringLiteral("开始添加");
 const QString kRunning = QStringLiteral("暂停添加");
 
@@ -61,7 +60,7 @@ class IpListSink : public domains::IpQuerySink {
 
 DomainInfoWindow::DomainInfoWindow(QWidget* parent) : ToolWindow(9, parent) {
   auto* input = make_group(this, "", QStringLiteral("输入域名一行一个"));
-  domains_ = make_list_box(input, "编辑框域名框", QString::fromUtf8(kSampleDomains));
+  domains_ = make_list_box(input, "编辑框域名框", data_text("samples/lookup_domains.txt"));
   auto* count = make_line_box(input, "编辑框1");
   count->setMaximumWidth(60);
   count->setReadOnly(true);

@@ -11,8 +11,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kSampleDomains = "baidu.com\nqq.com\nsina.com.cn";
-
 class LookupListSink : public domains::IpLookupSink {
  public:
   LookupListSink(Bridge& bridge, ReportList* list) : bridge_(bridge), list_(list) {}
@@ -39,9 +37,8 @@ class LookupListSink : public domains::IpLookupSink {
 }  // namespace
 
 IpLookupWindow::IpLookupWindow(QWidget* parent) : ToolWindow(30, parent) {
-  auto* input = make_group(this, "", QStringLiteral("输入域名一行一个"));
-  domains_ = make_list_box(input, "编辑框1", QString::fromUtf8(kSampleDomains));
-  (new QVBoxLayout(input))->addWidget(domains_);
+  domains_ = make_list_box(nullptr, "编辑框1", data_text("samples/lookup_domains.txt"));
+  auto* input = framed(this, QStringLiteral("输入域名一行一个"), domains_);
   input->setFixedWidth(200);
   auto* start = make_button(this, "按钮开始查询", QStringLiteral("开始查询"));
   auto* lists = make_button(this, "按钮2", QStringLiteral("导出域名IP"));
@@ -82,15 +79,11 @@ void IpLookupWindow::open_domain_ip_lists() {
 }
 
 DomainIpListsWindow::DomainIpListsWindow(QWidget* parent) : ToolWindow(31, parent) {
-  auto* domain_group = make_group(this, "", QStringLiteral("域名"));
-  domains_ = make_list_box(domain_group, "编辑框1");
-  (new QVBoxLayout(domain_group))->addWidget(domains_);
-  auto* ip_group = make_group(this, "", QStringLiteral("IP"));
-  addresses_ = make_list_box(ip_group, "编辑框2");
-  (new QVBoxLayout(ip_group))->addWidget(addresses_);
+  domains_ = make_list_box(nullptr, "编辑框1");
+  addresses_ = make_list_box(nullptr, "编辑框2");
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(domain_group);
-  layout->addWidget(ip_group);
+  layout->addWidget(framed(this, QStringLiteral("域名"), domains_));
+  layout->addWidget(framed(this, QStringLiteral("IP"), addresses_));
 }
 
 void DomainIpListsWindow::fill(const ReportList* rows) {

@@ -15,7 +15,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kSampleDomains = "tessaly.cn\ntessaly.com.cn";
 const char* const kUsage =
     "使用说明：\n"
     "在“待采集的域名”里输入有搜索权重的域名，比如同行竞争对手的网站，一行一个，不要带http://。\n"
@@ -60,14 +59,14 @@ DomainMiningWindow::DomainMiningWindow(QWidget* parent) : ToolWindow(22, parent)
   auto* help = new QWidget(tabs);
   tabs->addTab(work, QStringLiteral("功能大全"));
   tabs->addTab(help, QStringLiteral("使用说明"));
-  auto* usage = make_list_box(help, "编辑框2", QString::fromUtf8(kUsage));
+  auto* usage = make_list_box(help, "编辑框2", utf8(kUsage));
   usage->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   usage->setReadOnly(true);
   (new QVBoxLayout(help))->addWidget(usage);
 
-  auto* domain_group = make_group(work, "分组框3", QStringLiteral("待采集的域名"));
-  domains_ = make_list_box(domain_group, "编辑框域名", QString::fromUtf8(kSampleDomains));
-  (new QVBoxLayout(domain_group))->addWidget(domains_);
+  domains_ = make_list_box(nullptr, "编辑框域名", data_text("samples/domain_mining.txt"));
+  auto* domain_group = framed(work, QStringLiteral("待采集的域名"), domains_);
+  domain_group->setObjectName(QStringLiteral("分组框3"));
 
   auto* depth = make_group(work, "分组框2", QStringLiteral("采集深度"));
   fixed_pages_ = make_radio(depth, "单选框1", QStringLiteral("采集页数："), true);

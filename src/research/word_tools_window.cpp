@@ -11,17 +11,10 @@
 #include "research/word_tools.h"
 
 namespace tessaly {
-namespace {
-
-const char* const kSampleText =
-    "清晨的小城还没有完全醒来，街角的早点铺已经冒出了热气。卖豆浆的老人把桌椅一张张摆好，"
-    "等着第一批赶路的客人。远处传来自行车的铃声，学生们背着书包，三三两两地走过石桥。\n"
-    "太阳慢慢升高，河面上泛起细碎的金光，新的一天就这样开始了。";
-
-}  // namespace
+namespace {}  // namespace
 
 WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(28, parent) {
-  text_ = make_list_box(this, "编辑框1", QString::fromUtf8(kSampleText));
+  text_ = make_list_box(this, "编辑框1", data_text("samples/word_tools.txt"));
   text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   filter_ = make_button(this, "按钮1", QStringLiteral("开始过滤"));
   split_ = make_button(this, "按钮2", QStringLiteral("开始分割"));
@@ -38,7 +31,7 @@ WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(28, parent) {
       {"标签1", "↓第一步"}, {"标签2", "↓第二步"}, {"标签3", "↓第三步"}};
   QPushButton* buttons[] = {filter_, split_, translate_};
   for (int i = 0; i < 3; ++i) {
-    steps->addWidget(make_label(this, labels[i].first, QString::fromUtf8(labels[i].second)));
+    steps->addWidget(make_label(this, labels[i].first, utf8(labels[i].second)));
     buttons[i]->setMinimumHeight(30);
     steps->addWidget(buttons[i]);
     steps->addSpacing(18);
