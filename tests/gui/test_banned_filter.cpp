@@ -230,8 +230,8 @@ class BannedFilterTest : public QObject {
     baidu.release_keywords();
     QVERIFY(wait_until([&] { return win.ended(); }));
     QCOMPARE(win.last_end(), JobEnd::Stopped);
-    QCOMPARE(win.column(2), (QStringList{kNormal, kNormal, "", "", ""}));
-    QCOMPARE(win.column(3), (QStringList{kDone, kDone, "", "", ""}));
+    QCOMPARE(win.column(2), (QStringList{kNormal, kNormal, {}, {}, {}}));
+    QCOMPARE(win.column(3), (QStringList{kDone, kDone, {}, {}, {}}));
     QCOMPARE(server.requests("/s").size(), size_t(2));
     QVERIFY(hooks.messages.empty());  // a stopped run shows no end message
 
@@ -247,7 +247,7 @@ class BannedFilterTest : public QObject {
     QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
   }
 
-  void empty_list_ends_at_once_and_zero_threads_wait_until_stopped() {
+  void empty_list_ends_at_once_and_zero_threads_wait_for_a_thread() {
     FakeServer server;
     FakeBaiduSearch baidu(server);
     point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
