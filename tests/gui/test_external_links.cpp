@@ -86,7 +86,7 @@ class ExternalLinksTest : public QObject {
       text += line + "\r\n";
     }
     make_dir(folder_->path() + "/超级外链工具配置");
-    write_file(links::template_file(), text);
+    write_file(links::template_file(), gbk(text));
   }
 
  private Q_SLOTS:
@@ -102,6 +102,12 @@ class ExternalLinksTest : public QObject {
     target_ = std::make_unique<FakeLinkTarget>(*server_);
   }
   void cleanup() {
+    if (auto* w = qobject_cast<ExternalLinksWindow*>(open_window(24))) {  // after a failed check
+      w->task()->stop_now();
+      wait_until_idle(w);
+      w->close();
+      wait_until([] { return open_window(24) == nullptr; });
+    }
     target_.reset();
     server_.reset();
     folder_.reset();
@@ -228,10 +234,12 @@ class ExternalLinksTest : public QObject {
     const size_t seen = server_->request_count();
     click(again.start);
     QVERIFY(server_->wait_for_requests(seen + 2));
-    again.finish();
+    click(again.stop);
+    QVERIFY(wait_until([&] { return again.idle(); }));
     long long s3 = links::link_totals().successes, f3 = links::link_totals().failures;
     QVERIFY(s3 + f3 >= s2 + f2 + 2);
     QCOMPARE(again.totals->text(), totals_text(s3, f3));
+    again.close();
   }
 
   void a_lower_thread_count_takes_effect_while_running() {
@@ -260,7 +268,7 @@ class ExternalLinksTest : public QObject {
     win.threads->setText(QStringLiteral("3"));
     click(win.start);
     QVERIFY(wait_until([&] { return target_->hanging() == 3; }));
-    QCOMPARE(win.cell(0, 2), QStringLiteral("正在疯狂运作,嘎嘎。"));
+    QVERIFY(wait_until([&] { return win.cell(0, 2) == QStringLiteral("正在疯狂运作,嘎嘎。"); }));
 
     // Closing the window hides it; the run goes on and the toolbox button shows it again.
     QPointer<ExternalLinksWindow> kept(win.w);
