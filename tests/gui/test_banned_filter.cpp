@@ -156,6 +156,7 @@ class BannedFilterTest : public QObject {
     QCOMPARE(win.keywords->toPlainText(), QStringLiteral("Corvane站群\nCorvane泛站群\n88娱乐城\n"));
     QCOMPARE(win.count->text(), QStringLiteral("3"));
     QCOMPARE(win.summary->text(), QStringLiteral("一共有5关键词，替换完毕还有3个词"));
+    save_screenshot(win.w, "banned_filter_after_run");
   }
 
   void three_threads_make_rows_four_and_five_wait_and_filter_mid_run() {

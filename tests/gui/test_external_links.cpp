@@ -161,6 +161,8 @@ class ExternalLinksTest : public QObject {
     QCOMPARE(read_file(links::domain_file()), std::string("a.cn\r\nb.cn\r\nc.cn"));  // saved at start
     QVERIFY(server_->wait_for_requests(150, 20000));
     QVERIFY(wait_until([&] { return target_->peak_in_flight() == 10; }));
+    QVERIFY(wait_until([&] { return !win.totals->text().isEmpty() && !win.page->toPlainText().isEmpty(); }));
+    save_screenshot(win.w, "external_links_running");
     win.finish();
     QCOMPARE(target_->peak_in_flight(), 10);
 

@@ -80,6 +80,13 @@ QStringList HookRecorder::message_texts() const {
   return out;
 }
 
+void save_screenshot(QWidget* window, const char* name) {
+  QString folder = qEnvironmentVariable("TESSALY_SCREENSHOTS");
+  if (folder.isEmpty()) return;
+  if (!window->grab().save(folder + QChar(u'/') + QString::fromUtf8(name) + QStringLiteral(".png")))
+    qWarning("could not save the picture %s", name);
+}
+
 bool wait_until_idle(const QObject* root, int timeout_ms) {
   return wait_until(
       [root] {

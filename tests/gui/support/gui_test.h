@@ -81,6 +81,10 @@ bool wait_until(Pred pred, int timeout_ms = 10000) {
   return QTest::qWaitFor(pred, timeout_ms);
 }
 
+// Saves a picture of the window as <name>.png in the folder TESSALY_SCREENSHOTS names (nothing
+// when it is not set), for a look at a window as a run left it.
+void save_screenshot(QWidget* window, const char* name);
+
 // Waits until every job of `root` (its WorkerTasks) has reported its end.
 bool wait_until_idle(const QObject* root, int timeout_ms = 10000);
 
