@@ -81,8 +81,10 @@ void link_tool(fakes::FakeServer& server, int threads, int seconds) {
   QTest::mouseClick(find<QAbstractButton>(w, "按钮停止发布"), Qt::LeftButton);
   if (!QTest::qWaitFor([&] { return !task->active(); }, 30000)) qFatal("the link tool did not stop");
   const double gap = probe.stop_ms();
-  std::printf("link tool, %2d threads      %8.0f requests/s   longest window-thread stall %5.0f ms (ended at %.0f ms)\n",
-              threads, rate, gap, probe.longest_end_ms());
+  std::printf(
+      "link tool, %2d threads      %8.0f requests/s   longest window-thread stall %5.0f ms (ended at %.0f "
+      "ms)\n",
+      threads, rate, gap, probe.longest_end_ms());
   w->close();
   if (!QTest::qWaitFor([] { return open_window(24) == nullptr; })) qFatal("the link tool did not close");
   if (have("wrk")) {
@@ -118,8 +120,9 @@ void banned_filter(const test::TempFolder& folder) {
   if (!QTest::qWaitFor([&] { return done; }, 600000)) qFatal("the banned-word filter did not finish");
   const double ms = clock.nsecsElapsed() / 1e6;
   const double gap = probe.stop_ms();
-  std::printf("banned-word filter, %d keywords, 10 threads   %7.0f ms   longest window-thread stall %5.0f ms\n",
-              kKeywords, ms, gap);
+  std::printf(
+      "banned-word filter, %d keywords, 10 threads   %7.0f ms   longest window-thread stall %5.0f ms\n",
+      kKeywords, ms, gap);
   w->close();
   if (have("curl")) {
     const std::string file = folder.file("urls.txt");

@@ -45,8 +45,7 @@ LinkTotals& link_totals() {
 }
 
 Text totals_text(long long successes, long long failures) {
-  return gbk("成功：") + to_text(successes) + gbk("个，失败：") + to_text(failures) +
-         gbk("个");
+  return gbk("成功：") + to_text(successes) + gbk("个，失败：") + to_text(failures) + gbk("个");
 }
 
 LinkResult request_link(std::string_view url_template, const TextList& domains) {

@@ -87,8 +87,9 @@ void ExternalLinksWindow::start_publishing() {
     return;
   }
   if (templates_.empty()) {
-    message_box(QStringLiteral("没有可发布的网址：请在“超级外链工具配置\\url.txt”里每行写一个网址，"
-                               "再重新打开本窗口。"));
+    message_box(
+        QStringLiteral("没有可发布的网址：请在“超级外链工具配置\\url.txt”里每行写一个网址，"
+                       "再重新打开本窗口。"));
     return;
   }
   const bool saved = links::save_domain_text(box_text(domains_));
@@ -106,7 +107,8 @@ void ExternalLinksWindow::start_publishing() {
                   .repeat = true};
     PoolWork work{.announce =
                       [&](int row, int worker) {
-                        bridge.set_cell(list, row, kThreadColumn, busy_prefix + to_text(worker) + busy_suffix);
+                        bridge.set_cell(list, row, kThreadColumn,
+                                        busy_prefix + to_text(worker) + busy_suffix);
                         bridge.post_latest(list, kScrollSlot, [list, row] { list->lv_ensure_visible(row); });
                       },
                   .work =
@@ -124,8 +126,9 @@ void ExternalLinksWindow::start_publishing() {
     run_pooled(bridge.job(), plan, work);
   });
   if (!saved)
-    message_box(QStringLiteral("域名列表没能保存到“超级外链工具配置\\域名.txt”：") + from_path(links::domain_file()),
-                kIconError);
+    message_box(
+        QStringLiteral("域名列表没能保存到“超级外链工具配置\\域名.txt”：") + from_path(links::domain_file()),
+        kIconError);
 }
 
 void ExternalLinksWindow::stop_publishing() { task_->stop(); }

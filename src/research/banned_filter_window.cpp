@@ -93,18 +93,18 @@ void BannedFilterWindow::toggle_banned_check() {
         static const std::string busy_prefix = gbk("由线程："), busy_suffix = gbk("正在处理");
         static const std::string done_note = gbk("完毕。线程ID已无效");
         PoolPlan plan{.rows = static_cast<int>(keywords->size()), .limit = [limit] { return limit->load(); }};
-        PoolWork work{.announce =
-                          [&](int row, int worker) {
-                            bridge.set_cell(list, row, kThreadColumn,
-                                            busy_prefix + to_text(worker) + busy_suffix);
-                          },
-                      .work =
-                          [&](int row, int) {
-                            Text status = research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
-                            bridge.set_cell(list, row, kStatusColumn, status);
-                            bridge.set_cell(list, row, kThreadColumn, done_note);
-                          },
-                      .progress = {}};
+        PoolWork work{
+            .announce =
+                [&](int row, int worker) {
+                  bridge.set_cell(list, row, kThreadColumn, busy_prefix + to_text(worker) + busy_suffix);
+                },
+            .work =
+                [&](int row, int) {
+                  Text status = research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
+                  bridge.set_cell(list, row, kStatusColumn, status);
+                  bridge.set_cell(list, row, kThreadColumn, done_note);
+                },
+            .progress = {}};
         if (run_pooled(bridge.job(), plan, work).complete) bridge.message_box(QStringLiteral("处理完毕"));
       });
 }

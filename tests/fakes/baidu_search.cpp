@@ -12,7 +12,7 @@ FakeBaiduSearch::FakeBaiduSearch(FakeServer& server, Handler other) {
   server.handle(
       "GET", "/s",
       [mutex = mutex_, sites = sites_, keywords = keywords_, gate = gate_, other](const RecordedRequest& req,
-                                                                                Reply& reply) {
+                                                                                  Reply& reply) {
         std::string wd = req.param("wd");
         std::string lm = req.param("lm");
         reply.content_type = "text/html; charset=utf-8";

@@ -23,9 +23,9 @@ struct BaiduSiteCounts {
 
 struct BaiduKeyword {
   bool censored = false;  // the page carries "根据相关法律法规和政策，部分搜索结果未予显示"
-  bool fails = false;     // an empty 503 instead of a page
-  int delay_ms = 0;       // waits this long before answering
-  bool held = false;      // waits for release_keywords() before answering
+  bool fails = false;  // an empty 503 instead of a page
+  int delay_ms = 0;    // waits this long before answering
+  bool held = false;   // waits for release_keywords() before answering
 };
 
 class FakeBaiduSearch {

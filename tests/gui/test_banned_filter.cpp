@@ -91,7 +91,8 @@ class BannedFilterTest : public QObject {
   void defaults_count_and_clear() {
     Window win(main_);
     QCOMPARE(win.w->windowTitle(), QStringLiteral("百度违禁词过滤"));
-    QCOMPARE(lines_of(win.keywords), sl({"Corvane站群", "Corvane泛站群", "天天娱乐城", "传奇私服", "88娱乐城"}));
+    QCOMPARE(lines_of(win.keywords),
+             sl({"Corvane站群", "Corvane泛站群", "天天娱乐城", "传奇私服", "88娱乐城"}));
     QCOMPARE(win.count->text(), QStringLiteral("5"));
     QCOMPARE(win.threads->text(), QStringLiteral("10"));
     QCOMPARE(win.start->text(), QStringLiteral("开始查询"));
@@ -150,8 +151,8 @@ class BannedFilterTest : public QObject {
     QRect rect = win.rows->visualRect(win.rows->report_model()->index(3, 1));
     QTest::mouseClick(win.rows->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(win.rows->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(hooks.shell_targets,
-             QStringList{QString::fromStdString(server.base_url() + "/s?wd=%E4%BC%A0%E5%A5%87%E7%A7%81%E6%9C%8D")});
+    QCOMPARE(hooks.shell_targets, QStringList{QString::fromStdString(
+                                      server.base_url() + "/s?wd=%E4%BC%A0%E5%A5%87%E7%A7%81%E6%9C%8D")});
     click(control<QPushButton>(win.w, "按钮3"));
     QCOMPARE(win.keywords->toPlainText(), QStringLiteral("Corvane站群\nCorvane泛站群\n88娱乐城\n"));
     QCOMPARE(win.count->text(), QStringLiteral("3"));

@@ -66,7 +66,9 @@ struct Window {
   }
 };
 
-QString totals_text(long long s, long long f) { return QStringLiteral("成功：%1个，失败：%2个").arg(s).arg(f); }
+QString totals_text(long long s, long long f) {
+  return QStringLiteral("成功：%1个，失败：%2个").arg(s).arg(f);
+}
 
 }  // namespace
 
@@ -302,7 +304,7 @@ class ExternalLinksTest : public QObject {
     paste(win.domains, QStringLiteral("a.cn"));
     click(win.start);
     QVERIFY(wait_until([&] { return target_->hanging() == 10; }));
-    win.w->close();  // hidden, still running
+    win.w->close();      // hidden, still running
     stop_all_workers();  // what leaving the program does: it returns once every worker has ended
     QVERIFY(wait_until([&] { return win.idle(); }));
     QCOMPARE(win.w->task()->last_outcome().end, JobEnd::Stopped);

@@ -230,7 +230,8 @@ class WorkerTaskTest : public QObject {
 
   void writes_to_one_place_are_coalesced_and_keep_their_order() {
     JobWindow w;
-    ReportList* list = make_report_list(&w.window, "超级列表框", {{QStringLiteral("a"), 50}, {QStringLiteral("b"), 50}});
+    ReportList* list =
+        make_report_list(&w.window, "超级列表框", {{QStringLiteral("a"), 50}, {QStringLiteral("b"), 50}});
     list->lv_append_rows({"0", "1", "2"});
     int cell_writes = 0;
     QObject::connect(list->report_model(), &QAbstractItemModel::dataChanged, list, [&] { ++cell_writes; });

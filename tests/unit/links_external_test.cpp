@@ -24,8 +24,8 @@ TEST(LinksExternal, EveryPlaceholderIsReplacedCaseSensitively) {
   const Case cases[] = {
       {"http://s.cn/?q={$url}", "http://s.cn/?q=a.com"},
       {"http://s.cn/{$url}/x?u={$url}", "http://s.cn/a.com/x?u=a.com"},
-      {"http://s.cn/plain", "http://s.cn/plain"},     // requested unchanged
-      {"http://s.cn/{$URL}", "http://s.cn/{$URL}"},   // another spelling stays
+      {"http://s.cn/plain", "http://s.cn/plain"},    // requested unchanged
+      {"http://s.cn/{$URL}", "http://s.cn/{$URL}"},  // another spelling stays
       {"http://s.cn/{$url", "http://s.cn/{$url"},
       {"", ""},
   };

@@ -16,7 +16,8 @@ namespace {
 
 TEST(ResearchBannedFilter, SearchUrlEncodesTheKeywordAsUtf8) {
   set_endpoint_overrides("BAIDU_WEB_SEARCH = http://search.test:81");
-  EXPECT_EQ(banned_search_url(g("传奇私服")), "http://search.test:81/s?wd=%E4%BC%A0%E5%A5%87%E7%A7%81%E6%9C%8D");
+  EXPECT_EQ(banned_search_url(g("传奇私服")),
+            "http://search.test:81/s?wd=%E4%BC%A0%E5%A5%87%E7%A7%81%E6%9C%8D");
   EXPECT_EQ(banned_search_url("a-b.c d_e"), "http://search.test:81/s?wd=a-b.c%20d%5Fe");
   EXPECT_EQ(banned_search_url(""), "http://search.test:81/s?wd=");
   set_endpoint_overrides("");
@@ -81,7 +82,11 @@ TEST(ResearchBannedFilter, FilterKeepsTheNormalRowsAndCountsTheFailedOnes) {
        0,
        "一共有5关键词，替换完毕还有3个词"},
       {"during a run", {normal, {}, {}, {}, {}}, "a\r\n", 1, 0, "一共有5关键词，替换完毕还有1个词"},
-      {"a failed search", {normal, failed, censored, failed, normal}, "a\r\ne\r\n", 2, 2,
+      {"a failed search",
+       {normal, failed, censored, failed, normal},
+       "a\r\ne\r\n",
+       2,
+       2,
        "一共有5关键词，替换完毕还有2个词，查询失败2个"},
       {"nothing checked", {}, "", 0, 0, "一共有5关键词，替换完毕还有0个词"},
   };
