@@ -155,6 +155,14 @@ int ReportList::lv_append_rows(const std::vector<std::string>& first_cells) {
   return model_->insert_rows(-1, cells);
 }
 
+void ReportList::lv_append_numbered(const std::vector<std::string>& items) {
+  std::vector<QString> numbers;
+  numbers.reserve(items.size());
+  for (size_t i = 0; i < items.size(); ++i) numbers.push_back(QString::number(i + 1));
+  int first = model_->insert_rows(-1, numbers);
+  for (size_t i = 0; i < items.size(); ++i) model_->set_cell(first + static_cast<int>(i), 1, from_gbk(items[i]));
+}
+
 void ReportList::lv_set_cell(int row, int column, const std::string& text) {
   model_->set_cell(row, column, from_gbk(text));
 }

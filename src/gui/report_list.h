@@ -55,6 +55,8 @@ class ReportList : public QTreeView {
   int lv_insert_row(int position = -1, const std::string& text = {});
   // Appends many rows at once (one model update); returns the index of the first.
   int lv_append_rows(const std::vector<std::string>& first_cells);
+  // Appends one row per item: column 0 its 1-based position among the items, column 1 the item.
+  void lv_append_numbered(const std::vector<std::string>& items);
   void lv_set_cell(int row, int column, const std::string& text);
   std::string lv_get_cell(int row, int column) const;
   int lv_row_count() const;

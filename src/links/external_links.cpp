@@ -33,8 +33,12 @@ Text link_url(std::string_view url_template, std::string_view domain) {
 Text pick_domain(const TextList& domains) {
   if (domains.empty()) return {};
   reseed_random();
-  int position = random_int(1, static_cast<int>(domains.size()));
-  return domains[static_cast<size_t>(position - 1)];
+  const int n = static_cast<int>(domains.size());
+  constexpr int kRange = 32768;  // random_int draws at most this many values above its minimum
+  if (n <= kRange) return domains[static_cast<size_t>(random_int(1, n) - 1)];
+  // A longer list needs two draws, or the domains past the range would never be drawn.
+  long long wide = static_cast<long long>(random_int(0, kRange - 1)) * kRange + random_int(0, kRange - 1);
+  return domains[static_cast<size_t>(wide % n)];
 }
 
 bool link_succeeded(std::string_view page) { return find_text(page, "title") != kNotFound; }

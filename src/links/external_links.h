@@ -27,8 +27,9 @@ bool save_domain_text(std::string_view text);
 // The template with every "{$url}" replaced by the domain (case-sensitive); a template without
 // the placeholder stays as it is.
 Text link_url(std::string_view url_template, std::string_view domain);
-// A domain at random: the program-wide generator reseeded, then position random_int(1, n).
-// Empty when there are none.
+// A domain at random: the program-wide generator reseeded, then position random_int(1, n)
+// (two draws combined for lists longer than the 32,768 values one draw covers). Empty when
+// there are none.
 Text pick_domain(const TextList& domains);
 // The success test: the page contains "title" (case-sensitive).
 bool link_succeeded(std::string_view page);

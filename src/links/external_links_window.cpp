@@ -15,8 +15,8 @@
 namespace tessaly {
 namespace {
 
-constexpr int kTemplateColumn = 1, kStatusColumn = 2, kThreadColumn = 3;
-constexpr int kScrollSlot = 0;  // the list's scroll position, for Bridge::post_latest
+constexpr int kStatusColumn = 2, kThreadColumn = 3;  // column 1 holds the template
+constexpr int kScrollSlot = 0;                       // the list's scroll position, for Bridge::post_latest
 
 }  // namespace
 
@@ -60,11 +60,7 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
   // The files as they are now: the domains saved at the last start, the templates to request.
   set_box_text(domains_, links::load_domain_text());
   templates_ = links::load_templates();
-  std::vector<std::string> ids;
-  for (size_t i = 0; i < templates_.size(); ++i) ids.push_back(to_text(static_cast<long long>(i + 1)));
-  int first = rows_->lv_append_rows(ids);
-  for (size_t i = 0; i < templates_.size(); ++i)
-    rows_->lv_set_cell(first + static_cast<int>(i), kTemplateColumn, templates_[i]);
+  rows_->lv_append_numbered(templates_);
   // The totals count across windows: a window opened again shows where they stand.
   const links::LinkTotals& totals = links::link_totals();
   if (totals.successes > 0 || totals.failures > 0)
@@ -99,16 +95,14 @@ void ExternalLinksWindow::start_publishing() {
   QLineEdit* totals = totals_;
   std::shared_ptr<std::atomic<int>> limit = limit_;
   task_->start([domains, templates, list, page, totals, limit](Bridge& bridge) {
-    static const std::string busy_prefix = gbk("由线程："), busy_suffix = gbk("正在处理");
-    static const std::string working = gbk("正在疯狂运作,嘎嘎。"), done_note = gbk("完毕。线程ID已无效");
+    static const std::string working = gbk("正在疯狂运作,嘎嘎。");
     static const std::string success = gbk("成功"), failure = gbk("失败！");
     PoolPlan plan{.rows = static_cast<int>(templates->size()),
                   .limit = [limit] { return limit->load(); },
                   .repeat = true};
     PoolWork work{.announce =
                       [&](int row, int worker) {
-                        bridge.set_cell(list, row, kThreadColumn,
-                                        busy_prefix + to_text(worker) + busy_suffix);
+                        bridge.set_cell(list, row, kThreadColumn, pool_busy_note(worker));
                         bridge.post_latest(list, kScrollSlot, [list, row] { list->lv_ensure_visible(row); });
                       },
                   .work =
@@ -118,7 +112,7 @@ void ExternalLinksWindow::start_publishing() {
                             links::request_link((*templates)[static_cast<size_t>(row)], *domains);
                         bridge.set_text(page, std::move(result.page));
                         bridge.set_cell(list, row, kStatusColumn, result.success ? success : failure);
-                        bridge.set_cell(list, row, kThreadColumn, done_note);
+                        bridge.set_cell(list, row, kThreadColumn, pool_done_note());
                         const links::LinkTotals& t = links::link_totals();
                         bridge.set_text(totals, links::totals_text(t.successes, t.failures));
                       },

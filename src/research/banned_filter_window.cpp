@@ -81,30 +81,23 @@ void BannedFilterWindow::toggle_banned_check() {
   task_->toggle(
       [this, keywords, list] {
         *keywords = box_lines(keywords_);
-        std::vector<std::string> ids;
-        ids.reserve(keywords->size());
-        for (size_t i = 0; i < keywords->size(); ++i) ids.push_back(to_text(static_cast<long long>(i + 1)));
         list->lv_clear();
-        int first = list->lv_append_rows(ids);
-        for (size_t i = 0; i < keywords->size(); ++i)
-          list->lv_set_cell(first + static_cast<int>(i), kKeywordColumn, (*keywords)[i]);
+        list->lv_append_numbered(*keywords);
       },
       [keywords, list, limit](Bridge& bridge) {
-        static const std::string busy_prefix = gbk("由线程："), busy_suffix = gbk("正在处理");
-        static const std::string done_note = gbk("完毕。线程ID已无效");
         PoolPlan plan{.rows = static_cast<int>(keywords->size()), .limit = [limit] { return limit->load(); }};
-        PoolWork work{
-            .announce =
-                [&](int row, int worker) {
-                  bridge.set_cell(list, row, kThreadColumn, busy_prefix + to_text(worker) + busy_suffix);
-                },
-            .work =
-                [&](int row, int) {
-                  Text status = research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
-                  bridge.set_cell(list, row, kStatusColumn, status);
-                  bridge.set_cell(list, row, kThreadColumn, done_note);
-                },
-            .progress = {}};
+        PoolWork work{.announce =
+                          [&](int row, int worker) {
+                            bridge.set_cell(list, row, kThreadColumn, pool_busy_note(worker));
+                          },
+                      .work =
+                          [&](int row, int) {
+                            Text status =
+                                research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
+                            bridge.set_cell(list, row, kStatusColumn, status);
+                            bridge.set_cell(list, row, kThreadColumn, pool_done_note());
+                          },
+                      .progress = {}};
         if (run_pooled(bridge.job(), plan, work).complete) bridge.message_box(QStringLiteral("处理完毕"));
       });
 }

@@ -42,6 +42,12 @@ TEST(LinksExternal, TheDomainIsDrawnFromTheListAndTheTestLooksForTitle) {
   std::set<Text> drawn;
   for (int i = 0; i < 300; ++i) drawn.insert(pick_domain(domains));
   EXPECT_EQ(drawn, (std::set<Text>{"a.cn", "b.cn", "c.cn"}));
+  // One draw covers 32,768 positions; a longer list still has its last domains drawn.
+  TextList many;
+  for (int i = 0; i < 40000; ++i) many.push_back(std::to_string(i));
+  int beyond = 0;
+  for (int i = 0; i < 2000; ++i) beyond += std::stoi(pick_domain(many)) >= 32768;
+  EXPECT_GT(beyond, 0);
 
   EXPECT_TRUE(link_succeeded("<html><title>x</title>"));
   EXPECT_TRUE(link_succeeded("subtitles"));
