@@ -16,7 +16,13 @@ namespace tessaly {
 namespace {
 
 constexpr int kStatusColumn = 2, kThreadColumn = 3;  // column 1 holds the template
-constexpr int kScrollSlot = 0;                       // the list's scroll position, for Bridge::post_latest
+// Places of Bridge::post_latest writes: the list's scroll position, the totals box's text.
+constexpr int kScrollSlot = 0, kTotalsSlot = 0;
+
+void show_totals(QLineEdit* box) {
+  const links::LinkTotals& totals = links::link_totals();
+  set_box_text(box, links::totals_text(totals.successes, totals.failures));
+}
 
 }  // namespace
 
@@ -62,9 +68,7 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
   templates_ = links::load_templates();
   rows_->lv_append_numbered(templates_);
   // The totals count across windows: a window opened again shows where they stand.
-  const links::LinkTotals& totals = links::link_totals();
-  if (totals.successes > 0 || totals.failures > 0)
-    set_box_text(totals_, links::totals_text(totals.successes, totals.failures));
+  if (links::link_totals().successes > 0 || links::link_totals().failures > 0) show_totals(totals_);
 
   task_ = new WorkerTask(this);
   task_->disable_while_active({start_});
@@ -113,8 +117,9 @@ void ExternalLinksWindow::start_publishing() {
                         bridge.set_text(page, std::move(result.page));
                         bridge.set_cell(list, row, kStatusColumn, result.success ? success : failure);
                         bridge.set_cell(list, row, kThreadColumn, pool_done_note());
-                        const links::LinkTotals& t = links::link_totals();
-                        bridge.set_text(totals, links::totals_text(t.successes, t.failures));
+                        // Read when shown: the last write shows the last count, whichever
+                        // worker's write comes last.
+                        bridge.post_latest(totals, kTotalsSlot, [totals] { show_totals(totals); });
                       },
                   .progress = {}};
     run_pooled(bridge.job(), plan, work);

@@ -59,6 +59,10 @@ FakeBaiduSearch::FakeBaiduSearch(FakeServer& server, Handler other) {
           reply.body.clear();
           return;
         }
+        if (!known) {
+          reply.body = baidu_page("抱歉，没有找到相关的网页。");
+          return;
+        }
         reply.body = baidu_page(answer.censored ? "百度为您找到相关结果约1,000个</div><div class=\"tip\">"
                                                   "根据相关法律法规和政策，部分搜索结果未予显示。"
                                                 : "百度为您找到相关结果约1,000个");

@@ -36,7 +36,8 @@ class FakeBaiduSearch {
 
   // Counts of a domain (as it appears after "site:" or between the quotes, UTF-8).
   void set_site(const std::string& domain, BaiduSiteCounts counts);
-  // How the search for a keyword (UTF-8) answers; other keywords get a normal results page.
+  // How the search for a keyword (UTF-8) answers: a results page, with the censorship notice
+  // when censored. Other keywords get a page without results (and no notice).
   void set_keyword(const std::string& keyword, BaiduKeyword answer);
   // Lets the held keyword searches answer.
   void release_keywords() { gate_->release(); }
