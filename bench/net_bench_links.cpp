@@ -55,6 +55,12 @@ std::string run(const std::string& command) {
   return out;
 }
 
+// Lets a window just opened show itself (its first paint lays out fonts) before timing starts.
+void settle(QWidget* window) {
+  if (!QTest::qWaitForWindowExposed(window)) qFatal("the window did not show");
+  QTest::qWait(200);
+}
+
 bool have(const char* program) { return !run(std::string("command -v ") + program).empty(); }
 
 double wrk_rate(const std::string& url, int connections, int seconds) {
@@ -69,6 +75,7 @@ void link_tool(fakes::FakeServer& server, int threads, int seconds) {
   find<QLineEdit>(w, "编辑框线程x")->setText(QString::number(threads));
   auto* start = find<QAbstractButton>(w, "按钮开始发布");
   auto* task = w->findChild<WorkerTask*>();
+  settle(w);
   GapProbe probe;
   probe.start();
   QTest::mouseClick(start, Qt::LeftButton);
@@ -112,6 +119,7 @@ void banned_filter(const test::TempFolder& folder) {
   };
   ToolWindow* w = open_tool_window(21);
   set_box_text(find<QPlainTextEdit>(w, "编辑框1"), keywords);
+  settle(w);
   GapProbe probe;
   QElapsedTimer clock;
   probe.start();

@@ -26,6 +26,8 @@ class ReportModel : public QAbstractTableModel {
   void set_column_title(int column, const QString& title);
   QString column_title(int column) const;
   int insert_rows(int position, const std::vector<QString>& first_cells);
+  // Rows with several cells each, in one model update.
+  int insert_rows(int position, std::vector<std::vector<QString>> rows);
   void set_cell(int row, int column, const QString& text);
   QString cell(int row, int column) const;
   void delete_row(int row);
