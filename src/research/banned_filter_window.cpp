@@ -16,14 +16,12 @@
 namespace tessaly {
 namespace {
 
-const char* const kSampleKeywords = "Corvane站群\nCorvane泛站群\n天天娱乐城\n传奇私服\n88娱乐城";
-
 constexpr int kKeywordColumn = 1, kStatusColumn = 2, kThreadColumn = 3;
 
 }  // namespace
 
 BannedFilterWindow::BannedFilterWindow(QWidget* parent) : ToolWindow(21, parent) {
-  keywords_ = make_list_box(this, "编辑框1", QString::fromUtf8(kSampleKeywords));
+  keywords_ = make_list_box(this, "编辑框1", data_text("samples/banned_keywords.txt"));
   auto* count = make_line_box(this, "编辑框个数");
   threads_ = make_line_box(this, "编辑框线程", QStringLiteral("10"));
   for (QLineEdit* box : {count, threads_}) box->setMaximumWidth(60);

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QThread>
 
 namespace tessaly::test {
 
@@ -85,6 +86,12 @@ void save_screenshot(QWidget* window, const char* name) {
   if (folder.isEmpty()) return;
   if (!window->grab().save(folder + QChar(u'/') + QString::fromUtf8(name) + QStringLiteral(".png")))
     qWarning("could not save the picture %s", name);
+}
+
+void process_events_briefly() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QThread::usleep(300);  // let workers run without spinning a core here
 }
 
 bool wait_until_idle(const QObject* root, int timeout_ms) {
