@@ -26,7 +26,10 @@ class GapProbe : public QObject {
     timer_.setInterval(1);
     connect(&timer_, &QTimer::timeout, this, [this] {
       qint64 now = clock_.nsecsElapsed();
-      longest_ = std::max(longest_, now - last_);
+      if (now - last_ > longest_) {
+        longest_ = now - last_;
+        longest_end_ = now;
+      }
       last_ = now;
     });
   }
@@ -34,18 +37,22 @@ class GapProbe : public QObject {
     clock_.start();
     last_ = 0;
     longest_ = 0;
+    longest_end_ = 0;
     timer_.start();
   }
   double stop_ms() {
     timer_.stop();
     return static_cast<double>(longest_) / 1e6;
   }
+  // When the longest gap ended, in milliseconds after start().
+  double longest_end_ms() const { return static_cast<double>(longest_end_) / 1e6; }
 
  private:
   QTimer timer_;
   QElapsedTimer clock_;
   qint64 last_ = 0;
   qint64 longest_ = 0;
+  qint64 longest_end_ = 0;
 };
 
 inline double median(std::vector<double> v) {

@@ -38,7 +38,7 @@ std::shared_ptr<Bridge> Bridge::create(std::shared_ptr<Job> job, QObject* contex
 
 Bridge::Bridge(std::shared_ptr<Job> job, QObject* context) : job_(std::move(job)), context_(context) {}
 
-void Bridge::enqueue(Op op) {
+void Bridge::enqueue(Op op, const Place* place) {
   if (op.kind != Kind::Finish) job_->checkpoint();
   std::unique_lock lock(mutex_);
   if (op.kind == Kind::Append && !on_window_thread()) {
@@ -53,7 +53,24 @@ void Bridge::enqueue(Op op) {
   }
   if (closed_ && op.kind != Kind::Finish) throw JobStopped{};
   if (op.kind == Kind::Append) queued_bytes_ += op.appended.size();
-  if (!merge_locked(op)) queue_.push_back(std::move(op));
+  if (place) {
+    // The earlier write to this place, if still queued, shows nothing the new one doesn't.
+    const unsigned long long number = taken_ + queue_.size();
+    auto [it, added] = latest_.try_emplace(*place, number);
+    if (!added) {
+      if (it->second >= taken_) {
+        Op& earlier = queue_[it->second - taken_];
+        earlier.kind = Kind::Dropped;
+        earlier.fn = nullptr;
+      }
+      it->second = number;
+    }
+    queue_.push_back(std::move(op));
+  } else {
+    // Anything else may read or move what those places hold: later writes queue behind it.
+    if (op.kind != Kind::Append && op.kind != Kind::Progress) latest_.clear();
+    if (!merge_locked(op)) queue_.push_back(std::move(op));
+  }
   if (scheduled_) return;
   scheduled_ = true;
   lock.unlock();
@@ -125,7 +142,9 @@ void Bridge::apply_queued(size_t append_budget) {
       }
       batch.push_back(std::move(op));
       queue_.pop_front();
+      ++taken_;
     }
+    if (queue_.empty()) latest_.clear();
     queued_bytes_ -= std::min(queued_bytes_, taken);
   }
   drained_.notify_all();
@@ -141,7 +160,10 @@ void Bridge::apply_queued(size_t append_budget) {
         if (alive) static_cast<QProgressBar*>(op.target)->setValue(op.position);
         break;
       case Kind::Other:
+      case Kind::Latest:
         if (alive) op.fn();
+        break;
+      case Kind::Dropped:
         break;
       case Kind::Call:
       case Kind::Message:
@@ -180,12 +202,21 @@ void Bridge::append(QWidget* box, std::string_view gbk_text) {
   enqueue(Op{Kind::Append, box, {}, std::string(gbk_text)});
 }
 
+void Bridge::enqueue_latest(QObject* target, long long slot, std::function<void()> fn) {
+  Place place{target, slot};
+  enqueue(Op{Kind::Latest, target, std::move(fn), {}}, &place);
+}
+
+void Bridge::post_latest(QObject* target, int slot, std::function<void()> fn) {
+  enqueue_latest(target, -2 - static_cast<long long>(slot < 0 ? 0 : slot), std::move(fn));
+}
+
 void Bridge::set_text(QWidget* box, std::string gbk_text) {
-  enqueue(Op{Kind::Other, box, [box, t = std::move(gbk_text)] { set_box_text(box, t); }, {}});
+  enqueue_latest(box, -1, [box, t = std::move(gbk_text)] { set_box_text(box, t); });
 }
 
 void Bridge::set_caption(QAbstractButton* button, QString caption) {
-  enqueue(Op{Kind::Other, button, [button, c = std::move(caption)] { button->setText(c); }, {}});
+  enqueue_latest(button, -1, [button, c = std::move(caption)] { button->setText(c); });
 }
 
 void Bridge::set_progress_range(QProgressBar* bar, int minimum, int maximum) {
@@ -197,10 +228,11 @@ void Bridge::set_progress(QProgressBar* bar, int position) {
 }
 
 void Bridge::set_cell(ReportList* list, int row, int column, std::string gbk_text) {
-  enqueue(Op{Kind::Other,
-             list,
-             [list, row, column, t = std::move(gbk_text)] { list->lv_set_cell(row, column, t); },
-             {}});
+  auto write = [list, row, column, t = std::move(gbk_text)] { list->lv_set_cell(row, column, t); };
+  if (row < 0 || column < 0 || column >= (1 << 20))
+    enqueue(Op{Kind::Other, list, std::move(write), {}});  // no such cell: kept as written
+  else
+    enqueue_latest(list, (static_cast<long long>(row) << 20) + column, std::move(write));
 }
 
 void Bridge::message_box(QString text, int flags, QString caption) {

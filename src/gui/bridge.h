@@ -2,6 +2,9 @@
 // The one way workers write controls. A worker queues its writes here; they run on the window
 // thread in the order they were made. Consecutive appends to one box are merged into a single
 // insert, so a job writing tens of thousands of lines costs a few repaints, not one per line.
+// Writes that replace what a control shows (a cell, a box's whole text, a caption) replace a
+// queued write to the same place instead of queueing behind it, so many workers writing their
+// rows thousands of times a second cost the window one write per place per turn.
 // Every worker-side call is a checkpoint: a paused job waits in it, a stopped job unwinds
 // (JobStopped) and can write nothing more.
 #include <QPointer>
@@ -16,6 +19,7 @@
 #include <mutex>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 
 #include "core/jobs/job.h"
 
@@ -49,6 +53,10 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   void message_box(QString text, int flags = 0, QString caption = {});
   // Any other write: runs fn on the window thread, in order, unless the window has been closed.
   void post(std::function<void()> fn);
+  // A write whose effect only the last one of its kind shows (`target` and `slot` name the
+  // place, for example a list's scroll position): it drops a write to the same place still
+  // queued since the last post, call, message or finish, and goes to the end of the queue.
+  void post_latest(QObject* target, int slot, std::function<void()> fn);
   // Runs fn on the window thread after the queued writes and returns its result (reads of
   // controls, row insertions); a default value once the window has been closed. Waits
   // cooperatively: a stop while waiting unwinds the worker.
@@ -65,7 +73,8 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   void flush();
 
  private:
-  enum class Kind { Append, Progress, Other, Call, Message, Finish };
+  // Latest: a write that replaces an earlier one to the same place; Dropped: one so replaced.
+  enum class Kind { Append, Progress, Other, Latest, Dropped, Call, Message, Finish };
   struct Op {
     Kind kind;
     QObject* target;           // a control of the context window (not for Call and Message)
@@ -73,9 +82,23 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
     std::string appended;      // GBK text of an append
     int position = 0;          // for a progress write
   };
+  // The place a Latest write goes to: a control and a slot in it.
+  struct Place {
+    const QObject* target;
+    long long slot;
+    bool operator==(const Place&) const = default;
+  };
+  struct PlaceHash {
+    size_t operator()(const Place& p) const {
+      return std::hash<const void*>()(p.target) ^ (std::hash<long long>()(p.slot) * 31);
+    }
+  };
 
   Bridge(std::shared_ptr<Job> job, QObject* context);
-  void enqueue(Op op);
+  void enqueue(Op op, const Place* place = nullptr);
+  // Places: a cell is row * 2^20 + column, a control's whole content -1, post_latest's slots
+  // -2 and below.
+  void enqueue_latest(QObject* target, long long slot, std::function<void()> fn);
   // Merges an append or progress write into a queued one for the same control; false if none.
   bool merge_locked(Op& op);
   void schedule();
@@ -90,6 +113,10 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   QPointer<QObject> context_;
   std::mutex mutex_;
   std::deque<Op> queue_;
+  unsigned long long taken_ = 0;  // how many ops have left the front of queue_
+  // Where each place's Latest write waits in the queue (its number among all ops queued), for
+  // the writes queued since the last barrier (an op of unknown effect: post, call, message).
+  std::unordered_map<Place, unsigned long long, PlaceHash> latest_;
   size_t queued_bytes_ = 0;  // appended text waiting in queue_
   std::condition_variable drained_;
   bool closed_ = false;

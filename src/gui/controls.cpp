@@ -7,6 +7,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "core/text/text.h"
 #include "gui/gbk_qt.h"
 
 namespace tessaly {
@@ -118,6 +119,13 @@ void append_text(QWidget* box, std::string_view gbk_text) {
   } else if (auto* l = qobject_cast<QLineEdit*>(box)) {
     l->setText(l->text() + from_gbk(gbk_text));
   }
+}
+
+std::shared_ptr<std::atomic<int>> live_number(QLineEdit* box) {
+  auto number = std::make_shared<std::atomic<int>>(to_int(to_gbk(box->text())));
+  QObject::connect(box, &QLineEdit::textChanged, box,
+                   [number](const QString& text) { number->store(to_int(to_gbk(text))); });
+  return number;
 }
 
 QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box, QWidget* below) {

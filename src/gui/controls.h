@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <atomic>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -45,6 +47,10 @@ std::string box_text(const QWidget* box);
 void set_box_text(QWidget* box, std::string_view gbk_text);
 // Caret to the end, insert, scroll into view; earlier content stays.
 void append_text(QWidget* box, std::string_view gbk_text);
+
+// The number typed in a box (to_int of its text), kept current after every edit, for workers
+// that read it while they run (a pooled run's worker limit).
+std::shared_ptr<std::atomic<int>> live_number(QLineEdit* box);
 
 // The control with the given name under root, or null.
 template <class T>

@@ -61,12 +61,18 @@ QString ReportModel::column_title(int column) const {
 }
 
 int ReportModel::insert_rows(int position, const std::vector<QString>& first_cells) {
+  std::vector<std::vector<QString>> rows(first_cells.size());
+  for (size_t k = 0; k < first_cells.size(); ++k) rows[k].push_back(first_cells[k]);
+  return insert_rows(position, std::move(rows));
+}
+
+int ReportModel::insert_rows(int position, std::vector<std::vector<QString>> rows) {
   int count = static_cast<int>(rows_.size());
   if (position < 0 || position > count) position = count;
-  if (first_cells.empty()) return position;
-  beginInsertRows({}, position, position + static_cast<int>(first_cells.size()) - 1);
-  std::vector<Row> fresh(first_cells.size());
-  for (size_t k = 0; k < first_cells.size(); ++k) fresh[k].cells.push_back(first_cells[k]);
+  if (rows.empty()) return position;
+  beginInsertRows({}, position, position + static_cast<int>(rows.size()) - 1);
+  std::vector<Row> fresh(rows.size());
+  for (size_t k = 0; k < rows.size(); ++k) fresh[k].cells = std::move(rows[k]);
   rows_.insert(rows_.begin() + position, std::make_move_iterator(fresh.begin()),
                std::make_move_iterator(fresh.end()));
   endInsertRows();
@@ -153,6 +159,13 @@ int ReportList::lv_append_rows(const std::vector<std::string>& first_cells) {
   cells.reserve(first_cells.size());
   for (const auto& t : first_cells) cells.push_back(from_gbk(t));
   return model_->insert_rows(-1, cells);
+}
+
+void ReportList::lv_append_numbered(const std::vector<std::string>& items) {
+  std::vector<std::vector<QString>> rows;
+  rows.reserve(items.size());
+  for (size_t i = 0; i < items.size(); ++i) rows.push_back({QString::number(i + 1), from_gbk(items[i])});
+  model_->insert_rows(-1, std::move(rows));
 }
 
 void ReportList::lv_set_cell(int row, int column, const std::string& text) {

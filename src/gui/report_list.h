@@ -26,6 +26,8 @@ class ReportModel : public QAbstractTableModel {
   void set_column_title(int column, const QString& title);
   QString column_title(int column) const;
   int insert_rows(int position, const std::vector<QString>& first_cells);
+  // Rows with several cells each, in one model update.
+  int insert_rows(int position, std::vector<std::vector<QString>> rows);
   void set_cell(int row, int column, const QString& text);
   QString cell(int row, int column) const;
   void delete_row(int row);
@@ -55,6 +57,8 @@ class ReportList : public QTreeView {
   int lv_insert_row(int position = -1, const std::string& text = {});
   // Appends many rows at once (one model update); returns the index of the first.
   int lv_append_rows(const std::vector<std::string>& first_cells);
+  // Appends one row per item: column 0 its 1-based position among the items, column 1 the item.
+  void lv_append_numbered(const std::vector<std::string>& items);
   void lv_set_cell(int row, int column, const std::string& text);
   std::string lv_get_cell(int row, int column) const;
   int lv_row_count() const;

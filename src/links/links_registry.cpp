@@ -3,6 +3,7 @@
 
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
+#include "links/external_links_window.h"
 
 namespace tessaly {
 
@@ -12,7 +13,7 @@ void register_links_tools() {
                  .width = 710,
                  .height = 482,
                  .buttons = {{"分组框32", 0, "按钮超级外链工具", "超级外链工具-蜘蛛池"}},
-                 .create = [](QWidget* p) -> QWidget* { return new ToolWindow(24, p); }});
+                 .create = [](QWidget* p) -> QWidget* { return new ExternalLinksWindow(p); }});
   register_tool({.window = 26,
                  .title = "",
                  .width = 1347,

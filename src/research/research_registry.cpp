@@ -4,6 +4,7 @@
 
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
+#include "research/banned_filter_window.h"
 #include "research/domain_mining_window.h"
 #include "research/inclusion_page.h"
 #include "research/word_tools_window.h"
@@ -33,7 +34,12 @@ void register_research_tools() {
   register_tool(frame_window(6, "词库网-爱站网关键词采集", 548, 499,
                              {{"分组框11", 0, "按钮词库网采集", "词库/爱站网采集"}}));
   register_tool(frame_window(20, "挖掘关键词导出", 380, 142));
-  register_tool(frame_window(21, "百度违禁词过滤", 654, 490, {{"分组框11", 8, "按钮6", "百度违禁词过滤"}}));
+  register_tool({.window = 21,
+                 .title = "百度违禁词过滤",
+                 .width = 654,
+                 .height = 490,
+                 .buttons = {{"分组框11", 8, "按钮6", "百度违禁词过滤"}},
+                 .create = [](QWidget* p) -> QWidget* { return new BannedFilterWindow(p); }});
   register_tool({.window = 22,
                  .title = "域名批量挖掘关键词",
                  .width = 780,

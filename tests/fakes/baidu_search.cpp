@@ -10,7 +10,9 @@ std::string baidu_page(const std::string& body_utf8) {
 
 FakeBaiduSearch::FakeBaiduSearch(FakeServer& server, Handler other) {
   server.handle(
-      "GET", "/s", [mutex = mutex_, sites = sites_, other](const RecordedRequest& req, Reply& reply) {
+      "GET", "/s",
+      [mutex = mutex_, sites = sites_, keywords = keywords_, gate = gate_, other](const RecordedRequest& req,
+                                                                                  Reply& reply) {
         std::string wd = req.param("wd");
         std::string lm = req.param("lm");
         reply.content_type = "text/html; charset=utf-8";
@@ -36,12 +38,42 @@ FakeBaiduSearch::FakeBaiduSearch(FakeServer& server, Handler other) {
               baidu_page(known ? "百度为您找到相关结果" + counts.links + "个" : "抱歉，没有找到相关的网页。");
           return;
         }
-        if (other) {
+        BaiduKeyword answer;
+        bool known = false;
+        {
+          std::lock_guard lock(*mutex);
+          if (auto it = keywords->find(wd); it != keywords->end()) {
+            answer = it->second;
+            known = true;
+          }
+        }
+        if (!known && other) {
           other(req, reply);
           return;
         }
-        reply.body = baidu_page("抱歉，没有找到相关的网页。");
+        RequestGate::Pass pass(gate);
+        if (answer.delay_ms > 0) gate->wait_ms(answer.delay_ms);
+        if (answer.held) gate->hold();
+        if (answer.fails) {
+          reply.status = 503;
+          reply.body.clear();
+          return;
+        }
+        if (!known) {
+          reply.body = baidu_page("抱歉，没有找到相关的网页。");
+          return;
+        }
+        reply.body = baidu_page(answer.censored ? "百度为您找到相关结果约1,000个</div><div class=\"tip\">"
+                                                  "根据相关法律法规和政策，部分搜索结果未予显示。"
+                                                : "百度为您找到相关结果约1,000个");
       });
+}
+
+FakeBaiduSearch::~FakeBaiduSearch() { gate_->shutdown(); }
+
+void FakeBaiduSearch::set_keyword(const std::string& keyword, BaiduKeyword answer) {
+  std::lock_guard lock(*mutex_);
+  (*keywords_)[keyword] = answer;
 }
 
 void FakeBaiduSearch::set_site(const std::string& domain, BaiduSiteCounts counts) {

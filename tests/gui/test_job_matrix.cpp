@@ -34,6 +34,7 @@ struct Tool {
   int page;
   std::vector<const char*> buttons;  // start (and stop) first, then pause if any
   std::function<void(QWidget*)> prepare = [](QWidget*) {};
+  bool outlives_window = false;  // closing the window hides it and its job goes on
 };
 
 void set_line(QWidget* root, const char* name, const char* text) {
@@ -102,6 +103,13 @@ const std::vector<Tool>& tools() {
              QString::fromStdString(endpoint_base("BAIDU_WEB_SEARCH")) + QStringLiteral("/site\n");
          control<QPlainTextEdit>(w, "编辑框域名框")->setPlainText(site.repeated(3));
        }},
+      {"banned words", 21, 0, {"按钮1"}},
+      {"external links",
+       24,
+       0,
+       {"按钮开始发布", "按钮停止发布"},
+       [](QWidget* w) { control<QPlainTextEdit>(w, "编辑框1")->setPlainText(QStringLiteral("a.cn")); },
+       true},
   };
   return all;
 }
@@ -173,6 +181,9 @@ class JobMatrixTest : public QObject {
                      {"CHINAZ_WHOIS", hanging_.get()},
                      {"CHINAZ_IP", hanging_.get()},
                      {"IP138_LOOKUP", hanging_.get()}});
+    // The external link tool reads its templates when its window opens.
+    make_dir(folder_->path() + "/超级外链工具配置");
+    write_file(folder_->path() + "/超级外链工具配置/url.txt", hanging_->base_url() + "/link?u={$url}\r\n");
   }
 
   void cleanupTestCase() {
@@ -204,8 +215,16 @@ class JobMatrixTest : public QObject {
           for (char action : sequence) press(root, tool, action);
           if (close) {
             QPointer<QWidget> guard(root);
+            const bool was_active = !idle(root);
             root->close();
             QVERIFY2(wait_until([&] { return guard.isNull() || !guard->isVisible(); }), qPrintable(where));
+            if (tool.outlives_window) {
+              // The hidden window keeps its job (its requests hang) until the program ends it.
+              QVERIFY2(guard && idle(guard) == !was_active, qPrintable(where));
+              QVERIFY2(settle(guard), qPrintable(where));
+              guard->close();
+              QVERIFY2(wait_until([&] { return guard.isNull(); }), qPrintable(where));
+            }
             QVERIFY2(wait_until([] { return running_worker_threads() == 0; }, 20000), qPrintable(where));
             continue;
           }

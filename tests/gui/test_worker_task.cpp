@@ -8,10 +8,13 @@
 
 #include <atomic>
 #include <stdexcept>
+#include <thread>
 
 #include "core/jobs/pool.h"
 #include "core/text/charset.h"
 #include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "gui/worker_task.h"
@@ -223,6 +226,39 @@ class WorkerTaskTest : public QObject {
     QCOMPARE(lines.size(), kLines);
     QCOMPARE(lines.first(), QStringLiteral("行0"));
     QCOMPARE(lines.last(), QStringLiteral("行%1").arg(kLines - 1));
+  }
+
+  void writes_to_one_place_are_coalesced_and_keep_their_order() {
+    JobWindow w;
+    ReportList* list =
+        make_report_list(&w.window, "超级列表框", {{QStringLiteral("a"), 50}, {QStringLiteral("b"), 50}});
+    list->lv_append_rows({"0", "1", "2"});
+    int cell_writes = 0;
+    QObject::connect(list->report_model(), &QAbstractItemModel::dataChanged, list, [&] { ++cell_writes; });
+    std::atomic<bool> queued{false};
+    w.task->start([&, out = w.out](Bridge& b) {
+      for (int i = 0; i < 30000; ++i) {
+        b.set_cell(list, i % 3, 1, std::to_string(i));
+        b.set_text(out, "t" + std::to_string(i));
+      }
+      // A row inserted at the top moves the cells written so far one row down: the write after
+      // it is kept apart from the ones before.
+      b.post([list] { list->lv_insert_row(0, "new"); });
+      b.set_cell(list, 0, 1, "after");
+      b.set_text(out, "A");
+      b.append(out, "B\r\n");
+      b.set_text(out, "C");
+      b.append(out, "D");
+      queued = true;
+    });
+    // The window thread does nothing until everything is queued, as under a heavy load.
+    while (!queued) std::this_thread::yield();
+    QTRY_VERIFY(w.ended());
+    QCOMPARE(w.out->toPlainText(), QStringLiteral("CD"));
+    QStringList cells;
+    for (int r = 0; r < 4; ++r) cells << from_gbk(list->lv_get_cell(r, 1));
+    QCOMPARE(cells, sl({"after", "29997", "29998", "29999"}));
+    QVERIFY2(cell_writes <= 8, qPrintable(QString::number(cell_writes)));  // not 30,000
   }
 
   void closing_the_window_stops_its_job_and_never_blocks_the_worker() {

@@ -183,6 +183,20 @@ int on_connected(void* user, char*, char*, int, int) {
   return CURL_PREREQFUNC_OK;
 }
 
+// The calling thread's multi handle, made on its first transfer and kept until the thread
+// ends: a pool worker making thousands of requests sets up its wake-up pipe once, not once per
+// request, and keeps its connections to servers that allow it.
+CURLM* thread_multi() {
+  struct Multi {
+    CURLM* handle = curl_multi_init();
+    ~Multi() {
+      if (handle) curl_multi_cleanup(handle);
+    }
+  };
+  thread_local Multi multi;
+  return multi.handle;
+}
+
 }  // namespace
 
 std::vector<std::string> header_lines(std::string_view header_text) {
@@ -237,7 +251,7 @@ Result perform(const Transfer& t) {
   Result result;
   SettingsSnapshot config = current_settings();
   CURL* h = curl_easy_init();
-  CURLM* m = h ? curl_multi_init() : nullptr;
+  CURLM* m = h ? thread_multi() : nullptr;
   if (!h || !m) {
     if (h) curl_easy_cleanup(h);
     return result;
@@ -328,7 +342,6 @@ Result perform(const Transfer& t) {
     result.final_url = effective;
   curl_multi_remove_handle(m, h);
   curl_easy_cleanup(h);
-  curl_multi_cleanup(m);
   curl_slist_free_all(headers);
 
   if (stopped) {

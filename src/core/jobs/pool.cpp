@@ -5,6 +5,8 @@
 #include <memory>
 #include <thread>
 
+#include "core/text/charset.h"
+
 namespace tessaly {
 namespace {
 
@@ -134,6 +136,16 @@ PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work) {
   result.done = done.load();
   result.complete = !plan.repeat && !job.winding_down() && done.load() == plan.rows;
   return result;
+}
+
+std::string pool_busy_note(int worker) {
+  static const std::string prefix = gbk("由线程："), suffix = gbk("正在处理");
+  return prefix + std::to_string(worker) + suffix;
+}
+
+const std::string& pool_done_note() {
+  static const std::string note = gbk("完毕。线程ID已无效");
+  return note;
 }
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 // unwinds them at their checkpoints, a pause holds them, a wind-down lets the rows already taken
 // finish and starts no more.
 #include <functional>
+#include <string>
 
 #include "core/jobs/job.h"
 
@@ -40,5 +41,10 @@ struct PoolResult {
 // after the last row, or after a wind-down. Throws JobStopped after a stop, and a worker's
 // exception (the first one; no new row is taken after it), once all workers have ended.
 PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work);
+
+// The notes a pooled tool shows in the worker column of a row (GBK): "由线程：" + worker +
+// "正在处理" while a worker works on the row, "完毕。线程ID已无效" once it is done with it.
+std::string pool_busy_note(int worker);
+const std::string& pool_done_note();
 
 }  // namespace tessaly

@@ -89,6 +89,13 @@ QStringList HookRecorder::message_texts() const {
   return out;
 }
 
+void save_screenshot(QWidget* window, const char* name) {
+  QString folder = qEnvironmentVariable("TESSALY_SCREENSHOTS");
+  if (folder.isEmpty()) return;
+  if (!window->grab().save(folder + QChar(u'/') + QString::fromUtf8(name) + QStringLiteral(".png")))
+    qWarning("could not save the picture %s", name);
+}
+
 void process_events_briefly() {
   QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
