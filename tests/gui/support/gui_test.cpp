@@ -102,13 +102,6 @@ void process_events_briefly() {
   QThread::usleep(300);  // let workers run without spinning a core here
 }
 
-void save_screenshot(QWidget* window, const char* name) {
-  QString folder = qEnvironmentVariable("TESSALY_SCREENSHOTS");
-  if (folder.isEmpty()) return;
-  if (!window->grab().save(folder + QChar(u'/') + QString::fromUtf8(name) + QStringLiteral(".png")))
-    qWarning("could not save the picture %s", name);
-}
-
 bool wait_until_idle(const QObject* root, int timeout_ms) {
   return wait_until(
       [root] {
