@@ -41,6 +41,7 @@ UiHooks real_hooks() {
     QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
     QDesktopServices::openUrl(url);
   };
+  h.quit_application = [] { QCoreApplication::quit(); };
   return h;
 }
 
@@ -68,5 +69,7 @@ QString folder_dialog(const QString& title) { return ui_hooks().folder_dialog(ti
 void shell_open(const QString& operation, const QString& target) {
   ui_hooks().shell_open(operation, target);
 }
+
+void quit_application() { ui_hooks().quit_application(); }
 
 }  // namespace tessaly

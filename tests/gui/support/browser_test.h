@@ -1,0 +1,19 @@
+#pragma once
+// Helpers for window tests with embedded browsers: scripts run in the shown page, loads waited
+// for, and real mouse clicks on elements of the page.
+#include <QString>
+#include <QVariant>
+
+class QWebEngineView;
+
+namespace tessaly::test {
+
+// Runs the script in the view's page and waits for its result (the test stops on time-out).
+QVariant run_js(QWebEngineView* view, const QString& script, int timeout_ms = 10000);
+// Waits until the view shows a page whose address ends with `url_tail` and that has finished
+// loading; false on time-out.
+bool wait_for_page(QWebEngineView* view, const QString& url_tail, int timeout_ms = 15000);
+// A real left click in the middle of the first element the CSS selector finds.
+void click_in_page(QWebEngineView* view, const QString& selector);
+
+}  // namespace tessaly::test
