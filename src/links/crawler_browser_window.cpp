@@ -128,7 +128,8 @@ CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, par
   connect(save, &QPushButton::clicked, this, [this] { save_page(); });
   connect(address_, &QLineEdit::returnPressed, this, [this] { open_typed_address(); });
   // The address box and the title follow the page.
-  connect(page, &QWebEnginePage::urlChanged, this, [this](const QUrl& url) { address_->setText(url.toString()); });
+  connect(page, &QWebEnginePage::urlChanged, this,
+          [this](const QUrl& url) { address_->setText(url.toString()); });
   connect(page, &QWebEnginePage::loadFinished, this,
           [this] { address_->setText(browser_->url().toString()); });
   connect(page, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
@@ -136,13 +137,15 @@ CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, par
     address_->setText(browser_->url().toString());
   });
   // A save that fails is reported (a save that works shows its file).
-  connect(browser_profile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* d) {
-    if (!d->isSavePageDownload() || d->page() != browser_->page()) return;
-    connect(d, &QWebEngineDownloadRequest::stateChanged, this, [d](QWebEngineDownloadRequest::DownloadState s) {
-      if (s == QWebEngineDownloadRequest::DownloadInterrupted)
-        message_box(QStringLiteral("保存网页失败：") + d->interruptReasonString(), kIconError);
-    });
-  });
+  connect(
+      browser_profile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* d) {
+        if (!d->isSavePageDownload() || d->page() != browser_->page()) return;
+        connect(d, &QWebEngineDownloadRequest::stateChanged, this,
+                [d](QWebEngineDownloadRequest::DownloadState s) {
+                  if (s == QWebEngineDownloadRequest::DownloadInterrupted)
+                    message_box(QStringLiteral("保存网页失败：") + d->interruptReasonString(), kIconError);
+                });
+      });
 
   open_address(home_of("BAIDU_HOME"));
 }
@@ -183,7 +186,7 @@ void CrawlerBrowserWindow::save_page() {
   QString suffix = QFileInfo(request.file_name).suffix().toLower();
   bool archive = suffix == QStringLiteral("mht") || suffix == QStringLiteral("mhtml");
   browser_->page()->save(request.file_name, archive ? QWebEngineDownloadRequest::MimeHtmlSaveFormat
-                                                     : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
+                                                    : QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
 }
 
 }  // namespace tessaly

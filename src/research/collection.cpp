@@ -49,8 +49,8 @@ TextList collection_items(CollectionSource source, PatternMatcher& matcher, cons
   for (int i = 1; i <= matcher.match_count(); ++i) {
     Text item = matcher.group_text(i, 1);
     if (source == CollectionSource::Aizhan)
-      item = replace_text(replace_text(item, "<font color=\"#FF0000\">", "", 1, kAll, true), "</font>", "", 1, kAll,
-                          true);
+      item = replace_text(replace_text(item, "<font color=\"#FF0000\">", "", 1, kAll, true), "</font>", "", 1,
+                          kAll, true);
     items.push_back(std::move(item));
   }
   return items;

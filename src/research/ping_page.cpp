@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -42,7 +43,9 @@ class PingBrowserDriver : public research::PingDriver {
     QWebEnginePage* web = page();
     if (!web) return;
     // Until the new document has replaced the one shown now, the waits must not read the old
-    // one (it may hold the very text they wait for): it is marked as left behind first.
+    // one (it may hold the very text they wait for): a load still under way is stopped, so no
+    // other document can take its place, and the one shown is marked as left behind.
+    web->triggerAction(QWebEnginePage::Stop);
     run_page_script(web, QStringLiteral("window.__tessalyLeftBehind = true;"), kScriptLimitMs);
     if (QWebEnginePage* still = page()) still->load(QUrl(QString::fromStdString(url)));
   }
@@ -99,6 +102,7 @@ PingPage::PingPage(QWidget* parent) : QWidget(parent) {
 
   auto* status_group = make_group(frame, "分组框25", QStringLiteral("状态提示"));
   status_ = make_list_box(status_group, "编辑框2");
+  status_->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // status lines are longer than the box
   (new QVBoxLayout(status_group))->addWidget(status_);
 
   start_ = make_button(frame, "按钮开始提交", QStringLiteral("开始提交"));
@@ -187,7 +191,8 @@ void PingPage::begin_pass() {
   set_state(JobState::Running);
   // The pass runs from the event loop rather than inside the click, so the button finishes its
   // own handling first; the page is running (and its start buttons ignored) from this moment.
-  QMetaObject::invokeMethod(this, [this] { run_pass(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { run_pass(); }, Qt::QueuedConnection);
 }
 
 void PingPage::run_pass() {

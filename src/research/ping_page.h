@@ -62,7 +62,7 @@ class PingPage : public QWidget {
   QWidget* watched_window_ = nullptr;
   research::PingRunState run_;
   JobState state_ = JobState::Idle;
-  bool closing_ = false;     // the window is closing: a running pass ends where it stands
+  bool closing_ = false;    // the window is closing: a running pass ends where it stands
   int loads_finished_ = 0;  // page loads the browser has finished (a wait looks again at each)
 };
 

@@ -51,9 +51,10 @@ FakeBaiduPing::FakeBaiduPing(FakeServer& server) {
       state->released.wait_for(lock, std::chrono::seconds(20), [&] { return !state->held.count(address); });
       confirmed = !state->silent_all && !state->silent.count(address);
     }
-    reply_page(reply, "Ping服务",
-               (confirmed ? "<p>恭喜您，您的博客地址或RSS地址已经成功提交。</p>" : "<p>提交失败，请稍后再试。</p>") +
-                   kForm);
+    reply_page(
+        reply, "Ping服务",
+        (confirmed ? "<p>恭喜您，您的博客地址或RSS地址已经成功提交。</p>" : "<p>提交失败，请稍后再试。</p>") +
+            kForm);
   });
 }
 

@@ -16,9 +16,10 @@ std::string keyword_item(const std::string& seed, int page, int k) {
 }
 
 void add_wordlib_site(FakeServer& server, KeywordSiteOptions options) {
-  serve_page(server, "/", "词库网",
-             "<form method=\"post\" action=\"/login\"><input type=\"text\" name=\"user\">"
-             "<input type=\"password\" name=\"pass\"><button id=\"login\" type=\"submit\">登录</button></form>");
+  serve_page(
+      server, "/", "词库网",
+      "<form method=\"post\" action=\"/login\"><input type=\"text\" name=\"user\">"
+      "<input type=\"password\" name=\"pass\"><button id=\"login\" type=\"submit\">登录</button></form>");
   server.handle("POST", "/login", [](const RecordedRequest&, Reply& reply) {
     reply.set_cookie("ciku_session=logged-in; Path=/; HttpOnly");
     reply_page(reply, "词库网", "<p id=\"welcome\">欢迎回来</p>");
@@ -29,10 +30,12 @@ void add_wordlib_site(FakeServer& server, KeywordSiteOptions options) {
     int page = std::atoi(req.param("p").c_str());
     std::string body;
     for (int i = 0; logged_in && i < options.pager_links; ++i)
-      body += "<a class=\"link \" href=\"/s?wd=x&p=" + std::to_string(i + 2) + "\">" + std::to_string(i + 2) + "</a>";
+      body += "<a class=\"link \" href=\"/s?wd=x&p=" + std::to_string(i + 2) + "\">" + std::to_string(i + 2) +
+              "</a>";
     for (int k = 1; k <= (logged_in ? 3 : 1); ++k) {
       std::string item = keyword_item(seed, page, k);
-      body += "<li><a href=\"javascript:;\" onclick=\"getdata(this,'" + item + "')\">" + item + "</a></li>\r\n";
+      body +=
+          "<li><a href=\"javascript:;\" onclick=\"getdata(this,'" + item + "')\">" + item + "</a></li>\r\n";
     }
     reply_page(reply, "词库网搜索", body);
   });

@@ -3,8 +3,8 @@
 namespace tessaly::fakes {
 
 std::string html_page(const std::string& title, const std::string& body) {
-  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body>" + body +
-         "</body></html>";
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title></head><body>" +
+         body + "</body></html>";
 }
 
 void reply_page(Reply& reply, const std::string& title, const std::string& body) {
@@ -13,8 +13,10 @@ void reply_page(Reply& reply, const std::string& title, const std::string& body)
   reply.body = html_page(title, body);
 }
 
-void serve_page(FakeServer& server, const std::string& path, const std::string& title, const std::string& body) {
-  server.handle("GET", path, [title, body](const RecordedRequest&, Reply& reply) { reply_page(reply, title, body); });
+void serve_page(FakeServer& server, const std::string& path, const std::string& title,
+                const std::string& body) {
+  server.handle("GET", path,
+                [title, body](const RecordedRequest&, Reply& reply) { reply_page(reply, title, body); });
 }
 
 }  // namespace tessaly::fakes

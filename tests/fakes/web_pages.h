@@ -12,6 +12,7 @@ std::string html_page(const std::string& title, const std::string& body);
 // Makes `reply` that page.
 void reply_page(Reply& reply, const std::string& title, const std::string& body);
 // Serves the page at `path` for GET.
-void serve_page(FakeServer& server, const std::string& path, const std::string& title, const std::string& body);
+void serve_page(FakeServer& server, const std::string& path, const std::string& title,
+                const std::string& body);
 
 }  // namespace tessaly::fakes

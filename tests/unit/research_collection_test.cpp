@@ -22,7 +22,8 @@ TEST(ResearchCollection, UrlsEncodeEveryByteOfTheUtf8Seed) {
   const Text seed = g("站a 1");  // every byte encoded, letters, digits and the space included
   const std::string e = "%E7%AB%99%61%20%31";
   EXPECT_EQ(collection_url(CollectionSource::Wordlib, seed, 0), "http://ciku.test/s?wd=" + e + "&citype=0");
-  EXPECT_EQ(collection_url(CollectionSource::Wordlib, seed, 3), "http://ciku.test/s?wd=" + e + "&citype=0&p=3");
+  EXPECT_EQ(collection_url(CollectionSource::Wordlib, seed, 3),
+            "http://ciku.test/s?wd=" + e + "&citype=0&p=3");
   EXPECT_EQ(collection_url(CollectionSource::Aizhan, seed, 0), "http://ci.aizhan.test/" + e + "/");
   EXPECT_EQ(collection_url(CollectionSource::Aizhan, seed, 12), "http://ci.aizhan.test/" + e + "/12/");
   set_endpoint_overrides("");
@@ -32,7 +33,8 @@ TEST(ResearchCollection, PageCountsAndItems) {
   PatternMatcher m;
   auto wordlib_pager = [](int links) {
     Text page;
-    for (int i = 0; i < links; ++i) page += "<a class=\"link \" href=\"/s?p=" + to_text(i) + "\">" + to_text(i) + "</a>";
+    for (int i = 0; i < links; ++i)
+      page += "<a class=\"link \" href=\"/s?p=" + to_text(i) + "\">" + to_text(i) + "</a>";
     return page;
   };
   auto aizhan_pager = [](int links) {
@@ -52,13 +54,15 @@ TEST(ResearchCollection, PageCountsAndItems) {
                         {CollectionSource::Aizhan, aizhan_pager(12), 13}};
   for (const Case& c : cases) EXPECT_EQ(collection_page_count(c.source, m, c.page), c.pages) << c.page;
 
-  EXPECT_EQ(collection_items(CollectionSource::Wordlib, m,
-                             "<a onclick=\"getdata(this,'" + g("站群") + "')\"></a><a onclick=\"GETDATA(this,'b')\">"),
+  EXPECT_EQ(collection_items(
+                CollectionSource::Wordlib, m,
+                "<a onclick=\"getdata(this,'" + g("站群") + "')\"></a><a onclick=\"GETDATA(this,'b')\">"),
             (TextList{g("站群"), "b"}));
   // Aizhan's red font is removed in its exact spelling only.
-  EXPECT_EQ(collection_items(CollectionSource::Aizhan, m,
-                             "<td><a rel=\"nofollow\"><font color=\"#FF0000\">" + g("站群") +
-                                 "</font>x</a></td>\r\n<td><a rel=\"nofollow\"><FONT color=\"#ff0000\">y</FONT></a></td>"),
+  EXPECT_EQ(collection_items(
+                CollectionSource::Aizhan, m,
+                "<td><a rel=\"nofollow\"><font color=\"#FF0000\">" + g("站群") +
+                    "</font>x</a></td>\r\n<td><a rel=\"nofollow\"><FONT color=\"#ff0000\">y</FONT></a></td>"),
             (TextList{g("站群") + "x", "<FONT color=\"#ff0000\">y</FONT>"}));
 }
 
@@ -90,7 +94,8 @@ TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) 
   EXPECT_EQ(requests[5].param("wd"), "推广");
   for (const auto& r : requests) EXPECT_EQ(r.header("Cookie"), "ciku_session=logged-in");
 
-  EXPECT_EQ(collection_closing_message(CollectionSource::Aizhan, 24), g("采集方式为爱站网采集：一共采集了24条数据"));
+  EXPECT_EQ(collection_closing_message(CollectionSource::Aizhan, 24),
+            g("采集方式为爱站网采集：一共采集了24条数据"));
   cookie_store_clear_all();
   reset_endpoints();
 }

@@ -64,8 +64,9 @@ TEST(ResearchPing, EachAddressIsLoadedFilledClickedAndConfirmed) {
   ASSERT_EQ(addresses.size(), 3u);
   EXPECT_EQ(run_ping_pass(state, addresses, browser), PingPassEnd::Finished);
   const std::string page = "navigate http://ping.test:8080/ping.html?qq-pf-to=pcqq.c2c";
-  EXPECT_EQ(browser.log, (std::vector<std::string>{page, "fill 1 http://a.cn", "click 1", page, "fill 1 http://",
-                                                   "click 1", page, "fill 1 http://http://b.cn", "click 1"}));
+  EXPECT_EQ(browser.log,
+            (std::vector<std::string>{page, "fill 1 http://a.cn", "click 1", page, "fill 1 http://",
+                                      "click 1", page, "fill 1 http://http://b.cn", "click 1"}));
   EXPECT_EQ(browser.statuses, (std::vector<Text>{status("a.cn"), status("http://b.cn")}));
   set_endpoint_overrides("");
 }
@@ -107,7 +108,8 @@ TEST(ResearchPing, AfterAStopContinueEndsAtOnceUntilStartClearsTheFlags) {
 
   state = PingRunState{};  // start
   EXPECT_EQ(run_ping_pass(state, addresses, browser), PingPassEnd::Finished);
-  EXPECT_EQ(browser.filled(), (std::vector<Text>{"http://1.cn", "http://1.cn", "http://2.cn", "http://3.cn"}));
+  EXPECT_EQ(browser.filled(),
+            (std::vector<Text>{"http://1.cn", "http://1.cn", "http://2.cn", "http://3.cn"}));
 }
 
 TEST(ResearchPing, ScriptsCarryIdentifierAndValueAsStringLiterals) {

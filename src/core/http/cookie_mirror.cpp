@@ -8,7 +8,8 @@ namespace {
 std::string key_of(const StoredCookie& c) {
   std::string domain = to_lower(c.domain);
   while (!domain.empty() && domain.front() == '.') domain.erase(0, 1);
-  return domain + (c.include_subdomains ? "\t*\t" : "\t=\t") + (c.path.empty() ? "/" : c.path) + "\t" + c.name;
+  return domain + (c.include_subdomains ? "\t*\t" : "\t=\t") + (c.path.empty() ? "/" : c.path) + "\t" +
+         c.name;
 }
 
 // What a change of the cookie carries besides its key.

@@ -32,7 +32,7 @@ class CookieMirror {
 
  private:
   struct Entry {
-    std::optional<StoredCookie> agreed;   // what both sides hold
+    std::optional<StoredCookie> agreed;    // what both sides hold
     std::multiset<std::string> in_flight;  // changes sent to the browser, echo not yet seen
   };
   void forget_if_settled(const std::string& key);
