@@ -77,11 +77,18 @@ void stop_all_workers() {
   for (auto& t : all) t.thread.join();
 }
 
+int running_worker_threads() {
+  std::lock_guard lock(threads_mutex);
+  int running = 0;
+  for (const auto& t : threads) running += t.ended->load() ? 0 : 1;
+  return running;
+}
+
 WorkerTask::WorkerTask(QWidget* owner) : QObject(owner), owner_(owner) {}
 
 WorkerTask::~WorkerTask() {
-  // The window is going away: its run has nowhere left to write.
-  if (bridge_) bridge_->stop();
+  // The window is going away: its run has nowhere left to write, and its end reaches no one.
+  if (std::shared_ptr<Bridge> run = std::move(bridge_)) run->stop();
 }
 
 void WorkerTask::set_start_button(QAbstractButton* button, QString start_wording, QString stop_wording) {
@@ -149,22 +156,27 @@ void WorkerTask::stop() {
     return;
   }
   if (!active() || state_ == JobState::Stopping) return;
+  // The state changes first: stopping applies the queued writes, and the run's end may be
+  // among them.
+  set_state(JobState::Stopping);
+  std::shared_ptr<Bridge> run = bridge_;
   if (stop_finishes_started_) {
     winding_down_ = true;
-    bridge_->job().request_wind_down();
-    bridge_->job().resume();  // a paused pool must get going to finish what it started
+    show_state();
+    run->job().request_wind_down();
+    run->job().resume();  // a paused pool must get going to finish what it started
   } else {
-    bridge_->stop();
+    run->stop();
   }
-  set_state(JobState::Stopping);
 }
 
 void WorkerTask::stop_now() {
   pending_ = nullptr;
   if (!active()) return;
   winding_down_ = false;
-  bridge_->stop();
   set_state(JobState::Stopping);
+  std::shared_ptr<Bridge> run = bridge_;
+  run->stop();  // may end the run at once (its end was queued)
 }
 
 void WorkerTask::pause() {
