@@ -56,17 +56,17 @@ class BrowserCookiesTest : public QObject {
     // A jar-less request on the window thread, and one on a worker thread.
     QVERIFY(http_request(base + "/set?c=fromrequest%3D1").ok());
     std::thread([&] { http_request(base + "/set?c=fromworker%3D2"); }).join();
-    QVERIFY(browser_wait_until(
+    QVERIFY(wait_until(
         [&] { return page_cookies(view, QStringLiteral("/page")).contains(QStringLiteral("fromrequest=1")); },
         10000));
-    QVERIFY(browser_wait_until(
+    QVERIFY(wait_until(
         [&] { return page_cookies(view, QStringLiteral("/other")).contains(QStringLiteral("fromworker=2")); },
         10000));
 
     // A login in the page: both cookies are sent by the next jar-less request.
     view->load(QUrl(QString::fromStdString(base + "/login")));
     QVERIFY(wait_for_page(view, QStringLiteral("/login")));
-    QVERIFY(browser_wait_until(
+    QVERIFY(wait_until(
         [&] {
           return cookie_store_get(base + "/").find("session=s1") != std::string::npos &&
                  cookie_store_get(base + "/").find("user=u1") != std::string::npos;
@@ -81,12 +81,12 @@ class BrowserCookiesTest : public QObject {
 
     // A page logging out by script removes its cookie from the store.
     run_js(view, QStringLiteral("document.cookie = 'user=; expires=Thu, 01 Jan 1970 00:00:00 GMT; path=/'"));
-    QVERIFY(browser_wait_until(
-        [&] { return cookie_store_get(base + "/").find("user=") == std::string::npos; }, 10000));
+    QVERIFY(
+        wait_until([&] { return cookie_store_get(base + "/").find("user=") == std::string::npos; }, 10000));
 
     // A site logout on the request side (the DNS consoles' logout) clears the pages' cookies too.
     clear_site_cookies("127.0.0.1");
-    QVERIFY(browser_wait_until([&] { return page_cookies(view, QStringLiteral("/page")).isEmpty(); }, 10000));
+    QVERIFY(wait_until([&] { return page_cookies(view, QStringLiteral("/page")).isEmpty(); }, 10000));
     view->load(QUrl(QString::fromStdString(base + "/other")));
     QVERIFY(wait_for_page(view, QStringLiteral("/other")));
     QCOMPARE(QString::fromStdString(server_.requests("/other").back().header("Cookie")), QString());

@@ -153,7 +153,7 @@ class CrawlerBrowserTest : public QObject {
     QVERIFY(wait_for_page(f.view, QStringLiteral("/start")));
     const size_t loads = f.site.requests("/start").size();
     click(control<QToolButton>(f.window, "超级按钮3"));  // refresh
-    QVERIFY(browser_wait_until([&] { return f.site.requests("/start").size() == loads + 1; }));
+    QVERIFY(wait_until([&] { return f.site.requests("/start").size() == loads + 1; }));
     QVERIFY(wait_for_page(f.view, QStringLiteral("/start")));
 
     click(control<QToolButton>(f.window, "超级按钮4"));  // the product's home page
@@ -183,7 +183,7 @@ class CrawlerBrowserTest : public QObject {
       QFile in(file);
       return in.open(QIODevice::ReadOnly) ? QString::fromUtf8(in.readAll()) : QString();
     };
-    QVERIFY(browser_wait_until([&] { return saved().contains(QStringLiteral("<p>product</p>")); }, 15000));
+    QVERIFY(wait_until([&] { return saved().contains(QStringLiteral("<p>product</p>")); }, 15000));
     hooks.next_files << QString();  // cancelled: nothing saved, nothing said
     f.window->findChild<QAction*>(QStringLiteral("保存网页"))->trigger();
     QCOMPARE(hooks.messages.size(), size_t(1));

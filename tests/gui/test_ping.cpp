@@ -84,7 +84,7 @@ class PingTest : public QObject {
     ~Fixture() { reset_endpoints(); }
 
     bool wait_for_state(JobState state) {
-      return browser_wait_until([&] { return page->state() == state; }, 60000);
+      return wait_until([&] { return page->state() == state; }, 60000);
     }
   };
 

@@ -114,7 +114,7 @@ class ScreenshotTest : public QObject {
     paste(control<QPlainTextEdit>(&main, "编辑框1"), QStringLiteral("www.tessaly.cn\nwww.tessaly.com.cn"));
     click(control<QPushButton>(&main, "按钮开始提交"));
     auto* ping = main.findChild<PingPage*>();
-    QVERIFY(browser_wait_until([&] { return ping->state() == JobState::Idle; }, 30000));
+    QVERIFY(wait_until([&] { return ping->state() == JobState::Idle; }, 30000));
     QVERIFY(shoot(&main, QStringLiteral("main_page4_after_ping")));
 
     ToolWindow* collection = open_tool_window(6, &main);

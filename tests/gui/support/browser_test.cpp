@@ -1,33 +1,20 @@
 #include "gui/support/browser_test.h"
 
 #include <QElapsedTimer>
-#include <QTest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include <memory>
 #include <optional>
 
-#include "gui/pump.h"
+#include "gui/support/gui_test.h"
 
 namespace tessaly::test {
-
-bool browser_wait_until(const std::function<bool()>& pred, int timeout_ms) {
-  QElapsedTimer clock;
-  clock.start();
-  // pump_until looks at pred() after each batch of messages; the short slices look again when
-  // what pred() reads changes without a message (a fake server's log, the cookie store).
-  while (!pred()) {
-    if (clock.elapsed() >= timeout_ms) return false;
-    pump_until(pred, 10);
-  }
-  return true;
-}
 
 QVariant run_js(QWebEngineView* view, const QString& script, int timeout_ms) {
   auto result = std::make_shared<std::optional<QVariant>>();
   view->page()->runJavaScript(script, [result](const QVariant& v) { *result = v; });
-  if (!browser_wait_until([&] { return result->has_value(); }, timeout_ms))
+  if (!wait_until([&] { return result->has_value(); }, timeout_ms))
     qFatal("no result from the page for: %s", qPrintable(script));
   return **result;
 }
@@ -37,14 +24,14 @@ bool wait_for_page(QWebEngineView* view, const QString& url_tail, int timeout_ms
   clock.start();
   auto shown = [&] { return view->url().toString().endsWith(url_tail); };
   while (clock.elapsed() < timeout_ms) {
-    if (!browser_wait_until(shown, static_cast<int>(timeout_ms - clock.elapsed()))) return false;
+    if (!wait_until(shown, static_cast<int>(timeout_ms - clock.elapsed()))) return false;
     auto state = std::make_shared<std::optional<QVariant>>();
     view->page()->runJavaScript(QStringLiteral("document.readyState"),
                                 [state](const QVariant& v) { *state = v; });
-    if (browser_wait_until([&] { return state->has_value(); }, 2000) &&
+    if (wait_until([&] { return state->has_value(); }, 2000) &&
         (*state)->toString() == QStringLiteral("complete") && shown())
       return true;
-    pump_until([] { return false; }, 5);
+    process_events_briefly();
   }
   return false;
 }
@@ -54,7 +41,7 @@ void click_in_page(QWebEngineView* view, const QString& selector) {
   run_js(view, QStringLiteral("requestAnimationFrame(function () {"
                               "  requestAnimationFrame(function () { window.__testDrawn = true; });"
                               "}); true"));
-  if (!browser_wait_until([&] { return run_js(view, QStringLiteral("!!window.__testDrawn")).toBool(); }))
+  if (!wait_until([&] { return run_js(view, QStringLiteral("!!window.__testDrawn")).toBool(); }))
     qFatal("the page was never drawn");
   QVariant centre = run_js(view, QStringLiteral("(function () {"
                                                 "  var e = document.querySelector('%1');"

@@ -2,20 +2,16 @@
 // Helpers for window tests with embedded browsers: scripts run in the shown page, loads waited
 // for, and real mouse clicks on elements of the page.
 //
-// Wait for browsers with browser_wait_until, not QTest::qWaitFor (nor QTRY_*, wait_until): those
-// sleep between rounds of messages, and a page load, made of many small hops between the
-// browser's threads, then takes seconds instead of milliseconds.
+// Wait for browsers with wait_until, not QTest::qWaitFor or QTRY_*: those sleep between rounds of
+// messages, and a page load, made of many small hops between the browser's threads, then takes
+// seconds instead of milliseconds.
 #include <QString>
 #include <QVariant>
-
-#include <functional>
 
 class QWebEngineView;
 
 namespace tessaly::test {
 
-// Processes messages without pause until pred() holds or timeout_ms have passed; returns pred().
-bool browser_wait_until(const std::function<bool()>& pred, int timeout_ms = 15000);
 // Runs the script in the view's page and waits for its result (the test stops on time-out).
 QVariant run_js(QWebEngineView* view, const QString& script, int timeout_ms = 10000);
 // Waits until the view shows a page whose address ends with `url_tail` and that has finished
