@@ -69,13 +69,17 @@ bool pump_until(const std::function<bool()>& done, int timeout_ms) {
 }
 
 void do_events() {
-  if (on_window_thread()) QCoreApplication::processEvents();
-  else checkpoint();
+  if (on_window_thread())
+    QCoreApplication::processEvents();
+  else
+    checkpoint();
 }
 
 void do_events_if_input() {
-  if (on_window_thread()) QCoreApplication::processEvents(QEventLoop::AllEvents);
-  else checkpoint();
+  if (on_window_thread())
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  else
+    checkpoint();
 }
 
 }  // namespace tessaly
