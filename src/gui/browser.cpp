@@ -17,6 +17,7 @@
 
 #include "core/http/cookie_mirror.h"
 #include "core/http/cookie_store.h"
+#include "gui/controls.h"
 #include "gui/pump.h"
 
 namespace tessaly {
@@ -125,7 +126,7 @@ QWebEngineProfile* browser_profile() {
 
 QWebEngineView* make_browser(QWidget* parent, const char* name, QWebEnginePage* page) {
   auto* view = new QWebEngineView(parent);
-  view->setObjectName(QString::fromUtf8(name));
+  view->setObjectName(utf8(name));
   if (!page) page = new QWebEnginePage(browser_profile(), view);
   page->setParent(view);
   view->setPage(page);

@@ -31,7 +31,7 @@ QUrl home_of(const char* key) { return QUrl(QString::fromStdString(endpoint_base
 QToolButton* make_image_button(QWidget* parent, const char* name, const QString& caption,
                                QStyle::StandardPixmap icon) {
   auto* b = new QToolButton(parent);
-  b->setObjectName(QString::fromUtf8(name));
+  b->setObjectName(utf8(name));
   b->setText(caption);
   b->setToolTip(caption);
   b->setIcon(parent->style()->standardIcon(icon));

@@ -66,12 +66,12 @@ CollectionWindow::CollectionWindow(QWidget* parent) : ToolWindow(6, parent) {
 
   // Step two: collect.
   auto* collect_page = new QWidget(tabs_);
-  auto* seed_group = make_group(collect_page, "分组框1", QStringLiteral("请输入你需要采集的关键词"));
-  seeds_ = make_list_box(seed_group, "编辑框关键词", QStringLiteral("站群\n推广"));
-  (new QVBoxLayout(seed_group))->addWidget(seeds_);
-  auto* result_group = make_group(collect_page, "分组框2", {});
-  results_ = make_list_box(result_group, "编辑框采集结果");
-  (new QVBoxLayout(result_group))->addWidget(results_);
+  seeds_ = make_list_box(nullptr, "编辑框关键词", data_text("samples/collection_seeds.txt"));
+  QGroupBox* seed_group = framed(collect_page, QStringLiteral("请输入你需要采集的关键词"), seeds_);
+  seed_group->setObjectName(QStringLiteral("分组框1"));
+  results_ = make_list_box(nullptr, "编辑框采集结果");
+  QGroupBox* result_group = framed(collect_page, {}, results_);
+  result_group->setObjectName(QStringLiteral("分组框2"));
   auto* count_label = make_label(collect_page, "标签2", QStringLiteral("个数："));
   count_ = make_line_box(collect_page, "编辑框个数");
   count_->setMaximumWidth(70);

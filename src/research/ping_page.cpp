@@ -20,8 +20,6 @@ namespace tessaly {
 
 namespace {
 
-const char* const kSampleAddresses = "www.tessaly.cn\nwww.tessaly.com.cn\n";
-
 constexpr int kPollMs = 300;          // how often a wait reads the page
 constexpr int kWaitLimitMs = 5000;    // how long a wait reads it at most
 constexpr int kScriptLimitMs = 5000;  // a script's result from a page that no longer answers
@@ -96,14 +94,13 @@ PingPage::PingPage(QWidget* parent) : QWidget(parent) {
   auto* frame = make_group(this, "分组框23", {});
   outer->addWidget(frame);
 
-  auto* address_group = make_group(frame, "分组框24", QStringLiteral("待提交的网址"));
-  addresses_ = make_list_box(address_group, "编辑框1", QString::fromUtf8(kSampleAddresses));
-  (new QVBoxLayout(address_group))->addWidget(addresses_);
-
-  auto* status_group = make_group(frame, "分组框25", QStringLiteral("状态提示"));
-  status_ = make_list_box(status_group, "编辑框2");
+  addresses_ = make_list_box(nullptr, "编辑框1", data_text("samples/ping_addresses.txt"));
+  QGroupBox* address_group = framed(frame, QStringLiteral("待提交的网址"), addresses_);
+  address_group->setObjectName(QStringLiteral("分组框24"));
+  status_ = make_list_box(nullptr, "编辑框2");
   status_->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // status lines are longer than the box
-  (new QVBoxLayout(status_group))->addWidget(status_);
+  QGroupBox* status_group = framed(frame, QStringLiteral("状态提示"), status_);
+  status_group->setObjectName(QStringLiteral("分组框25"));
 
   start_ = make_button(frame, "按钮开始提交", QStringLiteral("开始提交"));
   pause_ = make_button(frame, "按钮暂停提交", QStringLiteral("暂停提交"));
