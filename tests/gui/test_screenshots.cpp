@@ -115,10 +115,12 @@ class ScreenshotTest : public QObject {
     click(control<QPushButton>(&main, "按钮开始提交"));
     auto* ping = main.findChild<PingPage*>();
     QVERIFY(wait_until([&] { return ping->state() == JobState::Idle; }, 30000));
+    wait_until_drawn(control<QWebEngineView>(&main, "超文本浏览框2"));
     QVERIFY(shoot(&main, QStringLiteral("main_page4_after_ping")));
 
     ToolWindow* collection = open_tool_window(6, &main);
     QVERIFY(wait_for_page(control<QWebEngineView>(collection, "超文本浏览框1"), QStringLiteral("/")));
+    wait_until_drawn(control<QWebEngineView>(collection, "超文本浏览框1"));
     QVERIFY(shoot(collection, QStringLiteral("window06_login")));
     collection->findChild<QAction*>(QStringLiteral("工具条1_1"))->trigger();
     click(control<QPushButton>(collection, "按钮开始采集"));
@@ -128,6 +130,7 @@ class ScreenshotTest : public QObject {
 
     ToolWindow* crawler = open_tool_window(26, &main);
     QVERIFY(wait_for_page(control<QWebEngineView>(crawler, "超文本浏览框1"), QStringLiteral("/")));
+    wait_until_drawn(control<QWebEngineView>(crawler, "超文本浏览框1"));
     QVERIFY(shoot(crawler, QStringLiteral("window26_after_visit")));
     crawler->close();
   }

@@ -36,13 +36,17 @@ bool wait_for_page(QWebEngineView* view, const QString& url_tail, int timeout_ms
   return false;
 }
 
-void click_in_page(QWebEngineView* view, const QString& selector) {
-  // Input reaches a page only once it has been drawn: wait for two animation frames first.
-  run_js(view, QStringLiteral("requestAnimationFrame(function () {"
+void wait_until_drawn(QWebEngineView* view) {
+  run_js(view, QStringLiteral("window.__testDrawn = false;"
+                              "requestAnimationFrame(function () {"
                               "  requestAnimationFrame(function () { window.__testDrawn = true; });"
                               "}); true"));
   if (!wait_until([&] { return run_js(view, QStringLiteral("!!window.__testDrawn")).toBool(); }))
     qFatal("the page was never drawn");
+}
+
+void click_in_page(QWebEngineView* view, const QString& selector) {
+  wait_until_drawn(view);  // input reaches a page only once it has been drawn
   QVariant centre = run_js(view, QStringLiteral("(function () {"
                                                 "  var e = document.querySelector('%1');"
                                                 "  if (!e) return null;"

@@ -17,6 +17,8 @@ QVariant run_js(QWebEngineView* view, const QString& script, int timeout_ms = 10
 // Waits until the view shows a page whose address ends with `url_tail` and that has finished
 // loading; false on time-out.
 bool wait_for_page(QWebEngineView* view, const QString& url_tail, int timeout_ms = 15000);
+// Waits until the page shown has been drawn (two animation frames have passed).
+void wait_until_drawn(QWebEngineView* view);
 // A real left click in the middle of the first element the CSS selector finds.
 void click_in_page(QWebEngineView* view, const QString& selector);
 
