@@ -46,6 +46,7 @@ UiHooks real_hooks() {
     QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
     QDesktopServices::openUrl(url);
   };
+  h.quit_application = [] { QCoreApplication::quit(); };
   return h;
 }
 
@@ -71,5 +72,7 @@ bool file_dialog(FileDialogRequest& request) { return ui_hooks().file_dialog(req
 QString folder_dialog(const QString& title) { return ui_hooks().folder_dialog(title); }
 
 void shell_open(const QString& operation, const QString& target) { ui_hooks().shell_open(operation, target); }
+
+void quit_application() { ui_hooks().quit_application(); }
 
 }  // namespace tessaly

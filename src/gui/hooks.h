@@ -31,6 +31,8 @@ struct UiHooks {
   std::function<QString(const QString& title)> folder_dialog;
   // Hands a file, folder or URL to the desktop shell ("open", "explore", ...).
   std::function<void(const QString& operation, const QString& target)> shell_open;
+  // Ends the application's event loop (the program then exits).
+  std::function<void()> quit_application;
 };
 
 // The hooks in force; the defaults show real dialogs and use the real clipboard and shell.
@@ -44,6 +46,7 @@ void set_clipboard_text(const QString& text);
 bool file_dialog(FileDialogRequest& request);
 QString folder_dialog(const QString& title);
 void shell_open(const QString& operation, const QString& target);
+void quit_application();
 
 // The default caption of message boxes.
 QString default_caption();

@@ -6,6 +6,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "core/jobs/job.h"
 
 namespace tessaly {
@@ -46,6 +48,24 @@ void pump_wait(int ms) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(ms - clock.elapsed()));
     QThread::msleep(1);
   }
+}
+
+bool pump_until(const std::function<bool()>& done, int timeout_ms) {
+  QElapsedTimer clock;
+  clock.start();
+  if (!on_window_thread()) {
+    while (!done() && clock.elapsed() < timeout_ms) sleep_ms(1);
+    return done();
+  }
+  // The timer wakes the wait at the deadline when no other message comes.
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.start(std::max(timeout_ms, 0));
+  while (!done()) {
+    if (clock.elapsed() >= timeout_ms) return false;
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  return true;
 }
 
 void do_events() {

@@ -1,10 +1,12 @@
 #include "gui/tool_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
 
 #include <map>
 
+#include "gui/hooks.h"
 #include "gui/tool_registry.h"
 #include "gui/worker_task.h"
 
@@ -68,6 +70,17 @@ ToolWindow* open_window(int window) {
   auto& windows = open_windows();
   auto it = windows.find(window);
   return it == windows.end() ? nullptr : it->second.data();
+}
+
+void end_program() {
+  for (QWidget* w : QApplication::topLevelWidgets())
+    for (WorkerTask* task : w->findChildren<WorkerTask*>()) task->stop_now();
+  // Tool windows first, then the windows that own them (the main window).
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<ToolWindow*>(w) && w->isVisible()) w->close();
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (!w->parentWidget() && w->isVisible()) w->close();
+  quit_application();
 }
 
 }  // namespace tessaly

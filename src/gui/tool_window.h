@@ -28,4 +28,8 @@ ToolWindow* open_tool_window(int window, QWidget* parent = nullptr);
 // The open window with that number, or null.
 ToolWindow* open_window(int window);
 
+// Ends the program as closing the main window does: every job stops (what it wrote stays; files
+// are written whole or not at all), every window closes, and the application quits.
+void end_program();
+
 }  // namespace tessaly

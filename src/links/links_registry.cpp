@@ -3,6 +3,7 @@
 
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
+#include "links/crawler_browser_window.h"
 #include "links/external_links_window.h"
 
 namespace tessaly {
@@ -19,7 +20,7 @@ void register_links_tools() {
                  .width = 1347,
                  .height = 867,
                  .buttons = {{"分组框32", 1, "按钮10", "模拟蜘蛛浏览器"}},
-                 .create = [](QWidget* p) -> QWidget* { return new ToolWindow(26, p); }});
+                 .create = [](QWidget* p) -> QWidget* { return new CrawlerBrowserWindow(p); }});
 }
 
 }  // namespace tessaly

@@ -5,8 +5,10 @@
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
 #include "research/banned_filter_window.h"
+#include "research/collection_window.h"
 #include "research/domain_mining_window.h"
 #include "research/inclusion_page.h"
+#include "research/ping_page.h"
 #include "research/word_tools_window.h"
 
 namespace tessaly {
@@ -29,10 +31,16 @@ void register_research_tools() {
   register_tool({.page = 2,
                  .buttons = {{"分组框32", 2, "按钮9", "百度收录查询"}},
                  .create = [](QWidget* p) -> QWidget* { return new InclusionPage(p); }});
-  register_tool({.page = 4, .buttons = {{"分组框32", 3, "按钮8", "百度ping"}}});
+  register_tool({.page = 4,
+                 .buttons = {{"分组框32", 3, "按钮8", "百度ping"}},
+                 .create = [](QWidget* p) -> QWidget* { return new PingPage(p); }});
   register_tool({.page = 6, .buttons = {{"分组框11", 1, "按钮关键词挖掘机", "关键词挖掘机"}}});
-  register_tool(frame_window(6, "词库网-爱站网关键词采集", 548, 499,
-                             {{"分组框11", 0, "按钮词库网采集", "词库/爱站网采集"}}));
+  register_tool({.window = 6,
+                 .title = "词库网-爱站网关键词采集",
+                 .width = 548,
+                 .height = 499,
+                 .buttons = {{"分组框11", 0, "按钮词库网采集", "词库/爱站网采集"}},
+                 .create = [](QWidget* p) -> QWidget* { return new CollectionWindow(p); }});
   register_tool(frame_window(20, "挖掘关键词导出", 380, 142));
   register_tool({.window = 21,
                  .title = "百度违禁词过滤",

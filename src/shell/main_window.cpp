@@ -15,6 +15,7 @@
 #include <QWebEngineView>
 
 #include "core/http/endpoints.h"
+#include "gui/browser.h"
 #include "gui/controls.h"
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
@@ -174,8 +175,7 @@ void MainWindow::ensure_update_browser() {
   // The browser is made on first view so that start-up stays fast.
   auto* layout = new QVBoxLayout(update_page_);
   layout->setContentsMargins(0, 0, 0, 0);
-  auto* view = new QWebEngineView(update_page_);
-  view->setObjectName(QStringLiteral("超文本浏览框3"));
+  QWebEngineView* view = make_browser(update_page_, "超文本浏览框3");
   layout->addWidget(view);
   view->load(QUrl(QString::fromStdString(endpoint_base("PRODUCT_HOME") + "/update.html")));
 }

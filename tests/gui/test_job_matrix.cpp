@@ -110,6 +110,7 @@ const std::vector<Tool>& tools() {
        {"按钮开始发布", "按钮停止发布"},
        [](QWidget* w) { control<QPlainTextEdit>(w, "编辑框1")->setPlainText(QStringLiteral("a.cn")); },
        true},
+      {"keyword collection", 6, 0, {"按钮开始采集", "按钮暂停采集"}},
   };
   return all;
 }
@@ -180,7 +181,9 @@ class JobMatrixTest : public QObject {
                      {"BAIDU_TRANSLATE", hanging_.get()},
                      {"CHINAZ_WHOIS", hanging_.get()},
                      {"CHINAZ_IP", hanging_.get()},
-                     {"IP138_LOOKUP", hanging_.get()}});
+                     {"IP138_LOOKUP", hanging_.get()},
+                     {"WORDLIB_HOME", hanging_.get()},
+                     {"WORDLIB_SEARCH", hanging_.get()}});
     // The external link tool reads its templates when its window opens.
     make_dir(folder_->path() + "/超级外链工具配置");
     write_file(folder_->path() + "/超级外链工具配置/url.txt", hanging_->base_url() + "/link?u={$url}\r\n");

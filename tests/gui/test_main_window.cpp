@@ -3,6 +3,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+#include "fakes/fake_server.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "shell/main_window.h"
@@ -101,7 +102,23 @@ QWidget* toolbox_of(MainWindow& w) { return control<QWidget>(&w, "分组框3"); 
 
 class MainWindowTest : public QObject {
   Q_OBJECT
+  // The pages the embedded browsers open here (the ping page, the collection window's login
+  // page, the crawler browser's home page, the update page) stay loading: no test reaches the
+  // internet, and no page title changes a window's title meanwhile.
+  fakes::FakeServer sites_;
+
  private Q_SLOTS:
+  void initTestCase() {
+    sites_.set_fallback([](const fakes::RecordedRequest&, fakes::Reply& reply) { reply.hang = true; });
+    fakes::point_endpoints({{"BAIDU_PING", &sites_},
+                            {"WORDLIB_HOME", &sites_},
+                            {"AIZHAN_LOGIN", &sites_},
+                            {"BAIDU_HOME", &sites_},
+                            {"PRODUCT_HOME", &sites_},
+                            {"PRODUCT_HOME_ALT", &sites_}});
+  }
+  void cleanupTestCase() { fakes::reset_endpoints(); }
+
   void title_size_and_pages() {
     MainWindow w;
     QCOMPARE(w.windowTitle(), QStringLiteral("TessalyV1.8 -站群必备利器"));

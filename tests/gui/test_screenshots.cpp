@@ -6,8 +6,18 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWebEngineView>
+
+#include "fakes/baidu_ping.h"
+#include "fakes/fake_server.h"
+#include "fakes/keyword_sites.h"
+#include "fakes/web_pages.h"
+#include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
+#include "research/ping_page.h"
 #include "shell/main_window.h"
 
 using namespace tessaly;
@@ -39,8 +49,27 @@ bool shoot(QWidget* window, const QString& name) {
 
 class ScreenshotTest : public QObject {
   Q_OBJECT
+  // The embedded browsers show fake pages (nothing reaches the internet).
+  fakes::FakeServer ping_site_, keyword_site_, web_site_;
+  fakes::FakeBaiduPing ping_{ping_site_};
+
  private Q_SLOTS:
-  void initTestCase() { QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion"))); }
+  void initTestCase() {
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    fakes::add_wordlib_site(keyword_site_);
+    fakes::serve_page(
+        web_site_, "/", "百度一下，你就知道",
+        "<h1>百度一下</h1><p><a href=\"/news\">新闻</a> <a href=\"/news\" target=\"_blank\">贴吧</a></p>");
+    fakes::point_endpoints({{"BAIDU_PING", &ping_site_},
+                            {"WORDLIB_HOME", &keyword_site_},
+                            {"WORDLIB_SEARCH", &keyword_site_},
+                            {"AIZHAN_LOGIN", &keyword_site_},
+                            {"AIZHAN_KEYWORDS", &keyword_site_},
+                            {"BAIDU_HOME", &web_site_},
+                            {"PRODUCT_HOME", &web_site_},
+                            {"PRODUCT_HOME_ALT", &web_site_}});
+  }
+  void cleanupTestCase() { fakes::reset_endpoints(); }
 
   void main_window_pages() {
     MainWindow w;
@@ -72,6 +101,38 @@ class ScreenshotTest : public QObject {
     }
     // Windows whose tools are not built yet are empty frames.
     if (!empty.isEmpty()) qInfo("empty windows: %s", qPrintable(empty.join(QStringLiteral(", "))));
+  }
+
+  // The three browser tools after a run.
+  void browser_tools_after_a_run() {
+    MainWindow main;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    HookRecorder hooks;
+
+    click(control<QPushButton>(&main, "按钮8"));
+    paste(control<QPlainTextEdit>(&main, "编辑框1"), QStringLiteral("www.tessaly.cn\nwww.tessaly.com.cn"));
+    click(control<QPushButton>(&main, "按钮开始提交"));
+    auto* ping = main.findChild<PingPage*>();
+    QVERIFY(wait_until([&] { return ping->state() == JobState::Idle; }, 30000));
+    wait_until_drawn(control<QWebEngineView>(&main, "超文本浏览框2"));
+    QVERIFY(shoot(&main, QStringLiteral("main_page4_after_ping")));
+
+    ToolWindow* collection = open_tool_window(6, &main);
+    QVERIFY(wait_for_page(control<QWebEngineView>(collection, "超文本浏览框1"), QStringLiteral("/")));
+    wait_until_drawn(control<QWebEngineView>(collection, "超文本浏览框1"));
+    QVERIFY(shoot(collection, QStringLiteral("window06_login")));
+    collection->findChild<QAction*>(QStringLiteral("工具条1_1"))->trigger();
+    click(control<QPushButton>(collection, "按钮开始采集"));
+    QVERIFY(wait_until_idle(collection, 30000));
+    QVERIFY(shoot(collection, QStringLiteral("window06_after_collection")));
+    collection->close();
+
+    ToolWindow* crawler = open_tool_window(26, &main);
+    QVERIFY(wait_for_page(control<QWebEngineView>(crawler, "超文本浏览框1"), QStringLiteral("/")));
+    wait_until_drawn(control<QWebEngineView>(crawler, "超文本浏览框1"));
+    QVERIFY(shoot(crawler, QStringLiteral("window26_after_visit")));
+    crawler->close();
   }
 };
 

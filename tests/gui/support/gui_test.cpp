@@ -69,6 +69,7 @@ HookRecorder::HookRecorder() {
   };
   h.set_clipboard_text = [this](const QString& text) { clipboard << text; };
   h.shell_open = [this](const QString&, const QString& target) { shell_targets << target; };
+  h.quit_application = [this] { ++quit_requests; };
   h.file_dialog = [this](FileDialogRequest& r) {
     if (next_files.isEmpty()) return false;
     QString f = next_files.takeFirst();

@@ -75,6 +75,7 @@ class HookRecorder {
   std::vector<RecordedMessage> messages;
   QStringList clipboard;
   QStringList shell_targets;
+  int quit_requests = 0;  // quit_application() calls
   // Answers for the next file dialogs (empty: cancelled) and folder dialogs.
   QStringList next_files;
   QStringList next_folders;

@@ -1,0 +1,57 @@
+#pragma once
+// Baidu ping: submits a list of site addresses to Baidu's ping page one after another by driving
+// that page in an embedded browser (load it, wait for its form, type the address into its first
+// text field, press its first button, wait for the confirmation). A pass can be paused and
+// continued from the next address, or stopped, between addresses.
+//
+// The pass runs on the window thread: the browser's waits keep processing window messages, and
+// that is how the pause and stop buttons reach a running pass (they set the flags below).
+#include <string>
+
+#include "core/text/text.h"
+
+namespace tessaly::research {
+
+// The page the browser shows and drives.
+std::string ping_page_url();
+
+// The run state the buttons change: start clears both flags and goes back to the first
+// address; continue clears the pause flag only.
+struct PingRunState {
+  bool stop = false;
+  bool pause = false;
+  int resume_position = 1;  // 1-based: where a continued pass begins
+};
+
+// What the pass needs of the browser (the window side drives a real one).
+class PingDriver {
+ public:
+  virtual ~PingDriver() = default;
+  virtual void navigate(const std::string& url) = 0;
+  // True as soon as the loaded document's text contains `text` (GBK); false after the wait's
+  // limit, or at once when the browser has gone.
+  virtual bool wait_for_page_text(const Text& text) = 0;
+  virtual void fill_text_input(const Text& identifier, const Text& value) = 0;
+  virtual void click_button_input(const Text& identifier) = 0;
+  virtual void append_status(const Text& line) = 0;
+  // The window is closing or gone: the pass ends where it stands.
+  virtual bool aborted() = 0;
+};
+
+enum class PingPassEnd { Finished, Paused, Stopped, Aborted };
+
+// One address: true when the page confirmed it (a status line was appended).
+bool ping_one_url(const Text& address, PingDriver& driver);
+// The pass over the address list, from the resume position, checking pause and stop before each
+// address (the address being submitted is finished first).
+PingPassEnd run_ping_pass(PingRunState& state, const TextList& addresses, PingDriver& driver);
+
+// Scripts run in the driven page (GBK text; the identifier is "1" in every call the pass makes).
+// The first input of type text, password or file whose name, id or title equals the identifier,
+// or else the one at that 1-based position, receives the value; true when one did.
+Text fill_text_input_script(const Text& identifier, const Text& value);
+// The same search among inputs of type button, submit or reset, and when none matches among the
+// button elements; the one found is clicked; true when one was.
+Text click_button_input_script(const Text& identifier);
+
+}  // namespace tessaly::research
