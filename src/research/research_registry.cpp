@@ -5,6 +5,8 @@
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
 #include "research/inclusion_page.h"
+#include "research/keyword_miner_export_window.h"
+#include "research/keyword_miner_page.h"
 
 namespace tessaly {
 namespace {
@@ -27,16 +29,24 @@ void register_research_tools() {
                  .buttons = {{"分组框32", 2, "按钮9", "百度收录查询"}},
                  .create = [](QWidget* p) -> QWidget* { return new InclusionPage(p); }});
   register_tool({.page = 4, .buttons = {{"分组框32", 3, "按钮8", "百度ping"}}});
-  register_tool({.page = 6, .buttons = {{"分组框11", 1, "按钮关键词挖掘机", "关键词挖掘机"}}});
+  register_tool({.page = 6,
+                 .buttons = {{"分组框11", 1, "按钮关键词挖掘机", "关键词挖掘机"}},
+                 .create = [](QWidget* p) -> QWidget* { return new KeywordMinerPage(p); }});
   register_tool(frame_window(6, "词库网-爱站网关键词采集", 548, 499,
                              {{"分组框11", 0, "按钮词库网采集", "词库/爱站网采集"}}));
-  register_tool(frame_window(20, "挖掘关键词导出", 380, 142));
+  register_tool({.window = 20,
+                 .title = "挖掘关键词导出",
+                 .width = 380,
+                 .height = 142,
+                 .create = [](QWidget* p) -> QWidget* { return new MinerExportWindow(p); }});
   register_tool(frame_window(21, "百度违禁词过滤", 654, 490, {{"分组框11", 8, "按钮6", "百度违禁词过滤"}}));
   register_tool(frame_window(22, "域名批量挖掘关键词", 780, 517,
                              {{"分组框11", 2, "按钮爱站域名采集词", "域名挖掘关键词"}}));
   register_tool(frame_window(25, "导出词", 375, 498));
   register_tool(frame_window(28, "单词功能", 416, 458, {{"分组框34", 0, "按钮单词功能", "英文单词生成"}}));
-  register_tool(frame_window(33, "", 400, 70));
+  register_tool({.window = 33, .title = "", .width = 400, .height = 70, .create = [](QWidget* p) -> QWidget* {
+                   return new ExportProgressWindow(p);
+                 }});
 }
 
 }  // namespace tessaly
