@@ -149,22 +149,26 @@ void WorkerTask::stop() {
     return;
   }
   if (!active() || state_ == JobState::Stopping) return;
-  if (stop_finishes_started_) {
-    winding_down_ = true;
-    bridge_->job().request_wind_down();
-    bridge_->job().resume();  // a paused pool must get going to finish what it started
-  } else {
-    bridge_->stop();
-  }
+  // Stopping is shown first: bridge_->stop() applies the queued writes at once, and the run's
+  // end is among them when the worker unwound in the meantime (it then sets Idle).
+  std::shared_ptr<Bridge> run = bridge_;
+  winding_down_ = stop_finishes_started_;
   set_state(JobState::Stopping);
+  if (winding_down_) {
+    run->job().request_wind_down();
+    run->job().resume();  // a paused pool must get going to finish what it started
+  } else {
+    run->stop();
+  }
 }
 
 void WorkerTask::stop_now() {
   pending_ = nullptr;
   if (!active()) return;
   winding_down_ = false;
-  bridge_->stop();
+  std::shared_ptr<Bridge> run = bridge_;
   set_state(JobState::Stopping);
+  run->stop();  // may end the run at once (see stop())
 }
 
 void WorkerTask::pause() {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "core/http/endpoints.h"
@@ -57,7 +58,10 @@ QString counter(int rows, const char* tail) { return QStringLiteral("关键词[%
 KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   setObjectName(QStringLiteral("KeywordMinerPage"));
   list_ = make_report_list(this, "超级列表框挖掘机", {{QStringLiteral("关键词"), kListColumnWidth}});
-  list_->setMinimumWidth(kListColumnWidth + 20);
+  list_->header()->setStretchLastSection(false);  // the one column keeps its width
+  list_->set_checkable(false);
+  list_->setFixedWidth(kListColumnWidth + list_->verticalScrollBar()->sizeHint().width() +
+                       2 * list_->frameWidth());
 
   seed_ = make_line_box(this, "编辑框挖掘机关键词", QStringLiteral("减肥"));
   search_ = make_button(this, "按钮挖掘机搜索", QStringLiteral("搜索"));
@@ -77,6 +81,7 @@ KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   progress_ = make_progress(this, "进度条关键词挖掘");
   progress_->setRange(0, research::kMinerSourceCount);
   progress_->setValue(0);
+  progress_->setFormat(QStringLiteral("%v/%m"));  // sources ended
 
   auto* side = new QVBoxLayout;
   side->addWidget(seed_);
@@ -99,8 +104,8 @@ KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   }
 
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(list_, 1);
-  layout->addLayout(side);
+  layout->addWidget(list_);
+  layout->addLayout(side, 1);
 
   // The sources read these controls while they run, from their own threads.
   live_->set_seed_box(to_gbk(seed_->text()));
