@@ -8,7 +8,11 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 #include "core/http/endpoints.h"
 #include "gui/controls.h"
@@ -48,8 +52,28 @@ constexpr HelpLink kHelpLinks[] = {
 };
 
 constexpr int kListColumnWidth = 500;
+// Rows put into the list in one turn of the event loop (a few milliseconds of work).
+constexpr size_t kRowsPerTurn = 5000;
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Rows [first, first + n) of `texts` as list cells, converted in one pass: the GBK texts hold no
+// zero byte, so joined by zeros they convert as one text and split again.
+std::vector<QString> rows_from_gbk(const TextList& texts, size_t first, size_t n) {
+  std::string joined;
+  for (size_t i = first; i < first + n; ++i) {
+    joined += texts[i];
+    joined += '\0';
+  }
+  QStringList parts = from_gbk(joined).split(QChar(u'\0'));
+  std::vector<QString> cells;
+  if (parts.size() == static_cast<qsizetype>(n) + 1) {
+    cells.assign(std::make_move_iterator(parts.begin()), std::make_move_iterator(parts.end() - 1));
+  } else {
+    for (size_t i = first; i < first + n; ++i) cells.push_back(from_gbk(texts[i]));
+  }
+  return cells;
+}
 
 QString counter(int rows, const char* tail) { return QStringLiteral("关键词[%1%2").arg(rows).arg(u(tail)); }
 
@@ -123,7 +147,10 @@ KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   task_ = new WorkerTask(this);
   task_->set_pause_button(pause_, QStringLiteral("暂停"), QStringLiteral("继续"));
   task_->disable_while_active({search_});
-  connect(task_, &WorkerTask::finished, this, [this](const JobOutcome& outcome) { run_ended(outcome); });
+  connect(task_, &WorkerTask::finished, this, [this](const JobOutcome& outcome) {
+    ended_ = outcome;
+    show_admitted();  // the rest of the rows, then the end
+  });
   connect(search_, &QPushButton::clicked, this, [this] { start_keyword_search(); });
   connect(pause_, &QPushButton::clicked, this, [this] { task_->toggle_pause(); });
   connect(stop_, &QPushButton::clicked, this, [this] { stop_keyword_search(); });
@@ -135,6 +162,9 @@ void KeywordMinerPage::set_header(const QString& text) { list_->report_model()->
 
 void KeywordMinerPage::start_keyword_search() {
   if (task_->active()) return;
+  backlog_.clear();
+  backlog_shown_ = 0;
+  ended_.reset();
   list_->lv_clear();
   set_header(counter(0, "条]"));
   research::MinerRunOptions options;
@@ -178,15 +208,37 @@ void KeywordMinerPage::start_keyword_search() {
 void KeywordMinerPage::stop_keyword_search() { task_->stop(); }
 
 void KeywordMinerPage::show_admitted() {
-  if (!admission_) return;
-  TextList rows = admission_->take_pending();
-  if (rows.empty()) return;
-  list_->lv_append_rows(rows);
-  set_header(counter(list_->lv_row_count(), "]获取中"));
+  if (admission_) {
+    TextList more = admission_->take_pending();
+    if (backlog_.empty())
+      backlog_ = std::move(more);
+    else
+      backlog_.insert(backlog_.end(), std::make_move_iterator(more.begin()),
+                      std::make_move_iterator(more.end()));
+  }
+  if (backlog_shown_ < backlog_.size()) {
+    size_t n = std::min(backlog_.size() - backlog_shown_, kRowsPerTurn);
+    list_->report_model()->insert_rows(-1, rows_from_gbk(backlog_, backlog_shown_, n));
+    backlog_shown_ += n;
+    set_header(counter(list_->lv_row_count(), "]获取中"));
+    if (backlog_shown_ < backlog_.size()) {
+      // The rest on the next turn, after input and painting.
+      if (!turn_scheduled_) {
+        turn_scheduled_ = true;
+        QTimer::singleShot(0, this, [this] {
+          turn_scheduled_ = false;
+          show_admitted();
+        });
+      }
+      return;
+    }
+    backlog_.clear();
+    backlog_shown_ = 0;
+  }
+  if (ended_) announce_end(*std::exchange(ended_, std::nullopt));
 }
 
-void KeywordMinerPage::run_ended(const JobOutcome& outcome) {
-  show_admitted();  // what was admitted after the last batch was shown
+void KeywordMinerPage::announce_end(const JobOutcome& outcome) {
   if (outcome.end == JobEnd::Stopped) {
     // The bar falls back as the sources are stopped; the counter keeps its running text.
     progress_->setValue(0);

@@ -7,7 +7,10 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
+#include "core/jobs/job.h"
+#include "core/text/text.h"
 #include "research/keyword_miner.h"
 
 class QCheckBox;
@@ -19,7 +22,6 @@ namespace tessaly {
 
 class ReportList;
 class WorkerTask;
-struct JobOutcome;
 
 class KeywordMinerPage : public QWidget {
   Q_OBJECT
@@ -38,9 +40,10 @@ class KeywordMinerPage : public QWidget {
   WorkerTask* task() const { return task_; }
 
  private:
-  // Moves the keywords admitted since the last call into the list and updates the counter.
+  // Moves the keywords admitted since the last call into the list and updates the counter, a
+  // bounded number per turn of the event loop; announces the run's end once all are shown.
   void show_admitted();
-  void run_ended(const JobOutcome& outcome);
+  void announce_end(const JobOutcome& outcome);
   void set_header(const QString& text);
 
   QLineEdit* seed_;
@@ -60,6 +63,10 @@ class KeywordMinerPage : public QWidget {
     std::atomic<research::MinerSource> last{research::MinerSource::WordLibrary};
   };
   std::shared_ptr<RunEnd> run_end_;
+  TextList backlog_;          // admitted keywords waiting to be shown
+  size_t backlog_shown_ = 0;  // how many of them are in the list already
+  bool turn_scheduled_ = false;
+  std::optional<JobOutcome> ended_;  // the run has ended; announced when the backlog is shown
 };
 
 }  // namespace tessaly

@@ -236,6 +236,17 @@ class KeywordMinerTest : public QObject {
     QVERIFY(hooks.messages[0].text == kDone || hooks.messages[0].text == kSo360Done);
   }
 
+  void a_keyword_in_another_letter_case_is_not_listed_again() {
+    services_->so360.set("seo", {"seo优化", "SEO优化", "Seo优化", "seo工具"});
+    HookRecorder hooks;
+    Page p;
+    p.set_seed(QStringLiteral("seo"));
+    p.only({5});
+    QVERIFY(p.run());
+    QCOMPARE(rows_of(p.list), sl({"seo优化", "seo工具"}));
+    QCOMPARE(header_of(p.list), QStringLiteral("关键词[2]"));
+  }
+
   // "必需包含关键词" at each level of a three-level source and for the other sources, and the
   // seed test against the seed's letter case.
   void must_contain_at_each_level() {
