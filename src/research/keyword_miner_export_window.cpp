@@ -110,14 +110,15 @@ void MinerExportWindow::save_text() {
   progress_->show();
   progress_->setRange(1, std::max(n, 1));
   setWindowTitle(QStringLiteral("整理数据中"));
-  std::string text;
+  // The lines are gathered as Qt text and converted to GBK in one pass.
+  QString text;
   int shown = -1;
   for (int i = 1; i <= n; ++i) {
     each_percent_step(i, n, shown, [&](int) { progress_->setValue(i); });
-    text += list_->lv_get_cell(i - 1, 0);
-    text += "\r\n";
+    text += list_->report_model()->cell(i - 1, 0);
+    text += QStringLiteral("\r\n");
   }
-  if (!write_file(to_path(path_->text()), text)) {
+  if (!write_file(to_path(path_->text()), to_gbk(text))) {
     setWindowTitle(title);
     report_write_failure(path_->text());
     return;
@@ -179,19 +180,21 @@ bool write_table_file(const ReportList* source, const std::string& path, bool sh
       return false;
     }
   }
-  std::string table;
+  // The table is gathered as Qt text and converted to GBK in one pass.
+  const QString tab = QStringLiteral("\t"), line_end = QStringLiteral("\r\n");
+  QString table;
   const int columns = list ? list->report_model()->columnCount() : 0;
-  for (int c = 0; c < columns; ++c) table += list->lv_get_column_title(c) + "\t";
-  table += "\r\n";
+  for (int c = 0; c < columns; ++c) table += list->report_model()->column_title(c) + tab;
+  table += line_end;
   const int n = list ? list->lv_row_count() : 0;
   int shown = -1;
   for (int i = 1; i <= n; ++i) {
     if (show_progress) each_percent_step(i, n, shown, [](int percent) { show_export_progress(percent); });
     if (!list || i > list->lv_row_count()) break;  // cleared or gone meanwhile
-    for (int c = 0; c < columns; ++c) table += list->lv_get_cell(i - 1, c) + "\t";
-    table += "\r\n";
+    for (int c = 0; c < columns; ++c) table += list->report_model()->cell(i - 1, c) + tab;
+    table += line_end;
   }
-  if (!write_file(path, table)) {
+  if (!write_file(path, to_gbk(table))) {
     report_write_failure(shown_path);
     return false;
   }
