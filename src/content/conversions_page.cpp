@@ -9,21 +9,6 @@
 #include "gui/worker_task.h"
 
 namespace tessaly {
-namespace {
-
-const char* const kSample = "WWW.TESSALY.COM\nBBS.ZHANQUN.NET\nSEO.EXAMPLE.CN";
-
-QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box) {
-  auto* group = new QGroupBox(caption, parent);
-  auto* layout = new QVBoxLayout(group);
-  layout->setContentsMargins(6, 6, 6, 6);
-  box->setParent(group);
-  layout->addWidget(box);
-  return group;
-}
-
-}  // namespace
-
 ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new WorkerTask(this)) {
   setObjectName(QStringLiteral("ConversionsPage"));
   auto* outer = new QVBoxLayout(this);
@@ -31,7 +16,7 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new W
   auto* frame = make_group(this, "分组框27", {});
   outer->addWidget(frame);
 
-  input_ = make_list_box(nullptr, "编辑框需要转换的", QString::fromUtf8(kSample));
+  input_ = make_list_box(nullptr, "编辑框需要转换的", data_text("samples/conversions.txt"));
   output_ = make_list_box(nullptr, "编辑框转换的结果");
 
   struct ButtonDef {

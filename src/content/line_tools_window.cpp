@@ -19,45 +19,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kDedupeSample =
-    "站群软件\n泛站推广\n关键词挖掘\n\n站群软件\n泛站推广\n关键词挖掘\n\n站群软件\n泛站推广\n关键词挖掘";
-const char* const kTrimSample = "  站群软件  \n\n 泛站 推广\n\n\n　关键词　挖掘　\nseo 优化   \n  ";
-const char* const kShuffleSample =
-    "爱情公寓4\n爱情保卫战\n爱情公寓\n爱情公寓3\n爱情买卖\n爱情保卫战2012\n爱情公寓2\n爱情来了\n"
-    "爱情呼叫转移\n爱情公寓5\n爱情与灵药\n爱情保卫战官网";
-const char* const kSuffixSample =
-    "站群软件\n站群系统\n站群管理\n站群优化\n站群建设\n站群推广\n站群程序\n站群源码\n站群服务器\n站群seo\n"
-    "泛站群\n泛解析站群\n泛目录站群\n蜘蛛池\n蜘蛛池程序\n百度蜘蛛池\n站群工具\n站群采集\n站群外链\n站群域名\n"
-    "站群模板\n站群搭建\n站群排名\n站群收录\n站群关键词\n站群效果\n站群教程\n站群技术\n站群方案\n站群策略\n"
-    "站群价格\n站群购买\n站群租用\n站群代建\n站群托管\n站群是什么\n站群怎么做\n站群有用吗\n站群哪个好\n"
-    "站群多少钱\n站群被k\n站群防k\n站群快速排名\n站群引流\n站群营销\n站群公司\n站群平台\n站群网站\n站群霸屏";
-const char* const kTakeSample =
-    "站群软件_zq001\n泛站推广_fz002\n关键词挖掘_gj003\n蜘蛛池_zz004\n外链工具_wl005\n百度收录_bd006\n"
-    "域名查询_ym007\n伪原创_wy008";
-const char* const kJoinFirst = "www.tessaly.com\nbbs.tessaly.com\nseo.tessaly.com";
-const char* const kJoinSecond = "百度\n搜搜\n网易";
-
-QString u(const char* utf8_text) { return QString::fromUtf8(utf8_text); }
-
-// A box in a captioned frame.
-QGroupBox* framed(const QString& caption, QWidget* box, QWidget* below = nullptr) {
-  auto* group = new QGroupBox(caption);
-  auto* layout = new QVBoxLayout(group);
-  layout->setContentsMargins(6, 6, 6, 6);
-  layout->addWidget(box, 1);
-  if (below) layout->addWidget(below);
-  return group;
-}
-
-// Drives a progress bar from a run's progress reports.
-content::Progress bar_progress(Bridge& bridge, QProgressBar* bar) {
-  return [&bridge, bar](int done, int total) {
-    // A range of 0 to 0 would make the bar a busy indicator: an empty list shows it empty.
-    if (done == 0) bridge.set_progress_range(bar, 0, std::max(total, 1));
-    bridge.set_progress(bar, done);
-  };
-}
-
 std::uint64_t fresh_seed() {
   std::random_device device;
   return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
@@ -70,17 +31,17 @@ std::string number(long long n) { return to_text(n); }
 
 // ---------------------------------------------------------------------------------------------
 DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
-  list_ = make_list_box(nullptr, "编辑框去重复", u(kDedupeSample));
+  list_ = make_list_box(nullptr, "编辑框去重复", data_text("samples/dedupe.txt"));
   status_ = make_list_box(nullptr, "编辑框去重状态框");
   status_->setReadOnly(true);
-  dedupe_ = make_button(nullptr, "按钮去重复", u("开始去重复"));
-  auto* full = make_button(nullptr, "按钮转拼音", u("转全拼"));
-  auto* initials = make_button(nullptr, "按钮1", u("转首拼"));
-  auto* clear = make_button(nullptr, "按钮清空", u("清空"));
+  dedupe_ = make_button(nullptr, "按钮去重复", utf8("开始去重复"));
+  auto* full = make_button(nullptr, "按钮转拼音", utf8("转全拼"));
+  auto* initials = make_button(nullptr, "按钮1", utf8("转首拼"));
+  auto* clear = make_button(nullptr, "按钮清空", utf8("清空"));
   progress_ = make_progress(nullptr, "进度条1");
 
   auto* side = new QVBoxLayout;
-  side->addWidget(framed(u("状态提示："), status_), 1);
+  side->addWidget(framed(nullptr, utf8("状态提示："), status_), 1);
   for (QPushButton* b : {dedupe_, full, initials, clear}) {
     b->setMinimumHeight(30);
     side->addWidget(b);
@@ -93,7 +54,7 @@ DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
   layout->addWidget(progress_);
 
   dedupe_task_ = new WorkerTask(this);
-  dedupe_task_->set_start_button(dedupe_, u("开始去重复"), u("停止去重复"));
+  dedupe_task_->set_start_button(dedupe_, utf8("开始去重复"), utf8("停止去重复"));
   pinyin_task_ = new WorkerTask(this);
   connect(dedupe_, &QPushButton::clicked, this, [this] { toggle_dedupe(); });
   connect(full, &QPushButton::clicked, this, [this] { convert_pinyin(true); });
@@ -141,9 +102,9 @@ void DedupeWindow::convert_pinyin(bool full) {
 
 // ---------------------------------------------------------------------------------------------
 TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
-  list_ = make_list_box(nullptr, "编辑框1", u(kTrimSample));
-  start_ = make_button(nullptr, "按钮开始去除", u("开始去除"));
-  auto* clear = make_button(nullptr, "按钮清空", u("清空"));
+  list_ = make_list_box(nullptr, "编辑框1", data_text("samples/trim.txt"));
+  start_ = make_button(nullptr, "按钮开始去除", utf8("开始去除"));
+  auto* clear = make_button(nullptr, "按钮清空", utf8("清空"));
   progress_ = make_progress(nullptr, "进度条1");
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {start_, clear}) {
@@ -156,7 +117,7 @@ TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
   layout->addLayout(buttons);
 
   task_ = new WorkerTask(this);
-  task_->set_start_button(start_, u("开始去除"), u("停止去除"));
+  task_->set_start_button(start_, utf8("开始去除"), utf8("停止去除"));
   // A finished run leaves the stop wording; the next click only resets it.
   task_->keep_stop_wording_until_clicked(true);
   connect(start_, &QPushButton::clicked, this, [this] {
@@ -178,9 +139,9 @@ bool TrimWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
-  list_ = make_list_box(nullptr, "编辑框关键词", u(kShuffleSample));
-  start_ = make_button(nullptr, "按钮打散", u("点击打散"));
-  auto* clear = make_button(nullptr, "按钮清空", u("清空"));
+  list_ = make_list_box(nullptr, "编辑框关键词", data_text("samples/shuffle.txt"));
+  start_ = make_button(nullptr, "按钮打散", utf8("点击打散"));
+  auto* clear = make_button(nullptr, "按钮清空", utf8("清空"));
   progress_ = make_progress(nullptr, "进度条1");
   auto* buttons = new QHBoxLayout;
   for (QPushButton* b : {start_, clear}) {
@@ -188,7 +149,7 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
     buttons->addWidget(b);
   }
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(framed(u("请输入你的关键词一行一个"), list_), 1);
+  layout->addWidget(framed(nullptr, utf8("请输入你的关键词一行一个"), list_), 1);
   layout->addWidget(progress_);
   layout->addLayout(buttons);
 
@@ -211,18 +172,18 @@ bool ShuffleWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, parent) {
-  input_ = make_list_box(nullptr, "编辑框1", u(kSuffixSample));
-  suffix_ = make_line_box(nullptr, "编辑框2", u("-【Corvane网络开发】"));
+  input_ = make_list_box(nullptr, "编辑框1", data_text("samples/keyword_suffix.txt"));
+  suffix_ = make_line_box(nullptr, "编辑框2", utf8("-【Corvane网络开发】"));
   output_ = make_list_box(nullptr, "编辑框3");
-  start_ = make_button(nullptr, "按钮开始生成", u("开始生成"));
-  auto* clear_input = make_button(nullptr, "按钮2", u("清空"));
-  auto* clear_output = make_button(nullptr, "按钮3", u("清空"));
+  start_ = make_button(nullptr, "按钮开始生成", utf8("开始生成"));
+  auto* clear_input = make_button(nullptr, "按钮2", utf8("清空"));
+  auto* clear_output = make_button(nullptr, "按钮3", utf8("清空"));
 
   auto* columns = new QHBoxLayout;
-  columns->addWidget(framed(u("输入要生成的文本一行一个"), input_, clear_input), 1);
-  columns->addWidget(framed(u("生成的结果"), output_, clear_output), 1);
+  columns->addWidget(framed(nullptr, utf8("输入要生成的文本一行一个"), input_, clear_input), 1);
+  columns->addWidget(framed(nullptr, utf8("生成的结果"), output_, clear_output), 1);
   auto* row = new QHBoxLayout;
-  row->addWidget(make_label(nullptr, "标签1", u("后缀名字")));
+  row->addWidget(make_label(nullptr, "标签1", utf8("后缀名字")));
   row->addWidget(suffix_, 1);
   start_->setMinimumHeight(30);
   row->addWidget(start_);
@@ -251,15 +212,15 @@ bool KeywordSuffixWindow::busy() const { return task_->active(); }
 
 // ---------------------------------------------------------------------------------------------
 TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
-  list_ = make_list_box(nullptr, "编辑框1", u(kTakeSample));
-  left_separator_ = make_line_box(nullptr, "编辑框2", u("_"));
-  right_separator_ = make_line_box(nullptr, "编辑框3", u("_"));
-  auto* take_left = make_button(nullptr, "按钮1", u("开始取"));
-  auto* take_right = make_button(nullptr, "按钮2", u("开始取"));
-  auto* clear = make_button(nullptr, "按钮3", u("清空"));
+  list_ = make_list_box(nullptr, "编辑框1", data_text("samples/take_text.txt"));
+  left_separator_ = make_line_box(nullptr, "编辑框2", utf8("_"));
+  right_separator_ = make_line_box(nullptr, "编辑框3", utf8("_"));
+  auto* take_left = make_button(nullptr, "按钮1", utf8("开始取"));
+  auto* take_right = make_button(nullptr, "按钮2", utf8("开始取"));
+  auto* clear = make_button(nullptr, "按钮3", utf8("清空"));
 
   auto side_group = [](const QString& caption, QLineEdit* separator, QPushButton* button) {
-    auto* inner = new QGroupBox(u("分割的标签"));
+    auto* inner = new QGroupBox(utf8("分割的标签"));
     auto* inner_layout = new QVBoxLayout(inner);
     inner_layout->addWidget(separator);
     auto* outer = new QGroupBox(caption);
@@ -270,13 +231,13 @@ TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
     return outer;
   };
   auto* side = new QVBoxLayout;
-  side->addWidget(side_group(u("取文本左边"), left_separator_, take_left));
-  side->addWidget(side_group(u("取文本右边"), right_separator_, take_right));
+  side->addWidget(side_group(utf8("取文本左边"), left_separator_, take_left));
+  side->addWidget(side_group(utf8("取文本右边"), right_separator_, take_right));
   side->addStretch(1);
   clear->setMinimumHeight(30);
   side->addWidget(clear);
   auto* layout = new QHBoxLayout(this);
-  layout->addWidget(framed(u("请输入文本一行一个"), list_), 3);
+  layout->addWidget(framed(nullptr, utf8("请输入文本一行一个"), list_), 3);
   layout->addLayout(side, 2);
 
   task_ = new WorkerTask(this);
@@ -291,7 +252,7 @@ void TakeTextWindow::take(bool left) {
   std::string separator = box_text(left ? left_separator_ : right_separator_);
   if (separator.empty()) {
     // Every line would become empty: the list would be lost for nothing.
-    message_box(u("请先输入分割的标签"));
+    message_box(utf8("请先输入分割的标签"));
     return;
   }
   BoxText text = take_box_text(list_);
@@ -305,20 +266,20 @@ void TakeTextWindow::take(bool left) {
 
 // ---------------------------------------------------------------------------------------------
 JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
-  first_ = make_list_box(nullptr, "编辑框_相加1", u(kJoinFirst));
-  second_ = make_list_box(nullptr, "编辑框_相加2", u(kJoinSecond));
+  first_ = make_list_box(nullptr, "编辑框_相加1", data_text("samples/join_first.txt"));
+  second_ = make_list_box(nullptr, "编辑框_相加2", data_text("samples/join_second.txt"));
   result_ = make_list_box(nullptr, "编辑框_结果");
-  auto* first_count = make_line_box(nullptr, "编辑框1", u("3"));
-  auto* second_count = make_line_box(nullptr, "编辑框2", u("3"));
-  result_count_ = make_line_box(nullptr, "编辑框3", u("0"));
-  separator_ = make_line_box(nullptr, "编辑框4", u("-"));
-  auto* start = make_button(nullptr, "按钮2", u("开始加"));
-  auto* clear_first = make_button(nullptr, "按钮1", u("清空"));
-  auto* clear_second = make_button(nullptr, "按钮3", u("清空"));
-  auto* clear_result = make_button(nullptr, "按钮4", u("清空"));
-  auto* warning =
-      make_label(nullptr, "标签5", u("注意：第一个框和第二框里面的数量必须相同，否则软件会报错并且关闭。"));
-  auto* hint = make_label(nullptr, "标签1", u("提示：点击开始加试试..然后改变下分割符，看有啥变化...."));
+  auto* first_count = make_line_box(nullptr, "编辑框1", utf8("3"));
+  auto* second_count = make_line_box(nullptr, "编辑框2", utf8("3"));
+  result_count_ = make_line_box(nullptr, "编辑框3", utf8("0"));
+  separator_ = make_line_box(nullptr, "编辑框4", utf8("-"));
+  auto* start = make_button(nullptr, "按钮2", utf8("开始加"));
+  auto* clear_first = make_button(nullptr, "按钮1", utf8("清空"));
+  auto* clear_second = make_button(nullptr, "按钮3", utf8("清空"));
+  auto* clear_result = make_button(nullptr, "按钮4", utf8("清空"));
+  auto* warning = make_label(nullptr, "标签5",
+                             utf8("注意：第一个框和第二框里面的数量必须相同，否则软件会报错并且关闭。"));
+  auto* hint = make_label(nullptr, "标签1", utf8("提示：点击开始加试试..然后改变下分割符，看有啥变化...."));
   warning->setWordWrap(true);
   hint->setWordWrap(true);
 
@@ -328,7 +289,7 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
     col->addWidget(make_label(nullptr, label_name, caption));
     col->addWidget(box, 1);
     auto* row = new QHBoxLayout;
-    row->addWidget(make_label(nullptr, count_label, u("数量：")));
+    row->addWidget(make_label(nullptr, count_label, utf8("数量：")));
     count->setMaximumWidth(90);
     row->addWidget(count);
     row->addStretch(1);
@@ -337,11 +298,11 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
     return col;
   };
   auto* columns = new QHBoxLayout;
-  columns->addLayout(column("标签2", u("第一个框"), first_, "标签6", first_count, clear_first), 1);
-  columns->addLayout(column("标签3", u("第二个框"), second_, "标签7", second_count, clear_second), 1);
-  columns->addLayout(column("标签4", u("结果"), result_, "标签8", result_count_, clear_result), 1);
+  columns->addLayout(column("标签2", utf8("第一个框"), first_, "标签6", first_count, clear_first), 1);
+  columns->addLayout(column("标签3", utf8("第二个框"), second_, "标签7", second_count, clear_second), 1);
+  columns->addLayout(column("标签4", utf8("结果"), result_, "标签8", result_count_, clear_result), 1);
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(make_label(nullptr, "标签9", u("分割符")));
+  bottom->addWidget(make_label(nullptr, "标签9", utf8("分割符")));
   separator_->setMaximumWidth(80);
   bottom->addWidget(separator_);
   start->setMinimumHeight(30);

@@ -18,40 +18,25 @@
 namespace tessaly {
 namespace {
 
-QString u(const char* utf8_text) { return QString::fromUtf8(utf8_text); }
-
 const char* const kDefaultPattern = "---(.*?)状态:OK---标题：(.*?)_";
-const char* const kReportSample =
-    "1---www.tessaly.com状态:OK---标题：站群软件_泰萨利官网\n"
-    "2---bbs.tessaly.com状态:OK---标题：站群论坛_站长交流社区\n"
-    "3---seo.example.cn状态:OK---标题：SEO优化教程_关键词排名\n"
-    "4---www.zhanqun.net状态:OK---标题：泛站推广_蜘蛛池_外链工具\n"
-    "5---news.example.com状态:OK---标题：行业资讯_站群新闻中心";
-
-content::Progress bar_progress(Bridge& bridge, QProgressBar* bar) {
-  return [&bridge, bar](int done, int total) {
-    if (done == 0) bridge.set_progress_range(bar, 0, std::max(total, 1));
-    bridge.set_progress(bar, done);
-  };
-}
 
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
 RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
-  pattern_ = make_line_box(nullptr, "编辑框1", u(kDefaultPattern));
-  source_ = make_list_box(nullptr, "编辑框2", u(kReportSample));
-  group_ = make_line_box(nullptr, "编辑框4", u("1"));
+  pattern_ = make_line_box(nullptr, "编辑框1", utf8(kDefaultPattern));
+  source_ = make_list_box(nullptr, "编辑框2", data_text("samples/regex_source.txt"));
+  group_ = make_line_box(nullptr, "编辑框4", utf8("1"));
   result_ = make_list_box(nullptr, "编辑框3");
-  auto* start = make_button(nullptr, "按钮1", u("开始匹配"));
-  auto* clear_source = make_button(nullptr, "按钮2", u("清空"));
-  auto* clear_result = make_button(nullptr, "按钮3", u("清空"));
+  auto* start = make_button(nullptr, "按钮1", utf8("开始匹配"));
+  auto* clear_source = make_button(nullptr, "按钮2", utf8("清空"));
+  auto* clear_result = make_button(nullptr, "按钮3", utf8("清空"));
   auto* note = make_label(nullptr, "标签5",
-                          u("说明：(.*?)-是你所匹配出来的内容,如果你匹配第二个-(.*?)-请在匹配位置输入 2"));
+                          utf8("说明：(.*?)-是你所匹配出来的内容,如果你匹配第二个-(.*?)-请在匹配位置输入 2"));
   note->setWordWrap(true);
 
   auto* top = new QHBoxLayout;
-  top->addWidget(make_label(nullptr, "标签1", u("正则表达式：")));
+  top->addWidget(make_label(nullptr, "标签1", utf8("正则表达式：")));
   top->addWidget(pattern_, 1);
   auto column = [](const char* label_name, const QString& caption, QPlainTextEdit* box, QPushButton* clear) {
     auto* col = new QVBoxLayout;
@@ -64,10 +49,10 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
     return col;
   };
   auto* columns = new QHBoxLayout;
-  columns->addLayout(column("标签2", u("需要匹配的源文件"), source_, clear_source), 3);
-  columns->addLayout(column("标签3", u("匹配好的内容"), result_, clear_result), 2);
+  columns->addLayout(column("标签2", utf8("需要匹配的源文件"), source_, clear_source), 3);
+  columns->addLayout(column("标签3", utf8("匹配好的内容"), result_, clear_result), 2);
   auto* bottom = new QHBoxLayout;
-  bottom->addWidget(make_label(nullptr, "标签4", u("匹配位置")));
+  bottom->addWidget(make_label(nullptr, "标签4", utf8("匹配位置")));
   group_->setMaximumWidth(60);
   bottom->addWidget(group_);
   start->setMinimumHeight(30);
@@ -93,7 +78,7 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
     task_->restart([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
       content::GroupMatchResult matched = content::match_groups(pattern, source.gbk(), group);
       if (!matched.valid) {
-        bridge.message_box(u("正则表达式有错误，没有匹配任何内容：\n") +
+        bridge.message_box(utf8("正则表达式有错误，没有匹配任何内容：\n") +
                            QString::fromStdString(matched.error));
         return;
       }
@@ -107,24 +92,24 @@ bool RegexMatchWindow::busy() const { return task_->active(); }
 // ---------------------------------------------------------------------------------------------
 KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13, parent) {
   path_ = make_line_box(nullptr, "编辑框1");
-  auto* open = make_button(nullptr, "按钮1", u("打开"));
+  auto* open = make_button(nullptr, "按钮1", utf8("打开"));
   separators_ = make_line_box(nullptr, "编辑框2", from_gbk(content::default_keyword_separators()));
-  auto* hint = make_label(nullptr, "标签4", u("提示：输入你的关键词中需要替换的字符，然后用 “|” 分开"));
+  auto* hint = make_label(nullptr, "标签4", utf8("提示：输入你的关键词中需要替换的字符，然后用 “|” 分开"));
   hint->setWordWrap(true);
   output_path_ = make_line_box(nullptr, "编辑框3");
-  start_ = make_button(nullptr, "按钮2", u("开始替换"));
+  start_ = make_button(nullptr, "按钮2", utf8("开始替换"));
   message_ = make_line_box(nullptr, "编辑框4");
   message_->setReadOnly(true);
   progress_ = make_progress(nullptr, "进度条1");
 
   auto* grid = new QGridLayout;
-  grid->addWidget(make_label(nullptr, "标签1", u("路径")), 0, 0);
+  grid->addWidget(make_label(nullptr, "标签1", utf8("路径")), 0, 0);
   grid->addWidget(path_, 0, 1);
   grid->addWidget(open, 0, 2);
-  grid->addWidget(make_label(nullptr, "标签2", u("要替换的")), 1, 0);
+  grid->addWidget(make_label(nullptr, "标签2", utf8("要替换的")), 1, 0);
   grid->addWidget(separators_, 1, 1, 1, 2);
   grid->addWidget(hint, 2, 1, 1, 2);
-  grid->addWidget(make_label(nullptr, "标签3", u("输出文本的目录")), 3, 0);
+  grid->addWidget(make_label(nullptr, "标签3", utf8("输出文本的目录")), 3, 0);
   grid->addWidget(output_path_, 3, 1, 1, 2);
   grid->setColumnStretch(1, 1);
   start_->setMinimumHeight(30);
@@ -138,7 +123,7 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
   connect(open, &QPushButton::clicked, this, [this] {
     FileDialogRequest request;
     request.kind = FileDialogKind::Open;
-    request.filter = u("*.txt (*.txt)");
+    request.filter = utf8("*.txt (*.txt)");
     request.file_name = from_path(program_folder());
     path_->setText(file_dialog(request) ? request.file_name : QString());
   });
@@ -148,11 +133,11 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
   connect(start_, &QPushButton::clicked, this, [this] {
     const std::string path = to_path(path_->text());
     if (path.empty()) {
-      message_box(u("请先选择关键词文件"));
+      message_box(utf8("请先选择关键词文件"));
       return;
     }
     if (!file_exists(path)) {
-      message_box(u("找不到关键词文件：") + path_->text());
+      message_box(utf8("找不到关键词文件：") + path_->text());
       return;
     }
     std::string separators = box_text(separators_);
@@ -168,7 +153,7 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
                         gbk("已经为你替换完毕，生成关键词的数量为 ") + to_text(kept.kept) + gbk(" 个"));
         bridge.post([output_path, target] { output_path->setText(from_path(target)); });
       } else {
-        bridge.message_box(u("无法写入文件：") + from_path(target));
+        bridge.message_box(utf8("无法写入文件：") + from_path(target));
       }
     });
   });
@@ -179,21 +164,21 @@ bool KeywordSeparatorWindow::busy() const { return task_->active(); }
 // ---------------------------------------------------------------------------------------------
 BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
   folder_ = make_line_box(nullptr, "编辑框路径");
-  auto* open = make_button(nullptr, "按钮打开", u("打开"));
-  length_ = make_line_box(nullptr, "编辑框文件名位数", u("8"));
-  extension_ = make_line_box(nullptr, "编辑框类型", u(".jpg"));
-  start_ = make_button(nullptr, "按钮开始更改", u("开始更改"));
+  auto* open = make_button(nullptr, "按钮打开", utf8("打开"));
+  length_ = make_line_box(nullptr, "编辑框文件名位数", utf8("8"));
+  extension_ = make_line_box(nullptr, "编辑框类型", utf8(".jpg"));
+  start_ = make_button(nullptr, "按钮开始更改", utf8("开始更改"));
   progress_ = make_progress(nullptr, "进度条1");
 
   auto* grid = new QGridLayout;
-  grid->addWidget(make_label(nullptr, "标签1", u("文件夹路径")), 0, 0);
+  grid->addWidget(make_label(nullptr, "标签1", utf8("文件夹路径")), 0, 0);
   grid->addWidget(folder_, 0, 1, 1, 2);
   grid->addWidget(open, 0, 3);
-  grid->addWidget(make_label(nullptr, "标签2", u("文件名位数")), 1, 0);
+  grid->addWidget(make_label(nullptr, "标签2", utf8("文件名位数")), 1, 0);
   grid->addWidget(length_, 1, 1);
-  grid->addWidget(make_label(nullptr, "标签3", u("文件名类型")), 2, 0);
+  grid->addWidget(make_label(nullptr, "标签3", utf8("文件名类型")), 2, 0);
   grid->addWidget(extension_, 2, 1);
-  grid->addWidget(make_label(nullptr, "标签4", u("改名进度")), 3, 0);
+  grid->addWidget(make_label(nullptr, "标签4", utf8("改名进度")), 3, 0);
   grid->addWidget(progress_, 3, 1, 1, 3);
   grid->setColumnStretch(2, 1);
   start_->setMinimumHeight(30);
@@ -203,9 +188,9 @@ BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
   layout->addStretch(1);
 
   connect(open, &QPushButton::clicked, this,
-          [this] { folder_->setText(folder_dialog(u("请选择你需要打开的目录")).trimmed()); });
+          [this] { folder_->setText(folder_dialog(utf8("请选择你需要打开的目录")).trimmed()); });
   task_ = new WorkerTask(this);
-  task_->set_start_button(start_, u("开始更改"), u("停止更改"));
+  task_->set_start_button(start_, utf8("开始更改"), utf8("停止更改"));
   task_->keep_stop_wording_until_clicked(true);  // a finished run leaves the stop wording
   connect(start_, &QPushButton::clicked, this, [this] { toggle(); });
 }
@@ -215,7 +200,7 @@ bool BatchRenameWindow::busy() const { return task_->active(); }
 void BatchRenameWindow::toggle() {
   if (task_->shows_stop_wording()) {
     task_->stop();
-    message_box(u("已经停止了改"));
+    message_box(utf8("已经停止了改"));
     return;
   }
   content::RenameOptions options;
@@ -232,9 +217,9 @@ void BatchRenameWindow::toggle() {
     bridge.set_progress(bar, 0);
     content::RenameResult result = content::rename_files(options, bar_progress(bridge, bar));
     if (result.failed == 0) {
-      bridge.message_box(u("恭喜你，全部改名成功"));
+      bridge.message_box(utf8("恭喜你，全部改名成功"));
     } else {
-      bridge.message_box(u("改名完成：%1 个文件已改名，%2 个文件未能改名（保持原名）")
+      bridge.message_box(utf8("改名完成：%1 个文件已改名，%2 个文件未能改名（保持原名）")
                              .arg(result.renamed)
                              .arg(result.failed));
     }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "core/patterns/random.h"
 #include "core/jobs/job.h"
+#include "core/patterns/random.h"
 
 namespace tessaly {
 namespace {

@@ -14,12 +14,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kProvinces =
-    "北京\n天津\n上海\n重庆\n河北\n山西\n辽宁\n吉林\n黑龙江\n江苏\n浙江\n安徽\n福建\n江西\n山东\n河南\n湖北\n"
-    "湖南\n广东\n海南\n四川\n贵州\n云南\n陕西\n甘肃\n青海\n台湾\n广西\n内蒙古\n西藏\n宁夏\n新疆\n香港\n澳门";
-const char* const kMiddles = "代建\n代开\n办理\n买\n出售";
-const char* const kEndings = "站群\n网站\n软件";
-
 // Streams the run's output into the page's controls through the job's bridge.
 class PageSink : public VocabularySink {
  public:
@@ -40,27 +34,10 @@ class PageSink : public VocabularySink {
   QProgressBar* progress_;
 };
 
-// A list box in a captioned frame, with an optional control under it.
-QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box, QWidget* below = nullptr) {
-  auto* group = new QGroupBox(caption, parent);
-  auto* layout = new QVBoxLayout(group);
-  layout->setContentsMargins(6, 6, 6, 6);
-  layout->setSpacing(4);
-  box->setParent(group);
-  layout->addWidget(box, 1);
-  if (below) {
-    below->setParent(group);
-    layout->addWidget(below);
-  }
-  return group;
-}
-
 }  // namespace
 
 QString default_place_names() {
-  QFile file(QStringLiteral(":/data/place_names.txt"));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QString text = QString::fromUtf8(file.readAll());
+  QString text = data_text("place_names.txt");
   // The file ends with a line break; the box's last item has none.
   while (text.endsWith(QChar(u'\n')) || text.endsWith(QChar(u'\r'))) text.chop(1);
   return text;
@@ -73,10 +50,10 @@ VocabularyPage::VocabularyPage(QWidget* parent) : QWidget(parent) {
   auto* frame = make_group(this, "分组框10", {});
   outer->addWidget(frame);
 
-  provinces_ = make_list_box(nullptr, "编辑框34省", QString::fromUtf8(kProvinces));
+  provinces_ = make_list_box(nullptr, "编辑框34省", data_text("samples/provinces.txt"));
   cities_ = make_list_box(nullptr, "编辑框2393城市", default_place_names());
-  middles_ = make_list_box(nullptr, "编辑框中间词汇", QString::fromUtf8(kMiddles));
-  endings_ = make_list_box(nullptr, "编辑框结尾词汇", QString::fromUtf8(kEndings));
+  middles_ = make_list_box(nullptr, "编辑框中间词汇", data_text("samples/vocabulary_middles.txt"));
+  endings_ = make_list_box(nullptr, "编辑框结尾词汇", data_text("samples/vocabulary_endings.txt"));
   output_ = make_list_box(nullptr, "编辑框生成词汇");
   // A result box: its appends are not worth an undo history (tens of thousands of lines).
   output_->setUndoRedoEnabled(false);

@@ -241,4 +241,11 @@ void Bridge::wait_for(std::future<void>& done) {
   }
 }
 
+std::function<void(int done, int total)> bar_progress(Bridge& bridge, QProgressBar* bar) {
+  return [&bridge, bar](int done, int total) {
+    if (done == 0) bridge.set_progress_range(bar, 0, std::max(total, 1));
+    bridge.set_progress(bar, done);
+  };
+}
+
 }  // namespace tessaly

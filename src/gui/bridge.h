@@ -114,4 +114,8 @@ auto Bridge::call(F fn) -> std::invoke_result_t<F> {
   }
 }
 
+// Drives a progress bar from a run's reports of items done out of a total (a report of 0 sets
+// the range; an empty list shows an empty bar, not a busy indicator).
+std::function<void(int done, int total)> bar_progress(Bridge& bridge, QProgressBar* bar);
+
 }  // namespace tessaly

@@ -1,5 +1,8 @@
 #include "gui/controls.h"
 
+#include <QFile>
+#include <QVBoxLayout>
+
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -100,10 +103,14 @@ std::string box_text(const QWidget* box) {
 }
 
 void set_box_text(QWidget* box, std::string_view gbk_text) {
-  if (auto* p = qobject_cast<QPlainTextEdit*>(box)) p->setPlainText(from_gbk_lines(gbk_text));
-  else if (auto* t = qobject_cast<QTextEdit*>(box)) t->setPlainText(from_gbk_lines(gbk_text));
-  else if (auto* l = qobject_cast<QLineEdit*>(box)) l->setText(from_gbk(gbk_text));
-  else if (auto* c = qobject_cast<QComboBox*>(box)) c->setCurrentText(from_gbk(gbk_text));
+  if (auto* p = qobject_cast<QPlainTextEdit*>(box))
+    p->setPlainText(from_gbk_lines(gbk_text));
+  else if (auto* t = qobject_cast<QTextEdit*>(box))
+    t->setPlainText(from_gbk_lines(gbk_text));
+  else if (auto* l = qobject_cast<QLineEdit*>(box))
+    l->setText(from_gbk(gbk_text));
+  else if (auto* c = qobject_cast<QComboBox*>(box))
+    c->setCurrentText(from_gbk(gbk_text));
 }
 
 void append_text(QWidget* box, std::string_view gbk_text) {
@@ -121,6 +128,26 @@ void append_text(QWidget* box, std::string_view gbk_text) {
   } else if (auto* l = qobject_cast<QLineEdit*>(box)) {
     l->setText(l->text() + from_gbk(gbk_text));
   }
+}
+
+QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box, QWidget* below) {
+  auto* group = new QGroupBox(caption, parent);
+  auto* layout = new QVBoxLayout(group);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setSpacing(4);
+  box->setParent(group);
+  layout->addWidget(box, 1);
+  if (below) {
+    below->setParent(group);
+    layout->addWidget(below);
+  }
+  return group;
+}
+
+QString data_text(const char* path) {
+  QFile file(QStringLiteral(":/data/") + QString::fromUtf8(path));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return QString::fromUtf8(file.readAll());
 }
 
 }  // namespace tessaly

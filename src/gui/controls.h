@@ -34,6 +34,13 @@ QProgressBar* make_progress(QWidget* parent, const char* name);
 QComboBox* make_combo(QWidget* parent, const char* name, const QStringList& items, int current = 0);
 ReportList* make_report_list(QWidget* parent, const char* name,
                              const std::vector<std::pair<QString, int>>& columns);
+// A box in a captioned frame, with an optional control under it.
+QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box, QWidget* below = nullptr);
+
+// A UTF-8 literal of window code as a QString.
+inline QString utf8(const char* text) { return QString::fromUtf8(text); }
+// A text file the windows start with (data/<path>: sample lists, place names), exactly as it is.
+QString data_text(const char* path);
 
 // --- contents of edit boxes (QPlainTextEdit, QTextEdit, QLineEdit, QComboBox) as GBK ---
 std::string box_text(const QWidget* box);

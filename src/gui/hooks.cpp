@@ -17,19 +17,24 @@ UiHooks real_hooks() {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(caption);
     box.setText(text);
-    if ((flags & 0x70) == kIconInformation) box.setIcon(QMessageBox::Information);
-    else if ((flags & 0x70) == kIconError) box.setIcon(QMessageBox::Critical);
-    else if ((flags & 0x70) == 48) box.setIcon(QMessageBox::Warning);
-    else if ((flags & 0x70) == 32) box.setIcon(QMessageBox::Question);
+    if ((flags & 0x70) == kIconInformation)
+      box.setIcon(QMessageBox::Information);
+    else if ((flags & 0x70) == kIconError)
+      box.setIcon(QMessageBox::Critical);
+    else if ((flags & 0x70) == 48)
+      box.setIcon(QMessageBox::Warning);
+    else if ((flags & 0x70) == 32)
+      box.setIcon(QMessageBox::Question);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return 1;  // IDOK
   };
   h.set_clipboard_text = [](const QString& text) { QApplication::clipboard()->setText(text); };
   h.file_dialog = [](FileDialogRequest& r) {
-    QString path = r.kind == FileDialogKind::Open
-                       ? QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, r.file_name, r.filter)
-                       : QFileDialog::getSaveFileName(QApplication::activeWindow(), r.title, r.file_name, r.filter);
+    QString path =
+        r.kind == FileDialogKind::Open
+            ? QFileDialog::getOpenFileName(QApplication::activeWindow(), r.title, r.file_name, r.filter)
+            : QFileDialog::getSaveFileName(QApplication::activeWindow(), r.title, r.file_name, r.filter);
     if (path.isEmpty()) return false;
     r.file_name = path;
     return true;
@@ -65,8 +70,6 @@ bool file_dialog(FileDialogRequest& request) { return ui_hooks().file_dialog(req
 
 QString folder_dialog(const QString& title) { return ui_hooks().folder_dialog(title); }
 
-void shell_open(const QString& operation, const QString& target) {
-  ui_hooks().shell_open(operation, target);
-}
+void shell_open(const QString& operation, const QString& target) { ui_hooks().shell_open(operation, target); }
 
 }  // namespace tessaly

@@ -49,13 +49,17 @@ void pump_wait(int ms) {
 }
 
 void do_events() {
-  if (on_window_thread()) QCoreApplication::processEvents();
-  else checkpoint();
+  if (on_window_thread())
+    QCoreApplication::processEvents();
+  else
+    checkpoint();
 }
 
 void do_events_if_input() {
-  if (on_window_thread()) QCoreApplication::processEvents(QEventLoop::AllEvents);
-  else checkpoint();
+  if (on_window_thread())
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  else
+    checkpoint();
 }
 
 }  // namespace tessaly

@@ -41,6 +41,9 @@ void ToolWindow::closeEvent(QCloseEvent* event) {
     hide();
     return;
   }
+  // The window is deleted later: from now on its launcher makes a new one.
+  if (auto it = open_windows().find(window_); it != open_windows().end() && it->second == this)
+    open_windows().erase(it);
   QWidget::closeEvent(event);
 }
 

@@ -77,11 +77,18 @@ void stop_all_workers() {
   for (auto& t : all) t.thread.join();
 }
 
+int running_worker_threads() {
+  std::lock_guard lock(threads_mutex);
+  int running = 0;
+  for (const auto& t : threads) running += t.ended->load() ? 0 : 1;
+  return running;
+}
+
 WorkerTask::WorkerTask(QWidget* owner) : QObject(owner), owner_(owner) {}
 
 WorkerTask::~WorkerTask() {
-  // The window is going away: its run has nowhere left to write.
-  if (bridge_) bridge_->stop();
+  // The window is going away: its run has nowhere left to write, and its end reaches no one.
+  if (std::shared_ptr<Bridge> run = std::move(bridge_)) run->stop();
 }
 
 void WorkerTask::set_start_button(QAbstractButton* button, QString start_wording, QString stop_wording) {
@@ -149,12 +156,13 @@ void WorkerTask::stop() {
     return;
   }
   if (!active() || state_ == JobState::Stopping) return;
-  // Stopping is shown first: bridge_->stop() applies the queued writes at once, and the run's
-  // end is among them when the worker unwound in the meantime (it then sets Idle).
-  std::shared_ptr<Bridge> run = bridge_;
-  winding_down_ = stop_finishes_started_;
+  // The state changes first: stopping applies the queued writes, and the run's end may be
+  // among them.
   set_state(JobState::Stopping);
-  if (winding_down_) {
+  std::shared_ptr<Bridge> run = bridge_;
+  if (stop_finishes_started_) {
+    winding_down_ = true;
+    show_state();
     run->job().request_wind_down();
     run->job().resume();  // a paused pool must get going to finish what it started
   } else {
@@ -166,9 +174,9 @@ void WorkerTask::stop_now() {
   pending_ = nullptr;
   if (!active()) return;
   winding_down_ = false;
-  std::shared_ptr<Bridge> run = bridge_;
   set_state(JobState::Stopping);
-  run->stop();  // may end the run at once (see stop())
+  std::shared_ptr<Bridge> run = bridge_;
+  run->stop();  // may end the run at once (its end was queued)
 }
 
 void WorkerTask::pause() {

@@ -106,5 +106,7 @@ class WorkerTask : public QObject {
 
 // Stops every running job and waits for its thread (program exit only).
 void stop_all_workers();
+// Worker threads whose run has not ended yet (jobs of closed windows included).
+int running_worker_threads();
 
 }  // namespace tessaly

@@ -18,8 +18,6 @@
 namespace tessaly {
 namespace {
 
-const char* const kSampleDomains = "tessaly.cn\ntessaly.com.cn\n";
-
 // Writes the worker's rows into the result list through the bridge. A row is appended with its
 // position in column 0, whatever rows the list already holds.
 class ListSink : public research::InclusionSink {
@@ -57,7 +55,7 @@ InclusionPage::InclusionPage(QWidget* parent) : QWidget(parent) {
   // Left: the domains to query.
   auto* domain_group = make_group(frame, "分组框8", QStringLiteral("需要查询的网站一行一个"));
   domain_group->setFixedWidth(240);
-  domains_ = make_list_box(domain_group, "编辑框域名框", QString::fromUtf8(kSampleDomains));
+  domains_ = make_list_box(domain_group, "编辑框域名框", data_text("samples/inclusion_domains.txt"));
   auto* hint = make_label(domain_group, "标签12", QStringLiteral("注意：域名查询不要带www"));
   auto* count_label = make_label(domain_group, "标签11", QStringLiteral("个数："));
   auto* count = make_line_box(domain_group, "编辑框百度查询域名个数");

@@ -55,8 +55,6 @@ constexpr int kListColumnWidth = 500;
 // Rows put into the list in one turn of the event loop (a few milliseconds of work).
 constexpr size_t kRowsPerTurn = 5000;
 
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
-
 // Rows [first, first + n) of `texts` as list cells, converted in one pass: the GBK texts hold no
 // zero byte, so joined by zeros they convert as one text and split again.
 std::vector<QString> rows_from_gbk(const TextList& texts, size_t first, size_t n) {
@@ -75,7 +73,9 @@ std::vector<QString> rows_from_gbk(const TextList& texts, size_t first, size_t n
   return cells;
 }
 
-QString counter(int rows, const char* tail) { return QStringLiteral("关键词[%1%2").arg(rows).arg(u(tail)); }
+QString counter(int rows, const char* tail) {
+  return QStringLiteral("关键词[%1%2").arg(rows).arg(utf8(tail));
+}
 
 }  // namespace
 
@@ -98,7 +98,7 @@ KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   auto* source_grid = new QGridLayout(source_group);
   for (size_t i = 0; i < std::size(kSourceBoxes); ++i) {
     const SourceBox& box = kSourceBoxes[i];
-    sources_[i] = make_check(source_group, box.name, u(box.caption), true);
+    sources_[i] = make_check(source_group, box.name, utf8(box.caption), true);
     source_grid->addWidget(sources_[i], static_cast<int>(i / 2), static_cast<int>(i % 2));
   }
   must_contain_ = make_check(this, "包含", QStringLiteral("必需包含关键词"), false);
@@ -120,7 +120,7 @@ KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   side->addWidget(progress_);
   side->addStretch(1);
   for (const HelpLink& link : kHelpLinks) {
-    auto* button = make_link(this, link.name, u(link.caption));
+    auto* button = make_link(this, link.name, utf8(link.caption));
     std::string path = link.path;
     connect(button, &QPushButton::clicked, this,
             [path] { shell_open(QStringLiteral("open"), from_gbk(endpoint_base("MINER_HELP") + path)); });

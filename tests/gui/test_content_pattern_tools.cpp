@@ -7,21 +7,18 @@
 
 #include <filesystem>
 
-#include "shell/main_window.h"
+#include "content/pattern_tools_window.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "gui/tool_window.h"
-#include "content/pattern_tools_window.h"
 #include "gui/support/gui_test.h"
+#include "gui/tool_window.h"
+#include "shell/main_window.h"
 #include "support/test_support.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
 
-namespace {
-
-
-}  // namespace
+namespace {}  // namespace
 
 class PatternToolsTest : public QObject {
   Q_OBJECT

@@ -9,9 +9,9 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 
+#include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "gui/worker_task.h"
-#include "gui/support/gui_test.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -166,7 +166,7 @@ class DomainGeneratorsTest : public QObject {
     click(start);
     QCOMPARE(start->text(), QStringLiteral("开始生成"));
     QVERIFY(out->toPlainText().isEmpty());
-    QTest::qWait(100);
+    QVERIFY(wait_until_idle(w));  // the stopped run has ended and wrote nothing after the stop
     QVERIFY(out->toPlainText().isEmpty());
   }
 
@@ -180,7 +180,7 @@ class DomainGeneratorsTest : public QObject {
     click(start);
     QCOMPARE(start->text(), QStringLiteral("开始生成"));
     int kept = out->blockCount();
-    QTest::qWait(100);
+    QVERIFY(wait_until_idle(w));
     QCOMPARE(out->blockCount(), kept);
   }
 
@@ -258,7 +258,7 @@ class DomainGeneratorsTest : public QObject {
     QVERIFY(!bridge->job().stop_requested());
     w->close();  // the closing handler ends the job
     QVERIFY(bridge->job().stop_requested());
-    QTest::qWait(50);
+    QVERIFY(wait_until([] { return running_worker_threads() == 0; }));
     QVERIFY(hooks.messages.empty());
   }
 };

@@ -1,6 +1,6 @@
+#include "core/text/charset.h"
 #include "gui/controls.h"
 #include "gui/report_list.h"
-#include "core/text/charset.h"
 #include "gui/support/gui_test.h"
 
 using namespace tessaly;
@@ -10,7 +10,8 @@ class ReportListTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void row_operations() {
-    ReportList* list = make_report_list(nullptr, "超级列表框1", {{QStringLiteral("ID"), 80}, {QStringLiteral("域名"), 120}});
+    ReportList* list =
+        make_report_list(nullptr, "超级列表框1", {{QStringLiteral("ID"), 80}, {QStringLiteral("域名"), 120}});
     std::unique_ptr<ReportList> owner(list);
     QCOMPARE(list->lv_insert_row(-1, "1"), 0);
     QCOMPARE(list->lv_insert_row(-1, "3"), 1);
@@ -46,7 +47,8 @@ class ReportListTest : public QObject {
   }
 
   void hundred_thousand_rows() {
-    ReportList* list = make_report_list(nullptr, "超级列表框1", {{QStringLiteral("ID"), 80}, {QStringLiteral("值"), 80}});
+    ReportList* list =
+        make_report_list(nullptr, "超级列表框1", {{QStringLiteral("ID"), 80}, {QStringLiteral("值"), 80}});
     std::unique_ptr<ReportList> owner(list);
     list->show();
     std::vector<std::string> ids;

@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "content/rewriter.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "gui/tool_window.h"
 #include "gui/controls.h"
 #include "gui/report_list.h"
-#include "content/rewriter.h"
 #include "gui/support/gui_test.h"
+#include "gui/tool_window.h"
+#include "gui/worker_task.h"
 #include "support/test_support.h"
 
 using namespace tessaly;
@@ -69,7 +70,7 @@ class RewriterTest : public QObject {
       open_window(23)->close();
       QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
     }
-    QTest::qWait(50);  // let stopped workers unwind before their folder goes
+    QVERIFY(wait_until([] { return running_worker_threads() == 0; }));  // before their folder goes
     delete temp_;
   }
 
@@ -157,7 +158,7 @@ class RewriterTest : public QObject {
 
     // Loading again starts from an empty list.
     click(c<QPushButton>("按钮4"));
-    QTest::qWait(100);
+    QVERIFY(wait_until_idle(w_));
     QCOMPARE(list->lv_row_count(), 2);
   }
 
@@ -171,7 +172,7 @@ class RewriterTest : public QObject {
     QVERIFY(wait_until([&] { return list->lv_row_count() == 1; }));
     click(c<QPushButton>("按钮5"));
     click(c<QPushButton>("按钮6"));  // before the worker could read the list back
-    QTest::qWait(300);
+    QVERIFY(wait_until_idle(w_));
     QVERIFY(hooks.messages.empty());
     QCOMPARE(get("原文本.txt"), g("甲甲甲\r\n"));
     QCOMPARE(list->lv_get_cell(0, 3), std::string());
@@ -201,8 +202,7 @@ class RewriterTest : public QObject {
     paste(c<QPlainTextEdit>("编辑框1"), QStringLiteral("的||空\n。||。换行符\n"));
     c<QCheckBox>("选择框1")->setChecked(true);
     click(c<QPushButton>("按钮2"));
-    QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
-    QTest::qWait(50);
+    QVERIFY(wait_until_idle(w_));
     QCOMPARE(hooks.messages.size(), size_t{1});
     const RecordedMessage& m = hooks.messages[0];
     // Two chunks: the text up to the CR of its last line end, and that line end's LF.
@@ -246,7 +246,7 @@ class RewriterTest : public QObject {
     click(c<QPushButton>("按钮2"));
     w_->close();
     QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
-    QTest::qWait(500);
+    QVERIFY(wait_until([] { return running_worker_threads() == 0; }));
     QVERIFY(hooks.messages.empty());
     QVERIFY(!file_exists(rewriter_file("生成文本.txt")));
   }
@@ -274,8 +274,8 @@ class RewriterTest : public QObject {
       c<QLineEdit>("编辑框3")->setText(cs.threads);
       for (int press = 1; press <= 2; ++press) {  // pressing twice writes the same files again
         click(c<QPushButton>("按钮1"));
-        QVERIFY(wait_until([&] { return count_of(hooks, QStringLiteral("已全部完成")) == press; }));
-        QTest::qWait(30);
+        QVERIFY(wait_until_idle(w_));
+        QCOMPARE(count_of(hooks, QStringLiteral("已全部完成")), press);
         QCOMPARE(static_cast<int>(hooks.messages.size()), press);
         QCOMPARE(c<QProgressBar>("进度条1")->value(), 100);
       }
@@ -294,8 +294,8 @@ class RewriterTest : public QObject {
     put("生成文本.txt", numbered_lines(1, 10));
     open();
     c<QLineEdit>("编辑框3")->setText(QStringLiteral("abc"));
-    click(c<QPushButton>("按钮1"));
-    QTest::qWait(100);
+    click(c<QPushButton>("按钮1"));  // starts nothing
+    QVERIFY(wait_until_idle(w_));
     QVERIFY(hooks.messages.empty());
     QVERIFY(!file_exists(library_folder()));
     c<QLineEdit>("编辑框3")->setText(QStringLiteral("10"));

@@ -6,9 +6,9 @@
 #include <QStyleFactory>
 #include <QTabWidget>
 
-#include "shell/main_window.h"
-#include "gui/tool_window.h"
 #include "gui/support/gui_test.h"
+#include "gui/tool_window.h"
+#include "shell/main_window.h"
 
 using namespace tessaly;
 using namespace tessaly::test;

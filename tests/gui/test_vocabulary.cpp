@@ -124,7 +124,7 @@ class VocabularyTest : public QObject {
     QCOMPARE(p.start->text(), QStringLiteral("停止生成"));
     click(p.start);
     QCOMPARE(p.start->text(), QStringLiteral("开始生成"));
-    QTest::qWait(50);
+    QVERIFY(!control<VocabularyPage>(&p.window, "VocabularyPage")->task()->active());
     QCOMPARE(lines_of(p.output).size(), 782);
     QCOMPARE(p.finished(), 1);
 
@@ -230,8 +230,7 @@ class VocabularyTest : public QObject {
     const int position = p.progress->value();
     QVERIFY(kept.endsWith(QChar(u'\n')));  // whole lines only
     auto* task = control<VocabularyPage>(&p.window, "VocabularyPage")->task();
-    QVERIFY(wait_until([&] { return !task->active(); }));
-    QTest::qWait(100);
+    QVERIFY(wait_until([&] { return !task->active(); }));  // the run has ended: nothing follows
     QCOMPARE(p.output->toPlainText(), kept);
     QCOMPARE(p.progress->value(), position);
     QCOMPARE(p.finished(), 0);

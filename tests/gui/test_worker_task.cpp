@@ -24,13 +24,13 @@ namespace {
 // A tool-like window: start/stop and pause buttons, an import button a run disables, and an
 // output box the job appends to.
 struct JobWindow {
+  std::vector<JobOutcome> ends;
   ToolWindow window{999};
   QPushButton* start = make_button(&window, "按钮开始", QStringLiteral("开始"));
   QPushButton* pause = make_button(&window, "按钮暂停", QStringLiteral("暂停"));
   QPushButton* import = make_button(&window, "按钮导入", QStringLiteral("导入"));
   QPlainTextEdit* out = make_list_box(&window, "编辑框结果");
   WorkerTask* task = new WorkerTask(&window);
-  std::vector<JobOutcome> ends;
 
   JobWindow() {
     window.setAttribute(Qt::WA_DeleteOnClose, false);  // the test owns it

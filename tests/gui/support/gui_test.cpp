@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QRadioButton>
+#include <QThread>
 
 namespace tessaly::test {
 
@@ -78,6 +79,12 @@ QStringList HookRecorder::message_texts() const {
   QStringList out;
   for (const auto& m : messages) out << m.text;
   return out;
+}
+
+void process_events_briefly() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  QThread::usleep(300);  // let workers run without spinning a core here
 }
 
 bool wait_until_idle(const QObject* root, int timeout_ms) {

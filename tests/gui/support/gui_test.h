@@ -4,6 +4,7 @@
 // and file dialogs.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QStringList>
@@ -75,10 +76,19 @@ class HookRecorder {
   QStringList message_texts() const;
 };
 
-// Waits (processing events) until pred() holds or timeout_ms passes; returns pred().
+// Processes the window's events (deferred deletions included) for a moment.
+void process_events_briefly();
+
+// Waits (processing events) until pred() holds or timeout_ms passes; returns pred(). Looks at
+// pred about every millisecond, so a condition that comes true is seen at once.
 template <class Pred>
 bool wait_until(Pred pred, int timeout_ms = 10000) {
-  return QTest::qWaitFor(pred, timeout_ms);
+  QDeadlineTimer deadline(timeout_ms);
+  while (!pred()) {
+    if (deadline.hasExpired()) return pred();
+    process_events_briefly();
+  }
+  return true;
 }
 
 // Waits until every job of `root` (its WorkerTasks) has reported its end.

@@ -1,0 +1,219 @@
+// Every tool with a job goes through the same generated sequences of start, pause and close
+// clicks, quick or with the window's events in between. Whatever the order, every run ends (no
+// hang, no crash), the tool is idle afterwards, nothing is written after a run's end, and a
+// closed window leaves no worker behind.
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/text/files.h"
+#include "fakes/fake_server.h"
+#include "gui/support/gui_test.h"
+#include "gui/worker_task.h"
+#include "shell/main_window.h"
+#include "support/test_support.h"
+
+using namespace tessaly;
+using namespace tessaly::test;
+using namespace tessaly::fakes;
+
+namespace {
+
+// One tool: where it lives, the buttons that drive its job, and inputs that make a run long
+// enough to be caught while it runs.
+struct Tool {
+  const char* name;
+  int window;  // tool window number, or 0 for a main-window page
+  int page;
+  std::vector<const char*> buttons;  // start (and stop) first, then pause if any
+  std::function<void(QWidget*)> prepare = [](QWidget*) {};
+};
+
+void set_line(QWidget* root, const char* name, const char* text) {
+  control<QLineEdit>(root, name)->setText(QString::fromUtf8(text));
+}
+
+void fill_list(QWidget* root, const char* name, int lines) {
+  QString text;
+  for (int i = 0; i < lines; ++i) text += QStringLiteral("item%1.com\n").arg(i % 997);
+  control<QPlainTextEdit>(root, name)->setPlainText(text);
+}
+
+const std::vector<Tool>& tools() {
+  static const std::vector<Tool> all = {
+      {"inclusion", 0, 2, {"按钮收录开始查询", "按钮停止查询"}},
+      {"vocabulary",
+       0,
+       3,
+       {"按钮开始生成"},
+       [](QWidget* p) { control<QRadioButton>(p, "单选框全部生成模式")->setChecked(true); }},
+      {"dnspod batch", 0, 1, {"按钮_开始添加", "按钮_暂停添加"}},
+      {"258ip", 1, 0, {"按钮4"}, [](QWidget* w) { set_line(w, "编辑框10", "200000000"); }},
+      {"www", 2, 0, {"按钮3", "按钮5"}},
+      {"gov", 11, 0, {"按钮开始生成"}},
+      {"suffix", 12, 0, {"按钮开始加", "按钮开始取"}},
+      {"sub-domains",
+       19,
+       0,
+       {"按钮开始生成"},
+       [](QWidget* w) { set_line(w, "编辑框域名数量", "100000000"); }},
+      {"directories",
+       32,
+       0,
+       {"按钮开始生成"},
+       [](QWidget* w) { set_line(w, "编辑框域名数量", "100000000"); }},
+      {"ip forms", 27, 0, {"按钮1"}, [](QWidget* w) { set_line(w, "编辑框3", "500"); }},
+      {"outreach rules", 29, 0, {"按钮1"}},
+      {"dedupe", 8, 0, {"按钮去重复", "按钮转拼音"}, [](QWidget* w) { fill_list(w, "编辑框去重复", 2000); }},
+      {"trim", 10, 0, {"按钮开始去除"}, [](QWidget* w) { fill_list(w, "编辑框1", 2000); }},
+      {"shuffle", 16, 0, {"按钮打散"}, [](QWidget* w) { fill_list(w, "编辑框关键词", 2000); }},
+      {"keyword suffix", 14, 0, {"按钮开始生成"}, [](QWidget* w) { fill_list(w, "编辑框1", 2000); }},
+      {"take text", 18, 0, {"按钮1", "按钮2"}, [](QWidget* w) { fill_list(w, "编辑框1", 2000); }},
+      {"join",
+       3,
+       0,
+       {"按钮2"},
+       [](QWidget* w) {
+         fill_list(w, "编辑框_相加1", 1000);
+         fill_list(w, "编辑框_相加2", 1000);
+       }},
+      {"regex match", 7, 0, {"按钮1"}, [](QWidget* w) { fill_list(w, "编辑框2", 2000); }},
+      {"rename", 15, 0, {"按钮开始更改"}},
+      {"rewriter", 23, 0, {"按钮4", "按钮5", "按钮6", "按钮2", "按钮3", "按钮1"}},
+      // All six sources at once, each held by its first request.
+      {"keyword miner", 0, 6, {"按钮挖掘机搜索", "按钮挖掘机停止", "按钮挖掘机暂停"}},
+  };
+  return all;
+}
+
+// A sequence of user actions: 'S' the first button, 'T' the second, 'P' the last one, 'W' one
+// turn of the window's events. Every order of S, P and W up to three actions, and the second
+// button next to the first.
+std::vector<std::string> sequences() {
+  const std::string letters = "SPW";
+  std::vector<std::string> all = {"T", "ST", "TS", "STW"};
+  std::vector<std::string> shorter = {""};
+  for (int length = 1; length <= 3; ++length) {
+    std::vector<std::string> longer;
+    for (const auto& s : shorter)
+      for (char c : letters) longer.push_back(s + c);
+    all.insert(all.end(), longer.begin(), longer.end());
+    shorter = std::move(longer);
+  }
+  return all;
+}
+
+bool idle(const QObject* root) {
+  for (const WorkerTask* task : root->findChildren<WorkerTask*>())
+    if (task->active()) return false;
+  return true;
+}
+
+QStringList box_texts(const QWidget* root) {
+  QStringList texts;
+  for (const QPlainTextEdit* box : root->findChildren<QPlainTextEdit*>()) texts << box->toPlainText();
+  return texts;
+}
+
+}  // namespace
+
+class JobMatrixTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TempFolder> folder_;
+  std::unique_ptr<FakeServer> hanging_;
+
+  void press(QWidget* root, const Tool& tool, char action) {
+    if (action == 'W') {
+      process_events_briefly();
+      return;
+    }
+    size_t index = action == 'S' ? 0 : action == 'T' ? 1 : tool.buttons.size() - 1;
+    if (index >= tool.buttons.size()) return;
+    auto* button = control<QAbstractButton>(root, tool.buttons[index]);
+    if (button->isEnabled() && button->isVisible()) click(button);
+  }
+
+  // Ends whatever runs: stop clicks on the buttons that show a stop wording, then waits.
+  static bool settle(QWidget* root) {
+    for (WorkerTask* task : root->findChildren<WorkerTask*>()) task->stop_now();
+    return wait_until([&] { return idle(root); }, 20000);
+  }
+
+ private Q_SLOTS:
+  void initTestCase() {
+    folder_ = std::make_unique<TempFolder>();
+    set_program_folder(folder_->path());
+    hanging_ = std::make_unique<FakeServer>();
+    hanging_->set_fallback([](const RecordedRequest&, Reply& r) { r.hang = true; });
+    point_endpoints({{"BAIDU_WEB_SEARCH", hanging_.get()},
+                     {"DNSPOD_WEB", hanging_.get()},
+                     {"WORDLIB_SEARCH", hanging_.get()},
+                     {"KANDIANBAO_WAJUE", hanging_.get()},
+                     {"SOGOU_INDEX_SEARCH", hanging_.get()},
+                     {"BING_HOME", hanging_.get()},
+                     {"BAIDU_SUGGEST", hanging_.get()},
+                     {"SO360_SUGGEST", hanging_.get()}});
+  }
+
+  void cleanupTestCase() {
+    hanging_->release_hanging();
+    reset_endpoints();
+  }
+
+  void every_sequence_ends_idle_and_leaves_nothing_behind() {
+    HookRecorder hooks;  // completion messages are recorded, not shown
+    MainWindow main;
+    main.show();
+    const auto all = sequences();
+    for (const Tool& tool : tools()) {
+      for (const std::string& sequence : all) {
+        for (bool close : {false, true}) {
+          if (close && tool.window == 0) continue;  // pages live as long as the program
+          const QString where =
+              QStringLiteral("%1 %2%3").arg(QString::fromUtf8(tool.name), QString::fromStdString(sequence),
+                                            close ? QStringLiteral("C") : QString());
+          QWidget* root = nullptr;
+          if (tool.window) {
+            root = open_tool_window(tool.window, &main);
+          } else {
+            main.show_page(tool.page);
+            root = main.tabs()->currentWidget();
+          }
+          QVERIFY2(root, qPrintable(where));
+          tool.prepare(root);
+          for (char action : sequence) press(root, tool, action);
+          if (close) {
+            QPointer<QWidget> guard(root);
+            root->close();
+            QVERIFY2(wait_until([&] { return guard.isNull() || !guard->isVisible(); }), qPrintable(where));
+            QVERIFY2(wait_until([] { return running_worker_threads() == 0; }, 20000), qPrintable(where));
+            continue;
+          }
+          QVERIFY2(settle(root), qPrintable(where));
+          for (const WorkerTask* task : root->findChildren<WorkerTask*>())
+            QVERIFY2(task->state() == JobState::Idle && !task->bridge(), qPrintable(where));
+          const QStringList after_end = box_texts(root);
+          QCoreApplication::processEvents();
+          QVERIFY2(box_texts(root) == after_end, qPrintable(where));  // nothing after the end
+          if (tool.window) {
+            QPointer<QWidget> guard(root);
+            root->close();
+            QVERIFY2(wait_until([&] { return guard.isNull(); }), qPrintable(where));
+          }
+        }
+      }
+      hanging_->release_hanging();
+    }
+    QVERIFY(wait_until([] { return running_worker_threads() == 0; }, 20000));
+  }
+};
+
+TESSALY_GUI_TEST_MAIN(JobMatrixTest)
+#include "test_job_matrix.moc"
