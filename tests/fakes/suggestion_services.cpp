@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "core/patterns/gbk_unicode.h"
 #include "core/text/charset.h"
 
 namespace tessaly::fakes {
@@ -20,19 +21,6 @@ int hex_value(char c) {
   return -1;
 }
 
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 }  // namespace
 
 std::string js_unescape(const std::string& text) {
@@ -47,13 +35,13 @@ std::string js_unescape(const std::string& text) {
         v = v * 16 + h;
       }
       if (ok) {
-        append_utf8(out, static_cast<char32_t>(v));
+        detail::append_utf8(out, static_cast<char32_t>(v));
         i += 5;
         continue;
       }
     }
     if (text[i] == '%' && i + 2 < text.size() && hex_value(text[i + 1]) >= 0 && hex_value(text[i + 2]) >= 0) {
-      append_utf8(out, static_cast<char32_t>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2])));
+      detail::append_utf8(out, static_cast<char32_t>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2])));
       i += 2;
       continue;
     }

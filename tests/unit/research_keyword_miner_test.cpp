@@ -15,14 +15,9 @@
 using namespace tessaly;
 using namespace tessaly::research;
 using tessaly::test::g;
+using tessaly::test::gl;
 
 namespace {
-
-std::vector<std::string> gl(std::initializer_list<const char*> items) {
-  std::vector<std::string> out;
-  for (const char* i : items) out.push_back(g(i));
-  return out;
-}
 
 TEST(KeywordAdmission, DuplicatesIgnoreLetterCaseAndTheSeedTestReadsTheBoxNow) {
   MinerLive live;
