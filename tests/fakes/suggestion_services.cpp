@@ -1,6 +1,9 @@
 #include "fakes/suggestion_services.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdlib>
 
 #include "core/patterns/gbk_unicode.h"
 #include "core/text/charset.h"
@@ -14,11 +17,12 @@ std::string wajue_word(const std::string& path) {
   return percent_decode(rest.substr(0, rest.find('/')));
 }
 
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+// The value of the n hex digits at text[i], or -1 when they are not all there.
+long hex_at(const std::string& text, size_t i, size_t n) {
+  if (i + n > text.size()) return -1;
+  std::string digits = text.substr(i, n);
+  if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isxdigit(c); })) return -1;
+  return std::strtol(digits.c_str(), nullptr, 16);
 }
 
 }  // namespace
@@ -26,26 +30,16 @@ int hex_value(char c) {
 std::string js_unescape(const std::string& text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 5 < text.size() && text[i + 1] == 'u') {
-      int v = 0;
-      bool ok = true;
-      for (size_t k = 2; k < 6 && ok; ++k) {
-        int h = hex_value(text[i + k]);
-        ok = h >= 0;
-        v = v * 16 + h;
-      }
-      if (ok) {
-        detail::append_utf8(out, static_cast<char32_t>(v));
-        i += 5;
-        continue;
-      }
-    }
-    if (text[i] == '%' && i + 2 < text.size() && hex_value(text[i + 1]) >= 0 && hex_value(text[i + 2]) >= 0) {
-      detail::append_utf8(out, static_cast<char32_t>(hex_value(text[i + 1]) * 16 + hex_value(text[i + 2])));
+    long v = -1;
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] == 'u' && (v = hex_at(text, i + 2, 4)) >= 0) {
+      detail::append_utf8(out, static_cast<char32_t>(v));
+      i += 5;
+    } else if (text[i] == '%' && (v = hex_at(text, i + 1, 2)) >= 0) {
+      detail::append_utf8(out, static_cast<char32_t>(v));
       i += 2;
-      continue;
+    } else {
+      out += text[i];
     }
-    out += text[i];
   }
   return out;
 }
