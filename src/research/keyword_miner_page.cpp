@@ -53,7 +53,7 @@ constexpr HelpLink kHelpLinks[] = {
 
 constexpr int kListColumnWidth = 500;
 // Rows put into the list in one turn of the event loop (a few milliseconds of work).
-constexpr size_t kRowsPerTurn = 5000;
+constexpr size_t kRowsPerTurn = 10000;
 
 // Rows [first, first + n) of `texts` as list cells, converted in one pass: the GBK texts hold no
 // zero byte, so joined by zeros they convert as one text and split again.
