@@ -66,11 +66,7 @@ std::string library_folder() { return program_path({kFolder, "yuanchuangku"}); }
 Text read_rewriter_text(std::string_view name) { return to_text_bytes(read_file(rewriter_file(name))); }
 
 bool write_rewriter_text(std::string_view name, std::string_view text) {
-  const std::string path = rewriter_file(name);
-  const std::string temp = path + ".tmp";
-  if (write_file(temp, text) && move_file(temp, path)) return true;
-  std::remove(temp.c_str());
-  return false;
+  return replace_file(rewriter_file(name), text);
 }
 
 // ---- step 1 ----------------------------------------------------------------------------------

@@ -2,10 +2,10 @@
 
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
+#include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
 #include "core/patterns/web_text.h"
 #include "core/text/charset.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {
@@ -16,77 +16,55 @@ std::string url_of(std::string_view path_and_query) {
   return endpoint_base(kEndpoint) + std::string(path_and_query);
 }
 
-bool is_html_space(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
+// A table row: its open tag's attributes (group 1) and its content up to the next "<tr", its
+// "</tr" or the end of the page (group 2). Only the open tag is consumed, so the search goes on
+// from inside the row and a row cut short by the next "<tr" loses nothing.
+constexpr std::string_view kRowPattern =
+    R"(<tr(?=[\s>/])([^>]*)>(?=([\s\S]*?)(?:<tr[\s>/]|</tr|(?![\s\S]))))";
+// A cell of a row's content: its attributes (group 1) and its content up to "</td" or the end of
+// the row (group 2); again only the open tag is consumed.
+constexpr std::string_view kCellPattern = R"(<td(?=[\s>/])([^>]*)>(?=([\s\S]*?)(?:</td|(?![\s\S]))))";
+// One attribute of an open tag: name (group 1) and a value quoted with " (2), ' (3) or bare (4).
+constexpr std::string_view kAttributePattern =
+    R"re(\s([^\s=>/"']+)\s*=\s*(?:"([^"]*)"|'([^']*)'|(?!["'])([^\s>/]*)))re";
+// A text without the white space around it (group 1).
+constexpr std::string_view kTrimmedPattern = R"(\s*([\s\S]*?)\s*(?![\s\S]))";
+
+std::string trimmed(std::string_view text) {
+  PatternMatcher m;
+  m.search(kTrimmedPattern, text);
+  return m.group_text(1, 1);
 }
 
-std::string trim_html_spaces(std::string text) {
-  size_t b = 0, e = text.size();
-  while (b < e && is_html_space(text[b])) ++b;
-  while (e > b && is_html_space(text[e - 1])) --e;
-  return text.substr(b, e - b);
+// The lower-cased value of attribute `name` in an open tag's attribute text; empty when absent.
+std::string attribute(PatternMatcher& matcher, std::string_view attributes, std::string_view name) {
+  matcher.search(kAttributePattern, attributes);
+  for (int i = 1; i <= matcher.match_count(); ++i)
+    if (to_lower(matcher.group_text(i, 1)) == name)
+      return to_lower(matcher.group_text(i, 2) + matcher.group_text(i, 3) + matcher.group_text(i, 4));
+  return {};
 }
 
-// The value of attribute `name` in a lower-cased open tag (quoted with " or ', or bare).
-std::string attribute(std::string_view tag, std::string_view name) {
-  size_t from = 0;
-  while (true) {
-    size_t at = tag.find(name, from);
-    if (at == std::string_view::npos) return {};
-    from = at + name.size();
-    // The name must stand alone: preceded by a blank and followed by blanks and "=".
-    if (at == 0 || !is_html_space(tag[at - 1])) continue;
-    size_t i = at + name.size();
-    while (i < tag.size() && is_html_space(tag[i])) ++i;
-    if (i >= tag.size() || tag[i] != '=') continue;
-    ++i;
-    while (i < tag.size() && is_html_space(tag[i])) ++i;
-    if (i >= tag.size()) return {};
-    if (tag[i] == '"' || tag[i] == '\'') {
-      size_t close = tag.find(tag[i], i + 1);
-      if (close == std::string_view::npos) return {};
-      return std::string(tag.substr(i + 1, close - i - 1));
-    }
-    size_t end = i;
-    while (end < tag.size() && !is_html_space(tag[end]) && tag[end] != '>' && tag[end] != '/') ++end;
-    return std::string(tag.substr(i, end - i));
+// The record ID an open tag carries: data-record-id, else an element id "record_N" or "record-N".
+std::string record_id(PatternMatcher& matcher, std::string_view attributes) {
+  std::string id = attribute(matcher, attributes, "data-record-id");
+  if (id.empty()) {
+    std::string element_id = attribute(matcher, attributes, "id");
+    for (std::string_view prefix : {"record_", "record-"})
+      if (element_id.starts_with(prefix)) id = element_id.substr(prefix.size());
   }
+  return trimmed(id);
 }
 
-// Finds "<tag" followed by a blank, ">" or "/" at or after `from` in a lower-cased text.
-size_t find_tag(std::string_view low, std::string_view tag, size_t from, size_t limit) {
-  std::string open = "<" + std::string(tag);
-  while (true) {
-    size_t at = low.find(open, from);
-    if (at == std::string_view::npos || at >= limit) return std::string_view::npos;
-    size_t after = at + open.size();
-    if (after < low.size() && (is_html_space(low[after]) || low[after] == '>' || low[after] == '/'))
-      return at;
-    from = after;
-  }
+// The plain text of a cell: tags and character references removed (&nbsp; as a blank), trimmed.
+std::string cell_text(std::string_view html) {
+  return trimmed(strip_html(replace_text(html, "&nbsp;", " ", 1, kAll, true)));
 }
 
 struct Cell {
-  std::string cls;
-  std::string text;
+  std::string cls;   // its class attribute, lower-cased
+  std::string html;  // its content as the page has it (letter case and GBK bytes intact)
 };
-
-// The plain text of a cell: tags removed, &nbsp; as a blank, trimmed.
-std::string cell_text(std::string_view html) {
-  std::string out;
-  for (size_t i = 0; i < html.size(); ++i) {
-    if (html[i] == '<') {
-      size_t close = html.find('>', i);
-      if (close == std::string_view::npos) break;
-      i = close;
-      continue;
-    }
-    out += html[i];
-  }
-  size_t nbsp;
-  while ((nbsp = out.find("&nbsp;")) != std::string::npos) out.replace(nbsp, 6, " ");
-  return trim_html_spaces(out);
-}
 
 std::string relative_name(std::string name, const std::string& domain) {
   name = to_lower(name);
@@ -95,38 +73,25 @@ std::string relative_name(std::string name, const std::string& domain) {
   if (!domain.empty()) {
     if (name == domain) return "@";
     std::string suffix = "." + domain;
-    if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0)
-      name.resize(name.size() - suffix.size());
+    if (name.size() > suffix.size() && name.ends_with(suffix)) name.resize(name.size() - suffix.size());
   }
   return name;
 }
 
 struct RecordStep {
-  Dns51Record record;
+  DnsRecord record;
   const char* name;  // status and result name
 };
 
-constexpr RecordStep kSteps[] = {{Dns51Record::Www, "www"}, {Dns51Record::At, "@"}, {Dns51Record::Star, "*"}};
+constexpr RecordStep kSteps[] = {{DnsRecord::Www, "www"}, {DnsRecord::At, "@"}, {DnsRecord::Star, "*"}};
 
-bool ticked(const RecordTicks& ticks, Dns51Record record) {
+const Text& record_id_of(const Dns51RecordIds& ids, DnsRecord record) {
   switch (record) {
-    case Dns51Record::Www:
-      return ticks.www;
-    case Dns51Record::At:
-      return ticks.at;
-    case Dns51Record::Star:
-      return ticks.star;
-  }
-  return false;
-}
-
-const Text& record_id_of(const Dns51RecordIds& ids, Dns51Record record) {
-  switch (record) {
-    case Dns51Record::Www:
+    case DnsRecord::Www:
       return ids.www;
-    case Dns51Record::At:
+    case DnsRecord::At:
       return ids.at;
-    case Dns51Record::Star:
+    case DnsRecord::Star:
       return ids.star;
   }
   return ids.www;
@@ -154,7 +119,7 @@ Text Dns51Client::manager_request(std::string_view path_and_query, HttpMethod me
   return response_text(session_request(mutex_, login_cookies_, url_of(path_and_query), method, body));
 }
 
-Dns51Login Dns51Client::login(std::string_view email, std::string_view password) {
+DnsLogin Dns51Client::login(std::string_view email, std::string_view password) {
   {
     std::lock_guard lock(mutex_);
     logged_in_ = false;
@@ -169,17 +134,37 @@ Dns51Login Dns51Client::login(std::string_view email, std::string_view password)
 
   std::lock_guard lock(mutex_);
   login_cookies_ = jar;
-  if (answer.find("failed") != std::string::npos) return Dns51Login::Failed;
-  if (answer.find("successful") == std::string::npos) return Dns51Login::NoAnswer;
+  if (answer.find("failed") != std::string::npos) return DnsLogin::Failed;
+  if (answer.find("successful") == std::string::npos) return DnsLogin::NoAnswer;
   session_id_pair_ = cookie_value(jar, "PHPSESSID", false);
   saved_cookies_ = jar;
   logged_in_ = true;
-  return Dns51Login::Succeeded;
+  return DnsLogin::Succeeded;
 }
 
 bool Dns51Client::logged_in() const {
   std::lock_guard lock(mutex_);
   return logged_in_;
+}
+
+void Dns51Client::logout() { clear_site_cookies(service_cookie_domain(kEndpoint)); }
+
+void Dns51Client::run_batch(DnsBatchSink& sink) { run_51dns_batch(*this, sink, sink.ticks()); }
+
+void Dns51Client::list_domains(const std::function<void(DomainRows)>& add_rows) {
+  run_51dns_domain_list(*this, [&add_rows](std::vector<Dns51DomainRow> rows) {
+    DomainRows cells;
+    cells.reserve(rows.size());
+    for (Dns51DomainRow& row : rows)
+      cells.push_back({to_text(row.number), std::move(row.name), std::move(row.id)});
+    add_rows(std::move(cells));
+  });
+}
+
+bool Dns51Client::delete_domain(std::string_view domain_id) {
+  if (domain_id.empty()) return false;  // a row without an ID names nothing to delete
+  manager_request(dns51_delete_path(), HttpMethod::Post, dns51_delete_body(domain_id));
+  return true;
 }
 
 std::string Dns51Client::login_cookies() const {
@@ -231,18 +216,18 @@ std::string dns51_add_record_path(std::string_view domain_id) {
   return dns51_detail_path(domain_id) + "?controller=members/operate";
 }
 
-std::string dns51_record_body(Dns51Record record, bool present, std::string_view record_id,
-                              std::string_view ip, std::string_view domain_id) {
+std::string dns51_record_body(DnsRecord record, bool present, std::string_view record_id, std::string_view ip,
+                              std::string_view domain_id) {
   std::string body = "action=addRecord";
   if (present) body += "&recordID=" + form_value(record_id);
   switch (record) {
-    case Dns51Record::Www:
+    case DnsRecord::Www:
       body += "&recordName=www";
       break;
-    case Dns51Record::At:
+    case DnsRecord::At:
       body += "&recordName=%40";
       break;
-    case Dns51Record::Star:
+    case DnsRecord::Star:
       body += "&recordName=*";
       break;
   }
@@ -264,56 +249,33 @@ Text dns51_found_domain_id(std::string_view page) {
 
 Dns51RecordIds parse_51dns_record_ids(std::string_view page, std::string_view domain) {
   Dns51RecordIds ids;
-  const std::string low = to_lower(page);
   const std::string zone = relative_name(std::string(domain), {});
-  size_t at = 0;
-  while ((at = find_tag(low, "tr", at, low.size())) != std::string::npos) {
-    size_t open_end = low.find('>', at);
-    if (open_end == std::string::npos) break;
-    std::string_view open_tag(low.data() + at, open_end - at);
-    size_t next_row = find_tag(low, "tr", open_end, low.size());
-    size_t close_row = low.find("</tr", open_end);
-    size_t row_end = std::min({next_row, close_row, low.size()});
-
-    std::string id = attribute(open_tag, "data-record-id");
-    if (id.empty()) {
-      std::string element_id = attribute(open_tag, "id");
-      for (const char* prefix : {"record_", "record-"})
-        if (element_id.rfind(prefix, 0) == 0) id = element_id.substr(std::string_view(prefix).size());
-    }
-    at = open_end;
+  PatternMatcher rows, cells, attributes;
+  rows.search(kRowPattern, page);
+  for (int r = 1; r <= rows.match_count(); ++r) {
+    std::string id = record_id(attributes, rows.group_text(r, 1));
     if (id.empty()) continue;
-    id = trim_html_spaces(id);
-
-    std::vector<Cell> cells;
-    for (size_t c = find_tag(low, "td", open_end, row_end); c != std::string::npos;
-         c = find_tag(low, "td", c + 1, row_end)) {
-      size_t cell_open_end = low.find('>', c);
-      if (cell_open_end == std::string::npos || cell_open_end >= row_end) break;
-      size_t cell_end = std::min(low.find("</td", cell_open_end), row_end);
-      Cell cell;
-      cell.cls = attribute(std::string_view(low.data() + c, cell_open_end - c), "class");
-      // The cell's text from the page itself, so that letter case and GBK bytes stay intact.
-      cell.text = cell_text(page.substr(cell_open_end + 1, cell_end - cell_open_end - 1));
-      cells.push_back(std::move(cell));
-    }
+    std::vector<Cell> row;
+    cells.search(kCellPattern, rows.group_text(r, 2));
+    for (int c = 1; c <= cells.match_count(); ++c)
+      row.push_back({attribute(attributes, cells.group_text(c, 1), "class"), cells.group_text(c, 2)});
     auto pick = [&](std::string_view cls, size_t fallback) -> const Cell* {
-      for (const Cell& cell : cells)
+      for (const Cell& cell : row)
         if (cell.cls.find(cls) != std::string::npos) return &cell;
-      return fallback < cells.size() ? &cells[fallback] : nullptr;
+      return fallback < row.size() ? &row[fallback] : nullptr;
     };
     const Cell* name_cell = pick("name", 0);
     const Cell* type_cell = pick("type", 1);
     if (!name_cell) continue;
-    if (type_cell && to_lower(type_cell->text) != "a") continue;
-    std::string name = relative_name(name_cell->text, zone);
+    if (type_cell && to_lower(cell_text(type_cell->html)) != "a") continue;
+    std::string name = relative_name(cell_text(name_cell->html), zone);
     Text* slot = name == "www" ? &ids.www : name == "@" ? &ids.at : name == "*" ? &ids.star : nullptr;
     if (slot && slot->empty()) *slot = id;  // the first record of a name counts
   }
   return ids;
 }
 
-void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks ticks) {
+void run_51dns_batch(Dns51Client& client, DnsBatchSink& sink, RecordTicks ticks) {
   const int count = sink.row_count();
   int n = 0;               // record requests of the run
   std::string record_jar;  // lives for the whole run
@@ -333,17 +295,18 @@ void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks tick
       domain_id = dns51_added_domain_id(added);
     } else {
       present = true;
-      domain_id = dns51_found_domain_id(client.request(dns51_find_domain_path(pair.domain), HttpMethod::Get, {}, row_jar));
-      record_ids =
-          parse_51dns_record_ids(client.request(dns51_detail_path(domain_id), HttpMethod::Get, {}, row_jar), pair.domain);
+      domain_id = dns51_found_domain_id(
+          client.request(dns51_find_domain_path(pair.domain), HttpMethod::Get, {}, row_jar));
+      record_ids = parse_51dns_record_ids(
+          client.request(dns51_detail_path(domain_id), HttpMethod::Get, {}, row_jar), pair.domain);
     }
 
     for (const RecordStep& step : kSteps) {
-      if (!ticked(ticks, step.record)) continue;
+      if (!ticks.has(step.record)) continue;
       sink.set_status(r, gbk("正在添加") + step.name + ">>>");
       ++n;
       if (n == 1) record_jar = row_jar;
-      if (step.record != Dns51Record::Www && n == 2) {
+      if (step.record != DnsRecord::Www && n == 2) {
         record_jar = row_jar;
         add_cookie(record_jar, client.session_id_pair());
       }
@@ -391,7 +354,8 @@ void run_51dns_domain_list(Dns51Client& client,
   int total = parse_51dns_total(client.manager_request(dns51_list_path(1), HttpMethod::Get, {}));
   int pages = dns51_page_count(total);
   for (int p = 1; p <= pages; ++p) {
-    std::vector<Dns51DomainRow> rows = parse_51dns_page(client.manager_request(dns51_list_path(p), HttpMethod::Get, {}), p);
+    std::vector<Dns51DomainRow> rows =
+        parse_51dns_page(client.manager_request(dns51_list_path(p), HttpMethod::Get, {}), p);
     if (!rows.empty()) add_rows(std::move(rows));
   }
 }

@@ -10,22 +10,28 @@
 
 #include "core/text/text.h"
 #include "dns/dns_common.h"
+#include "dns/dns_console.h"
 
 namespace tessaly {
 
-enum class Dns51Login { Failed, Succeeded, NoAnswer };
-
 // The process-wide 51dns session. Its fields are read and replaced by the window thread and by
 // workers; every access takes the session's lock, and no lock is held across a request.
-class Dns51Client {
+class Dns51Client : public DnsConsole {
  public:
   static Dns51Client& instance();
 
   // GETs the login page for a fresh cookie set, POSTs the login form (both values
   // percent-encoded) and judges the answer: "failed", else "successful", else no answer.
-  Dns51Login login(std::string_view email, std::string_view password);
+  DnsLogin login(std::string_view email, std::string_view password) override;
+  bool logged_in() const override;
+  void logout() override;
+  // The batch with the record boxes as they are when it starts.
+  void run_batch(DnsBatchSink& sink) override;
+  // Every list page with the login cookies; the rows of a page come in together.
+  void list_domains(const std::function<void(DomainRows)>& add_rows) override;
+  // A delete request with the login cookies; its answer is not examined. None for an empty ID.
+  bool delete_domain(std::string_view domain_id) override;
 
-  bool logged_in() const;
   std::string login_cookies() const;
   std::string saved_cookies() const;
   std::string session_id_pair() const;
@@ -50,16 +56,14 @@ class Dns51Client {
 std::string dns51_login_body(std::string_view email, std::string_view password);
 
 // --- batch requests and answers ---
-enum class Dns51Record { Www, At, Star };
-
 std::string dns51_add_domain_body(std::string_view domain);
 std::string dns51_find_domain_path(std::string_view domain);
 std::string dns51_detail_path(std::string_view domain_id);
 std::string dns51_add_record_path(std::string_view domain_id);
 // The add-record body; `present` selects the form that names the existing record's ID.
-std::string dns51_record_body(Dns51Record record, bool present, std::string_view record_id,
-                              std::string_view ip, std::string_view domain_id);
-// The domain ID of an add-domain answer, or empty when the answer holds no "domainID".
+std::string dns51_record_body(DnsRecord record, bool present, std::string_view record_id, std::string_view ip,
+                              std::string_view domain_id);
+// True when an add-domain answer holds "domainID" (the domain is new), and its domain ID.
 bool dns51_domain_added(std::string_view response);
 Text dns51_added_domain_id(std::string_view response);
 // The domain ID shown by the find-domain page.
@@ -74,19 +78,9 @@ struct Dns51RecordIds {
 };
 Dns51RecordIds parse_51dns_record_ids(std::string_view page, std::string_view domain);
 
-// The 51dns batch page as the worker sees it. Every call may be a checkpoint.
-class Dns51BatchSink {
- public:
-  virtual ~Dns51BatchSink() = default;
-  virtual int row_count() = 0;
-  virtual DomainIpPair row(int r) = 0;
-  virtual void set_status(int r, const Text& status) = 0;
-  virtual void set_time(int r, const Text& time) = 0;
-};
-
 // Runs every row present at the start with the records ticked at the start. The record jar
 // lives for the whole run; each row starts from the cookies the previous row ended with.
-void run_51dns_batch(Dns51Client& client, Dns51BatchSink& sink, RecordTicks ticks);
+void run_51dns_batch(Dns51Client& client, DnsBatchSink& sink, RecordTicks ticks);
 
 // --- the domain manager ---
 struct Dns51DomainRow {

@@ -5,9 +5,9 @@
 #include "core/http/cookie_store.h"
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
+#include "core/jobs/job.h"
 #include "core/patterns/web_text.h"
 #include "core/text/charset.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {

@@ -39,13 +39,13 @@ std::string form_value(std::string_view gbk_text);
 // The same for a value that already holds the bytes to send (no code-page conversion).
 std::string form_bytes(std::string_view bytes);
 
-// A response body as text: its bytes up to the first zero byte, unconverted.
 // A console request with a session jar that the window thread and workers share: the request
 // runs on a copy (no lock is held across it) and the cookies it returns are merged back under
 // the lock. A stopped request changes nothing.
 Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, HttpMethod method,
                       std::string_view body);
 
+// A response body as text: its bytes up to the first zero byte, unconverted.
 inline Text response_text(std::string_view body) { return to_text_bytes(body); }
 
 // "2024年3月7日9时5分" for the current local time.
@@ -64,12 +64,21 @@ std::optional<std::vector<DomainIpPair>> import_domain_ip_pairs(std::string_view
 // "请输入数量相同的域名和IP"
 Text import_count_message();
 
+// The A records a batch can create for a domain.
+enum class DnsRecord { At, Www, Star };
+
 // Which A records a batch creates for each domain.
 struct RecordTicks {
   bool at = true;    // "@", the bare domain
   bool www = true;   // "www"
   bool star = true;  // "*", the wildcard
   bool any() const { return at || www || star; }
+  bool has(DnsRecord record) const {
+    return record == DnsRecord::At ? at : record == DnsRecord::Www ? www : star;
+  }
+  void set(DnsRecord record, bool on) {
+    (record == DnsRecord::At ? at : record == DnsRecord::Www ? www : star) = on;
+  }
 };
 
 }  // namespace tessaly

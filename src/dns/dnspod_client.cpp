@@ -2,11 +2,11 @@
 
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
+#include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
 #include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {
@@ -16,13 +16,13 @@ constexpr std::string_view kEndpoint = "DNSPOD_WEB";
 std::string base_url() { return endpoint_base(kEndpoint); }
 
 // The fixed pieces of the create-record body around the record's sub-domain.
-std::string_view sub_domain_piece(DnspodRecord record) {
+std::string_view sub_domain_piece(DnsRecord record) {
   switch (record) {
-    case DnspodRecord::At:
+    case DnsRecord::At:
       return "&ttl=600&sub_domain=%40&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
-    case DnspodRecord::Www:
+    case DnsRecord::Www:
       return "&ttl=600&sub_domain=www&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
-    case DnspodRecord::Star:
+    case DnsRecord::Star:
       return "&ttl=600&sub_domain=*&record_type=A&record_line=%E9%BB%98%E8%AE%A4&value=";
   }
   return {};
@@ -30,7 +30,7 @@ std::string_view sub_domain_piece(DnspodRecord record) {
 
 // The texts of one record step: running, succeeded, failed, and the log line's tail.
 struct RecordStep {
-  DnspodRecord record;
+  DnsRecord record;
   const char* running;
   const char* succeeded;
   const char* failed;
@@ -38,23 +38,11 @@ struct RecordStep {
 };
 
 constexpr RecordStep kRecordSteps[] = {
-    {DnspodRecord::At, "正在添加域名记录@>>>", "添加记录@成功>>>", "添加记录@失败>>>", " @解析失败\r\n"},
-    {DnspodRecord::Www, "正在添加域名记录www>>>", "添加记录www成功>>>", "添加记录www失败>>>",
+    {DnsRecord::At, "正在添加域名记录@>>>", "添加记录@成功>>>", "添加记录@失败>>>", " @解析失败\r\n"},
+    {DnsRecord::Www, "正在添加域名记录www>>>", "添加记录www成功>>>", "添加记录www失败>>>",
      " www解析失败\r\n"},
-    {DnspodRecord::Star, "正在添加域名记录*>>>", "添加记录*成功>>>", "添加记录*失败>>>", " *解析失败\r\n"},
+    {DnsRecord::Star, "正在添加域名记录*>>>", "添加记录*成功>>>", "添加记录*失败>>>", " *解析失败\r\n"},
 };
-
-bool ticked(const RecordTicks& ticks, DnspodRecord record) {
-  switch (record) {
-    case DnspodRecord::At:
-      return ticks.at;
-    case DnspodRecord::Www:
-      return ticks.www;
-    case DnspodRecord::Star:
-      return ticks.star;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -67,14 +55,41 @@ Bytes DnspodClient::request(const std::string& url, HttpMethod method, std::stri
   return session_request(mutex_, session_cookies_, url, method, body);
 }
 
-bool DnspodClient::login(std::string_view email, std::string_view password) {
-  request(base_url() + "/Login", HttpMethod::Get, {});
-  Text answer = response_text(request(base_url() + "/Auth/Login", HttpMethod::Post, dnspod_login_body(email, password)));
+DnsLogin DnspodClient::login(std::string_view email, std::string_view password) {
   {
     std::lock_guard lock(mutex_);
-    xsrf_pair_ = cookie_value(session_cookies_, "_xsrf", false);
+    logged_in_ = false;
   }
-  return answer.find(dnspod_login_marker()) != std::string::npos;
+  request(base_url() + "/Login", HttpMethod::Get, {});
+  Text answer = response_text(
+      request(base_url() + "/Auth/Login", HttpMethod::Post, dnspod_login_body(email, password)));
+  std::lock_guard lock(mutex_);
+  xsrf_pair_ = cookie_value(session_cookies_, "_xsrf", false);
+  logged_in_ = answer.find(dnspod_login_marker()) != std::string::npos;
+  return logged_in_ ? DnsLogin::Succeeded : DnsLogin::Failed;
+}
+
+bool DnspodClient::logged_in() const {
+  std::lock_guard lock(mutex_);
+  return logged_in_;
+}
+
+void DnspodClient::logout() { clear_site_cookies(service_cookie_domain(kEndpoint)); }
+
+void DnspodClient::run_batch(DnsBatchSink& sink) {
+  run_dnspod_batch(*this, sink, {.failure_log_path = program_path({"DNSpod添加失败记录.txt"})});
+}
+
+void DnspodClient::list_domains(const std::function<void(DomainRows)>& add_rows) {
+  for (DnspodDomainRow& row : parse_dnspod_domain_list(api_post("/Api/Domain.List", {}))) {
+    add_rows({{std::move(row.name), std::move(row.id), to_text(row.position), std::move(row.status),
+               std::move(row.records)}});
+    sleep_ms(50);
+  }
+}
+
+bool DnspodClient::delete_domain(std::string_view domain_id) {
+  return dnspod_removed(api_post("/Api/Domain.Remove", dnspod_remove_body(domain_id)));
 }
 
 Text DnspodClient::api_post(std::string_view path, std::string_view body) {
@@ -94,6 +109,7 @@ std::string DnspodClient::xsrf_pair() const {
 
 void DnspodClient::set_session(std::string cookies, std::string xsrf_pair) {
   std::lock_guard lock(mutex_);
+  logged_in_ = false;
   session_cookies_ = std::move(cookies);
   xsrf_pair_ = std::move(xsrf_pair);
 }
@@ -115,8 +131,8 @@ std::string dnspod_create_domain_body(std::string_view domain) {
          "&group_id=1&is_mark=no";
 }
 
-std::string dnspod_create_record_body(DnspodRecord record, std::string_view domain_id,
-                                      std::string_view domain, std::string_view ip) {
+std::string dnspod_create_record_body(DnsRecord record, std::string_view domain_id, std::string_view domain,
+                                      std::string_view ip) {
   std::string body =
       "domain_id=" + form_value(domain_id) + "&domain_grade=DP_Free&domain=" + form_value(domain);
   body += sub_domain_piece(record);
@@ -133,7 +149,7 @@ Text dnspod_domain_id(std::string_view response) {
   return text_between(response, R"("domain":{"id":")", R"(","punycode")");
 }
 
-void run_dnspod_batch(DnspodClient& client, DnspodBatchSink& sink, const DnspodBatchOptions& options) {
+void run_dnspod_batch(DnspodClient& client, DnsBatchSink& sink, const DnspodBatchOptions& options) {
   const int count = sink.row_count();
   std::string failures;
   auto log_failure = [&](const Text& line) {
@@ -157,7 +173,7 @@ void run_dnspod_batch(DnspodClient& client, DnspodBatchSink& sink, const DnspodB
 
     // The record steps run whether or not the domain was created (then with an empty ID).
     for (const RecordStep& step : kRecordSteps) {
-      if (!ticked(sink.ticks(), step.record)) continue;
+      if (!sink.ticks().has(step.record)) continue;
       sink.set_status(r, gbk(step.running));
       Text reply = client.api_post("/Api/Record.Create",
                                    dnspod_create_record_body(step.record, domain_id, pair.domain, pair.ip));

@@ -10,20 +10,29 @@
 
 #include "core/text/text.h"
 #include "dns/dns_common.h"
+#include "dns/dns_console.h"
 
 namespace tessaly {
 
-// The process-wide DNSPod session. Its two fields are read and replaced by the window thread
-// and by workers; every access takes the session's lock, and no lock is held across a request.
-class DnspodClient {
+// The process-wide DNSPod session. Its fields are read and replaced by the window thread and by
+// workers; every access takes the session's lock, and no lock is held across a request.
+class DnspodClient : public DnsConsole {
  public:
   static DnspodClient& instance();
 
   // GETs "/Login" (collects the console's cookies), POSTs the login form to "/Auth/Login",
-  // refreshes the token pair (also on failure) and returns whether the success marker came back.
-  // The e-mail is percent-decoded first and the password trimmed of spaces; both are sent
-  // percent-encoded.
-  bool login(std::string_view email, std::string_view password);
+  // refreshes the token pair (also on failure) and succeeds when the success marker came back;
+  // any other answer, none included, is a failure. The e-mail is percent-decoded first and the
+  // password trimmed of spaces; both are sent percent-encoded.
+  DnsLogin login(std::string_view email, std::string_view password) override;
+  bool logged_in() const override;
+  void logout() override;
+  // The batch with the failure log "DNSpod添加失败记录.txt" in the program folder.
+  void run_batch(DnsBatchSink& sink) override;
+  // One Domain.List request, then its rows one at a time, 50 ms apart.
+  void list_domains(const std::function<void(DomainRows)>& add_rows) override;
+  // A Domain.Remove request; true when the answer carries the removal marker.
+  bool delete_domain(std::string_view domain_id) override;
 
   // POSTs `body` to an API path ("/Api/Domain.Create"); the query is the token pair verbatim.
   // The response's cookies are merged into the session jar. Returns the body as text.
@@ -31,7 +40,7 @@ class DnspodClient {
 
   std::string session_cookies() const;
   std::string xsrf_pair() const;
-  // Replaces both fields (tests and a fresh program state).
+  // Replaces both fields and logs out (tests and a fresh program state).
   void set_session(std::string cookies, std::string xsrf_pair);
 
  private:
@@ -39,6 +48,7 @@ class DnspodClient {
   Bytes request(const std::string& url, HttpMethod method, std::string_view body);
 
   mutable std::mutex mutex_;
+  bool logged_in_ = false;
   std::string session_cookies_;
   std::string xsrf_pair_;
 };
@@ -49,30 +59,15 @@ const std::string& dnspod_login_marker();
 std::string dnspod_login_body(std::string_view email, std::string_view password);
 
 // --- batch requests ---
-enum class DnspodRecord { At, Www, Star };
-
 std::string dnspod_create_domain_body(std::string_view domain);
-std::string dnspod_create_record_body(DnspodRecord record, std::string_view domain_id,
-                                      std::string_view domain, std::string_view ip);
+std::string dnspod_create_record_body(DnsRecord record, std::string_view domain_id, std::string_view domain,
+                                      std::string_view ip);
 // True when an API answer carries "code":"1".
 bool dnspod_succeeded(std::string_view response);
 // The domain ID of a create-domain answer; empty when absent.
 Text dnspod_domain_id(std::string_view response);
 
 // --- the batch ---
-// The batch page as the worker sees it. Every call may be a checkpoint.
-class DnspodBatchSink {
- public:
-  virtual ~DnspodBatchSink() = default;
-  virtual int row_count() = 0;
-  virtual DomainIpPair row(int r) = 0;  // columns 1 and 2 of row r (0-based)
-  virtual void set_status(int r, const Text& status) = 0;
-  virtual void set_time(int r, const Text& time) = 0;
-  virtual void show_row(int r) = 0;
-  virtual RecordTicks ticks() = 0;  // read afresh for every row
-  virtual int delay_seconds() = 0;  // read afresh for every row
-};
-
 struct DnspodBatchOptions {
   std::string failure_log_path;  // rewritten whole after each failure
 };
@@ -80,7 +75,7 @@ struct DnspodBatchOptions {
 // Runs every row present at the start: create the domain, then the ticked records, status after
 // each step, the time when the row ends, then the delay (also after the last row). Failures go
 // to the failure log. Returns normally at the end; a stop unwinds with JobStopped.
-void run_dnspod_batch(DnspodClient& client, DnspodBatchSink& sink, const DnspodBatchOptions& options);
+void run_dnspod_batch(DnspodClient& client, DnsBatchSink& sink, const DnspodBatchOptions& options);
 
 // --- the domain manager ---
 struct DnspodDomainRow {

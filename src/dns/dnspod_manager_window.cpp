@@ -1,6 +1,5 @@
 #include "dns/dnspod_manager_window.h"
 
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,66 +13,50 @@
 #include "dns/dnspod_client.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
-#include "gui/gbk_qt.h"
-#include "gui/hooks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
 
 namespace tessaly {
-namespace {
 
-const QString kListWording = QStringLiteral("获取域名");
-const QString kStopWording = QStringLiteral("停止域名");
-
-// The listing worker: one request, then a row per domain with a short pause between rows.
-void run_dnspod_domain_list(Bridge& bridge, ReportList* list) {
-  std::vector<DnspodDomainRow> rows =
-      parse_dnspod_domain_list(DnspodClient::instance().api_post("/Api/Domain.List", {}));
-  for (auto& row : rows) {
-    bridge.post([list, row] {
-      int r = list->lv_insert_row(-1, row.name);
-      list->lv_set_cell(r, 1, row.id);
-      list->lv_set_cell(r, 2, to_text(row.position));
-      list->lv_set_cell(r, 3, row.status);
-      list->lv_set_cell(r, 4, row.records);
-    });
-    sleep_ms(50);
-  }
-  bridge.message_box(QStringLiteral("获取完毕"));
-}
-
-}  // namespace
-
-DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, parent) {
-  list_button_ = make_button(this, "按钮获取域名", kListWording);
+DnspodManagerWindow::DnspodManagerWindow(QWidget* parent)
+    : DnsManagerWindow(
+          {
+              .window = 17,
+              .console = &DnspodClient::instance(),
+              .columns = {{QStringLiteral("域名"), 100},
+                          {QStringLiteral("域名ID"), 80},
+                          {QStringLiteral("序号"), 50},
+                          {QStringLiteral("域名状态"), 100},
+                          {QStringLiteral("解析记录"), 100}},
+              .name_column = 0,
+              .id_column = 1,
+              .listed = QStringLiteral("获取完毕"),
+              .deletion_notice = {},
+              .deleted = QStringLiteral("删除成功"),
+              .deletion_pause_ms = 100,
+          },
+          parent) {
+  auto* list_button = make_button(this, "按钮获取域名", QStringLiteral("获取域名"));
   auto* refresh = make_button(this, "按钮刷新", QStringLiteral("刷新"));
-  list_ = make_report_list(this, "超级列表框1",
-                           {{QStringLiteral("域名"), 100},
-                            {QStringLiteral("域名ID"), 80},
-                            {QStringLiteral("序号"), 50},
-                            {QStringLiteral("域名状态"), 100},
-                            {QStringLiteral("解析记录"), 100}});
   auto* tick_all_button = make_button(this, "按钮全选", QStringLiteral("全选"));
   auto* invert = make_button(this, "按钮反选", QStringLiteral("反选"));
   auto* tick_errors = make_button(this, "按钮勾选错误域名", QStringLiteral("勾选错误域名"));
 
-  auto* names_group = make_group(this, "", QStringLiteral("输入你的域名一行一个"));
-  names_ = make_list_box(names_group, "编辑框1");
-  (new QVBoxLayout(names_group))->addWidget(names_);
+  names_ = make_list_box(this, "编辑框1");
+  auto* names_group = framed(this, QStringLiteral("输入你的域名一行一个"), names_);
   auto* tick_listed = make_button(this, "按钮批量勾选", QStringLiteral("批量勾选"));
 
-  auto* rows_group = make_group(this, "", QStringLiteral("勾选的域名ID"));
-  ticked_rows_ = make_list_box(rows_group, "编辑框域名ID");
-  (new QVBoxLayout(rows_group))->addWidget(ticked_rows_);
+  ticked_rows_ = make_list_box(this, "编辑框域名ID");
+  auto* rows_group = framed(this, QStringLiteral("勾选的域名ID"), ticked_rows_);
   ticked_count_ = make_line_box(this, "编辑框勾选的个数");
   ticked_count_->setMaximumWidth(70);
 
-  delete_button_ = make_button(this, "按钮批量删除", QStringLiteral("批量删除"));
+  auto* delete_button = make_button(this, "按钮批量删除", QStringLiteral("批量删除"));
   log_ = make_list_box(this, "编辑框2");
   auto* export_button = make_button(this, "按钮导出域名", QStringLiteral("导出勾选域名"));
 
   auto* top = new QHBoxLayout;
-  top->addWidget(list_button_);
+  top->addWidget(list_button);
   top->addWidget(refresh);
   top->addStretch();
   top->addWidget(tick_all_button);
@@ -96,7 +79,7 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
 
   auto* bottom = new QHBoxLayout;
   auto* bottom_buttons = new QVBoxLayout;
-  bottom_buttons->addWidget(delete_button_);
+  bottom_buttons->addWidget(delete_button);
   bottom_buttons->addWidget(export_button);
   bottom_buttons->addStretch();
   bottom->addWidget(log_, 1);
@@ -107,42 +90,25 @@ DnspodManagerWindow::DnspodManagerWindow(QWidget* parent) : ToolWindow(17, paren
   layout->addLayout(middle, 3);
   layout->addLayout(bottom, 1);
 
-  listing_ = new WorkerTask(this);
-  listing_->set_start_button(list_button_, kListWording, kStopWording);
-  listing_->disable_while_active({list_button_});
-  deleting_ = new WorkerTask(this);
-  deleting_->disable_while_active({delete_button_});
-  connect(list_button_, &QPushButton::clicked, this, &DnspodManagerWindow::list_dnspod_domains);
+  // The list button shows the stop wording and is disabled while a listing runs.
+  listing_->set_start_button(list_button, QStringLiteral("获取域名"), QStringLiteral("停止域名"));
+  listing_->disable_while_active({list_button});
+  deleting_->disable_while_active({delete_button});
+  connect(list_button, &QPushButton::clicked, this, &DnspodManagerWindow::list_domains);
   connect(refresh, &QPushButton::clicked, this, &DnspodManagerWindow::refresh_dnspod_domains);
-  connect(tick_all_button, &QPushButton::clicked, this, &DnspodManagerWindow::tick_all_domains);
+  connect(tick_all_button, &QPushButton::clicked, this, &DnspodManagerWindow::tick_all);
   connect(invert, &QPushButton::clicked, this, &DnspodManagerWindow::invert_ticks);
   connect(tick_errors, &QPushButton::clicked, this, &DnspodManagerWindow::tick_error_domains);
   connect(tick_listed, &QPushButton::clicked, this, &DnspodManagerWindow::tick_listed_domains);
-  connect(delete_button_, &QPushButton::clicked, this, &DnspodManagerWindow::delete_ticked_dnspod_domains);
+  connect(delete_button, &QPushButton::clicked, this, &DnspodManagerWindow::delete_ticked_dnspod_domains);
   connect(export_button, &QPushButton::clicked, this, &DnspodManagerWindow::export_ticked_domains);
-}
-
-void DnspodManagerWindow::list_dnspod_domains() {
-  // The button shows the stop wording and is disabled while a listing runs.
-  listing_->start([list = list_](Bridge& bridge) { run_dnspod_domain_list(bridge, list); });
 }
 
 void DnspodManagerWindow::refresh_dnspod_domains() {
   // A listing still running is stopped first: the list then holds one listing, not two mixed.
   listing_->stop_now();
   list_->lv_clear();
-  list_dnspod_domains();
-}
-
-void DnspodManagerWindow::tick_all_domains() {
-  std::vector<bool> all(static_cast<size_t>(list_->lv_row_count()), true);
-  list_->report_model()->set_all_checked(all);
-}
-
-void DnspodManagerWindow::invert_ticks() {
-  std::vector<bool> flipped(static_cast<size_t>(list_->lv_row_count()));
-  for (size_t r = 0; r < flipped.size(); ++r) flipped[r] = !list_->lv_is_checked(static_cast<int>(r));
-  list_->report_model()->set_all_checked(flipped);
+  list_domains();
 }
 
 void DnspodManagerWindow::tick_error_domains() {
@@ -169,32 +135,14 @@ void DnspodManagerWindow::tick_listed_domains() {
 }
 
 void DnspodManagerWindow::delete_ticked_dnspod_domains() {
-  struct Target {
-    Text id, name;
-  };
-  std::vector<Target> targets;
-  for (int r = 0; r < list_->lv_row_count(); ++r)
-    if (list_->lv_is_checked(r)) targets.push_back({list_->lv_get_cell(r, 1), list_->lv_get_cell(r, 0)});
-  if (targets.empty()) {
-    message_box(QStringLiteral("删除成功"));
-    return;
-  }
-  // The removals run off the window thread; the button waits for them to end.
-  deleting_->start([targets, log = log_](Bridge& bridge) {
-    for (const Target& t : targets) {
-      Text answer = DnspodClient::instance().api_post("/Api/Domain.Remove", dnspod_remove_body(t.id));
-      if (dnspod_removed(answer)) bridge.append(log, dnspod_removed_line(t.name));
-      sleep_ms(100);
-    }
-    bridge.message_box(QStringLiteral("删除成功"));
+  // The rows stay; each confirmed removal is logged.
+  delete_ticked([log = log_](Bridge& bridge, const Removal& removal, int, bool confirmed) {
+    if (confirmed) bridge.append(log, dnspod_removed_line(removal.name));
   });
 }
 
 void DnspodManagerWindow::export_ticked_domains() {
-  std::string text;
-  for (int r = 0; r < list_->lv_row_count(); ++r)
-    if (list_->lv_is_checked(r)) text += list_->lv_get_cell(r, 0) + "\r\n";
-  write_file(program_path({"dnspod导出的域名.txt"}), text);
+  write_file(program_path({"dnspod导出的域名.txt"}), names(true));
 }
 
 }  // namespace tessaly

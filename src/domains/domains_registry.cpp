@@ -1,11 +1,13 @@
 // Domain and site tools: information and IP lookups, access test, generators, IP forms.
 #include "domains/domains_registry.h"
 
+#include "domains/access_test_window.h"
+#include "domains/domain_info_window.h"
 #include "domains/ip_forms_window.h"
+#include "domains/ip_lookup_window.h"
 #include "domains/label_generator_window.h"
 #include "domains/small_generators_window.h"
 #include "gui/tool_registry.h"
-#include "gui/tool_window.h"
 
 namespace tessaly {
 
@@ -47,13 +49,13 @@ void register_domains_tools() {
                  .width = 743,
                  .height = 461,
                  .buttons = {{"分组框31", 5, "按钮域名批量查询", "域名信息查询"}},
-                 .create = [](QWidget* p) -> QWidget* { return new ToolWindow(9, p); }});
+                 .create = [](QWidget* p) -> QWidget* { return new DomainInfoWindow(p); }});
   register_tool({.window = 5,
                  .title = "批量网站访问",
                  .width = 626,
                  .height = 543,
                  .buttons = {{"分组框31", 6, "按钮批量网站访问", "批量网站访问"}},
-                 .create = [](QWidget* p) -> QWidget* { return new ToolWindow(5, p); }});
+                 .create = [](QWidget* p) -> QWidget* { return new AccessTestWindow(p); }});
   register_tool({.window = 1,
                  .title = "258IP一键生成",
                  .width = 351,
@@ -71,10 +73,10 @@ void register_domains_tools() {
                  .width = 695,
                  .height = 466,
                  .buttons = {{"分组框31", 9, "按钮13", "批量查询域名IP"}},
-                 .create = [](QWidget* p) -> QWidget* { return new ToolWindow(30, p); }});
+                 .create = [](QWidget* p) -> QWidget* { return new IpLookupWindow(p); }});
   register_tool(
       {.window = 31, .title = "域名+IP", .width = 467, .height = 435, .create = [](QWidget* p) -> QWidget* {
-         return new ToolWindow(31, p);
+         return new DomainIpListsWindow(p);
        }});
   register_tool({.window = 29,
                  .title = "外推规则生成",

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include "core/text/files.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
@@ -47,6 +48,15 @@ void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& mess
     set_clipboard_text(from_gbk_lines(box_text(box)));
     message_box(message, flags, caption);
   });
+}
+
+bool write_export_file(const std::string& path, std::string_view bytes) {
+  if (!replace_file(path, bytes)) {
+    message_box(QStringLiteral("导出失败，无法写入文件：") + from_path(path), kIconError);
+    return false;
+  }
+  message_box(QStringLiteral("导出完成"));
+  return true;
 }
 
 void bind_clear_button(QAbstractButton* button, QWidget* box) {

@@ -39,6 +39,10 @@ QPlainTextEdit* make_counted_list(QWidget* group, const char* list_name, const c
 void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& message,
                       const QString& caption = QString(), int flags = 0);
 
+// Writes an export file whole (GBK bytes) and reports the outcome: "导出完成", or "导出失败，
+// 无法写入文件：" and the path with the error icon. True when written.
+bool write_export_file(const std::string& path, std::string_view bytes);
+
 // Clear handlers: they ask nothing and show nothing.
 void bind_clear_button(QAbstractButton* button, QWidget* box);
 void bind_clear_button(QAbstractButton* button, ReportList* list);

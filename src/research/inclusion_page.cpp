@@ -142,14 +142,7 @@ void InclusionPage::export_inclusion_results() {
   }
   // The file name is typed by the user: it is a native name, not program text.
   std::string path = program_folder() + "/" + to_path(file_name_->text());
-  TextFile file = open_file(path, FileMode::Overwrite);
-  if (!file.is_open()) {
-    message_box(QStringLiteral("导出失败，无法写入文件：") + from_path(path), kIconError);
-    return;
-  }
-  file.write(research::inclusion_export_text(rows));
-  file.close();
-  message_box(QStringLiteral("导出完成"));
+  write_export_file(path, research::inclusion_export_text(rows));
 }
 
 void InclusionPage::open_site_search() {

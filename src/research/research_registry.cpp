@@ -4,9 +4,11 @@
 
 #include "gui/tool_registry.h"
 #include "gui/tool_window.h"
+#include "research/domain_mining_window.h"
 #include "research/inclusion_page.h"
 #include "research/keyword_miner_export_window.h"
 #include "research/keyword_miner_page.h"
+#include "research/word_tools_window.h"
 
 namespace tessaly {
 namespace {
@@ -40,10 +42,22 @@ void register_research_tools() {
                  .height = 142,
                  .create = [](QWidget* p) -> QWidget* { return new MinerExportWindow(p); }});
   register_tool(frame_window(21, "百度违禁词过滤", 654, 490, {{"分组框11", 8, "按钮6", "百度违禁词过滤"}}));
-  register_tool(frame_window(22, "域名批量挖掘关键词", 780, 517,
-                             {{"分组框11", 2, "按钮爱站域名采集词", "域名挖掘关键词"}}));
-  register_tool(frame_window(25, "导出词", 375, 498));
-  register_tool(frame_window(28, "单词功能", 416, 458, {{"分组框34", 0, "按钮单词功能", "英文单词生成"}}));
+  register_tool({.window = 22,
+                 .title = "域名批量挖掘关键词",
+                 .width = 780,
+                 .height = 517,
+                 .buttons = {{"分组框11", 2, "按钮爱站域名采集词", "域名挖掘关键词"}},
+                 .create = [](QWidget* p) -> QWidget* { return new DomainMiningWindow(p); }});
+  register_tool(
+      {.window = 25, .title = "导出词", .width = 375, .height = 498, .create = [](QWidget* p) -> QWidget* {
+         return new WordExportWindow(p);
+       }});
+  register_tool({.window = 28,
+                 .title = "单词功能",
+                 .width = 416,
+                 .height = 458,
+                 .buttons = {{"分组框34", 0, "按钮单词功能", "英文单词生成"}},
+                 .create = [](QWidget* p) -> QWidget* { return new WordToolsWindow(p); }});
   register_tool({.window = 33, .title = "", .width = 400, .height = 70, .create = [](QWidget* p) -> QWidget* {
                    return new ExportProgressWindow(p);
                  }});

@@ -212,4 +212,20 @@ struct Dns51Site {
   FakeServer server{FakeServer::Scheme::Https};
 };
 
+// Helpers of the two consoles' answers (dns_consoles*.cpp).
+namespace detail {
+std::string lower(std::string s);
+bool iequal(const std::string& a, const std::string& b);
+// The value of a form or cookie map, empty when absent.
+std::string get(const std::map<std::string, std::string>& m, const std::string& key);
+bool all_digits(const std::string& s);
+// A record's host name: "@", "*", or dot-separated labels of letters, digits and "-" (a leading
+// "*." is allowed).
+bool valid_record_name(const std::string& name);
+std::string json_escape(const std::string& s);
+std::string xml_escape(const std::string& s);
+FakeResponse json(const std::string& body);
+FakeResponse html(const std::string& body);
+}  // namespace detail
+
 }  // namespace tessaly::fakes

@@ -4,19 +4,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTabWidget>
 
-#include <memory>
-
-#include "core/text/files.h"
 #include "dns/dns51_client.h"
 #include "fakes/dns_consoles.h"
-#include "gui/gbk_qt.h"
-#include "gui/report_list.h"
-#include "gui/support/gui_test.h"
-#include "gui/tool_window.h"
-#include "shell/main_window.h"
-#include "support/test_support.h"
+#include "gui/support/dns_pages.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -27,52 +18,28 @@ namespace {
 const char* kEmail = "me@example.com";
 const char* kPassword = "pa ss&word=1+%";
 
-QString cell(ReportList* list, int row, int column) { return from_gbk(list->lv_get_cell(row, column)); }
+const RecordedMessage kFinished{QStringLiteral("恭喜你，全部解析完毕鸟！"), 0, QStringLiteral("信息：")};
 
 }  // namespace
 
-class Dns51Test : public QObject {
+class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
   Q_OBJECT
 
-  std::unique_ptr<TempFolder> folder;
-  std::unique_ptr<Dns51Site> site;
-  std::unique_ptr<HookRecorder> hooks;
-  std::unique_ptr<MainWindow> main;
+ public:
+  Dns51Test()
+      : DnsPageFixture({.page = 5,
+                        .email_box = "编辑框51dns",
+                        .password_box = "编辑框51dns密码",
+                        .login_button = "按钮51登录",
+                        .domain_box = "编辑框51域名框",
+                        .ip_box = "编辑框51ip框",
+                        .import_button = "按钮导入域名和IP",
+                        .start_button = "按钮开始添加",
+                        .manager_button = "按钮获取域名51",
+                        .manager_window = 4}) {}
 
-  template <class T>
-  T* c(const char* name) {  // a control of the page (other pages may reuse a name)
-    return control<T>(main->tabs()->widget(5), name);
-  }
+ private:
   ReportList* batch_list() { return c<ReportList>("超级列表框1"); }
-
-  void login(const char* password = kPassword) {
-    c<QLineEdit>("编辑框51dns")->setText(QString::fromUtf8(kEmail));
-    c<QLineEdit>("编辑框51dns密码")->setText(QString::fromUtf8(password));
-    size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮51登录"));
-    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
-  }
-
-  void import(const QString& domains, const QString& ips) {
-    paste(c<QPlainTextEdit>("编辑框51域名框"), domains);
-    paste(c<QPlainTextEdit>("编辑框51ip框"), ips);
-    click(c<QPushButton>("按钮导入域名和IP"));
-  }
-
-  void run_batch() {
-    size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮开始添加"));
-    QCOMPARE(c<QPushButton>("按钮开始添加")->text(), QStringLiteral("停止添加"));
-    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
-    QCOMPARE(hooks->messages.back().text, QStringLiteral("恭喜你，全部解析完毕鸟！"));
-    QCOMPARE(hooks->messages.back().caption, QStringLiteral("信息："));
-    QVERIFY(wait_until([&] { return c<QPushButton>("按钮开始添加")->text() == QStringLiteral("开始添加"); }));
-  }
-
-  ToolWindow* open_manager() {
-    click(c<QPushButton>("按钮获取域名51"));
-    return open_window(4);
-  }
 
   std::vector<FakeRequest> record_requests() {
     std::vector<FakeRequest> out;
@@ -83,30 +50,17 @@ class Dns51Test : public QObject {
 
  private Q_SLOTS:
   void init() {
-    folder = std::make_unique<TempFolder>();
-    set_program_folder(folder->path());
-    site = std::make_unique<Dns51Site>();
-    site->console.add_account(kEmail, kPassword);
+    open_page(kEmail, kPassword);
     Dns51Client::instance().set_session(false, {}, {}, {});
-    hooks = std::make_unique<HookRecorder>();
-    main = std::make_unique<MainWindow>();
-    main->show();
-    main->show_page(5);
   }
 
-  void cleanup() {
-    if (ToolWindow* w = open_window(4)) delete w;
-    main.reset();
-    hooks.reset();
-    site.reset();
-    folder.reset();
-  }
+  void cleanup() { close_page(); }
 
   void login_failed_and_successful() {
-    login("wrong");
+    login(kEmail, "wrong");
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登录失败"));
     QVERIFY(c<QPushButton>("按钮51登录")->isEnabled());
-    login();
+    login(kEmail, kPassword);
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登录成功"));
     QCOMPARE(hooks->messages.back().caption, QStringLiteral("信息："));
     QVERIFY(!c<QPushButton>("按钮51登录")->isEnabled());
@@ -132,7 +86,7 @@ class Dns51Test : public QObject {
     import(QStringLiteral("a.com"), QStringLiteral("1.1.1.1"));
     click(c<QPushButton>("按钮开始添加"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请登录后再执行"));
-    login();
+    login(kEmail, kPassword);
     click(c<QCheckBox>("选择框www解析51"));
     click(c<QCheckBox>("选择框空记录51"));
     click(c<QCheckBox>("选择框星51解析"));
@@ -145,13 +99,13 @@ class Dns51Test : public QObject {
   }
 
   void batch_new_and_present_domains() {
-    login();
+    login(kEmail, kPassword);
     site->console.add_domain(kEmail, "old.com");
     std::string www_id = site->console.add_record("old.com", "www", "A", "9.9.9.9");
     std::string old_id = site->console.domain("old.com").id;
     import(QStringLiteral("new.com\nold.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
     click(c<QCheckBox>("选择框星51解析"));  // www and @ only
-    run_batch();
+    run_batch(kFinished);
 
     auto* list = batch_list();
     QCOMPARE(cell(list, 0, 3), QStringLiteral("添加www成功@成功"));
@@ -175,29 +129,27 @@ class Dns51Test : public QObject {
   }
 
   void failed_record_shows_in_the_status() {
-    login();
+    login(kEmail, kPassword);
     site->console.fail("/member/domain/detail/5001", "recordName=www", 1);
     import(QStringLiteral("x.com"), QStringLiteral("1.1.1.1"));
     click(c<QCheckBox>("选择框星51解析"));
-    run_batch();
+    run_batch(kFinished);
     QCOMPARE(cell(batch_list(), 0, 3), QStringLiteral("添加www失败@成功"));
   }
 
   void stop_refused_import_and_stop_message() {
-    login();
-    site->console.hold("/member/addDomain", "domains=b.com");
+    login(kEmail, kPassword);
     import(QStringLiteral("a.com\nb.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
     size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮开始添加"));
+    start_held_batch("/member/addDomain", "domains=b.com");
     QVERIFY(!c<QPushButton>("按钮导入域名和IP")->isEnabled());
     QVERIFY(!c<QPushButton>("按钮清除列表")->isEnabled());
-    QVERIFY(wait_until([&] { return site->console.held() > 0; }));
     click(c<QPushButton>("按钮开始添加"));
     QCOMPARE(c<QPushButton>("按钮开始添加")->text(), QStringLiteral("开始添加"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("已经停止添加域名成功"));
     QCOMPARE(hooks->messages.size(), before + 1);
+    QVERIFY(wait_until_idle(page()));
     site->console.release();
-    QTest::qWait(300);
     QCOMPARE(hooks->messages.size(), before + 1);  // no final message
     QCOMPARE(cell(batch_list(), 0, 3), QStringLiteral("添加www成功@成功*成功"));
     QCOMPARE(cell(batch_list(), 1, 3), QStringLiteral("正在初始化>>>"));
@@ -206,7 +158,7 @@ class Dns51Test : public QObject {
 
   void manager_pages_of_100_and_250() {
     for (int i = 1; i <= 100; ++i) site->console.add_domain(kEmail, "d" + std::to_string(i) + ".com");
-    login();
+    login(kEmail, kPassword);
     ToolWindow* w = open_manager();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("51dns获取域名记录|批量删除域名记录"));
@@ -229,12 +181,14 @@ class Dns51Test : public QObject {
     QVERIFY(wait_until([&] { return list->lv_row_count() == 250; }));
     QCOMPARE(cell(list, 249, 0), QStringLiteral("250"));
     QCOMPARE(cell(list, 150, 1), QStringLiteral("d151.com"));
+    QVERIFY(wait_until_idle(w));
     QCOMPARE(site->console.requests_to("/member/domain-4-100").size(), size_t(0));
 
     // Export copies every name, ticked or not, and appends.
     list->lv_clear();
     click(control<QPushButton>(w, "按钮获取域名和IP"));
-    QVERIFY(wait_until([&] { return list->lv_row_count() == 250; }));
+    QVERIFY(wait_until_idle(w));
+    QCOMPARE(list->lv_row_count(), 250);
     click(control<QPushButton>(w, "按钮4"));
     click(control<QPushButton>(w, "按钮4"));
     QStringList names =
@@ -245,7 +199,7 @@ class Dns51Test : public QObject {
 
   void manager_deletes_ticked_rows_2_and_4_of_five() {
     for (int i = 1; i <= 5; ++i) site->console.add_domain(kEmail, "x" + std::to_string(i) + ".com");
-    login();
+    login(kEmail, kPassword);
     ToolWindow* w = open_manager();
     auto* list = control<ReportList>(w, "超级列表框1");
     click(control<QPushButton>(w, "按钮获取域名和IP"));
@@ -254,7 +208,7 @@ class Dns51Test : public QObject {
     // Nothing ticked: the notice and nothing else.
     click(control<QPushButton>(w, "按钮_51开始删除"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("此功能正在开发"));
-    QTest::qWait(100);
+    QVERIFY(wait_until_idle(w));  // no deletion started
     QCOMPARE(site->console.requests_to("/").size(), size_t(0));
 
     // The link labels tick like the buttons.
@@ -280,7 +234,9 @@ class Dns51Test : public QObject {
     QCOMPARE(cell(list, 1, 1), QStringLiteral("x3.com"));
     QCOMPARE(cell(list, 2, 1), QStringLiteral("x5.com"));
     QCOMPARE(site->console.domains(kEmail).size(), size_t(3));
-    QVERIFY(wait_until([&] { return control<QPushButton>(w, "按钮_51开始删除")->isEnabled(); }));
+    QVERIFY(wait_until_idle(w));
+    QVERIFY(control<QPushButton>(w, "按钮_51开始删除")->isEnabled());
+    QCOMPARE(site->console.requests_to("/").size(), size_t(2));  // nothing more after the end
   }
 };
 

@@ -5,21 +5,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
-
-#include <memory>
 
 #include "core/http/cookie_store.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "dns/dnspod_client.h"
 #include "fakes/dns_consoles.h"
-#include "gui/gbk_qt.h"
-#include "gui/report_list.h"
-#include "gui/support/gui_test.h"
-#include "gui/tool_window.h"
-#include "shell/main_window.h"
-#include "support/test_support.h"
+#include "gui/bridge.h"
+#include "gui/support/dns_pages.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -30,98 +23,56 @@ namespace {
 const char* kEmail = "owner@example.com";
 const char* kPassword = "s3cret&+=%";
 
-QString cell(ReportList* list, int row, int column) { return from_gbk(list->lv_get_cell(row, column)); }
+const RecordedMessage kFinished{QStringLiteral("Yes，全部添加成功！"), 64, QStringLiteral("完成提示：")};
 
 }  // namespace
 
-class DnspodTest : public QObject {
+class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
   Q_OBJECT
 
-  std::unique_ptr<TempFolder> folder;
-  std::unique_ptr<DnspodSite> site;
-  std::unique_ptr<HookRecorder> hooks;
-  std::unique_ptr<MainWindow> main;
+ public:
+  DnspodTest()
+      : DnsPageFixture({.page = 1,
+                        .email_box = "编辑框_DNSPod邮箱",
+                        .password_box = "编辑框_Dnspod密码",
+                        .login_button = "按钮_登陆DNSpod",
+                        .domain_box = "编辑框_DNSPOD域名框",
+                        .ip_box = "编辑框dnspodIP框",
+                        .import_button = "按钮dnspod导入域名",
+                        .start_button = "按钮_开始添加",
+                        .manager_button = "按钮批量管理",
+                        .manager_window = 17}) {}
 
-  template <class T>
-  T* c(const char* name) {  // a control of the page (other pages may reuse a name)
-    return control<T>(main->tabs()->widget(1), name);
-  }
+ private:
   ReportList* batch_list() { return c<ReportList>("超级列表框_域名列表"); }
-
-  void login() {
-    type_text(c<QLineEdit>("编辑框_DNSPod邮箱"), QString::fromUtf8(kEmail));
-    type_text(c<QLineEdit>("编辑框_Dnspod密码"), QString::fromUtf8(kPassword));
-    size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮_登陆DNSpod"));
-    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
-  }
-
-  void import(const QString& domains, const QString& ips) {
-    paste(c<QPlainTextEdit>("编辑框_DNSPOD域名框"), domains);
-    paste(c<QPlainTextEdit>("编辑框dnspodIP框"), ips);
-    click(c<QPushButton>("按钮dnspod导入域名"));
-  }
-
-  // Starts the batch and waits for its final message.
-  void run_batch(int timeout_ms = 15000) {
-    size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮_开始添加"));
-    QCOMPARE(c<QPushButton>("按钮_开始添加")->text(), QStringLiteral("停止添加"));
-    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }, timeout_ms));
-    QCOMPARE(hooks->messages.back().text, QStringLiteral("Yes，全部添加成功！"));
-    QCOMPARE(hooks->messages.back().caption, QStringLiteral("完成提示："));
-    QCOMPARE(hooks->messages.back().flags, 64);
-    QCOMPARE(c<QPushButton>("按钮_开始添加")->text(), QStringLiteral("开始添加"));
-  }
-
-  ToolWindow* open_manager() {
-    click(c<QPushButton>("按钮批量管理"));
-    return open_window(17);
-  }
 
   // Lists the account's domains in the manager and waits for "获取完毕".
   void list_in(ToolWindow* w) {
-    size_t before = hooks->messages.size();
-    click(control<QPushButton>(w, "按钮获取域名"));
-    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
+    click_for_message(control<QPushButton>(w, "按钮获取域名"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("获取完毕"));
-    QVERIFY(wait_until([&] { return control<QPushButton>(w, "按钮获取域名")->isEnabled(); }));
+    QVERIFY(wait_until_idle(w));
+    QVERIFY(control<QPushButton>(w, "按钮获取域名")->isEnabled());
   }
 
  private Q_SLOTS:
   void init() {
-    folder = std::make_unique<TempFolder>();
-    set_program_folder(folder->path());
-    site = std::make_unique<DnspodSite>();
-    site->console.add_account(kEmail, kPassword);
+    open_page(kEmail, kPassword);
     DnspodClient::instance().set_session({}, {});
-    hooks = std::make_unique<HookRecorder>();
-    main = std::make_unique<MainWindow>();
-    main->show();
-    main->show_page(1);
   }
 
-  void cleanup() {
-    if (ToolWindow* w = open_window(17)) delete w;
-    main.reset();
-    hooks.reset();
-    site.reset();
-    folder.reset();
-  }
+  void cleanup() { close_page(); }
 
   void login_success_and_failure() {
     // The success text with a plain slash is not the marker.
     site->console.set_plain_slash_marker(true);
-    login();
+    login(kEmail, kPassword);
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登陆失败!"));
     QCOMPARE(hooks->messages.back().flags, 16);
     QCOMPARE(hooks->messages.back().caption, QStringLiteral("信息："));
     QVERIFY(c<QPushButton>("按钮_登陆DNSpod")->isEnabled());
 
     site->console.set_plain_slash_marker(false);
-    c<QLineEdit>("编辑框_DNSPod邮箱")->clear();
-    c<QLineEdit>("编辑框_Dnspod密码")->clear();
-    login();
+    login(kEmail, kPassword);
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登陆成功!"));
     QCOMPARE(hooks->messages.back().flags, 64);
     QVERIFY(!c<QPushButton>("按钮_登陆DNSpod")->isEnabled());
@@ -139,7 +90,7 @@ class DnspodTest : public QObject {
     QCOMPARE(hooks->messages.back().flags, 64);
     QVERIFY(!open_window(17));
 
-    login();
+    login(kEmail, kPassword);
     QVERIFY(open_manager());
     delete open_window(17);
 
@@ -159,7 +110,7 @@ class DnspodTest : public QObject {
 
     // A batch still runs with the old jar and token.
     import(QStringLiteral("after.com"), QStringLiteral("1.2.3.4"));
-    run_batch();
+    run_batch(kFinished);
     QCOMPARE(site->console.domain("after.com").records.size(), size_t(3));
   }
 
@@ -191,7 +142,7 @@ class DnspodTest : public QObject {
   }
 
   void batch_creates_every_record() {
-    login();
+    login(kEmail, kPassword);
     import(QStringLiteral("a.com\nb.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
     size_t before = hooks->messages.size();
     click(c<QPushButton>("按钮_开始添加"));
@@ -200,6 +151,7 @@ class DnspodTest : public QObject {
     QVERIFY(!c<QPushButton>("按钮dnspod清除列表")->isEnabled());
     QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("Yes，全部添加成功！"));
+    QVERIFY(wait_until_idle(page()));
     QCOMPARE(c<QPushButton>("按钮_开始添加")->text(), QStringLiteral("开始添加"));
     QVERIFY(c<QPushButton>("按钮dnspod导入域名")->isEnabled());
 
@@ -219,22 +171,22 @@ class DnspodTest : public QObject {
   }
 
   void unticked_records_send_only_create_domain() {
-    login();
+    login(kEmail, kPassword);
     click(c<QCheckBox>("选择框空解析"));
     click(c<QCheckBox>("选择框www解析"));
     click(c<QCheckBox>("选择框_泛解析"));
     import(QStringLiteral("only.com"), QStringLiteral("1.1.1.1"));
-    run_batch();
+    run_batch(kFinished);
     QCOMPARE(site->console.requests_to("/Api/Domain.Create").size(), size_t(1));
     QCOMPARE(site->console.requests_to("/Api/Record.Create").size(), size_t(0));
     QCOMPARE(cell(batch_list(), 0, 3), QStringLiteral("添加域名成功>>>"));
   }
 
   void refused_domain_is_logged_and_still_tries_its_records() {
-    login();
+    login(kEmail, kPassword);
     site->console.add_domain("someone@else.com", "taken.com");
     import(QStringLiteral("taken.com\nfree.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
-    run_batch();
+    run_batch(kFinished);
     auto records = site->console.requests_to("/Api/Record.Create");
     QCOMPARE(records.size(), size_t(6));
     QVERIFY(records[0].body.rfind("domain_id=&domain_grade=DP_Free&domain=taken.com&", 0) == 0);
@@ -247,10 +199,10 @@ class DnspodTest : public QObject {
   }
 
   void delay_follows_every_row() {
-    login();
+    login(kEmail, kPassword);
     c<QLineEdit>("编辑框_dns延迟")->setText(QStringLiteral("2"));
     import(QStringLiteral("d1.com\nd2.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
-    run_batch();
+    run_batch(kFinished);
     auto end = std::chrono::steady_clock::now();
     auto creates = site->console.requests_to("/Api/Domain.Create");
     auto records = site->console.requests_to("/Api/Record.Create");
@@ -260,16 +212,15 @@ class DnspodTest : public QObject {
   }
 
   void stop_mid_run() {
-    login();
-    site->console.hold("/Api/Domain.Create", "domain=b.com");
+    login(kEmail, kPassword);
     import(QStringLiteral("a.com\nb.com\nc.com"), QStringLiteral("1.1.1.1\n2.2.2.2\n3.3.3.3"));
     size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮_开始添加"));
-    QVERIFY(wait_until([&] { return site->console.held() > 0; }));
+    start_held_batch("/Api/Domain.Create", "domain=b.com");
     click(c<QPushButton>("按钮_开始添加"));
     QCOMPARE(c<QPushButton>("按钮_开始添加")->text(), QStringLiteral("开始添加"));
-    // Import comes back once the stopped batch has unwound (its request is aborted at once).
-    QVERIFY(wait_until([&] { return c<QPushButton>("按钮dnspod导入域名")->isEnabled(); }));
+    // The stopped batch unwinds at once (its request is aborted); import then comes back.
+    QVERIFY(wait_until_idle(page()));
+    QVERIFY(c<QPushButton>("按钮dnspod导入域名")->isEnabled());
     site->console.release();
     QCOMPARE(hooks->messages.size(), before);  // no final message
     auto* list = batch_list();
@@ -280,22 +231,22 @@ class DnspodTest : public QObject {
   }
 
   void pause_and_resume() {
-    login();
-    site->console.hold("/Api/Domain.Create", "domain=a.com");
+    login(kEmail, kPassword);
     import(QStringLiteral("a.com\nb.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
     size_t before = hooks->messages.size();
-    click(c<QPushButton>("按钮_开始添加"));
-    QVERIFY(wait_until([&] { return site->console.held() > 0; }));
+    start_held_batch("/Api/Domain.Create", "domain=a.com");
     click(c<QPushButton>("按钮_暂停添加"));
     QCOMPARE(c<QPushButton>("按钮_暂停添加")->text(), QStringLiteral("继续添加"));
     site->console.release();
-    QTest::qWait(300);
-    // The answer of the held request came in; the paused worker sent nothing after it.
+    // The answer of the held request comes in and the worker holds still at its next checkpoint:
+    // from there it can send nothing until it is resumed.
+    QVERIFY(wait_until([&] { return batch_task()->bridge()->job().held_threads() == 1; }));
     QCOMPARE(site->console.requests_to("/Api/Record.Create").size(), size_t(0));
     click(c<QPushButton>("按钮_暂停添加"));
     QCOMPARE(c<QPushButton>("按钮_暂停添加")->text(), QStringLiteral("暂停添加"));
     QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("Yes，全部添加成功！"));
+    QVERIFY(wait_until_idle(page()));
     QCOMPARE(site->console.requests_to("/Api/Record.Create").size(), size_t(6));
   }
 
@@ -304,7 +255,7 @@ class DnspodTest : public QObject {
     site->console.add_domain(kEmail, "beta.com");
     site->console.add_domain(kEmail, "noted.com", "", "a remark");  // not listed
     site->console.add_domain(kEmail, "gamma.com", "dnserror");
-    login();
+    login(kEmail, kPassword);
     ToolWindow* w = open_manager();
     QVERIFY(w);
     QCOMPARE(w->windowTitle(), QStringLiteral("dnspod域名管理"));
@@ -350,6 +301,7 @@ class DnspodTest : public QObject {
     QCOMPARE(hooks->messages.back().text, QStringLiteral("删除成功"));
     QCOMPARE(control<QPlainTextEdit>(w, "编辑框2")->toPlainText(),
              QStringLiteral("beta.com--成功-删除\ngamma.com--成功-删除\n"));
+    QVERIFY(wait_until_idle(w));
     QCOMPARE(site->console.domain("beta.com").id, std::string());
     QCOMPARE(site->console.domain("gamma.com").id, std::string());
     QVERIFY(!site->console.domain("alpha.com").id.empty());
@@ -358,7 +310,7 @@ class DnspodTest : public QObject {
 
   void manager_delete_with_nothing_ticked() {
     site->console.add_domain(kEmail, "keep.com");
-    login();
+    login(kEmail, kPassword);
     ToolWindow* w = open_manager();
     list_in(w);
     click(control<QPushButton>(w, "按钮批量删除"));
@@ -369,7 +321,7 @@ class DnspodTest : public QObject {
 
   void manager_refresh_during_listing() {
     for (int i = 0; i < 12; ++i) site->console.add_domain(kEmail, "r" + std::to_string(i) + ".com");
-    login();
+    login(kEmail, kPassword);
     ToolWindow* w = open_manager();
     auto* list = control<ReportList>(w, "超级列表框1");
     auto* list_button = control<QPushButton>(w, "按钮获取域名");
@@ -385,7 +337,8 @@ class DnspodTest : public QObject {
     QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("获取完毕"));
     QCOMPARE(hooks->messages.size(), before + 1);  // the stopped listing said nothing
-    QVERIFY(wait_until([&] { return list_button->isEnabled(); }));
+    QVERIFY(wait_until_idle(w));
+    QVERIFY(list_button->isEnabled());
     QCOMPARE(list_button->text(), QStringLiteral("获取域名"));
     QCOMPARE(list->lv_row_count(), 12);
     QCOMPARE(cell(list, 0, 0), QStringLiteral("r0.com"));

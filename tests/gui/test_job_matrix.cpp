@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/http/endpoints.h"
 #include "core/text/files.h"
 #include "fakes/fake_server.h"
 #include "gui/support/gui_test.h"
@@ -86,6 +87,21 @@ const std::vector<Tool>& tools() {
       {"regex match", 7, 0, {"按钮1"}, [](QWidget* w) { fill_list(w, "编辑框2", 2000); }},
       {"rename", 15, 0, {"按钮开始更改"}},
       {"rewriter", 23, 0, {"按钮4", "按钮5", "按钮6", "按钮2", "按钮3", "按钮1"}},
+      {"domain mining", 22, 0, {"按钮开始查询", "按钮1"}},
+      {"word split", 28, 0, {"按钮2"}, [](QWidget* w) { fill_list(w, "编辑框1", 20000); }},
+      {"word translate", 28, 0, {"按钮3"}},
+      {"domain info", 9, 0, {"按钮开始查询", "按钮查询解析IP", "按钮暂停查询"}},
+      {"ip lookup", 30, 0, {"按钮开始查询"}},
+      {"access test",
+       5,
+       0,
+       {"按钮开始测试访问", "按钮暂停测试访问"},
+       [](QWidget* w) {
+         // Sites on the hanging server (reached through an endpoint pointed at it).
+         const QString site =
+             QString::fromStdString(endpoint_base("BAIDU_WEB_SEARCH")) + QStringLiteral("/site\n");
+         control<QPlainTextEdit>(w, "编辑框域名框")->setPlainText(site.repeated(3));
+       }},
       // All six sources at once, each held by its first request.
       {"keyword miner", 0, 6, {"按钮挖掘机搜索", "按钮挖掘机停止", "按钮挖掘机暂停"}},
   };
@@ -159,7 +175,12 @@ class JobMatrixTest : public QObject {
                      {"SOGOU_INDEX_SEARCH", hanging_.get()},
                      {"BING_HOME", hanging_.get()},
                      {"BAIDU_SUGGEST", hanging_.get()},
-                     {"SO360_SUGGEST", hanging_.get()}});
+                     {"SO360_SUGGEST", hanging_.get()},
+                     {"AIZHAN_BAIDURANK", hanging_.get()},
+                     {"BAIDU_TRANSLATE", hanging_.get()},
+                     {"CHINAZ_WHOIS", hanging_.get()},
+                     {"CHINAZ_IP", hanging_.get()},
+                     {"IP138_LOOKUP", hanging_.get()}});
   }
 
   void cleanupTestCase() {

@@ -5,6 +5,7 @@
 #include "core/text/charset.h"
 #include "dns/dns51_client.h"
 #include "fakes/dns_consoles.h"
+#include "fakes/dns_table_sink.h"
 #include "support/test_support.h"
 
 using namespace tessaly;
@@ -13,22 +14,6 @@ using tessaly::test::g;
 
 namespace {
 
-class TableSink : public Dns51BatchSink {
-  std::vector<DomainIpPair> rows_;
-
- public:
-  TableSink(std::initializer_list<DomainIpPair> rows) : rows_(rows), status(rows.size()), time(rows.size()) {}
-  int row_count() override { return static_cast<int>(rows_.size()); }
-  DomainIpPair row(int r) override { return rows_[r]; }
-  void set_status(int r, const Text& s) override {
-    status[r] = s;
-    history.push_back(utf8(s));
-  }
-  void set_time(int r, const Text& t) override { time[r] = t; }
-  std::vector<Text> status, time;
-  std::vector<std::string> history;
-};
-
 class Dns51ClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -36,7 +21,7 @@ class Dns51ClientTest : public ::testing::Test {
     Dns51Client::instance().set_session(false, {}, {}, {});
   }
   void login() {
-    ASSERT_EQ(Dns51Client::instance().login("me@example.com", "a&b=c+d%"), Dns51Login::Succeeded);
+    ASSERT_EQ(Dns51Client::instance().login("me@example.com", "a&b=c+d%"), DnsLogin::Succeeded);
   }
 
   Dns51Site site;
@@ -59,28 +44,28 @@ TEST_F(Dns51ClientTest, LoginKeepsTheSessionFields) {
 
 TEST_F(Dns51ClientTest, LoginOutcomes) {
   auto& client = Dns51Client::instance();
-  EXPECT_EQ(client.login("me@example.com", "wrong"), Dns51Login::Failed);
+  EXPECT_EQ(client.login("me@example.com", "wrong"), DnsLogin::Failed);
   EXPECT_FALSE(client.logged_in());
   EXPECT_FALSE(client.login_cookies().empty());  // the attempt's cookies are kept
   site.console.set_login_silent(true);
-  EXPECT_EQ(client.login("me@example.com", "a&b=c+d%"), Dns51Login::NoAnswer);
+  EXPECT_EQ(client.login("me@example.com", "a&b=c+d%"), DnsLogin::NoAnswer);
   EXPECT_FALSE(client.logged_in());
   site.console.set_login_silent(false);
   login();
   // Each attempt starts logged out again.
-  EXPECT_EQ(client.login("me@example.com", "wrong"), Dns51Login::Failed);
+  EXPECT_EQ(client.login("me@example.com", "wrong"), DnsLogin::Failed);
   EXPECT_FALSE(client.logged_in());
 }
 
 TEST(Dns51Requests, BodiesAndPaths) {
   EXPECT_EQ(dns51_add_domain_body("a.com"), "domains=a.com&type=A&value=");
-  EXPECT_EQ(dns51_record_body(Dns51Record::Www, false, "", "1.2.3.4", "77"),
+  EXPECT_EQ(dns51_record_body(DnsRecord::Www, false, "", "1.2.3.4", "77"),
             "action=addRecord&recordName=www&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
   EXPECT_EQ(
-      dns51_record_body(Dns51Record::At, true, "9", "1.2.3.4", "77"),
+      dns51_record_body(DnsRecord::At, true, "9", "1.2.3.4", "77"),
       "action=addRecord&recordID=9&recordName=%40&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
   EXPECT_EQ(
-      dns51_record_body(Dns51Record::Star, true, "", "1.2.3.4", "77"),
+      dns51_record_body(DnsRecord::Star, true, "", "1.2.3.4", "77"),
       "action=addRecord&recordID=&recordName=*&type=A&viewID=0&recordValue=1.2.3.4&TTL=600&domainID=77");
   EXPECT_EQ(dns51_find_domain_path("a.com"), "/member/domain?domain=a.com");
   EXPECT_EQ(dns51_add_record_path("77"), "/member/domain/detail/77?controller=members/operate");
@@ -117,6 +102,12 @@ TEST(Dns51DetailPage, RecordIdsFromDifferentRowShapes) {
   Dns51RecordIds broken =
       parse_51dns_record_ids("<tr><td>www</td><td>A</td></tr><tr data-record-id=\"5\"", "a.com");
   EXPECT_EQ(broken.www, "");
+  // Blanks and &nbsp; around an ID, a name or a type are trimmed; tags inside a cell do not count.
+  Dns51RecordIds padded = parse_51dns_record_ids(
+      "<tr data-record-id=\" 21 \"><td class=\"name\">&nbsp;<b>www</b>\n</td><td class=\"type\"> A "
+      "</td></tr>",
+      "a.com");
+  EXPECT_EQ(padded.www, "21");
 }
 
 TEST_F(Dns51ClientTest, BatchNewDomainsAndTheRecordJar) {
@@ -223,8 +214,8 @@ TEST_F(Dns51ClientTest, ListingFetchesEveryPage) {
 
 TEST_F(Dns51ClientTest, WithoutLoginTheConsoleSendsTheLoginPage) {
   std::string jar;
-  Text answer = Dns51Client::instance().request("/member/addDomain?controller=operate/checkDomain", HttpMethod::Post,
-                                                dns51_add_domain_body("a.com"), jar);
+  Text answer = Dns51Client::instance().request("/member/addDomain?controller=operate/checkDomain",
+                                                HttpMethod::Post, dns51_add_domain_body("a.com"), jar);
   EXPECT_FALSE(dns51_domain_added(answer));
   EXPECT_EQ(site.console.domain("a.com").id, "");
 }

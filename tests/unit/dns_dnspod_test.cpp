@@ -6,6 +6,7 @@
 #include "core/text/files.h"
 #include "dns/dnspod_client.h"
 #include "fakes/dns_consoles.h"
+#include "fakes/dns_table_sink.h"
 #include "support/test_support.h"
 
 using namespace tessaly;
@@ -15,36 +16,15 @@ using tessaly::test::TempFolder;
 
 namespace {
 
-// The batch list as a plain table; records every status in order.
-class TableSink : public DnspodBatchSink {
-  std::vector<DomainIpPair> rows_;
-
- public:
-  TableSink(std::initializer_list<DomainIpPair> rows) : rows_(rows), status(rows.size()), time(rows.size()) {}
-  int row_count() override { return static_cast<int>(rows_.size()); }
-  DomainIpPair row(int r) override { return rows_[r]; }
-  void set_status(int r, const Text& s) override {
-    status[r] = s;
-    history.push_back(utf8(s));
-  }
-  void set_time(int r, const Text& t) override { time[r] = t; }
-  void show_row(int r) override { shown.push_back(r); }
-  RecordTicks ticks() override { return ticks_value; }
-  int delay_seconds() override { return 0; }
-
-  RecordTicks ticks_value;
-  std::vector<Text> status, time;
-  std::vector<std::string> history;
-  std::vector<int> shown;
-};
-
 class DnspodClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
     site.console.add_account("user@example.com", "p&ss=1+2%3");
     DnspodClient::instance().set_session({}, {});
   }
-  void login() { ASSERT_TRUE(DnspodClient::instance().login("user%40example.com", "  p&ss=1+2%3 ")); }
+  void login() {
+    ASSERT_EQ(DnspodClient::instance().login("user%40example.com", "  p&ss=1+2%3 "), DnsLogin::Succeeded);
+  }
 
   DnspodSite site;
   TempFolder folder;
@@ -70,10 +50,10 @@ TEST_F(DnspodClientTest, LoginDecodesTheEmailTrimsAndEncodesThePassword) {
 TEST_F(DnspodClientTest, LoginFailures) {
   // A wrong password, and the success text with a plain slash, are both failures; the token pair
   // is refreshed either way.
-  EXPECT_FALSE(DnspodClient::instance().login("user@example.com", "wrong"));
+  EXPECT_EQ(DnspodClient::instance().login("user@example.com", "wrong"), DnsLogin::Failed);
   EXPECT_FALSE(DnspodClient::instance().xsrf_pair().empty());
   site.console.set_plain_slash_marker(true);
-  EXPECT_FALSE(DnspodClient::instance().login("user@example.com", "p&ss=1+2%3"));
+  EXPECT_EQ(DnspodClient::instance().login("user@example.com", "p&ss=1+2%3"), DnsLogin::Failed);
 }
 
 TEST_F(DnspodClientTest, SecondLoginSendsTheCookiesOfTheFirst) {
@@ -99,13 +79,13 @@ TEST_F(DnspodClientTest, WithoutXsrfCookieTheQueryIsBare) {
 TEST(DnspodRequests, BodiesCarryEncodedValues) {
   EXPECT_EQ(dnspod_create_domain_body("a.com"),
             "format=json&lang=cn&error_on_empty=no&use_session=yes&domain=a.com&group_id=1&is_mark=no");
-  EXPECT_EQ(dnspod_create_record_body(DnspodRecord::At, "10001", "a.com", "1.2.3.4"),
+  EXPECT_EQ(dnspod_create_record_body(DnsRecord::At, "10001", "a.com", "1.2.3.4"),
             "domain_id=10001&domain_grade=DP_Free&domain=a.com&ttl=600&sub_domain=%40&record_type=A"
             "&record_line=%E9%BB%98%E8%AE%A4&value=1.2.3.4&mx=-&format=json&lang=cn&error_on_empty=no&use_"
             "session=yes");
-  EXPECT_NE(dnspod_create_record_body(DnspodRecord::Www, "", "a.com", "1.2.3.4").find("&sub_domain=www&"),
+  EXPECT_NE(dnspod_create_record_body(DnsRecord::Www, "", "a.com", "1.2.3.4").find("&sub_domain=www&"),
             std::string::npos);
-  EXPECT_NE(dnspod_create_record_body(DnspodRecord::Star, "", "a.com", "1.2.3.4").find("&sub_domain=*&"),
+  EXPECT_NE(dnspod_create_record_body(DnsRecord::Star, "", "a.com", "1.2.3.4").find("&sub_domain=*&"),
             std::string::npos);
   // A crafted list line cannot add a field.
   EXPECT_EQ(dnspod_create_domain_body("a.com&group_id=9"),

@@ -163,6 +163,7 @@ HttpResponse http_core(const std::string& url, const HttpOptions& o, Face face) 
   response.head = std::move(head);
   if (face == Face::Bytes) return response;
   response.location = location.empty() ? response.head : location;
+  if (o.raw_body) return response;
 
   int declared = find_bytes(response.body, "utf-8");
   bool from_utf8 = (declared != kNotFound && declared < 500) ||
@@ -198,6 +199,28 @@ HttpResponse http_request(const std::string& url, const HttpOptions& options) {
 HttpResponse http_request_bytes(const std::string& url, const HttpOptions& options) {
   return http_core(url, options, Face::Bytes);
 }
+HttpResponse http_download(const std::string& url, const std::string& agent) {
+  checkpoint();
+  std::string target = connect_url(url);
+  if (target.empty()) return failed_before_sending("unusable URL: " + url);
+  TransportSettings settings = transport_settings();
+  transport::Transfer t;
+  t.url = target;
+  t.headers = {"Accept: */*"};
+  t.user_agent = agent;
+  t.http_1_0 = true;
+  t.cookie_store = true;
+  t.connect_timeout_ms = settings.http_connect_timeout_ms;
+  t.stall_timeout_ms = settings.http_stall_timeout_ms;
+  transport::Result r = transport::perform(t);
+  if (r.outcome == transport::Outcome::Stopped) return stopped_result();
+  if (r.outcome == transport::Outcome::NotOpened) return failed_before_sending("could not open the request");
+  HttpResponse response = response_of(r, "Accept: */*");
+  read_head(r.headers, response.cookies, nullptr);
+  response.head = std::move(r.headers);
+  return response;
+}
+
 
 HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   checkpoint();

@@ -27,6 +27,8 @@ struct HttpOptions {
                                       // cookies the response sets; null: the process cookie
                                       // store (http_request*) or no cookies (winhttp_request)
   bool no_redirect = false;           // true: redirects are not followed
+  bool raw_body = false;              // http_request: the body bytes as they came (not converted
+                                      // from UTF-8, not cut at a zero byte)
 };
 
 struct HttpResponse {
@@ -54,6 +56,11 @@ HttpResponse http_request(const std::string& url, const HttpOptions& options = {
 HttpResponse http_request_bytes(const std::string& url, const HttpOptions& options = {});
 // The body bytes; cookies only through options.cookie_jar; any spelling of Set-Cookie.
 HttpResponse winhttp_request(const std::string& url, const HttpOptions& options = {});
+
+// A plain download as the platform library's URL opener makes it: an HTTP/1.0 GET carrying only
+// the agent and "Accept: */*", redirects followed, the process cookie store. The body bytes as
+// they came.
+HttpResponse http_download(const std::string& url, const std::string& agent);
 
 // Merges new cookies into a jar: new values first, then the old cookies not named among them;
 // spaces removed, cookies whose text ends in "=deleted" dropped, repeated pieces kept once.

@@ -255,7 +255,8 @@ Result perform(const Transfer& t) {
   curl_easy_setopt(h, CURLOPT_PROXY, "");  // direct access, whatever the environment says
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_QUICK_EXIT, 1L);  // never wait for a resolver thread on stop
-  curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+  curl_easy_setopt(h, CURLOPT_HTTP_VERSION,
+                   static_cast<long>(t.http_1_0 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1));
   curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, t.follow_redirects ? 1L : 0L);
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, 20L);

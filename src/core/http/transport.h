@@ -18,6 +18,7 @@ struct Transfer {
   std::vector<std::string> headers;  // "Name: value" lines, sent in this order
   std::string user_agent;            // "" = none unless a header line gives one
   bool follow_redirects = true;
+  bool http_1_0 = false;            // an HTTP/1.0 request instead of HTTP/1.1
   bool cookie_store = false;        // use (and feed) the process-wide cookie store
   int connect_timeout_ms = 60'000;  // resolve and connect (TLS handshake included)
   int stall_timeout_ms = 60'000;    // once connected: longest time without a byte moving

@@ -25,6 +25,16 @@ int extract_all_between(std::string_view text, std::string_view left, std::strin
 // Removes script and style blocks, tags and character entities (a pattern search replaced by
 // nothing: "<script[\s\S]*?</script>|<style[\s\S]*?</style>|<[^>]+>|&.{1,8};").
 std::string strip_html(std::string_view text);
+// A web page as GBK text, decoded in the page's own charset: the charset of the response's
+// Content-Type header (`head`: the raw response head), else of a meta tag near the start of the
+// page, else UTF-8 when the bytes are well-formed UTF-8 and GBK otherwise. Cut at its first
+// zero byte.
+std::string web_page_text(std::string_view body, std::string_view head);
+// The charset a response head or a page declares ("" when none), in lower case.
+std::string declared_charset(std::string_view body, std::string_view head);
+// Character references (&amp; &lt; &#20013; &#x4e2d; and the common named ones) as the GBK
+// characters they stand for; "?" for one GBK cannot hold; unknown names stay as written.
+std::string decode_html_entities(std::string_view text);
 // The apostrophe becomes "’", then ECMAScript's escape() of the text as Unicode: A-Z a-z 0-9
 // @*_+-./ stay, other characters below 256 become %XX, the rest %uXXXX (upper-case hex).
 std::string js_escape(std::string_view text);

@@ -89,6 +89,38 @@ std::string convert_charset(std::string_view bytes, std::string_view from, std::
   return encode(decode(bytes, from_name), to_name);
 }
 
+bool is_utf8(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  for (size_t i = 0; i < n;) {
+    unsigned char c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      if (c == 0xE0) lo = 0xA0;  // no overlong forms
+      if (c == 0xED) hi = 0x9F;  // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      if (c == 0xF0) lo = 0x90;
+      if (c == 0xF4) hi = 0x8F;  // nothing beyond U+10FFFF
+    } else {
+      return false;
+    }
+    if (i + len > n || s[i + 1] < lo || s[i + 1] > hi) return false;
+    for (size_t k = 2; k < len; ++k)
+      if (s[i + k] < 0x80 || s[i + k] > 0xBF) return false;
+    i += len;
+  }
+  return true;
+}
+
 std::string gbk(std::string_view utf8_text) { return convert_charset(utf8_text, "UTF-8", "GBK"); }
 
 std::string utf8(std::string_view gbk_text) { return convert_charset(gbk_text, "GBK", "UTF-8"); }

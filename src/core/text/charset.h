@@ -11,6 +11,10 @@ namespace tessaly {
 std::string convert_charset(std::string_view bytes, std::string_view from = "UTF-8",
                             std::string_view to = "GBK");
 
+// True when the bytes are well-formed UTF-8 (no overlong forms, surrogates or code points
+// beyond U+10FFFF). Pure ASCII is UTF-8.
+bool is_utf8(std::string_view bytes);
+
 // Shorthands: GBK text <-> UTF-8 text. gbk() is also how C++ source literals (UTF-8) become
 // program text: gbk("完成提示：").
 std::string gbk(std::string_view utf8);

@@ -91,6 +91,13 @@ bool write_file(const std::string& path, std::initializer_list<std::string_view>
 
 bool write_file(const std::string& path, std::string_view bytes) { return write_file(path, {bytes}); }
 
+bool replace_file(const std::string& path, std::string_view bytes) {
+  const std::string temp = path + ".tmp";
+  if (write_file(temp, bytes) && move_file(temp, path)) return true;
+  std::remove(temp.c_str());
+  return false;
+}
+
 bool file_exists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;

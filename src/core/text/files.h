@@ -23,6 +23,10 @@ Bytes read_file(const std::string& path);
 // Creates or truncates the file and writes the pieces one after another.
 bool write_file(const std::string& path, std::initializer_list<std::string_view> pieces);
 bool write_file(const std::string& path, std::string_view bytes);
+// Writes the whole file beside its target and renames it over the target, so the file is
+// either the old one or the new one, never half written; false (the old file untouched) when
+// either step fails.
+bool replace_file(const std::string& path, std::string_view bytes);
 bool file_exists(const std::string& path);
 bool make_dir(const std::string& path);  // one level; false when it exists or the parent is missing
 bool move_file(const std::string& from, const std::string& to);

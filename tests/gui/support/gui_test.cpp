@@ -1,5 +1,7 @@
 #include "gui/support/gui_test.h"
 
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
 #include "gui/worker_task.h"
 
 #include <QCheckBox>
@@ -53,6 +55,12 @@ QString text_of(const QWidget* root, const char* name) {
 
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 
+QStringList row_of(const ReportList* list, int row, int columns) {
+  QStringList out;
+  for (int c = 0; c < columns; ++c) out << from_gbk(list->lv_get_cell(row, c));
+  return out;
+}
+
 HookRecorder::HookRecorder() {
   UiHooks& h = ui_hooks();
   h.message_box = [this](const QString& text, int flags, const QString& caption) {
@@ -85,6 +93,13 @@ void process_events_briefly() {
   QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QThread::usleep(300);  // let workers run without spinning a core here
+}
+
+void save_screenshot(QWidget* window, const char* name) {
+  QString folder = qEnvironmentVariable("TESSALY_SCREENSHOTS");
+  if (folder.isEmpty()) return;
+  if (!window->grab().save(folder + QChar(u'/') + QString::fromUtf8(name) + QStringLiteral(".png")))
+    qWarning("could not save the picture %s", name);
 }
 
 bool wait_until_idle(const QObject* root, int timeout_ms) {

@@ -17,6 +17,10 @@
 #include "gui/tool_window.h"
 #include "shell/tools.h"
 
+namespace tessaly {
+class ReportList;
+}
+
 namespace tessaly::test {
 
 // The control named `name` under root; the test program stops with the name when it is missing.
@@ -42,6 +46,8 @@ QStringList sl(std::initializer_list<const char*> items);
 // The text of the multi-line / single-line box named `name` under root.
 QString text_of(const QWidget* root, const char* name);
 QString line_of(const QWidget* root, const char* name);
+// The texts of the first `columns` cells of a report list's row.
+QStringList row_of(const ReportList* list, int row, int columns);
 
 // Opens tool window `index` the way a user does, with its toolbox button on the main window.
 template <class W>
@@ -90,6 +96,10 @@ bool wait_until(Pred pred, int timeout_ms = 10000) {
   }
   return true;
 }
+
+// Saves a picture of the window as <name>.png in the folder TESSALY_SCREENSHOTS names (nothing
+// when it is not set), for a look at a window as a run left it.
+void save_screenshot(QWidget* window, const char* name);
 
 // Waits until every job of `root` (its WorkerTasks) has reported its end.
 bool wait_until_idle(const QObject* root, int timeout_ms = 10000);

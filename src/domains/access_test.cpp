@@ -1,0 +1,53 @@
+#include "domains/access_test.h"
+
+#include "core/http/http.h"
+#include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
+#include "core/text/charset.h"
+
+namespace tessaly::domains {
+
+Text page_title(PatternMatcher& matcher, const Text& page) {
+  matcher.search("<title>(.*?)</title>", page);
+  Text title = matcher.group_text(1, 1);
+  if (title.empty()) return title;
+  title = decode_html_entities(title);
+  // A reference to a line break or another control character must not break the result line.
+  for (char& c : title)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  return title;
+}
+
+Text access_result_line(int k, const Text& site, const Text& title) {
+  static const std::string ok = gbk("状态:OK---标题：");
+  static const std::string flagged = gbk("★---");
+  static const std::string no = gbk("状态:NO---标题：此域名可能不能访问。★★\r\n");
+  if (title.empty()) return to_text(k) + flagged + site + no;
+  return to_text(k) + "---" + site + ok + title + "\r\n";
+}
+
+TextList flagged_domains(const Text& results) {
+  PatternMatcher matcher;
+  matcher.search(gbk("★---(.*?)状态:NO"), results);
+  TextList out;
+  out.reserve(static_cast<size_t>(matcher.match_count()));
+  for (int i = 1; i <= matcher.match_count(); ++i) out.push_back(matcher.group_text(i, 1));
+  return out;
+}
+
+Text access_summary(int flagged) {
+  return gbk("查询完毕不能访问的域名一共有") + to_text(flagged) + gbk("个");
+}
+
+void run_access_test(const TextList& sites, AccessSink& sink) {
+  HttpOptions options;
+  options.raw_body = true;  // decoded below in the page's own charset
+  PatternMatcher matcher;
+  for (size_t k = 0; k < sites.size(); ++k) {
+    HttpResponse response = http_request(sites[k], options);
+    Text title = page_title(matcher, web_page_text(response.body, response.head));
+    sink.result_line(access_result_line(static_cast<int>(k) + 1, sites[k], title));
+  }
+}
+
+}  // namespace tessaly::domains

@@ -1,0 +1,40 @@
+#pragma once
+// Website access test: requests each site's home page and reports its title, or flags the site
+// as possibly unreachable when no title can be read. Pages are read in their own charset, so
+// GBK, Big5 and UTF-8 sites all show readable titles.
+#include <string>
+
+#include "core/text/text.h"
+
+namespace tessaly {
+class PatternMatcher;
+}
+
+namespace tessaly::domains {
+
+// The page's title: group 1 of the first "<title>(.*?)</title>" (any case, within one line)
+// with its character references decoded (control characters as spaces); "" when there is none
+// or it is empty. The matcher keeps the compiled pattern from one page to the next.
+Text page_title(PatternMatcher& matcher, const Text& page);
+
+// The result line of the site on line k (from 1), ending in CR LF: the title line when a title
+// was found, the no-title line (starting k "★---") otherwise.
+Text access_result_line(int k, const Text& site, const Text& title);
+
+// The flagged domains of a result text: group 1 of every "★---(.*?)状态:NO".
+TextList flagged_domains(const Text& results);
+
+// The final message: "查询完毕不能访问的域名一共有N个".
+Text access_summary(int flagged);
+
+class AccessSink {
+ public:
+  virtual ~AccessSink() = default;
+  virtual void result_line(const Text& line) = 0;
+};
+
+// The worker: every line of the site list in order, without pauses. A line is requested as it
+// was typed (http and path "/" when it has no scheme).
+void run_access_test(const TextList& sites, AccessSink& sink);
+
+}  // namespace tessaly::domains

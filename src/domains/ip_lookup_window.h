@@ -1,0 +1,40 @@
+#pragma once
+// "批量查域名IP": the IP address and region of each domain of a list; every start press begins
+// another run beside the ones still going. "域名+IP": the results as two line lists (domains and
+// addresses in the same order), ready for the DNS pages.
+#include "gui/tool_window.h"
+
+class QPlainTextEdit;
+
+namespace tessaly {
+
+class ReportList;
+
+class IpLookupWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit IpLookupWindow(QWidget* parent = nullptr);
+
+  // 按钮开始查询: a new run over the box's lines, appending to the list.
+  void start_ip_lookup();
+  // 按钮2: "域名+IP" showing the list as it stands.
+  void open_domain_ip_lists();
+
+ private:
+  QPlainTextEdit* domains_;
+  ReportList* rows_;
+};
+
+class DomainIpListsWindow : public ToolWindow {
+  Q_OBJECT
+ public:
+  explicit DomainIpListsWindow(QWidget* parent = nullptr);
+  // Fills both boxes from the lookup list: column 1 and column 2 of every row, one per line.
+  void fill(const ReportList* rows);
+
+ private:
+  QPlainTextEdit* domains_;
+  QPlainTextEdit* addresses_;
+};
+
+}  // namespace tessaly

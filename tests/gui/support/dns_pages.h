@@ -1,0 +1,140 @@
+#pragma once
+// What the window tests of the two DNS batch pages share: a main window showing the page, the
+// fake console's site with one account, and the steps a user takes on the page (log in, import
+// pairs, run the batch, open the manager).
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <memory>
+
+#include "core/text/files.h"
+#include "gui/gbk_qt.h"
+#include "gui/report_list.h"
+#include "gui/support/gui_test.h"
+#include "gui/tool_window.h"
+#include "gui/worker_task.h"
+#include "shell/main_window.h"
+#include "support/test_support.h"
+
+namespace tessaly::test {
+
+// The controls of a batch page that the shared steps use.
+struct DnsPageNames {
+  int page;
+  const char* email_box;
+  const char* password_box;
+  const char* login_button;
+  const char* domain_box;
+  const char* ip_box;
+  const char* import_button;
+  const char* start_button;
+  const char* manager_button;
+  int manager_window;
+};
+
+// The base of a page's test class (after QObject); Site is the fake console's site.
+template <class Site>
+class DnsPageFixture {
+ protected:
+  explicit DnsPageFixture(DnsPageNames names) : names_(names) {}
+
+  // For init(): a fresh program folder, the site with one account, the hooks, the main window.
+  void open_page(const char* email, const char* password) {
+    folder = std::make_unique<TempFolder>();
+    set_program_folder(folder->path());
+    site = std::make_unique<Site>();
+    site->console.add_account(email, password);
+    hooks = std::make_unique<HookRecorder>();
+    main = std::make_unique<MainWindow>();
+    main->show();
+    main->show_page(names_.page);
+  }
+
+  // For cleanup(): the manager window, the main window and the site go.
+  void close_page() {
+    if (ToolWindow* w = open_window(names_.manager_window)) delete w;
+    main.reset();
+    hooks.reset();
+    site.reset();
+    folder.reset();
+  }
+
+  QWidget* page() const { return main->tabs()->widget(names_.page); }
+  // A control of the page (other pages may reuse a name).
+  template <class T>
+  T* c(const char* name) const {
+    return control<T>(page(), name);
+  }
+  // The batch's task (the page's first).
+  WorkerTask* batch_task() const {
+    QWidget* p = page();
+    return p->findChild<WorkerTask*>();
+  }
+  QPushButton* start_button() const { return c<QPushButton>(names_.start_button); }
+
+  // Clicks the button and waits for the message box it leads to.
+  void click_for_message(QAbstractButton* button, int timeout_ms = 10000) {
+    size_t before = hooks->messages.size();
+    click(button);
+    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }, timeout_ms));
+  }
+
+  // Types the account into the login block (replacing what it held), logs in and waits for the
+  // login's message and its end (a press while a login runs is ignored).
+  void login(const char* email, const char* password) {
+    for (auto [box, text] : {std::pair{names_.email_box, email}, std::pair{names_.password_box, password}}) {
+      c<QLineEdit>(box)->clear();
+      type_text(c<QLineEdit>(box), QString::fromUtf8(text));
+    }
+    click_for_message(c<QPushButton>(names_.login_button));
+    QVERIFY(wait_until_idle(page()));
+  }
+
+  void import(const QString& domains, const QString& ips) {
+    paste(c<QPlainTextEdit>(names_.domain_box), domains);
+    paste(c<QPlainTextEdit>(names_.ip_box), ips);
+    click(c<QPushButton>(names_.import_button));
+  }
+
+  // Starts the batch, waits for its end and checks its final message and the start caption.
+  void run_batch(const RecordedMessage& expected, int timeout_ms = 15000) {
+    size_t before = hooks->messages.size();
+    click(start_button());
+    QCOMPARE(start_button()->text(), QStringLiteral("停止添加"));
+    QVERIFY(wait_until([&] { return hooks->messages.size() > before; }, timeout_ms));
+    QVERIFY(wait_until_idle(page(), timeout_ms));
+    QCOMPARE(hooks->messages.back().text, expected.text);
+    QCOMPARE(hooks->messages.back().flags, expected.flags);
+    QCOMPARE(hooks->messages.back().caption, expected.caption);
+    QCOMPARE(start_button()->text(), QStringLiteral("开始添加"));
+  }
+
+  // Starts the batch with the console holding the requests to `path` that contain `contains`,
+  // and waits until the worker's request is held there.
+  void start_held_batch(const std::string& path, const std::string& contains) {
+    site->console.hold(path, contains);
+    click(start_button());
+    QVERIFY(wait_until([&] { return site->console.held() > 0; }));
+  }
+
+  ToolWindow* open_manager() {
+    click(c<QPushButton>(names_.manager_button));
+    return open_window(names_.manager_window);
+  }
+
+  std::unique_ptr<TempFolder> folder;
+  std::unique_ptr<Site> site;
+  std::unique_ptr<HookRecorder> hooks;
+  std::unique_ptr<MainWindow> main;
+
+ private:
+  DnsPageNames names_;
+};
+
+inline QString cell(ReportList* list, int row, int column) {
+  return from_gbk(list->lv_get_cell(row, column));
+}
+
+}  // namespace tessaly::test
