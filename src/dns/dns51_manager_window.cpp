@@ -12,20 +12,6 @@
 #include "gui/worker_task.h"
 
 namespace tessaly {
-namespace {
-
-// A link label: a flat button drawn as a hyperlink.
-QPushButton* make_link(QWidget* parent, const char* name, const QString& caption) {
-  auto* link = make_button(parent, name, caption);
-  link->setFlat(true);
-  link->setCursor(Qt::PointingHandCursor);
-  link->setStyleSheet(
-      QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline; border: none; "
-                     "padding: 0 2px; }"));
-  return link;
-}
-
-}  // namespace
 
 Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent)
     : DnsManagerWindow(

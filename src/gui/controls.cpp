@@ -60,6 +60,16 @@ QLabel* make_label(QWidget* parent, const char* name, const QString& caption) {
   return named(new QLabel(caption, parent), name);
 }
 
+QPushButton* make_link(QWidget* parent, const char* name, const QString& caption) {
+  auto* link = make_button(parent, name, caption);
+  link->setFlat(true);
+  link->setCursor(Qt::PointingHandCursor);
+  link->setStyleSheet(
+      QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline; border: none; "
+                     "padding: 0 2px; }"));
+  return link;
+}
+
 QGroupBox* make_group(QWidget* parent, const char* name, const QString& caption) {
   return named(new QGroupBox(caption, parent), name);
 }

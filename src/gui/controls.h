@@ -29,6 +29,8 @@ QLineEdit* make_line_box(QWidget* parent, const char* name, const QString& text 
 QCheckBox* make_check(QWidget* parent, const char* name, const QString& caption, bool checked);
 QRadioButton* make_radio(QWidget* parent, const char* name, const QString& caption, bool checked);
 QLabel* make_label(QWidget* parent, const char* name, const QString& caption);
+// A link label ("超级链接框"): a flat button drawn as a hyperlink.
+QPushButton* make_link(QWidget* parent, const char* name, const QString& caption);
 QGroupBox* make_group(QWidget* parent, const char* name, const QString& caption);
 QProgressBar* make_progress(QWidget* parent, const char* name);
 QComboBox* make_combo(QWidget* parent, const char* name, const QStringList& items, int current = 0);

@@ -21,7 +21,8 @@ QVariant ReportModel::data(const QModelIndex& index, int role) const {
     size_t c = static_cast<size_t>(index.column());
     return c < row.cells.size() ? row.cells[c] : QString();
   }
-  if (role == Qt::CheckStateRole && index.column() == 0) return row.checked ? Qt::Checked : Qt::Unchecked;
+  if (role == Qt::CheckStateRole && index.column() == 0 && checkable_)
+    return row.checked ? Qt::Checked : Qt::Unchecked;
   return {};
 }
 
@@ -39,7 +40,7 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
 
 Qt::ItemFlags ReportModel::flags(const QModelIndex& index) const {
   Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-  if (index.column() == 0) f |= Qt::ItemIsUserCheckable;
+  if (index.column() == 0 && checkable_) f |= Qt::ItemIsUserCheckable;
   return f;
 }
 
@@ -122,6 +123,12 @@ void ReportModel::set_all_checked(const std::vector<bool>& checked) {
   size_t n = std::min(checked.size(), rows_.size());
   for (size_t r = 0; r < n; ++r) rows_[r].checked = checked[r];
   if (n) Q_EMIT dataChanged(index(0, 0), index(static_cast<int>(n) - 1, 0), {Qt::CheckStateRole});
+}
+
+void ReportModel::set_checkable(bool on) {
+  beginResetModel();
+  checkable_ = on;
+  endResetModel();
 }
 
 int ReportModel::find_row(const QString& text, int start) const {

@@ -36,6 +36,8 @@ class ReportModel : public QAbstractTableModel {
   void set_checked(int row, bool checked);
   void set_all_checked(const std::vector<bool>& checked);
   int find_row(const QString& text, int start) const;
+  // Whether column 0 shows a check box per row (the default).
+  void set_checkable(bool on);
 
  private:
   struct Row {
@@ -44,6 +46,7 @@ class ReportModel : public QAbstractTableModel {
   };
   std::vector<QString> titles_;
   std::vector<Row> rows_;
+  bool checkable_ = true;
 };
 
 class ReportList : public QTreeView {
@@ -53,6 +56,8 @@ class ReportList : public QTreeView {
 
   // Columns with their titles and initial widths in pixels.
   void set_columns(const std::vector<std::pair<QString, int>>& columns);
+  // A list whose rows carry no check box.
+  void set_checkable(bool on) { model_->set_checkable(on); }
 
   int lv_insert_row(int position = -1, const std::string& text = {});
   // Appends many rows at once (one model update); returns the index of the first.

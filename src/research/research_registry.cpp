@@ -3,29 +3,16 @@
 #include "research/research_registry.h"
 
 #include "gui/tool_registry.h"
-#include "gui/tool_window.h"
 #include "research/banned_filter_window.h"
 #include "research/collection_window.h"
 #include "research/domain_mining_window.h"
 #include "research/inclusion_page.h"
+#include "research/keyword_miner_export_window.h"
+#include "research/keyword_miner_page.h"
 #include "research/ping_page.h"
 #include "research/word_tools_window.h"
 
 namespace tessaly {
-namespace {
-
-// A window whose tool is still to be built: its frame opens and closes.
-ToolEntry frame_window(int window, const char* title, int width, int height,
-                       std::vector<ToolButton> buttons = {}) {
-  return {.window = window,
-          .title = title,
-          .width = width,
-          .height = height,
-          .buttons = std::move(buttons),
-          .create = [window](QWidget* p) -> QWidget* { return new ToolWindow(window, p); }};
-}
-
-}  // namespace
 
 void register_research_tools() {
   register_tool({.page = 2,
@@ -34,14 +21,20 @@ void register_research_tools() {
   register_tool({.page = 4,
                  .buttons = {{"分组框32", 3, "按钮8", "百度ping"}},
                  .create = [](QWidget* p) -> QWidget* { return new PingPage(p); }});
-  register_tool({.page = 6, .buttons = {{"分组框11", 1, "按钮关键词挖掘机", "关键词挖掘机"}}});
+  register_tool({.page = 6,
+                 .buttons = {{"分组框11", 1, "按钮关键词挖掘机", "关键词挖掘机"}},
+                 .create = [](QWidget* p) -> QWidget* { return new KeywordMinerPage(p); }});
   register_tool({.window = 6,
                  .title = "词库网-爱站网关键词采集",
                  .width = 548,
                  .height = 499,
                  .buttons = {{"分组框11", 0, "按钮词库网采集", "词库/爱站网采集"}},
                  .create = [](QWidget* p) -> QWidget* { return new CollectionWindow(p); }});
-  register_tool(frame_window(20, "挖掘关键词导出", 380, 142));
+  register_tool({.window = 20,
+                 .title = "挖掘关键词导出",
+                 .width = 380,
+                 .height = 142,
+                 .create = [](QWidget* p) -> QWidget* { return new MinerExportWindow(p); }});
   register_tool({.window = 21,
                  .title = "百度违禁词过滤",
                  .width = 654,
@@ -64,7 +57,9 @@ void register_research_tools() {
                  .height = 458,
                  .buttons = {{"分组框34", 0, "按钮单词功能", "英文单词生成"}},
                  .create = [](QWidget* p) -> QWidget* { return new WordToolsWindow(p); }});
-  register_tool(frame_window(33, "", 400, 70));
+  register_tool({.window = 33, .title = "", .width = 400, .height = 70, .create = [](QWidget* p) -> QWidget* {
+                   return new ExportProgressWindow(p);
+                 }});
 }
 
 }  // namespace tessaly

@@ -111,6 +111,8 @@ const std::vector<Tool>& tools() {
        [](QWidget* w) { control<QPlainTextEdit>(w, "编辑框1")->setPlainText(QStringLiteral("a.cn")); },
        true},
       {"keyword collection", 6, 0, {"按钮开始采集", "按钮暂停采集"}},
+      // All six sources at once, each held by its first request.
+      {"keyword miner", 0, 6, {"按钮挖掘机搜索", "按钮挖掘机停止", "按钮挖掘机暂停"}},
   };
   return all;
 }
@@ -177,6 +179,12 @@ class JobMatrixTest : public QObject {
     hanging_->set_fallback([](const RecordedRequest&, Reply& r) { r.hang = true; });
     point_endpoints({{"BAIDU_WEB_SEARCH", hanging_.get()},
                      {"DNSPOD_WEB", hanging_.get()},
+                     {"WORDLIB_SEARCH", hanging_.get()},
+                     {"KANDIANBAO_WAJUE", hanging_.get()},
+                     {"SOGOU_INDEX_SEARCH", hanging_.get()},
+                     {"BING_HOME", hanging_.get()},
+                     {"BAIDU_SUGGEST", hanging_.get()},
+                     {"SO360_SUGGEST", hanging_.get()},
                      {"AIZHAN_BAIDURANK", hanging_.get()},
                      {"BAIDU_TRANSLATE", hanging_.get()},
                      {"CHINAZ_WHOIS", hanging_.get()},

@@ -1,7 +1,9 @@
 #pragma once
 // Small helpers shared by the core tests.
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly::test {
 
@@ -21,5 +23,7 @@ class TempFolder {
 
 // A UTF-8 literal as GBK text (the program's text).
 std::string g(std::string_view utf8_text);
+// UTF-8 literals as a list of GBK texts.
+std::vector<std::string> gl(std::initializer_list<const char*> utf8_items);
 
 }  // namespace tessaly::test

@@ -12,12 +12,13 @@ using namespace tessaly;
 namespace {
 
 TEST(HttpEndpoints, EveryKeyHasASchemeAndADefaultHost) {
-  const char* keys[] = {
-      "DNSPOD_WEB",         "DNS51_WEB",        "BAIDU_WEB_SEARCH", "BAIDU_HOME",       "BAIDU_SUGGEST",
-      "BAIDU_PING",         "BAIDU_TRANSLATE",  "WORDLIB_HOME",     "WORDLIB_SEARCH",   "WORDLIB_DATA",
-      "AIZHAN_LOGIN",       "AIZHAN_KEYWORDS",  "AIZHAN_BAIDURANK", "KANDIANBAO_WAJUE", "TAOBAO_SUGGEST",
-      "SOGOU_INDEX_SEARCH", "SOGOU_INDEX_HINT", "BING_HOME",        "BING_SUGGEST",     "SO360_SUGGEST",
-      "CHINAZ_WHOIS",       "CHINAZ_IP",        "IP138_LOOKUP",     "PRODUCT_HOME",     "PRODUCT_HOME_ALT"};
+  const char* keys[] = {"DNSPOD_WEB",       "DNS51_WEB",        "BAIDU_WEB_SEARCH", "BAIDU_HOME",
+                        "BAIDU_SUGGEST",    "BAIDU_PING",       "BAIDU_TRANSLATE",  "WORDLIB_HOME",
+                        "WORDLIB_SEARCH",   "WORDLIB_DATA",     "AIZHAN_LOGIN",     "AIZHAN_KEYWORDS",
+                        "AIZHAN_BAIDURANK", "KANDIANBAO_WAJUE", "TAOBAO_SUGGEST",   "SOGOU_INDEX_SEARCH",
+                        "SOGOU_INDEX_HINT", "BING_HOME",        "BING_SUGGEST",     "SO360_SUGGEST",
+                        "CHINAZ_WHOIS",     "CHINAZ_IP",        "IP138_LOOKUP",     "PRODUCT_HOME",
+                        "PRODUCT_HOME_ALT", "MINER_HELP"};
   set_endpoint_overrides("");
   EXPECT_EQ(default_endpoints().size(), std::size(keys));
   for (const char* key : keys) {

@@ -40,6 +40,52 @@ TEST(WebText, TextBetween) {
         << c.text << " " << c.left << " " << c.right;
 }
 
+TEST(WebText, ExtractAllBetween) {
+  struct Case {
+    const char* text;
+    const char* left;
+    const char* right;
+    std::vector<const char*> expected;
+    bool case_sensitive = false;
+    int max_length = 0;
+    const char* prefix = "";
+    const char* suffix = "";
+    bool with_left = false, with_right = false;
+    int start = 1;
+  };
+  const std::vector<Case> cases = {
+      {"'a','b'", "'", "'", {"a", ",", "b"}},
+      // Three quoted words give the words and the separators between them.
+      {"'一','二','三'", "'", "'", {"一", ",", "二", ",", "三"}},
+      {"<i>x</i><i> y </i><i>　z　</i>", "<i>", "</i>", {"x", "y", "z"}},  // ASCII and full-width spaces
+      {"<I>x</I><i>y</i>", "<i>", "</i>", {"x", "y"}},                     // ASCII letters folded
+      {"<I>x</I><i>y</i>", "<i>", "</i>", {"y"}, true},
+      // An empty value ends the extraction: later values are not looked at.
+      {"<i>x</i><i> </i><i>z</i>", "<i>", "</i>", {"x"}},
+      {"<i> </i><i>z</i>", "<i>", "</i>", {}},
+      {"<i>x</i><i>toolong</i><i>z</i>", "<i>", "</i>", {"x"}, false, 3},
+      {"<i>x</i><i>y", "<i>", "</i>", {"x"}},  // a missing right marker ends it
+      {"kw:\"a\",kw:\"b\"", "kw:\"", "\"", {"a", "b"}},
+      {"<i>x</i>", "<i>", "</i>", {"<i>[x]</i>"}, false, 0, "[", "]", true, true},
+      {"<i>x</i>", "<i>", "</i>", {"[x]</i>"}, false, 0, "[", "]", false, true},
+      {"<i>x</i><i>y</i>", "<i>", "</i>", {"y"}, false, 0, "", "", false, false, 5},
+      {"a<b>c", "", ">", {}},  // empty markers find nothing
+      {"a<b>c", "<", "", {}},
+      // A trail byte that looks like the marker is no match: 旸 is 95 44 ("D" as its second byte).
+      {"旸x旸Dy", "D", "D", {}},
+      {"旸Dy旸D", "D", "D", {"y旸"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> out{"stale"};
+    int n = extract_all_between(g(c.text), g(c.left), g(c.right), out, c.case_sensitive, c.max_length,
+                                g(c.prefix), g(c.suffix), c.with_left, c.with_right, c.start);
+    std::vector<std::string> expected;
+    for (const char* e : c.expected) expected.push_back(g(e));
+    EXPECT_EQ(out, expected) << c.text << " " << c.left << " " << c.right;
+    EXPECT_EQ(n, static_cast<int>(expected.size())) << c.text;
+  }
+}
+
 TEST(WebText, UnixTimeIsRealEpochMilliseconds) {
   long long before = static_cast<long long>(std::time(nullptr)) * 1000;
   std::string ms = unix_time_text();

@@ -78,6 +78,7 @@ const std::vector<RemoteEndpoint>& default_endpoints() {
       {"IP138_LOOKUP", "http", "www.ip138.com"},
       {"PRODUCT_HOME", "http", "www.tessaly.cn"},
       {"PRODUCT_HOME_ALT", "http", "www.tessaly.com.cn"},
+      {"MINER_HELP", "http", "www.tessaly.cn"},
   };
   return table;
 }

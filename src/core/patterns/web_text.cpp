@@ -22,6 +22,38 @@ std::string text_between(std::string_view text, std::string_view left, std::stri
   return std::string(text.substr(static_cast<size_t>(from - 1), static_cast<size_t>(end - from)));
 }
 
+int extract_all_between(std::string_view text, std::string_view left, std::string_view right,
+                        std::vector<std::string>& out, bool case_sensitive, int max_length,
+                        std::string_view prefix, std::string_view suffix, bool include_left,
+                        bool include_right, int start) {
+  out.clear();
+  if (left.empty() || right.empty()) return 0;
+  const bool fold = !case_sensitive;
+  int from = start < 1 ? 1 : start;
+  while (true) {
+    int at = find_text(text, left, from, fold);
+    if (at == kNotFound) break;
+    int value_start = at + static_cast<int>(left.size());
+    int end = find_text(text, right, value_start, fold);
+    if (end == kNotFound) break;
+    Text value =
+        trim_both(text.substr(static_cast<size_t>(value_start - 1), static_cast<size_t>(end - value_start)));
+    if (value.empty()) break;
+    if (max_length > 0 && static_cast<int>(value.size()) > max_length) break;
+    std::string item;
+    item.reserve(left.size() + prefix.size() + value.size() + suffix.size() + right.size());
+    if (include_left) item += left;
+    item += prefix;
+    item += value;
+    item += suffix;
+    if (include_right) item += right;
+    out.push_back(std::move(item));
+    // The next left marker may be the right marker just found (quoted lists).
+    from = end;
+  }
+  return static_cast<int>(out.size());
+}
+
 std::string strip_html(std::string_view text) {
   PatternMatcher m;
   if (!m.search("<script[\\s\\S]*?</script>|<style[\\s\\S]*?</style>|<[^>]+>|&.{1,8};", text))

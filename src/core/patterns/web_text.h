@@ -2,6 +2,7 @@
 // Small helpers for web pages and generated texts. Texts are GBK.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 
@@ -9,6 +10,18 @@ namespace tessaly {
 // either is missing. ASCII-only case folding when asked.
 std::string text_between(std::string_view text, std::string_view left, std::string_view right,
                          int start = 1, bool case_insensitive = false);
+// Every text between `left` and `right`, into `out` (replaced); returns the number of items.
+// From `start` (1-based) it finds left, then right after it (ASCII letters folded unless
+// case_sensitive), takes the text between them trimmed of spaces (ASCII and full-width) and goes
+// on looking for left at the position where that right marker was found, so equal markers also
+// yield what lies between two quoted values ("'a','b'" gives a, comma, b). It stops at the first
+// missing marker, at the first value that is empty after trimming, and at the first value longer
+// than max_length bytes (0: no limit). Each item is prefix + value + suffix, with left in front
+// and right behind when asked. Empty markers find nothing.
+int extract_all_between(std::string_view text, std::string_view left, std::string_view right,
+                        std::vector<std::string>& out, bool case_sensitive = false, int max_length = 0,
+                        std::string_view prefix = {}, std::string_view suffix = {}, bool include_left = false,
+                        bool include_right = false, int start = 1);
 // Removes script and style blocks, tags and character entities (a pattern search replaced by
 // nothing: "<script[\s\S]*?</script>|<style[\s\S]*?</style>|<[^>]+>|&.{1,8};").
 std::string strip_html(std::string_view text);
