@@ -26,6 +26,7 @@
 #include "content/conversions_page.h"
 #include "content/line_tools_window.h"
 #include "content_bench_data.h"
+#include "shell/tools.h"
 
 using namespace tessaly;
 using namespace tessaly::bench;
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
   ui_hooks().message_box = [](const QString&, int, const QString&) { return 1; };
+  register_all_tools();  // tool windows open through the registry
 
   const std::string lines = bench::make_lines(1000000);
   const std::string text = bench::make_text(10u << 20);

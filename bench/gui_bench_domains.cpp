@@ -23,6 +23,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "shell/tools.h"
 
 using namespace tessaly;
 using namespace tessaly::bench;
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
   ui_hooks().message_box = [](const QString&, int, const QString&) { return 1; };
+  register_all_tools();  // tool windows open through the registry
 
   const QString addresses = lines_text(
       [](int i) { return "10." + std::to_string(i / 256) + "." + std::to_string(i % 256) + ".1"; }, 200);
