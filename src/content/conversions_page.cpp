@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "content/line_tools_boxes_window.h"
 #include "gui/controls.h"
 #include "gui/worker_task.h"
 
@@ -53,13 +52,13 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new W
 
 void ConversionsPage::convert(content::Conversion conversion) {
   // A new conversion replaces one still running: the earlier one writes no more.
-  BoxText text = take_box_text(input_);
+  std::string text = box_text(input_);
   set_box_text(output_, {});
-  QPlainTextEdit* output = output_;
+  LineBox* output = output_;
   task_->restart([text = std::move(text), conversion, output](Bridge& bridge) {
     // Converting is quick; showing a long result is what costs, so the result box gets the
-    // whole text at once, laid out on this worker.
-    replace_box_text(bridge, output, content::convert_text(text.gbk(), conversion));
+    // whole text at once, its rows indexed on this worker.
+    bridge.set_text(output, content::convert_text(text, conversion));
   });
 }
 

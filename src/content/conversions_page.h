@@ -7,10 +7,10 @@
 
 #include "content/conversions.h"
 
-class QPlainTextEdit;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 class ConversionsPage : public QWidget {
@@ -25,8 +25,8 @@ class ConversionsPage : public QWidget {
   bool converting() const;
 
  private:
-  QPlainTextEdit* input_;
-  QPlainTextEdit* output_;
+  LineBox* input_;
+  LineBox* output_;
   WorkerTask* task_;
 };
 

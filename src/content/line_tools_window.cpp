@@ -8,7 +8,6 @@
 #include <random>
 
 #include "content/line_tools.h"
-#include "content/line_tools_boxes_window.h"
 #include "core/text/charset.h"
 #include "core/text/text.h"
 #include "gui/controls.h"
@@ -70,33 +69,33 @@ void DedupeWindow::toggle_dedupe() {
     return;
   }
   pinyin_task_->stop();  // one run at a time replaces the list
-  BoxText text = take_box_text(list_);
-  QPlainTextEdit* list = list_;
-  QPlainTextEdit* status = status_;
+  std::string text = box_text(list_);
+  LineBox* list = list_;
+  LineBox* status = status_;
   QProgressBar* bar = progress_;
   dedupe_task_->start([text = std::move(text), list, status, bar](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     content::Progress progress = bar_progress(bridge, bar);
-    content::DedupeResult result = content::dedupe_lines(text.gbk(), [&](int done, int total) {
+    content::DedupeResult result = content::dedupe_lines(text, [&](int done, int total) {
       if (done == 0) bridge.append(status, gbk("一共有") + number(total) + gbk("条数据\r\n"));
       progress(done, total);
     });
-    replace_box_text(bridge, list, result.text);
+    bridge.set_text(list, std::move(result.text));
     bridge.append(status, gbk("去除重复后来还有") + number(result.after) + gbk("条数据\r\n"));
   });
 }
 
 void DedupeWindow::convert_pinyin(bool full) {
   dedupe_task_->stop();
-  BoxText text = take_box_text(list_);
-  QPlainTextEdit* list = list_;
+  std::string text = box_text(list_);
+  LineBox* list = list_;
   QProgressBar* bar = progress_;
   pinyin_task_->restart([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     std::string out = content::pinyin_lines(
-        text.gbk(), full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
+        text, full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
         bar_progress(bridge, bar));
-    replace_box_text(bridge, list, out);
+    bridge.set_text(list, std::move(out));
   });
 }
 
@@ -125,11 +124,11 @@ TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
       task_->stop();
       return;
     }
-    BoxText text = take_box_text(list_);
-    QPlainTextEdit* list = list_;
+    std::string text = box_text(list_);
+    LineBox* list = list_;
     QProgressBar* bar = progress_;
     task_->start([text = std::move(text), list, bar](Bridge& bridge) {
-      replace_box_text(bridge, list, content::trim_lines(text.gbk(), bar_progress(bridge, bar)));
+      bridge.set_text(list, content::trim_lines(text, bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
@@ -155,14 +154,14 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
 
   task_ = new WorkerTask(this);
   connect(start_, &QPushButton::clicked, this, [this] {
-    BoxText text = take_box_text(list_);
-    QPlainTextEdit* list = list_;
+    std::string text = box_text(list_);
+    LineBox* list = list_;
     QProgressBar* bar = progress_;
     const std::uint64_t seed = fresh_seed();
     // A second click starts over from the list as it stands.
     task_->restart([text = std::move(text), list, bar, seed](Bridge& bridge) {
       bridge.set_progress(bar, 0);
-      replace_box_text(bridge, list, content::shuffle_lines(text.gbk(), seed, bar_progress(bridge, bar)));
+      bridge.set_text(list, content::shuffle_lines(text, seed, bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
@@ -196,12 +195,12 @@ KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, paren
   task_ = new WorkerTask(this);
   task_->disable_while_active({start_});
   connect(start_, &QPushButton::clicked, this, [this] {
-    BoxText text = take_box_text(input_);
+    std::string text = box_text(input_);
     std::string suffix = box_text(suffix_);
-    QPlainTextEdit* output = output_;
+    LineBox* output = output_;
     task_->start([text = std::move(text), suffix = std::move(suffix), output](Bridge& bridge) {
       LineOutput out([&](std::string_view block) { bridge.append(output, block); }, 256 * 1024);
-      content::append_suffix(text.gbk(), suffix, out);
+      content::append_suffix(text, suffix, out);
     });
   });
   bind_clear_button(clear_input, input_);
@@ -255,12 +254,10 @@ void TakeTextWindow::take(bool left) {
     message_box(utf8("请先输入分割的标签"));
     return;
   }
-  BoxText text = take_box_text(list_);
-  QPlainTextEdit* list = list_;
+  std::string text = box_text(list_);
+  LineBox* list = list_;
   task_->restart([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
-    const std::string source = text.gbk();
-    replace_box_text(bridge, list,
-                     left ? content::take_left(source, separator) : content::take_right(source, separator));
+    bridge.set_text(list, left ? content::take_left(text, separator) : content::take_right(text, separator));
   });
 }
 
@@ -283,7 +280,7 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
   warning->setWordWrap(true);
   hint->setWordWrap(true);
 
-  auto column = [](const char* label_name, const QString& caption, QPlainTextEdit* box,
+  auto column = [](const char* label_name, const QString& caption, LineBox* box,
                    const char* count_label, QLineEdit* count, QPushButton* clear) {
     auto* col = new QVBoxLayout;
     col->addWidget(make_label(nullptr, label_name, caption));
@@ -324,11 +321,11 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
 
   task_ = new WorkerTask(this);
   connect(start, &QPushButton::clicked, this, [this] {
-    BoxText first = take_box_text(first_);
-    BoxText second = take_box_text(second_);
+    std::string first = box_text(first_);
+    std::string second = box_text(second_);
     std::string separator = box_text(separator_);
     set_box_text(result_, {});
-    QPlainTextEdit* result = result_;
+    LineBox* result = result_;
     QLineEdit* count = result_count_;
     task_->restart([first = std::move(first), second = std::move(second), separator = std::move(separator),
                     result, count](Bridge& bridge) {
@@ -336,8 +333,8 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
       LineOutput out([&](std::string_view block) { text.append(block); }, 256 * 1024);
       // Lists of different lengths are joined as far as the shorter one goes; the count box
       // shows how many lines that made.
-      content::JoinResult joined = content::join_pairs(first.gbk(), second.gbk(), separator, out);
-      replace_box_text(bridge, result, text);
+      content::JoinResult joined = content::join_pairs(first, second, separator, out);
+      bridge.set_text(result, std::move(text));
       bridge.set_text(count, number(joined.written));
     });
   });

@@ -6,12 +6,12 @@
 #include "gui/tool_window.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 // "去重处理转拼音"
@@ -26,8 +26,8 @@ class DedupeWindow : public ToolWindow {
   void toggle_dedupe();
   void convert_pinyin(bool full);
 
-  QPlainTextEdit* list_;
-  QPlainTextEdit* status_;
+  LineBox* list_;
+  LineBox* status_;
   QPushButton* dedupe_;
   QProgressBar* progress_;
   WorkerTask* dedupe_task_;
@@ -42,7 +42,7 @@ class TrimWindow : public ToolWindow {
   bool busy() const;
 
  private:
-  QPlainTextEdit* list_;
+  LineBox* list_;
   QPushButton* start_;
   QProgressBar* progress_;
   WorkerTask* task_;
@@ -56,7 +56,7 @@ class ShuffleWindow : public ToolWindow {
   bool busy() const;
 
  private:
-  QPlainTextEdit* list_;
+  LineBox* list_;
   QPushButton* start_;
   QProgressBar* progress_;
   WorkerTask* task_;
@@ -70,9 +70,9 @@ class KeywordSuffixWindow : public ToolWindow {
   bool busy() const;
 
  private:
-  QPlainTextEdit* input_;
+  LineBox* input_;
   QLineEdit* suffix_;
-  QPlainTextEdit* output_;
+  LineBox* output_;
   QPushButton* start_;
   WorkerTask* task_;
 };
@@ -87,7 +87,7 @@ class TakeTextWindow : public ToolWindow {
  private:
   void take(bool left);
 
-  QPlainTextEdit* list_;
+  LineBox* list_;
   QLineEdit* left_separator_;
   QLineEdit* right_separator_;
   WorkerTask* task_;
@@ -101,9 +101,9 @@ class JoinWindow : public ToolWindow {
   bool busy() const;
 
  private:
-  QPlainTextEdit* first_;
-  QPlainTextEdit* second_;
-  QPlainTextEdit* result_;
+  LineBox* first_;
+  LineBox* second_;
+  LineBox* result_;
   QLineEdit* result_count_;
   QLineEdit* separator_;
   WorkerTask* task_;

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "content/line_tools_boxes_window.h"
 #include "content/pattern_tools.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
@@ -38,7 +37,7 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(make_label(nullptr, "标签1", utf8("正则表达式：")));
   top->addWidget(pattern_, 1);
-  auto column = [](const char* label_name, const QString& caption, QPlainTextEdit* box, QPushButton* clear) {
+  auto column = [](const char* label_name, const QString& caption, LineBox* box, QPushButton* clear) {
     auto* col = new QVBoxLayout;
     auto* head = new QHBoxLayout;
     head->addWidget(make_label(nullptr, label_name, caption));
@@ -71,18 +70,18 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
   connect(start, &QPushButton::clicked, this, [this] {
     // The result box is emptied: an earlier run must not add to it any more.
     std::string pattern = box_text(pattern_);
-    BoxText source = take_box_text(source_);
+    std::string source = box_text(source_);
     const int group = to_int(box_text(group_));
     set_box_text(result_, {});
-    QPlainTextEdit* result = result_;
+    LineBox* result = result_;
     task_->restart([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
-      content::GroupMatchResult matched = content::match_groups(pattern, source.gbk(), group);
+      content::GroupMatchResult matched = content::match_groups(pattern, source, group);
       if (!matched.valid) {
         bridge.message_box(utf8("正则表达式有错误，没有匹配任何内容：\n") +
                            QString::fromStdString(matched.error));
         return;
       }
-      replace_box_text(bridge, result, matched.text);
+      bridge.set_text(result, std::move(matched.text));
     });
   });
 }

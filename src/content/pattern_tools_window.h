@@ -4,12 +4,12 @@
 #include "gui/tool_window.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 // "正则匹配"
@@ -21,9 +21,9 @@ class RegexMatchWindow : public ToolWindow {
 
  private:
   QLineEdit* pattern_;
-  QPlainTextEdit* source_;
+  LineBox* source_;
   QLineEdit* group_;
-  QPlainTextEdit* result_;
+  LineBox* result_;
   WorkerTask* task_;
 };
 

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
@@ -193,7 +192,7 @@ QWidget* RewriterWindow::build_help_page() {
   auto* group = make_group(page, "分组框1", QStringLiteral("使用说明"));
   auto* help = make_list_box(group, "编辑框4", kHelp);
   help->setReadOnly(true);
-  help->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  help->set_wrap(true);
   (new QVBoxLayout(group))->addWidget(help);
   (new QVBoxLayout(page))->addWidget(group);
   return page;

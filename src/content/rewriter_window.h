@@ -10,12 +10,12 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QTabWidget;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -42,7 +42,7 @@ class RewriterWindow : public ToolWindow {
   QTabWidget* tabs_ = nullptr;
   ReportList* words_ = nullptr;
   QLabel* line_label_ = nullptr;
-  QPlainTextEdit* table_ = nullptr;
+  LineBox* table_ = nullptr;
   QCheckBox* no_spaces_ = nullptr;
   QProgressBar* process_bar_ = nullptr;
   QLineEdit* lines_per_file_ = nullptr;

@@ -17,7 +17,7 @@ namespace {
 // Streams the run's output into the page's controls through the job's bridge.
 class PageSink : public VocabularySink {
  public:
-  PageSink(Bridge& bridge, QPlainTextEdit* output, QProgressBar* progress)
+  PageSink(Bridge& bridge, LineBox* output, QProgressBar* progress)
       : bridge_(bridge), output_(output), progress_(progress) {}
 
   void begin_block(int maximum, int position) override {
@@ -30,7 +30,7 @@ class PageSink : public VocabularySink {
 
  private:
   Bridge& bridge_;
-  QPlainTextEdit* output_;
+  LineBox* output_;
   QProgressBar* progress_;
 };
 
@@ -55,8 +55,6 @@ VocabularyPage::VocabularyPage(QWidget* parent) : QWidget(parent) {
   middles_ = make_list_box(nullptr, "编辑框中间词汇", data_text("samples/vocabulary_middles.txt"));
   endings_ = make_list_box(nullptr, "编辑框结尾词汇", data_text("samples/vocabulary_endings.txt"));
   output_ = make_list_box(nullptr, "编辑框生成词汇");
-  // A result box: its appends are not worth an undo history (tens of thousands of lines).
-  output_->setUndoRedoEnabled(false);
 
   use_provinces_ = make_check(nullptr, "选择框34个省", QStringLiteral("选中34个省"), true);
   use_cities_ = make_check(nullptr, "选择框2393个城市", QStringLiteral("选中2393个城市"), false);
@@ -133,7 +131,7 @@ void VocabularyPage::toggle_vocabulary_generation() {
     options->random_count = to_int(box_text(count_));
     options->progress_position = progress_->value() < 0 ? 0 : progress_->value();
   };
-  QPlainTextEdit* output = output_;
+  LineBox* output = output_;
   QProgressBar* progress = progress_;
   task_->toggle(read, [options, output, progress](Bridge& bridge) {
     PageSink sink(bridge, output, progress);

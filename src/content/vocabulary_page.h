@@ -5,13 +5,13 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 class VocabularyPage : public QWidget {
@@ -25,11 +25,11 @@ class VocabularyPage : public QWidget {
   WorkerTask* task() const { return task_; }
 
  private:
-  QPlainTextEdit* provinces_;
-  QPlainTextEdit* cities_;
-  QPlainTextEdit* middles_;
-  QPlainTextEdit* endings_;
-  QPlainTextEdit* output_;
+  LineBox* provinces_;
+  LineBox* cities_;
+  LineBox* middles_;
+  LineBox* endings_;
+  LineBox* output_;
   QCheckBox* use_provinces_;
   QCheckBox* use_cities_;
   QCheckBox* use_middles_;

@@ -1,7 +1,6 @@
 #include "dns/dns51_manager_window.h"
 
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 

@@ -3,9 +3,10 @@
 // page by page, ticks rows, deletes the ticked domains and copies the names out for export.
 #include "dns/dns_manager_window.h"
 
-class QPlainTextEdit;
 
 namespace tessaly {
+
+class LineBox;
 
 class Dns51ManagerWindow : public DnsManagerWindow {
   Q_OBJECT
@@ -17,7 +18,7 @@ class Dns51ManagerWindow : public DnsManagerWindow {
   void delete_ticked_51dns_domains();
   void export_51dns_names();
 
-  QPlainTextEdit* names_;
+  LineBox* names_;
 };
 
 }  // namespace tessaly

@@ -15,11 +15,11 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -98,8 +98,8 @@ class DnsBatchPage : public QWidget {
   QLineEdit* email_;
   QLineEdit* password_;
   QPushButton* login_button_;
-  QPlainTextEdit* domains_;
-  QPlainTextEdit* ips_;
+  LineBox* domains_;
+  LineBox* ips_;
   ReportList* list_;
   std::array<std::pair<DnsRecord, QCheckBox*>, 3> record_boxes_{};
   QLineEdit* delay_ = nullptr;

@@ -5,9 +5,10 @@
 #include "dns/dns_manager_window.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 
 namespace tessaly {
+
+class LineBox;
 
 class DnspodManagerWindow : public DnsManagerWindow {
   Q_OBJECT
@@ -21,10 +22,10 @@ class DnspodManagerWindow : public DnsManagerWindow {
   void delete_ticked_dnspod_domains();
   void export_ticked_domains();
 
-  QPlainTextEdit* names_;
-  QPlainTextEdit* ticked_rows_;
+  LineBox* names_;
+  LineBox* ticked_rows_;
   QLineEdit* ticked_count_;
-  QPlainTextEdit* log_;
+  LineBox* log_;
 };
 
 }  // namespace tessaly

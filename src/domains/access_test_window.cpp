@@ -15,12 +15,12 @@ namespace {
 
 class BoxSink : public domains::AccessSink {
  public:
-  BoxSink(Bridge& bridge, QPlainTextEdit* box) : bridge_(bridge), box_(box) {}
+  BoxSink(Bridge& bridge, LineBox* box) : bridge_(bridge), box_(box) {}
   void result_line(const Text& line) override { bridge_.append(box_, line); }
 
  private:
   Bridge& bridge_;
-  QPlainTextEdit* box_;
+  LineBox* box_;
 };
 
 }  // namespace
@@ -80,8 +80,8 @@ void AccessTestWindow::toggle_access_test() {
     return;
   }
   set_box_text(results_, {});
-  QPlainTextEdit* results = results_;
-  QPlainTextEdit* flagged = flagged_;
+  LineBox* results = results_;
+  LineBox* flagged = flagged_;
   task_->start([sites = box_lines(sites_), results, flagged](Bridge& bridge) {
     BoxSink sink(bridge, results);
     domains::run_access_test(sites, sink);

@@ -3,10 +3,10 @@
 // possibly unreachable; at the end the flagged domains are collected and counted.
 #include "gui/tool_window.h"
 
-class QPlainTextEdit;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 class AccessTestWindow : public ToolWindow {
@@ -18,9 +18,9 @@ class AccessTestWindow : public ToolWindow {
   WorkerTask* task() const { return task_; }
 
  private:
-  QPlainTextEdit* sites_;
-  QPlainTextEdit* results_;
-  QPlainTextEdit* flagged_;
+  LineBox* sites_;
+  LineBox* results_;
+  LineBox* flagged_;
   WorkerTask* task_;
 };
 

@@ -20,7 +20,7 @@ const QString kRunning = QStringLiteral("暂停添加");
 
 class WhoisListSink : public domains::WhoisSink {
  public:
-  WhoisListSink(Bridge& bridge, ReportList* list, QPlainTextEdit* status)
+  WhoisListSink(Bridge& bridge, ReportList* list, LineBox* status)
       : bridge_(bridge), list_(list), status_(status) {}
 
   void status(const Text& line) override { bridge_.append(status_, line); }
@@ -36,7 +36,7 @@ class WhoisListSink : public domains::WhoisSink {
  private:
   Bridge& bridge_;
   ReportList* list_;
-  QPlainTextEdit* status_;
+  LineBox* status_;
 };
 
 class IpListSink : public domains::IpQuerySink {
@@ -166,7 +166,7 @@ void DomainInfoWindow::toggle_whois_query() {
   last_query_count_ = static_cast<int>(options.domains.size());
   QLineEdit* delay = delay_;
   ReportList* list = rows_;
-  QPlainTextEdit* status = status_;
+  LineBox* status = status_;
   whois_task_->start([options = std::move(options), delay, list, status](Bridge& bridge) {
     domains::WhoisOptions o = options;
     o.delay_ms = [&bridge, delay] { return bridge.call([delay] { return to_int(box_text(delay)); }); };

@@ -5,12 +5,12 @@
 #include "gui/tool_window.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -32,13 +32,13 @@ class DomainInfoWindow : public ToolWindow {
 
  private:
   void show_pause_state(JobState state);
-  QPlainTextEdit* domains_;
+  LineBox* domains_;
   QLineEdit* delay_;
   QPushButton* whois_start_;
   QPushButton* pause_;
   QPushButton* ip_start_;
   ReportList* rows_;
-  QPlainTextEdit* status_;
+  LineBox* status_;
   QRadioButton* export_errors_;
   QRadioButton* export_all_;
   QRadioButton* export_dns_;

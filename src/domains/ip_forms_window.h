@@ -6,10 +6,11 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace tessaly {
+
+class LineBox;
 
 class IpFormsWindow : public ToolWindow {
   Q_OBJECT
@@ -18,8 +19,8 @@ class IpFormsWindow : public ToolWindow {
 
  private:
   void start_clicked();
-  QPlainTextEdit* input_ = nullptr;
-  QPlainTextEdit* output_ = nullptr;
+  LineBox* input_ = nullptr;
+  LineBox* output_ = nullptr;
   QLineEdit* zeros_ = nullptr;
   QCheckBox* two_part_ = nullptr;
   QCheckBox* three_part_ = nullptr;

@@ -4,10 +4,10 @@
 // addresses in the same order), ready for the DNS pages.
 #include "gui/tool_window.h"
 
-class QPlainTextEdit;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 
 class IpLookupWindow : public ToolWindow {
@@ -21,7 +21,7 @@ class IpLookupWindow : public ToolWindow {
   void open_domain_ip_lists();
 
  private:
-  QPlainTextEdit* domains_;
+  LineBox* domains_;
   ReportList* rows_;
 };
 
@@ -33,8 +33,8 @@ class DomainIpListsWindow : public ToolWindow {
   void fill(const ReportList* rows);
 
  private:
-  QPlainTextEdit* domains_;
-  QPlainTextEdit* addresses_;
+  LineBox* domains_;
+  LineBox* addresses_;
 };
 
 }  // namespace tessaly

@@ -6,11 +6,12 @@
 #include "gui/worker_task.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace tessaly {
+
+class LineBox;
 
 class LabelGeneratorWindow : public ToolWindow {
   Q_OBJECT
@@ -25,8 +26,8 @@ class LabelGeneratorWindow : public ToolWindow {
 
   UrlForm form_;
   // random page
-  QPlainTextEdit* domains_ = nullptr;
-  QPlainTextEdit* output_ = nullptr;
+  LineBox* domains_ = nullptr;
+  LineBox* output_ = nullptr;
   QLineEdit* count_ = nullptr;
   QLineEdit* affix_ = nullptr;
   QLineEdit* length_ = nullptr;
@@ -36,9 +37,9 @@ class LabelGeneratorWindow : public ToolWindow {
   QPushButton* random_start_ = nullptr;
   WorkerTask* random_task_ = nullptr;
   // pinyin page
-  QPlainTextEdit* keywords_ = nullptr;
-  QPlainTextEdit* pinyin_domains_ = nullptr;
-  QPlainTextEdit* pinyin_output_ = nullptr;
+  LineBox* keywords_ = nullptr;
+  LineBox* pinyin_domains_ = nullptr;
+  LineBox* pinyin_output_ = nullptr;
   QRadioButton* full_pinyin_ = nullptr;
   QRadioButton* pinyin_sequential_ = nullptr;
   QPushButton* pinyin_start_ = nullptr;

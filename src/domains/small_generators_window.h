@@ -8,11 +8,12 @@
 
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace tessaly {
+
+class LineBox;
 
 class GovWindow : public ToolWindow {
   Q_OBJECT
@@ -21,8 +22,8 @@ class GovWindow : public ToolWindow {
 
  private:
   void generate();
-  QPlainTextEdit* domains_ = nullptr;
-  QPlainTextEdit* results_ = nullptr;
+  LineBox* domains_ = nullptr;
+  LineBox* results_ = nullptr;
   QRadioButton* choices_[4] = {};
   QLineEdit* prefixes_[4] = {};
   WorkerTask* run_ = nullptr;
@@ -38,7 +39,7 @@ class WwwWindow : public ToolWindow {
   TextList take_list();
   void url_forms();
   void www_or_links();
-  QPlainTextEdit* list_ = nullptr;
+  LineBox* list_ = nullptr;
   QLineEdit* count_ = nullptr;
   QCheckBox* add_www_ = nullptr;
   QCheckBox* add_slash_ = nullptr;
@@ -55,7 +56,7 @@ class SuffixWindow : public ToolWindow {
  private:
   void add_suffix();
   void cut();
-  QPlainTextEdit* list_ = nullptr;
+  LineBox* list_ = nullptr;
   QRadioButton* first_ = nullptr;
   QLineEdit* suffix1_ = nullptr;
   QLineEdit* suffix2_ = nullptr;
@@ -73,7 +74,7 @@ class IpRunWindow : public ToolWindow {
   QLineEdit* prefix_ = nullptr;
   QLineEdit* first_ = nullptr;
   QLineEdit* last_ = nullptr;
-  QPlainTextEdit* output_ = nullptr;
+  LineBox* output_ = nullptr;
   QPushButton* start_ = nullptr;
   WorkerTask* task_ = nullptr;
 };
@@ -85,9 +86,9 @@ class OutreachRulesWindow : public ToolWindow {
 
  private:
   void to_links();
-  QPlainTextEdit* rules_ = nullptr;
+  LineBox* rules_ = nullptr;
   QLineEdit* link_text_ = nullptr;
-  QPlainTextEdit* output_ = nullptr;
+  LineBox* output_ = nullptr;
   WorkerTask* run_ = nullptr;
 };
 

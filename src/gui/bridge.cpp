@@ -12,6 +12,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 
 namespace tessaly {
@@ -19,12 +20,13 @@ namespace {
 
 // Writes are applied at most this often while a worker keeps producing them.
 constexpr auto kFlushInterval = std::chrono::milliseconds(15);
-// Appended text applied in one turn of the event loop (a few tens of milliseconds of inserting
-// into a text box), so that the window keeps answering during a large output.
-constexpr size_t kFlushBudget = 64 * 1024;
+// Appended text applied in one turn of the event loop: a list box takes it in a few
+// milliseconds (a copy and a scan for line breaks), so the window keeps answering during a large
+// output.
+constexpr size_t kFlushBudget = 4 << 20;
 // Appended text a worker may have waiting before it waits for the window (also what a stop
 // click applies at most in one go).
-constexpr size_t kMaxQueuedBytes = 512 * 1024;
+constexpr size_t kMaxQueuedBytes = 16 << 20;
 
 bool on_window_thread() {
   return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
@@ -213,6 +215,13 @@ void Bridge::post_latest(QObject* target, int slot, std::function<void()> fn) {
 
 void Bridge::set_text(QWidget* box, std::string gbk_text) {
   enqueue_latest(box, -1, [box, t = std::move(gbk_text)] { set_box_text(box, t); });
+}
+
+void Bridge::set_text(LineBox* box, std::string gbk_text) {
+  // The rows are indexed here; the window thread only swaps the finished text in.
+  job_->checkpoint();
+  auto content = std::make_shared<LineText>(std::move(gbk_text));
+  enqueue_latest(box, -1, [box, content] { box->set_content(std::move(*content)); });
 }
 
 void Bridge::set_caption(QAbstractButton* button, QString caption) {

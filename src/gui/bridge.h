@@ -30,6 +30,7 @@ class QProgressBar;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 
 class Bridge : public std::enable_shared_from_this<Bridge> {
@@ -45,6 +46,8 @@ class Bridge : public std::enable_shared_from_this<Bridge> {
   // --- worker side ---
   void append(QWidget* box, std::string_view gbk_text);
   void set_text(QWidget* box, std::string gbk_text);
+  // A list box's whole text, made ready (its rows indexed) on the worker.
+  void set_text(LineBox* box, std::string gbk_text);
   void set_caption(QAbstractButton* button, QString caption);
   void set_progress_range(QProgressBar* bar, int minimum, int maximum);
   void set_progress(QProgressBar* bar, int position);

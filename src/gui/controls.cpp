@@ -3,9 +3,6 @@
 #include <QFile>
 #include <QVBoxLayout>
 
-#include <QScrollBar>
-#include <QTextCursor>
-#include <QTextEdit>
 
 #include "core/text/text.h"
 #include "gui/gbk_qt.h"
@@ -19,12 +16,6 @@ T* named(T* w, const char* name) {
   return w;
 }
 
-QString lf(const QString& text) {
-  QString s = text;
-  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return s;
-}
-
 }  // namespace
 
 QPushButton* make_button(QWidget* parent, const char* name, const QString& caption) {
@@ -33,10 +24,9 @@ QPushButton* make_button(QWidget* parent, const char* name, const QString& capti
   return b;
 }
 
-QPlainTextEdit* make_list_box(QWidget* parent, const char* name, const QString& text) {
-  auto* e = named(new QPlainTextEdit(parent), name);
-  e->setLineWrapMode(QPlainTextEdit::NoWrap);
-  e->setPlainText(lf(text));
+LineBox* make_list_box(QWidget* parent, const char* name, const QString& text) {
+  auto* e = named(new LineBox(parent), name);
+  if (!text.isEmpty()) e->set_text(to_gbk_lines(text));
   return e;
 }
 
@@ -96,18 +86,15 @@ ReportList* make_report_list(QWidget* parent, const char* name,
 }
 
 std::string box_text(const QWidget* box) {
-  if (auto* p = qobject_cast<const QPlainTextEdit*>(box)) return to_gbk_lines(p->toPlainText());
-  if (auto* t = qobject_cast<const QTextEdit*>(box)) return to_gbk_lines(t->toPlainText());
+  if (auto* b = qobject_cast<const LineBox*>(box)) return b->text();
   if (auto* l = qobject_cast<const QLineEdit*>(box)) return to_gbk(l->text());
   if (auto* c = qobject_cast<const QComboBox*>(box)) return to_gbk(c->currentText());
   return {};
 }
 
 void set_box_text(QWidget* box, std::string_view gbk_text) {
-  if (auto* p = qobject_cast<QPlainTextEdit*>(box))
-    p->setPlainText(from_gbk_lines(gbk_text));
-  else if (auto* t = qobject_cast<QTextEdit*>(box))
-    t->setPlainText(from_gbk_lines(gbk_text));
+  if (auto* b = qobject_cast<LineBox*>(box))
+    b->set_text(std::string(gbk_text));
   else if (auto* l = qobject_cast<QLineEdit*>(box))
     l->setText(from_gbk(gbk_text));
   else if (auto* c = qobject_cast<QComboBox*>(box))
@@ -116,19 +103,10 @@ void set_box_text(QWidget* box, std::string_view gbk_text) {
 
 void append_text(QWidget* box, std::string_view gbk_text) {
   if (gbk_text.empty()) return;
-  if (auto* p = qobject_cast<QPlainTextEdit*>(box)) {
-    QTextCursor cursor(p->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(from_gbk_lines(gbk_text));
-    p->verticalScrollBar()->setValue(p->verticalScrollBar()->maximum());
-  } else if (auto* t = qobject_cast<QTextEdit*>(box)) {
-    QTextCursor cursor(t->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(from_gbk_lines(gbk_text));
-    t->verticalScrollBar()->setValue(t->verticalScrollBar()->maximum());
-  } else if (auto* l = qobject_cast<QLineEdit*>(box)) {
+  if (auto* b = qobject_cast<LineBox*>(box))
+    b->append(gbk_text);
+  else if (auto* l = qobject_cast<QLineEdit*>(box))
     l->setText(l->text() + from_gbk(gbk_text));
-  }
 }
 
 std::shared_ptr<std::atomic<int>> live_number(QLineEdit* box) {

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 
 namespace tessaly {
@@ -24,7 +24,7 @@ namespace tessaly {
 // --- creation (parent may be null when a layout adopts the control) ---
 QPushButton* make_button(QWidget* parent, const char* name, const QString& caption);
 // A multi-line edit box ("编辑框" holding a list); text uses LF or CR LF line breaks.
-QPlainTextEdit* make_list_box(QWidget* parent, const char* name, const QString& text = {});
+LineBox* make_list_box(QWidget* parent, const char* name, const QString& text = {});
 QLineEdit* make_line_box(QWidget* parent, const char* name, const QString& text = {});
 QCheckBox* make_check(QWidget* parent, const char* name, const QString& caption, bool checked);
 QRadioButton* make_radio(QWidget* parent, const char* name, const QString& caption, bool checked);
@@ -44,7 +44,7 @@ inline QString utf8(const char* text) { return QString::fromUtf8(text); }
 // A text file the windows start with (data/<path>: sample lists, place names), exactly as it is.
 QString data_text(const char* path);
 
-// --- contents of edit boxes (QPlainTextEdit, QTextEdit, QLineEdit, QComboBox) as GBK ---
+// --- contents of edit boxes (LineBox, QLineEdit, QComboBox) as GBK ---
 std::string box_text(const QWidget* box);
 void set_box_text(QWidget* box, std::string_view gbk_text);
 // Caret to the end, insert, scroll into view; earlier content stays.

@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QGridLayout>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 
 #include "core/text/files.h"
 #include "gui/bridge.h"
@@ -14,23 +13,15 @@
 
 namespace tessaly {
 
-int count_box_lines(const QString& text) {
-  // Boxes hold LF where the program text holds CR LF: every line break ends one item, and a
-  // non-empty rest after the last one is one more.
-  if (text.isEmpty()) return 0;
-  int breaks = static_cast<int>(text.count(QChar(u'\n')));
-  return text.endsWith(QChar(u'\n')) ? breaks : breaks + 1;
-}
-
-void bind_line_count(QPlainTextEdit* list, QLineEdit* count) {
-  auto update = [list, count] { count->setText(QString::number(count_box_lines(list->toPlainText()))); };
-  QObject::connect(list, &QPlainTextEdit::textChanged, count, update);
+void bind_line_count(LineBox* list, QLineEdit* count) {
+  auto update = [list, count] { count->setText(QString::number(list->item_count())); };
+  QObject::connect(list, &LineBox::textChanged, count, update);
   update();
 }
 
-QPlainTextEdit* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
-                                  const QString& count_label) {
-  QPlainTextEdit* list = make_list_box(group, list_name);
+LineBox* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
+                           const QString& count_label) {
+  LineBox* list = make_list_box(group, list_name);
   QLineEdit* count = make_line_box(group, count_name);
   count->setMaximumWidth(60);
   auto* layout = new QGridLayout(group);
@@ -70,7 +61,7 @@ void bind_clear_button(QAbstractButton* button, ReportList* list) {
 TextList box_lines(const QWidget* box) { return split_lines(box_text(box)); }
 
 LineOutput::Write box_writer(Bridge& bridge, QWidget* box) {
-  constexpr size_t kSyncBytes = 128 << 10;
+  constexpr size_t kSyncBytes = 4 << 20;
   return [&bridge, box, pending = size_t{0}](std::string_view block) mutable {
     bridge.append(box, block);
     pending += block.size();

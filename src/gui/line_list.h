@@ -8,31 +8,28 @@
 
 class QAbstractButton;
 class QLineEdit;
-class QPlainTextEdit;
 class QWidget;
 
 namespace tessaly {
 
 class Bridge;
+class LineBox;
 class ReportList;
 
 // The items of a list box (split_lines of its text).
 TextList box_lines(const QWidget* box);
 
-// Hands LineOutput blocks to the bridge as appends to box. Every 128 KB it waits until the
-// window has shown what was queued, so a fast generator never piles up more than the window can
-// insert without stalling.
+// Hands LineOutput blocks to the bridge as appends to box. Every few megabytes it waits until
+// the window has shown what was queued, so a fast generator never runs far ahead of the window.
 LineOutput::Write box_writer(Bridge& bridge, QWidget* box);
 
-// Item count of a box's text by the LineList rule (what count_lines gives for its GBK text).
-int count_box_lines(const QString& text);
-
-// Keeps `count` showing the item count of `list` after every change of its content.
-void bind_line_count(QPlainTextEdit* list, QLineEdit* count);
+// Keeps `count` showing the item count of `list` after every change of its content (the box
+// keeps its count as it changes, so this reads no text).
+void bind_line_count(LineBox* list, QLineEdit* count);
 
 // Fills `group` with a list box and, under it, the label and count box that follow its item
 // count; returns the list box.
-QPlainTextEdit* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
+LineBox* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
                                   const QString& count_label);
 
 // Copy handler: the whole text of `box` to the clipboard, then the message (always success).

@@ -95,7 +95,7 @@ void ExternalLinksWindow::start_publishing() {
   const bool saved = links::save_domain_text(box_text(domains_));
   auto templates = std::make_shared<const TextList>(templates_);
   ReportList* list = rows_;
-  QPlainTextEdit* page = page_;
+  LineBox* page = page_;
   QLineEdit* totals = totals_;
   std::shared_ptr<std::atomic<int>> limit = limit_;
   task_->start([domains, templates, list, page, totals, limit](Bridge& bridge) {

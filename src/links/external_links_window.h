@@ -10,11 +10,11 @@
 #include "gui/tool_window.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -31,9 +31,9 @@ class ExternalLinksWindow : public ToolWindow {
   WorkerTask* task() const { return task_; }
 
  private:
-  QPlainTextEdit* domains_;
+  LineBox* domains_;
   ReportList* rows_;
-  QPlainTextEdit* page_;
+  LineBox* page_;
   QLineEdit* totals_;
   QLineEdit* threads_;
   QPushButton* start_;

@@ -8,11 +8,11 @@
 
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -32,7 +32,7 @@ class BannedFilterWindow : public ToolWindow {
   WorkerTask* task() const { return task_; }
 
  private:
-  QPlainTextEdit* keywords_;
+  LineBox* keywords_;
   QLineEdit* threads_;
   QPushButton* start_;
   ReportList* rows_;

@@ -144,7 +144,7 @@ void CollectionWindow::show_login_page() {
 
 void CollectionWindow::toggle_collection() {
   auto options = std::make_shared<research::CollectionOptions>();
-  QPlainTextEdit* results = results_;
+  LineBox* results = results_;
   QLineEdit* count = count_;
   task_->toggle(
       [this, options] {

@@ -6,7 +6,6 @@
 #include "research/collection.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabWidget;
@@ -14,6 +13,7 @@ class QWebEngineView;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 class CollectionWindow : public ToolWindow {
@@ -40,8 +40,8 @@ class CollectionWindow : public ToolWindow {
   QWebEngineView* browser_;
   QRadioButton* wordlib_;
   QRadioButton* aizhan_;
-  QPlainTextEdit* seeds_;
-  QPlainTextEdit* results_;
+  LineBox* seeds_;
+  LineBox* results_;
   QLineEdit* count_;
   QPushButton* start_;
   QPushButton* pause_;

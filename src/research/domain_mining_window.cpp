@@ -60,7 +60,7 @@ DomainMiningWindow::DomainMiningWindow(QWidget* parent) : ToolWindow(22, parent)
   tabs->addTab(work, QStringLiteral("功能大全"));
   tabs->addTab(help, QStringLiteral("使用说明"));
   auto* usage = make_list_box(help, "编辑框2", utf8(kUsage));
-  usage->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  usage->set_wrap(true);
   usage->setReadOnly(true);
   (new QVBoxLayout(help))->addWidget(usage);
 

@@ -5,12 +5,12 @@
 #include "gui/tool_window.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -28,7 +28,7 @@ class DomainMiningWindow : public ToolWindow {
   WorkerTask* task() const { return task_; }
 
  private:
-  QPlainTextEdit* domains_;
+  LineBox* domains_;
   QRadioButton* fixed_pages_;
   QRadioButton* all_pages_;
   QLineEdit* page_count_;
@@ -46,7 +46,7 @@ class WordExportWindow : public ToolWindow {
   void show_words(const std::string& lines);
 
  private:
-  QPlainTextEdit* words_;
+  LineBox* words_;
 };
 
 }  // namespace tessaly

@@ -4,11 +4,11 @@
 #include <QWidget>
 
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace tessaly {
 
+class LineBox;
 class ReportList;
 class WorkerTask;
 
@@ -28,7 +28,7 @@ class InclusionPage : public QWidget {
   WorkerTask* task() const { return task_; }
 
  private:
-  QPlainTextEdit* domains_;
+  LineBox* domains_;
   ReportList* results_;
   QLineEdit* file_name_;
   QPushButton* start_;

@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -98,7 +97,7 @@ PingPage::PingPage(QWidget* parent) : QWidget(parent) {
   QGroupBox* address_group = framed(frame, QStringLiteral("待提交的网址"), addresses_);
   address_group->setObjectName(QStringLiteral("分组框24"));
   status_ = make_list_box(nullptr, "编辑框2");
-  status_->setLineWrapMode(QPlainTextEdit::WidgetWidth);  // status lines are longer than the box
+  status_->set_wrap(true);  // status lines are longer than the box
   QGroupBox* status_group = framed(frame, QStringLiteral("状态提示"), status_);
   status_group->setObjectName(QStringLiteral("分组框25"));
 

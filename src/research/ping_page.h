@@ -11,11 +11,12 @@
 #include "core/jobs/job.h"
 #include "research/ping.h"
 
-class QPlainTextEdit;
 class QPushButton;
 class QWebEngineView;
 
 namespace tessaly {
+
+class LineBox;
 
 class PingPage : public QWidget {
   Q_OBJECT
@@ -51,8 +52,8 @@ class PingPage : public QWidget {
   void run_pass();
   void set_state(JobState state);
 
-  QPlainTextEdit* addresses_;
-  QPlainTextEdit* status_;
+  LineBox* addresses_;
+  LineBox* status_;
   QPushButton* start_;
   QPushButton* pause_;
   QPushButton* continue_;

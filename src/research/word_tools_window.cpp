@@ -15,7 +15,7 @@ namespace {}  // namespace
 
 WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(28, parent) {
   text_ = make_list_box(this, "编辑框1", data_text("samples/word_tools.txt"));
-  text_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  text_->set_wrap(true);
   filter_ = make_button(this, "按钮1", QStringLiteral("开始过滤"));
   split_ = make_button(this, "按钮2", QStringLiteral("开始分割"));
   translate_ = make_button(this, "按钮3", QStringLiteral("开始翻译"));
@@ -70,7 +70,7 @@ void WordToolsWindow::toggle_split() {
     split_task_->stop();  // what was written so far stays
     return;
   }
-  QPlainTextEdit* box = text_;
+  LineBox* box = text_;
   split_task_->start([text = box_text(box), box](Bridge& bridge) {
     bridge.set_text(box, {});
     LineOutput out(box_writer(bridge, box));
@@ -81,7 +81,7 @@ void WordToolsWindow::toggle_split() {
 
 void WordToolsWindow::translate_lines() {
   if (translate_task_->active()) return;
-  QPlainTextEdit* box = text_;
+  LineBox* box = text_;
   translate_task_->start([text = box_text(box), box](Bridge& bridge) {
     research::TranslationResult result = research::translate_text(text);
     if (result.ok) {

@@ -4,12 +4,12 @@
 // busy picture).
 #include "gui/tool_window.h"
 
-class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
 namespace tessaly {
 
+class LineBox;
 class WorkerTask;
 
 class WordToolsWindow : public ToolWindow {
@@ -25,7 +25,7 @@ class WordToolsWindow : public ToolWindow {
   WorkerTask* translate_task() const { return translate_task_; }
 
  private:
-  QPlainTextEdit* text_;
+  LineBox* text_;
   QPushButton* filter_;
   QPushButton* split_;
   QPushButton* translate_;
