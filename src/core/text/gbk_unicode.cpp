@@ -1,0 +1,270 @@
+#include "core/text/gbk_unicode.h"
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace tessaly::detail {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr int kTrailCount = 0xFF - 0x40;  // trail bytes 0x40..0xFE
+constexpr int kCellCount = (0xFF - 0x81) * kTrailCount;
+
+int cell_index(unsigned char lead, unsigned char trail) {
+  return (lead - 0x81) * kTrailCount + (trail - 0x40);
+}
+
+bool is_trail(unsigned char t) { return t >= 0x40 && t <= 0xFE && t != 0x7F; }
+
+// Code points of every double-byte GBK character (0 where the pair is unassigned), taken once
+// from the system's code-page 936 converter, with the UTF-8 form of each and the reverse map.
+struct GbkTables {
+  std::unique_ptr<char32_t[]> cells{new char32_t[kCellCount]()};
+  // The same characters already in UTF-8: the bytes in the low three bytes, the count on top
+  // (0 where the pair is unassigned).
+  std::unique_ptr<uint32_t[]> utf8_cells{new uint32_t[kCellCount]()};
+  // Code point (basic plane) -> GBK bytes as encode_gbk() gives them.
+  std::unique_ptr<uint16_t[]> encode{new uint16_t[0x10000]()};
+  char32_t single_80 = 0;  // what the lone byte 0x80 decodes to (0: nothing)
+
+  GbkTables() {
+    for (unsigned c = 0; c < 0x80; ++c) encode[c] = static_cast<uint16_t>(c);
+    iconv_t cd = iconv_open("UTF-32LE", "CP936");
+    if (cd == reinterpret_cast<iconv_t>(-1)) return;
+    auto decode_one = [&](const char* bytes, size_t n) -> char32_t {
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      char in_buf[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
+      char32_t out[2] = {0, 0};
+      char* in = in_buf;
+      size_t in_left = n;
+      char* dst = reinterpret_cast<char*>(out);
+      size_t dst_left = sizeof(out);
+      if (iconv(cd, &in, &in_left, &dst, &dst_left) == static_cast<size_t>(-1)) return 0;
+      // One code point of the basic plane per character (code page 936 has no other).
+      return dst_left == sizeof(out) - sizeof(char32_t) && out[0] <= 0xFFFF ? out[0] : 0;
+    };
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        char32_t cp = decode_one(pair, 2);
+        int k = cell_index(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+        cells[k] = cp;
+        if (!cp) continue;
+        std::string bytes;
+        append_utf8(bytes, cp);
+        uint32_t packed = static_cast<uint32_t>(bytes.size()) << 24;
+        for (size_t b = 0; b < bytes.size(); ++b)
+          packed |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[b])) << (8 * b);
+        utf8_cells[k] = packed;
+        if (cp >= 0x80 && !encode[cp]) encode[cp] = static_cast<uint16_t>(lead << 8 | trail);
+      }
+    }
+    const char euro = static_cast<char>(0x80);
+    // Kept only as a character of three UTF-8 bytes, as the offset mapping expects.
+    if (char32_t c = decode_one(&euro, 1); c >= 0x800 && c <= 0xFFFF) {
+      single_80 = c;
+      if (!encode[c]) encode[c] = 0x80;
+    }
+    iconv_close(cd);
+  }
+};
+
+const GbkTables& table() {
+  static const GbkTables t;
+  return t;
+}
+
+// Appends the three UTF-8 bytes of a code point from U+0800 to U+FFFF.
+char* put_utf8_3(char* p, char32_t cp) {
+  p[0] = static_cast<char>(0xE0 | (cp >> 12));
+  p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+  p[2] = static_cast<char>(0x80 | (cp & 0x3F));
+  return p + 3;
+}
+
+// GBK -> UTF-8 under either set of rules (see the header): kConverter selects the system
+// converter's. The output goes through a small buffer: appending byte by byte costs a capacity
+// check each.
+template <bool kConverter>
+std::string decode_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide) {
+  const GbkTables& t = table();
+  const uint32_t* utf8 = t.utf8_cells.get();
+  std::string out;
+  out.reserve(gbk.size() + gbk.size() / 2 + 16);
+  char buffer[4096];
+  size_t used = 0;
+  const size_t n = gbk.size();
+  const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
+  size_t i = 0;
+  while (i < n) {
+    if (used > sizeof buffer - 8) {
+      out.append(buffer, used);
+      used = 0;
+    }
+    // ASCII runs go across eight bytes at a time.
+    if (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if ((word & 0x8080808080808080ull) == 0) {
+        std::memcpy(buffer + used, &word, 8);
+        used += 8;
+        i += 8;
+        continue;
+      }
+    }
+    unsigned char c = s[i];
+    if (c < 0x80) {
+      buffer[used++] = static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    if (c >= 0x81 && c != 0xFF && i + 1 < n && is_trail(s[i + 1])) {
+      uint32_t packed = utf8[cell_index(c, s[i + 1])];
+      if (packed) {
+        buffer[used] = static_cast<char>(packed & 0xFF);
+        buffer[used + 1] = static_cast<char>((packed >> 8) & 0xFF);
+        buffer[used + 2] = static_cast<char>((packed >> 16) & 0xFF);
+        used += packed >> 24;
+        i += 2;
+        continue;
+      }
+      if constexpr (!kConverter) {  // an unassigned pair is still one character
+        used = static_cast<size_t>(put_utf8_3(buffer + used, kReplacement) - buffer);
+        i += 2;
+        continue;
+      }
+    }
+    // A single non-ASCII byte.
+    ++i;
+    if (c == 0x80 && t.single_80) {
+      if (!kConverter && single_byte_wide) single_byte_wide->push_back(out.size() + used);
+      used = static_cast<size_t>(put_utf8_3(buffer + used, t.single_80) - buffer);
+    } else if constexpr (kConverter) {
+      buffer[used++] = '?';
+    } else {
+      if (single_byte_wide) single_byte_wide->push_back(out.size() + used);
+      used = static_cast<size_t>(put_utf8_3(buffer + used, kReplacement) - buffer);
+    }
+  }
+  out.append(buffer, used);
+  return out;
+}
+
+// The code point of the well-formed UTF-8 sequence at s[i] (shortest form, no surrogate, at most
+// U+10FFFF); its length goes to `size`. -1 (size 1) when the bytes there are not one.
+long decode_utf8(const unsigned char* s, size_t n, size_t i, size_t& size) {
+  size = 1;
+  unsigned char c = s[i];
+  if (c < 0x80) return c;
+  size_t count;
+  char32_t cp;
+  if (c >= 0xC2 && c < 0xE0) {
+    count = 2;
+    cp = c & 0x1F;
+  } else if ((c & 0xF0) == 0xE0) {
+    count = 3;
+    cp = c & 0x0F;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    count = 4;
+    cp = c & 0x07;
+  } else {
+    return -1;
+  }
+  if (i + count > n) return -1;
+  for (size_t k = 1; k < count; ++k) {
+    unsigned char b = s[i + k];
+    if ((b & 0xC0) != 0x80) return -1;
+    cp = cp << 6 | (b & 0x3F);
+  }
+  if ((count == 3 && cp < 0x800) || (count == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+      (cp >= 0xD800 && cp <= 0xDFFF))
+    return -1;
+  size = count;
+  return static_cast<long>(cp);
+}
+
+}  // namespace
+
+char32_t decode_gbk(std::string_view s, size_t i, int& size) {
+  unsigned char c = static_cast<unsigned char>(s[i]);
+  size = gbk_unit_size(s, i);
+  if (c < 0x80) return c;
+  if (size == 1) return c == 0x80 && table().single_80 ? table().single_80 : kReplacement;
+  char32_t cp = table().cells[cell_index(c, static_cast<unsigned char>(s[i + 1]))];
+  return cp ? cp : kReplacement;
+}
+
+uint16_t encode_gbk(char32_t c) { return c < 0x10000 ? table().encode[c] : 0; }
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide) {
+  return decode_to_utf8<false>(gbk, single_byte_wide);
+}
+
+std::string convert_gbk_to_utf8(std::string_view gbk) { return decode_to_utf8<true>(gbk, nullptr); }
+
+std::string convert_utf8_to_gbk(std::string_view utf8) {
+  const uint16_t* encode = table().encode.get();
+  std::string out;
+  out.reserve(utf8.size());
+  char buffer[4096];
+  size_t used = 0;
+  const size_t n = utf8.size();
+  const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
+  size_t i = 0;
+  while (i < n) {
+    if (used > sizeof buffer - 8) {
+      out.append(buffer, used);
+      used = 0;
+    }
+    if (i + 8 <= n) {
+      uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if ((word & 0x8080808080808080ull) == 0) {
+        std::memcpy(buffer + used, &word, 8);
+        used += 8;
+        i += 8;
+        continue;
+      }
+    }
+    size_t size;
+    long cp = decode_utf8(s, n, i, size);
+    i += size;
+    uint16_t g = cp >= 0 && cp < 0x10000 ? encode[cp] : 0;
+    if (g > 0xFF) {
+      buffer[used++] = static_cast<char>(g >> 8);
+      buffer[used++] = static_cast<char>(g & 0xFF);
+    } else if (g || cp == 0) {
+      buffer[used++] = static_cast<char>(g);
+    } else if (cp >= 0xE0000 && cp <= 0xE007F) {
+      // Tag characters: the system converter drops them.
+    } else {
+      buffer[used++] = '?';
+    }
+  }
+  out.append(buffer, used);
+  return out;
+}
+
+}  // namespace tessaly::detail
