@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "core/patterns/gbk_unicode.h"
+#include "core/text/gbk_unicode.h"
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 #include "core/text/text.h"
