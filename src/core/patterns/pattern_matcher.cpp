@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <vector>
 
 #include "core/patterns/pattern_translator.h"
 #include "core/text/gbk_unicode.h"
@@ -39,6 +41,24 @@ bool starts_gbk_char(std::string_view s, size_t from, size_t pos) {
   return b == pos;
 }
 
+// Numbers kept in blocks that never move: a growing vector copies itself and so touches its
+// memory twice, which for the spans of a large search costs more than the matching.
+class BlockStore {
+ public:
+  void clear() { size_ = 0; }  // the blocks stay for the next search
+  void push_back(size_t v) {
+    if (size_ == blocks_.size() * kBlock) blocks_.emplace_back(new size_t[kBlock]);
+    blocks_[size_ / kBlock][size_ % kBlock] = v;
+    ++size_;
+  }
+  size_t operator[](size_t k) const { return blocks_[k / kBlock][k % kBlock]; }
+
+ private:
+  static constexpr size_t kBlock = 8192;
+  std::vector<std::unique_ptr<size_t[]>> blocks_;
+  size_t size_ = 0;
+};
+
 }  // namespace
 
 struct PatternMatcher::Impl {
@@ -50,9 +70,9 @@ struct PatternMatcher::Impl {
   pcre2_match_context* match_context = nullptr;
   pcre2_jit_stack* jit_stack = nullptr;
 
-  std::string subject;        // GBK
-  int group_slots = 0;        // capture groups + 1 (the whole match)
-  std::vector<size_t> spans;  // per match and group: GBK byte start and end (kUnset when unset)
+  std::string subject;  // GBK
+  int group_slots = 0;  // capture groups + 1 (the whole match)
+  BlockStore spans;     // per match and group: GBK byte start and end (kUnset when unset)
   int matches = 0;
   std::string error;
 

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -34,42 +35,77 @@ struct GbkTables {
     for (unsigned c = 0; c < 0x80; ++c) encode[c] = static_cast<uint16_t>(c);
     iconv_t cd = iconv_open("UTF-32LE", "CP936");
     if (cd == reinterpret_cast<iconv_t>(-1)) return;
-    auto decode_one = [&](const char* bytes, size_t n) -> char32_t {
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      char in_buf[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
-      char32_t out[2] = {0, 0};
-      char* in = in_buf;
-      size_t in_left = n;
-      char* dst = reinterpret_cast<char*>(out);
-      size_t dst_left = sizeof(out);
-      if (iconv(cd, &in, &in_left, &dst, &dst_left) == static_cast<size_t>(-1)) return 0;
-      // One code point of the basic plane per character (code page 936 has no other).
-      return dst_left == sizeof(out) - sizeof(char32_t) && out[0] <= 0xFFFF ? out[0] : 0;
-    };
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      char pairs[2 * kTrailCount];
+      char32_t row[kTrailCount];
+      size_t count = 0;
       for (int trail = 0x40; trail <= 0xFE; ++trail) {
         if (trail == 0x7F) continue;
-        const char pair[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        char32_t cp = decode_one(pair, 2);
-        int k = cell_index(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
-        cells[k] = cp;
+        pairs[2 * count] = static_cast<char>(lead);
+        pairs[2 * count + 1] = static_cast<char>(trail);
+        ++count;
+      }
+      decode_pairs(cd, pairs, count, row);
+      for (size_t k = 0; k < count; ++k) {
+        const auto trail = static_cast<unsigned char>(pairs[2 * k + 1]);
+        const char32_t cp = row[k];
+        const int at = cell_index(static_cast<unsigned char>(lead), trail);
+        cells[at] = cp;
         if (!cp) continue;
         std::string bytes;
         append_utf8(bytes, cp);
         uint32_t packed = static_cast<uint32_t>(bytes.size()) << 24;
         for (size_t b = 0; b < bytes.size(); ++b)
           packed |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[b])) << (8 * b);
-        utf8_cells[k] = packed;
+        utf8_cells[at] = packed;
         if (cp >= 0x80 && !encode[cp]) encode[cp] = static_cast<uint16_t>(lead << 8 | trail);
       }
     }
-    const char euro = static_cast<char>(0x80);
     // Kept only as a character of three UTF-8 bytes, as the offset mapping expects.
-    if (char32_t c = decode_one(&euro, 1); c >= 0x800 && c <= 0xFFFF) {
+    if (char32_t c = decode_one(cd, "\x80", 1); c >= 0x800) {
       single_80 = c;
       if (!encode[c]) encode[c] = 0x80;
     }
     iconv_close(cd);
+  }
+
+  // One character of one or two bytes; 0 unless it is exactly one code point of the basic plane
+  // (code page 936 has no other).
+  static char32_t decode_one(iconv_t cd, const char* bytes, size_t n) {
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char in_buf[2] = {bytes[0], n > 1 ? bytes[1] : '\0'};
+    char32_t out[2] = {0, 0};
+    char* in = in_buf;
+    size_t in_left = n;
+    char* dst = reinterpret_cast<char*>(out);
+    size_t dst_left = sizeof(out);
+    if (iconv(cd, &in, &in_left, &dst, &dst_left) == static_cast<size_t>(-1)) return 0;
+    return dst_left == sizeof(out) - sizeof(char32_t) && out[0] <= 0xFFFF ? out[0] : 0;
+  }
+
+  // The pairs of one lead byte in as few converter calls as there are unassigned pairs (one
+  // call per pair costs a few milliseconds at start-up); a pair the converter rejects gives 0.
+  // Should a call not give one code point per pair, the row goes pair by pair.
+  static void decode_pairs(iconv_t cd, const char* pairs, size_t count, char32_t* cps) {
+    size_t done = 0;
+    while (done < count) {
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+      char* in = const_cast<char*>(pairs + 2 * done);
+      size_t in_left = 2 * (count - done);
+      char32_t out[kTrailCount];
+      char* dst = reinterpret_cast<char*>(out);
+      size_t dst_left = sizeof(out);
+      const bool stopped = iconv(cd, &in, &in_left, &dst, &dst_left) == static_cast<size_t>(-1);
+      const size_t consumed = 2 * (count - done) - in_left;
+      const size_t produced = (sizeof(out) - dst_left) / sizeof(char32_t);
+      if (consumed % 2 != 0 || produced != consumed / 2 || (stopped && errno != EILSEQ && errno != EINVAL)) {
+        for (; done < count; ++done) cps[done] = decode_one(cd, pairs + 2 * done, 2);
+        return;
+      }
+      for (size_t k = 0; k < produced; ++k) cps[done + k] = out[k] <= 0xFFFF ? out[k] : 0;
+      done += produced;
+      if (stopped && done < count) cps[done++] = 0;  // the pair the converter rejected
+    }
   }
 };
 
@@ -91,8 +127,9 @@ char* put_utf8_3(char* p, char32_t cp) {
 // check each.
 template <bool kConverter>
 std::string decode_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide) {
-  const GbkTables& t = table();
-  const uint32_t* utf8 = t.utf8_cells.get();
+  // The tables are built on the first non-ASCII byte (ASCII patterns and texts never need them).
+  const GbkTables* t = nullptr;
+  const uint32_t* utf8 = nullptr;
   std::string out;
   out.reserve(gbk.size() + gbk.size() / 2 + 16);
   char buffer[4096];
@@ -122,6 +159,10 @@ std::string decode_to_utf8(std::string_view gbk, std::vector<size_t>* single_byt
       ++i;
       continue;
     }
+    if (!t) {
+      t = &table();
+      utf8 = t->utf8_cells.get();
+    }
     if (c >= 0x81 && c != 0xFF && i + 1 < n && is_trail(s[i + 1])) {
       uint32_t packed = utf8[cell_index(c, s[i + 1])];
       if (packed) {
@@ -140,9 +181,9 @@ std::string decode_to_utf8(std::string_view gbk, std::vector<size_t>* single_byt
     }
     // A single non-ASCII byte.
     ++i;
-    if (c == 0x80 && t.single_80) {
+    if (c == 0x80 && t->single_80) {
       if (!kConverter && single_byte_wide) single_byte_wide->push_back(out.size() + used);
-      used = static_cast<size_t>(put_utf8_3(buffer + used, t.single_80) - buffer);
+      used = static_cast<size_t>(put_utf8_3(buffer + used, t->single_80) - buffer);
     } else if constexpr (kConverter) {
       buffer[used++] = '?';
     } else {

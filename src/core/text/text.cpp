@@ -146,12 +146,23 @@ Text replace_text(std::string_view text, std::string_view find, std::string_view
                   int count, bool case_sensitive) {
   if (text.empty() || find.empty()) return Text(text);
   if (start < 1) start = 1;
-  Text out;
-  out.reserve(text.size());
   size_t i = 0;
   // The text before start stays unchanged; keep walking whole characters so that start itself
   // is only honoured on a character boundary.
   while (i < text.size() && i < static_cast<size_t>(start - 1)) i += char_size(text, i);
+  size_t size = text.size();
+  if (replacement.size() > find.size()) {
+    // A longer result is counted first so that it is allocated once: outgrowing the buffer
+    // would copy it into one twice the size, which costs more than the counting.
+    size_t n = 0;
+    for (size_t pos = i; (count < 0 || n < static_cast<size_t>(count)) &&
+                         (pos = find_from(text, find, pos, !case_sensitive)) != std::string_view::npos;
+         pos += find.size())
+      ++n;
+    size += n * (replacement.size() - find.size());
+  }
+  Text out;
+  out.reserve(size);
   out.append(text.substr(0, i));
   int done = 0;
   size_t copied = i;
