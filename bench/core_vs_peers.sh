@@ -3,21 +3,23 @@
 # run: extraction against grep -oP, line counting against awk, replacing against sed. Each pair
 # must give the same output. Ours and the peer run in turns (so a change in the machine's load
 # falls on both) RUNS times after one warm-up each; the table gives the median wall time and the
-# median CPU time (user + system) of each, and ours / peer for both. Then the in-process Google
-# Benchmark figures of bench_core as bytes per second beside memcpy of the same buffer.
+# median CPU time (user + system) of each, and ours / peer for both (ours: core_tools). Then the
+# in-process Google Benchmark figures of bench_core as bytes per second beside memcpy of the
+# same buffer.
 #   BUILD_DIR=build-patterns RUNS=7 bash bench/core_vs_peers.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD_DIR="${BUILD_DIR:-build}"
 RUNS="${RUNS:-5}"
 BIN="$BUILD_DIR/bench/bench_core"
-[ -x "$BIN" ] || bash scripts/build.sh --target bench_core >/dev/null
+TOOLS="$BUILD_DIR/bench/core_tools"
+[ -x "$BIN" ] && [ -x "$TOOLS" ] || BUILD_DIR="$BUILD_DIR" bash scripts/build.sh --target bench_core core_tools >/dev/null
 export LC_ALL=C  # the peers work on GBK bytes
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 corpus="$work/corpus.txt"
-"$BIN" --write-corpus "$corpus"
+"$TOOLS" --write-corpus "$corpus"
 echo "input: $(stat -c %s "$corpus") bytes of GBK text, $(grep -c . "$corpus") lines"
 
 # run_once OUTPUT COMMAND...: runs the command with its output going to OUTPUT; prints its wall
@@ -63,23 +65,24 @@ repl_gbk=$(printf '长尾关键词' | iconv -f UTF-8 -t GBK)
 
 echo "whole processes, median of $RUNS runs each, in turns (ms; ratio = ours / peer):"
 printf '%-26s %-5s %5s %5s %5s   %5s %5s %5s\n' "" "peer" "wall" "peer" "ratio" "cpu" "peer" "ratio"
-compare "extract <title>(.*?)" "$BIN" --extract '<title>(.*?)</title>' 1 "$corpus" -- \
+compare "extract <title>(.*?)" "$TOOLS" --extract '<title>(.*?)</title>' 1 "$corpus" -- \
   grep -oP '(?<=<title>).*?(?=</title>)' "$corpus"
-compare "extract http://([\\w.]+)/" "$BIN" --extract 'http://([\w.]+)/' 1 "$corpus" -- \
+compare "extract http://([\\w.]+)/" "$TOOLS" --extract 'http://([\w.]+)/' 1 "$corpus" -- \
   grep -oP 'http://\K[\w.]+(?=/)' "$corpus"
-compare "count CR LF lines" "$BIN" --count-lines "$corpus" -- \
+compare "count CR LF lines" "$TOOLS" --count-lines "$corpus" -- \
   awk 'BEGIN { RS = "\r\n" } END { print NR }' "$corpus"
-compare "replace 关键词 (GBK)" "$BIN" --replace '关键词' '长尾关键词' "$corpus" -- \
+compare "replace 关键词 (GBK)" "$TOOLS" --replace '关键词' '长尾关键词' "$corpus" -- \
   sed "s/$find_gbk/$repl_gbk/g" "$corpus"
 
 echo
 echo "in process (Google Benchmark, CPU time), bytes of the 10 MB text per second:"
-"$BIN" --benchmark_min_time=0.5 --benchmark_format=csv 2>/dev/null | awk -F, '
-  NR > 1 {
-    gsub(/"/, "", $1)
-    name[++n] = $1
-    rate[n] = $6
-    if ($1 == "BM_Memcpy") limit = $6
+"$BIN" --benchmark_min_time=0.5 --benchmark_format=json 2>/dev/null | awk '
+  /"name":/ { gsub(/[",]/, "", $2); current = $2 }
+  /"bytes_per_second":/ {
+    gsub(/,/, "", $2)
+    name[++n] = current
+    rate[n] = $2 + 0
+    if (current == "BM_Memcpy") limit = rate[n]
   }
   END {
     for (i = 1; i <= n; ++i)

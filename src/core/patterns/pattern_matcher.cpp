@@ -41,22 +41,47 @@ bool starts_gbk_char(std::string_view s, size_t from, size_t pos) {
   return b == pos;
 }
 
-// Numbers kept in blocks that never move: a growing vector copies itself and so touches its
-// memory twice, which for the spans of a large search costs more than the matching.
-class BlockStore {
+// Byte offsets (kUnset allowed) kept in blocks that never move: a growing vector copies itself
+// and so touches its memory twice, which for the spans of a large search costs more than the
+// matching. 32 bits each; the high halves are kept apart only for a subject of 4 GiB or more.
+class SpanStore {
  public:
-  void clear() { size_ = 0; }  // the blocks stay for the next search
-  void push_back(size_t v) {
-    if (size_ == blocks_.size() * kBlock) blocks_.emplace_back(new size_t[kBlock]);
-    blocks_[size_ / kBlock][size_ % kBlock] = v;
-    ++size_;
+  void clear(size_t subject_size) {  // the blocks stay for the next search
+    low_.clear();
+    high_.clear();
+    wide_ = subject_size >= kNarrowUnset;
   }
-  size_t operator[](size_t k) const { return blocks_[k / kBlock][k % kBlock]; }
+  void push_back(size_t v) {
+    low_.push_back(static_cast<uint32_t>(v));
+    if (wide_) high_.push_back(static_cast<uint32_t>(static_cast<uint64_t>(v) >> 32));
+  }
+  size_t operator[](size_t k) const {
+    const uint32_t low = low_[k];
+    if (wide_) return static_cast<size_t>(static_cast<uint64_t>(high_[k]) << 32 | low);
+    return low == kNarrowUnset ? kUnset : low;
+  }
 
  private:
-  static constexpr size_t kBlock = 8192;
-  std::vector<std::unique_ptr<size_t[]>> blocks_;
-  size_t size_ = 0;
+  static constexpr uint32_t kNarrowUnset = 0xFFFFFFFF;
+
+  class Blocks {
+   public:
+    void clear() { size_ = 0; }
+    void push_back(uint32_t v) {
+      if (size_ == blocks_.size() * kBlock) blocks_.emplace_back(new uint32_t[kBlock]);
+      blocks_[size_ / kBlock][size_ % kBlock] = v;
+      ++size_;
+    }
+    uint32_t operator[](size_t k) const { return blocks_[k / kBlock][k % kBlock]; }
+
+   private:
+    static constexpr size_t kBlock = 16384;
+    std::vector<std::unique_ptr<uint32_t[]>> blocks_;
+    size_t size_ = 0;
+  };
+
+  Blocks low_, high_;
+  bool wide_ = false;
 };
 
 }  // namespace
@@ -66,13 +91,15 @@ struct PatternMatcher::Impl {
   std::string pattern;
   bool bytes_allowed = false;  // whether the byte form could be chosen for it
   bool bytes = false;          // compiled for the GBK bytes themselves, else for the UTF-8 form
+  bool jit = false;            // compiled to machine code as well
   pcre2_code* code = nullptr;
   pcre2_match_context* match_context = nullptr;
   pcre2_jit_stack* jit_stack = nullptr;
 
-  std::string subject;  // GBK
-  int group_slots = 0;  // capture groups + 1 (the whole match)
-  BlockStore spans;     // per match and group: GBK byte start and end (kUnset when unset)
+  std::string owned;         // the subject when the matcher keeps it
+  std::string_view subject;  // GBK: `owned`, or the caller's text (search_borrowed)
+  int group_slots = 0;       // capture groups + 1 (the whole match)
+  SpanStore spans;           // per match and group: GBK byte start and end (kUnset when unset)
   int matches = 0;
   std::string error;
 
@@ -121,7 +148,7 @@ struct PatternMatcher::Impl {
       error = error_text(err);
       return false;
     }
-    pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);  // the interpreter runs where JIT is missing
+    jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;  // the interpreter runs where JIT is missing
     pattern.assign(gbk_pattern);
     bytes_allowed = allow_bytes;
     if (!match_context) {
@@ -135,7 +162,7 @@ struct PatternMatcher::Impl {
   }
 
   void clear_matches() {
-    spans.clear();
+    spans.clear(subject.size());
     matches = 0;
     group_slots = 0;
   }
@@ -165,7 +192,11 @@ struct PatternMatcher::Impl {
   // JIT stack runs out).
   int match(std::string_view text, size_t start, uint32_t options, pcre2_match_data* md) {
     const auto* data = reinterpret_cast<PCRE2_SPTR>(text.data());
-    int rc = pcre2_match(code, data, text.size(), start, options, md, match_context);
+    // The JIT's own entry skips the checks pcre2_match repeats on every call (the subject is
+    // valid UTF-8 by construction in the Unicode form).
+    int rc = jit ? pcre2_jit_match(code, data, text.size(), start, options & ~PCRE2_NO_UTF_CHECK, md,
+                                   match_context)
+                 : pcre2_match(code, data, text.size(), start, options, md, match_context);
     if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
       rc = pcre2_match(code, data, text.size(), start, options | PCRE2_NO_JIT, md, match_context);
     if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) error = error_text(rc);  // the matches so far stay
@@ -286,7 +317,7 @@ struct PatternMatcher::Impl {
     size_t k = (static_cast<size_t>(i - 1) * static_cast<size_t>(group_slots) + static_cast<size_t>(j)) * 2;
     size_t s = spans[k], e = spans[k + 1];
     if (s == kUnset || e <= s) return {};
-    return std::string_view(subject).substr(s, e - s);
+    return subject.substr(s, e - s);
   }
 };
 
@@ -296,17 +327,26 @@ PatternMatcher::PatternMatcher(PatternMatcher&&) noexcept = default;
 PatternMatcher& PatternMatcher::operator=(PatternMatcher&&) noexcept = default;
 
 bool PatternMatcher::search(std::string_view pattern, std::string_view subject) {
-  impl_->subject.assign(subject);
+  impl_->owned.assign(subject);
+  impl_->subject = impl_->owned;
   return impl_->search(pattern, true);
 }
 
 bool PatternMatcher::search(std::string_view pattern, std::string&& subject) {
-  impl_->subject = std::move(subject);
+  impl_->owned = std::move(subject);
+  impl_->subject = impl_->owned;
+  return impl_->search(pattern, true);
+}
+
+bool PatternMatcher::search_borrowed(std::string_view pattern, std::string_view subject) {
+  impl_->owned = std::string();
+  impl_->subject = subject;
   return impl_->search(pattern, true);
 }
 
 bool detail::search_unicode(PatternMatcher& m, std::string_view pattern, std::string_view subject) {
-  m.impl_->subject.assign(subject);
+  m.impl_->owned.assign(subject);
+  m.impl_->subject = m.impl_->owned;
   return m.impl_->search(pattern, false);
 }
 
@@ -318,7 +358,7 @@ std::string PatternMatcher::group_text(int i, int j) const { return std::string(
 
 std::string PatternMatcher::replace_all(std::string_view replacement) const {
   const Impl& d = *impl_;
-  if (d.matches == 0) return d.subject;
+  if (d.matches == 0) return std::string(d.subject);
   const int groups = d.group_slots - 1;
   std::string out;
   out.reserve(d.subject.size());

@@ -35,6 +35,9 @@ class PatternMatcher {
   bool search(std::string_view pattern, const char* subject) {
     return search(pattern, std::string_view(subject));
   }
+  // The same without a copy of the subject, which the caller keeps alive and unchanged for as
+  // long as it reads this matcher's results (a large text already held, such as a mapped file).
+  bool search_borrowed(std::string_view pattern, std::string_view subject);
   int match_count() const;
   // Number of capture groups in the pattern of the last successful search.
   int group_count() const;
