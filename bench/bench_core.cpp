@@ -31,26 +31,27 @@ void BM_Memcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_Memcpy)->Unit(benchmark::kMillisecond);
 
-void BM_SplitLines(benchmark::State& state) {
-  const std::string& text = corpus();
-  for (auto _ : state) benchmark::DoNotOptimize(split_lines(text));
+// Runs fn(text) over the corpus (or the given text) and reports its bytes per second.
+template <class Fn>
+void over_text(benchmark::State& state, Fn&& fn, const std::string& text = corpus()) {
+  for (auto _ : state) benchmark::DoNotOptimize(fn(text));
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+
+void BM_SplitLines(benchmark::State& state) {
+  over_text(state, [](const std::string& t) { return split_lines(t); });
 }
 BENCHMARK(BM_SplitLines)->Unit(benchmark::kMillisecond);
 
 void BM_CountLines(benchmark::State& state) {
-  const std::string& text = corpus();
-  for (auto _ : state) benchmark::DoNotOptimize(count_lines(text));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  over_text(state, [](const std::string& t) { return count_lines(t); });
 }
 BENCHMARK(BM_CountLines)->Unit(benchmark::kMillisecond);
 
 // A needle that is not there: the whole text is searched.
 void find_absent(benchmark::State& state, bool case_insensitive) {
-  const std::string& text = corpus();
   const std::string needle = gbk("关键词Z");
-  for (auto _ : state) benchmark::DoNotOptimize(find_text(text, needle, 1, case_insensitive));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  over_text(state, [&](const std::string& t) { return find_text(t, needle, 1, case_insensitive); });
 }
 void BM_FindText(benchmark::State& state) { find_absent(state, false); }
 BENCHMARK(BM_FindText)->Unit(benchmark::kMillisecond);
@@ -58,24 +59,19 @@ void BM_FindTextNoCase(benchmark::State& state) { find_absent(state, true); }
 BENCHMARK(BM_FindTextNoCase)->Unit(benchmark::kMillisecond);
 
 void BM_ReplaceText(benchmark::State& state) {
-  const std::string& text = corpus();
   const std::string find = gbk("关键词"), repl = gbk("长尾关键词");
-  for (auto _ : state) benchmark::DoNotOptimize(replace_text(text, find, repl, 1, kAll, true));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  over_text(state, [&](const std::string& t) { return replace_text(t, find, repl, 1, kAll, true); });
 }
 BENCHMARK(BM_ReplaceText)->Unit(benchmark::kMillisecond);
 
 void BM_GbkToUtf8(benchmark::State& state) {
-  const std::string& text = corpus();
-  for (auto _ : state) benchmark::DoNotOptimize(utf8(text));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  over_text(state, [](const std::string& t) { return utf8(t); });
 }
 BENCHMARK(BM_GbkToUtf8)->Unit(benchmark::kMillisecond);
 
 void BM_Utf8ToGbk(benchmark::State& state) {
-  const std::string text = utf8(corpus());
-  for (auto _ : state) benchmark::DoNotOptimize(gbk(text));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  over_text(
+      state, [](const std::string& t) { return gbk(t); }, utf8(corpus()));
 }
 BENCHMARK(BM_Utf8ToGbk)->Unit(benchmark::kMillisecond);
 
@@ -113,9 +109,7 @@ void BM_PatternReplaceAll(benchmark::State& state) {
 BENCHMARK(BM_PatternReplaceAll)->Unit(benchmark::kMillisecond);
 
 void BM_StripHtml(benchmark::State& state) {
-  const std::string& text = corpus();
-  for (auto _ : state) benchmark::DoNotOptimize(strip_html(text));
-  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  over_text(state, [](const std::string& t) { return strip_html(t); });
 }
 BENCHMARK(BM_StripHtml)->Unit(benchmark::kMillisecond);
 

@@ -271,22 +271,8 @@ class PatternTranslator {
         ++i_;
         return member(0x0B, "\\x{0b}");
       case 'u':
-        if (i_ + 4 < p_.size() && is_hex(p_[i_ + 1]) && is_hex(p_[i_ + 2]) && is_hex(p_[i_ + 3]) &&
-            is_hex(p_[i_ + 4])) {
-          std::string_view hex = p_.substr(i_ + 1, 4);
-          i_ += 5;
-          return member(hex_value(hex), "\\x{" + std::string(hex) + "}");
-        }
-        ++i_;
-        return member('u', "u");
       case 'x':
-        if (i_ + 2 < p_.size() && is_hex(p_[i_ + 1]) && is_hex(p_[i_ + 2])) {
-          std::string_view hex = p_.substr(i_ + 1, 2);
-          i_ += 3;
-          return member(hex_value(hex), "\\x{" + std::string(hex) + "}");
-        }
-        ++i_;
-        return member('x', "x");
+        return hex_escape(d == 'u' ? 4 : 2);
       case 'c':
         if (i_ + 1 < p_.size() && is_letter(p_[i_ + 1])) {
           unsigned value = static_cast<unsigned>(p_[i_ + 1]) % 32;
@@ -299,6 +285,21 @@ class PatternTranslator {
       default:
         return {};
     }
+  }
+
+  // \u with four hex digits or \x with two: the character of that code point; otherwise the
+  // letter itself. i_ points at the letter.
+  Atom hex_escape(size_t digits) {
+    const char letter = p_[i_];
+    bool complete = i_ + digits < p_.size();
+    for (size_t k = 1; complete && k <= digits; ++k) complete = is_hex(p_[i_ + k]);
+    if (!complete) {
+      ++i_;
+      return member(static_cast<char32_t>(letter), std::string(1, letter));
+    }
+    std::string_view hex = p_.substr(i_ + 1, digits);
+    i_ += digits + 1;
+    return member(hex_value(hex), "\\x{" + std::string(hex) + "}");
   }
 
   // An old-style octal escape (up to three digits, at most 0377) or, for 8 and 9, the digit.

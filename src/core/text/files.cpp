@@ -151,28 +151,9 @@ void TextFile::close() {
 }
 
 TextFile open_file(const std::string& path, FileMode mode) {
-  const char* m = "r+b";
-  switch (mode) {
-    case FileMode::Read:
-      m = "rb";
-      break;
-    case FileMode::Write:
-      m = "r+b";
-      break;
-    case FileMode::ReadWrite:
-      m = "r+b";
-      break;
-    case FileMode::Overwrite:
-      m = "wb";
-      break;
-    case FileMode::Append:
-      m = "ab";
-      break;
-    case FileMode::AppendReadWrite:
-      m = "a+b";
-      break;
-  }
-  return TextFile(std::fopen(path.c_str(), m));
+  // Indexed by FileMode: Read, Write, ReadWrite, Overwrite, Append, AppendReadWrite.
+  static const char* const kModes[] = {"rb", "r+b", "r+b", "wb", "ab", "a+b"};
+  return TextFile(std::fopen(path.c_str(), kModes[static_cast<int>(mode)]));
 }
 
 std::string desktop_folder() {

@@ -114,48 +114,70 @@ const GbkTables& table() {
   return t;
 }
 
-// Appends the three UTF-8 bytes of a code point from U+0800 to U+FFFF.
-char* put_utf8_3(char* p, char32_t cp) {
+// Output through a small buffer (appending byte by byte costs a capacity check each); put()
+// gives room for up to eight bytes.
+class Output {
+ public:
+  explicit Output(size_t expected) { out_.reserve(expected); }
+  char* put() {
+    if (used_ > sizeof buffer_ - 8) {
+      out_.append(buffer_, used_);
+      used_ = 0;
+    }
+    return buffer_ + used_;
+  }
+  void advance(size_t n) { used_ += n; }
+  size_t offset() const { return out_.size() + used_; }
+  std::string take() {
+    out_.append(buffer_, used_);
+    used_ = 0;
+    return std::move(out_);
+  }
+
+ private:
+  std::string out_;
+  char buffer_[4096];
+  size_t used_ = 0;
+};
+
+// Copies eight bytes at s[i] when all are ASCII (the same in both code pages).
+bool copy_ascii_run(const unsigned char* s, size_t n, size_t& i, Output& out) {
+  if (i + 8 > n) return false;
+  uint64_t word;
+  std::memcpy(&word, s + i, 8);
+  if ((word & 0x8080808080808080ull) != 0) return false;
+  std::memcpy(out.put(), &word, 8);
+  out.advance(8);
+  i += 8;
+  return true;
+}
+
+// Puts the three UTF-8 bytes of a code point from U+0800 to U+FFFF.
+void put_utf8_3(Output& out, char32_t cp) {
+  char* p = out.put();
   p[0] = static_cast<char>(0xE0 | (cp >> 12));
   p[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
   p[2] = static_cast<char>(0x80 | (cp & 0x3F));
-  return p + 3;
+  out.advance(3);
 }
 
 // GBK -> UTF-8 under either set of rules (see the header): kConverter selects the system
-// converter's. The output goes through a small buffer: appending byte by byte costs a capacity
-// check each.
+// converter's.
 template <bool kConverter>
 std::string decode_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide) {
   // The tables are built on the first non-ASCII byte (ASCII patterns and texts never need them).
   const GbkTables* t = nullptr;
   const uint32_t* utf8 = nullptr;
-  std::string out;
-  out.reserve(gbk.size() + gbk.size() / 2 + 16);
-  char buffer[4096];
-  size_t used = 0;
+  Output out(gbk.size() + gbk.size() / 2 + 16);
   const size_t n = gbk.size();
   const auto* s = reinterpret_cast<const unsigned char*>(gbk.data());
   size_t i = 0;
   while (i < n) {
-    if (used > sizeof buffer - 8) {
-      out.append(buffer, used);
-      used = 0;
-    }
-    // ASCII runs go across eight bytes at a time.
-    if (i + 8 <= n) {
-      uint64_t word;
-      std::memcpy(&word, s + i, 8);
-      if ((word & 0x8080808080808080ull) == 0) {
-        std::memcpy(buffer + used, &word, 8);
-        used += 8;
-        i += 8;
-        continue;
-      }
-    }
+    if (copy_ascii_run(s, n, i, out)) continue;
     unsigned char c = s[i];
     if (c < 0x80) {
-      buffer[used++] = static_cast<char>(c);
+      *out.put() = static_cast<char>(c);
+      out.advance(1);
       ++i;
       continue;
     }
@@ -166,33 +188,35 @@ std::string decode_to_utf8(std::string_view gbk, std::vector<size_t>* single_byt
     if (c >= 0x81 && c != 0xFF && i + 1 < n && is_trail(s[i + 1])) {
       uint32_t packed = utf8[cell_index(c, s[i + 1])];
       if (packed) {
-        buffer[used] = static_cast<char>(packed & 0xFF);
-        buffer[used + 1] = static_cast<char>((packed >> 8) & 0xFF);
-        buffer[used + 2] = static_cast<char>((packed >> 16) & 0xFF);
-        used += packed >> 24;
+        char* p = out.put();
+        p[0] = static_cast<char>(packed & 0xFF);
+        p[1] = static_cast<char>((packed >> 8) & 0xFF);
+        p[2] = static_cast<char>((packed >> 16) & 0xFF);
+        out.advance(packed >> 24);
         i += 2;
         continue;
       }
       if constexpr (!kConverter) {  // an unassigned pair is still one character
-        used = static_cast<size_t>(put_utf8_3(buffer + used, kReplacement) - buffer);
+        put_utf8_3(out, kReplacement);
         i += 2;
         continue;
       }
     }
     // A single non-ASCII byte.
     ++i;
-    if (c == 0x80 && t->single_80) {
-      if (!kConverter && single_byte_wide) single_byte_wide->push_back(out.size() + used);
-      used = static_cast<size_t>(put_utf8_3(buffer + used, t->single_80) - buffer);
-    } else if constexpr (kConverter) {
-      buffer[used++] = '?';
+    if constexpr (kConverter) {
+      if (c == 0x80 && t->single_80) {
+        put_utf8_3(out, t->single_80);
+      } else {
+        *out.put() = '?';
+        out.advance(1);
+      }
     } else {
-      if (single_byte_wide) single_byte_wide->push_back(out.size() + used);
-      used = static_cast<size_t>(put_utf8_3(buffer + used, kReplacement) - buffer);
+      if (single_byte_wide) single_byte_wide->push_back(out.offset());
+      put_utf8_3(out, c == 0x80 && t->single_80 ? t->single_80 : kReplacement);
     }
   }
-  out.append(buffer, used);
-  return out;
+  return out.take();
 }
 
 // The code point of the well-formed UTF-8 sequence at s[i] (shortest form, no surrogate, at most
@@ -267,45 +291,30 @@ std::string convert_gbk_to_utf8(std::string_view gbk) { return decode_to_utf8<tr
 
 std::string convert_utf8_to_gbk(std::string_view utf8) {
   const uint16_t* encode = table().encode.get();
-  std::string out;
-  out.reserve(utf8.size());
-  char buffer[4096];
-  size_t used = 0;
+  Output out(utf8.size());
   const size_t n = utf8.size();
   const auto* s = reinterpret_cast<const unsigned char*>(utf8.data());
   size_t i = 0;
   while (i < n) {
-    if (used > sizeof buffer - 8) {
-      out.append(buffer, used);
-      used = 0;
-    }
-    if (i + 8 <= n) {
-      uint64_t word;
-      std::memcpy(&word, s + i, 8);
-      if ((word & 0x8080808080808080ull) == 0) {
-        std::memcpy(buffer + used, &word, 8);
-        used += 8;
-        i += 8;
-        continue;
-      }
-    }
+    if (copy_ascii_run(s, n, i, out)) continue;
     size_t size;
     long cp = decode_utf8(s, n, i, size);
     i += size;
     uint16_t g = cp >= 0 && cp < 0x10000 ? encode[cp] : 0;
+    char* p = out.put();
     if (g > 0xFF) {
-      buffer[used++] = static_cast<char>(g >> 8);
-      buffer[used++] = static_cast<char>(g & 0xFF);
+      p[0] = static_cast<char>(g >> 8);
+      p[1] = static_cast<char>(g & 0xFF);
+      out.advance(2);
     } else if (g || cp == 0) {
-      buffer[used++] = static_cast<char>(g);
-    } else if (cp >= 0xE0000 && cp <= 0xE007F) {
-      // Tag characters: the system converter drops them.
-    } else {
-      buffer[used++] = '?';
+      p[0] = static_cast<char>(g);
+      out.advance(1);
+    } else if (cp < 0xE0000 || cp > 0xE007F) {  // the converter drops tag characters
+      p[0] = '?';
+      out.advance(1);
     }
   }
-  out.append(buffer, used);
-  return out;
+  return out.take();
 }
 
 }  // namespace tessaly::detail
