@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
@@ -46,7 +45,7 @@ double process_cpu_ms() {
 }
 
 // Clicks `button` and waits until done() holds; then paints `shown` once.
-Timing time_click(QAbstractButton* button, QPlainTextEdit* shown, const std::function<bool()>& done) {
+Timing time_click(QAbstractButton* button, LineBox* shown, const std::function<bool()>& done) {
   // Whatever filling the input left to do (layout, painting) is done before the clock starts.
   QTest::qWait(100);
   QCoreApplication::processEvents();
@@ -87,7 +86,7 @@ int main(int argc, char** argv) {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
       auto* w = static_cast<DedupeWindow*>(open_tool_window(8));
-      auto* list = find<QPlainTextEdit>(w, "编辑框去重复");
+      auto* list = find<LineBox>(w, "编辑框去重复");
       auto* start = find<QAbstractButton>(w, "按钮去重复");
       set_box_text(list, lines);
       t.push_back(time_click(start, list,
@@ -101,10 +100,10 @@ int main(int argc, char** argv) {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
       auto* w = static_cast<ShuffleWindow*>(open_tool_window(16));
-      auto* list = find<QPlainTextEdit>(w, "编辑框关键词");
+      auto* list = find<LineBox>(w, "编辑框关键词");
       set_box_text(list, lines);
       bool changed = false;
-      QObject::connect(list, &QPlainTextEdit::textChanged, w, [&changed] { changed = true; });
+      QObject::connect(list, &LineBox::textChanged, w, [&changed] { changed = true; });
       t.push_back(
           time_click(find<QAbstractButton>(w, "按钮打散"), list, [&] { return changed && !w->busy(); }));
       w->close();
@@ -118,14 +117,14 @@ int main(int argc, char** argv) {
     auto* page = new ConversionsPage(&window);
     window.resize(854, 424);
     window.show();
-    auto* input = find<QPlainTextEdit>(page, "编辑框需要转换的");
-    auto* output = find<QPlainTextEdit>(page, "编辑框转换的结果");
+    auto* input = find<LineBox>(page, "编辑框需要转换的");
+    auto* output = find<LineBox>(page, "编辑框转换的结果");
     set_box_text(input, text);
-    const int expected = input->document()->characterCount();  // same characters, line for line
+    const size_t expected = input->row_count();  // line for line
     for (int r = 0; r < runs; ++r) {
       set_box_text(output, {});
       t.push_back(time_click(find<QAbstractButton>(page, "按钮转繁体"), output, [&] {
-        return !page->converting() && output->document()->characterCount() >= expected;
+        return !page->converting() && output->row_count() >= expected;
       }));
     }
     print("simplified -> traditional 10 MB", t);
@@ -134,10 +133,10 @@ int main(int argc, char** argv) {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
       auto* w = static_cast<DedupeWindow*>(open_tool_window(8));
-      auto* list = find<QPlainTextEdit>(w, "编辑框去重复");
+      auto* list = find<LineBox>(w, "编辑框去重复");
       set_box_text(list, text);
       bool changed = false;
-      QObject::connect(list, &QPlainTextEdit::textChanged, w, [&changed] { changed = true; });
+      QObject::connect(list, &LineBox::textChanged, w, [&changed] { changed = true; });
       t.push_back(
           time_click(find<QAbstractButton>(w, "按钮转拼音"), list, [&] { return changed && !w->busy(); }));
       w->close();

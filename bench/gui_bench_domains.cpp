@@ -35,7 +35,7 @@ struct Timing {
   double gap_ms;
 };
 
-Timing measure(const std::function<void()>& act, const std::function<bool()>& done, QPlainTextEdit* shown) {
+Timing measure(const std::function<void()>& act, const std::function<bool()>& done, QAbstractScrollArea* shown) {
   QTest::qWait(100);
   GapProbe probe;
   QElapsedTimer clock;
@@ -100,8 +100,8 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r) {
       ToolWindow* w = open_tool_window(27);
       auto* start = find<QAbstractButton>(w, "按钮1");
-      auto* out = find<QPlainTextEdit>(w, "编辑框2");
-      set_box_text(find<QPlainTextEdit>(w, "编辑框1"), to_gbk_lines(addresses));
+      auto* out = find<LineBox>(w, "编辑框2");
+      set_box_text(find<LineBox>(w, "编辑框1"), to_gbk_lines(addresses));
       t.push_back(measure([&] { QTest::mouseClick(start, Qt::LeftButton); },
                           [&] { return start->text() == QStringLiteral("开始生成"); }, out));
       last_output = out->toPlainText();
@@ -116,8 +116,8 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r) {
       ToolWindow* w = open_tool_window(19);
       auto* start = find<QAbstractButton>(w, "按钮开始生成");
-      auto* out = find<QPlainTextEdit>(w, "编辑框生成域名");
-      set_box_text(find<QPlainTextEdit>(w, "编辑框顶级域名"), to_gbk_lines(domains));
+      auto* out = find<LineBox>(w, "编辑框生成域名");
+      set_box_text(find<LineBox>(w, "编辑框顶级域名"), to_gbk_lines(domains));
       t.push_back(measure([&] { QTest::mouseClick(start, Qt::LeftButton); },
                           [&] { return start->text() == QStringLiteral("开始生成"); }, out));
       last_output = out->toPlainText();
@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < runs; ++r) {
       ToolWindow* w = open_tool_window(12);
       auto* add = find<QAbstractButton>(w, "按钮开始加");
-      auto* list = find<QPlainTextEdit>(w, "编辑框域名");
+      auto* list = find<LineBox>(w, "编辑框域名");
       set_box_text(list, to_gbk_lines(items));
       t.push_back(
           measure([&] { QTest::mouseClick(add, Qt::LeftButton); }, [&] { return add->isEnabled(); }, list));

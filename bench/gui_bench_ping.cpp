@@ -9,7 +9,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QPlainTextEdit>
 #include <QStyleFactory>
 #include <QTest>
 #include <QWebEnginePage>
@@ -23,6 +22,7 @@
 #include "gui/browser.h"
 #include "gui/pump.h"
 #include "gui_bench_support.h"
+#include "gui/line_box.h"
 #include "research/ping.h"
 #include "research/ping_page.h"
 #include "shell/main_window.h"
@@ -79,8 +79,8 @@ int main(int argc, char** argv) {
   window.show();
   QTest::mouseClick(find<QAbstractButton>(&window, "按钮8"), Qt::LeftButton);
   auto* page = window.findChild<PingPage*>();
-  auto* list = find<QPlainTextEdit>(&window, "编辑框1");
-  auto* status = find<QPlainTextEdit>(&window, "编辑框2");
+  auto* list = find<LineBox>(&window, "编辑框1");
+  auto* status = find<LineBox>(&window, "编辑框2");
   auto* start = find<QAbstractButton>(&window, "按钮开始提交");
   QString addresses;
   for (int i = 0; i < kAddresses; ++i) addresses += QStringLiteral("site%1.example\n").arg(i);
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     if (!pump_until([&] { return page->state() == JobState::Idle; }, 300000)) qFatal("the pass did not end");
     double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     gaps.push_back(probe.stop_ms());
-    if (status->document()->blockCount() < kAddresses) qFatal("addresses went unconfirmed");
+    if (static_cast<int>(status->row_count()) < kAddresses) qFatal("addresses went unconfirmed");
     rates.push_back(kAddresses / seconds);
   }
 

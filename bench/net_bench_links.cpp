@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStyleFactory>
 #include <QTest>
 
@@ -118,7 +117,7 @@ void banned_filter(const test::TempFolder& folder) {
     return 1;
   };
   ToolWindow* w = open_tool_window(21);
-  set_box_text(find<QPlainTextEdit>(w, "编辑框1"), keywords);
+  set_box_text(find<LineBox>(w, "编辑框1"), keywords);
   settle(w);
   GapProbe probe;
   QElapsedTimer clock;

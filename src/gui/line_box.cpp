@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/text/gbk_unicode.h"
 #include "gui/gbk_qt.h"
 
 namespace tessaly {
@@ -26,7 +27,7 @@ constexpr size_t kKeptRows = 1024;
 // as their pictures, tabs kept), and the byte offset of each character.
 QString row_chars(std::string_view bytes, std::vector<unsigned>& byte_at) {
   byte_at.clear();
-  for (size_t i = 0; i < bytes.size(); i += gbk_char_bytes(bytes.data() + i, bytes.size() - i))
+  for (size_t i = 0; i < bytes.size(); i += static_cast<size_t>(detail::gbk_unit_size(bytes, i)))
     byte_at.push_back(static_cast<unsigned>(i));
   byte_at.push_back(static_cast<unsigned>(bytes.size()));
   QString chars = from_gbk(bytes);

@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "gui/line_text.h"
+#include "core/text/line_text.h"
 
 class QMenu;
 class QTextLayout;
@@ -38,6 +38,8 @@ class LineBox : public QAbstractScrollArea {
   void set_text(std::string gbk_text);
   // The same with a text indexed elsewhere (a worker builds it, the window only swaps it in).
   void set_content(LineText content);
+  // Empties the box (as set_text of nothing).
+  void clear() { set_text({}); }
   // Adds text at the end and scrolls to it; the user's caret and undo steps stay.
   void append(std::string_view gbk_text);
   // The LineList item count of the text, kept current without reading the text.
@@ -160,7 +162,7 @@ class LineBox : public QAbstractScrollArea {
   QString preedit_;
 
   int row_height_ = 16;
-  qreal widest_ = 0;              // the widest row laid out so far, in pixels
+  mutable qreal widest_ = 0;            // the widest row laid out so far, in pixels
   size_t measured_longest_ = 0;   // the longest row (in bytes) whose width widest_ includes
   bool updating_scrollbars_ = false;
   mutable std::unordered_map<size_t, Row> rows_;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "core/text/gbk_unicode.h"
 #include "gui/gbk_qt.h"
 #include "gui/line_box.h"
 
@@ -28,7 +29,7 @@ enum class Kind { Space, Word, Wide, Mark };
 Kind kind_at(std::string_view text, size_t pos) {
   const auto b = static_cast<unsigned char>(text[pos]);
   if (b == ' ' || b == '\t' || b == '\r' || b == '\n') return Kind::Space;
-  if (gbk_char_bytes(text.data() + pos, text.size() - pos) == 2) {
+  if (detail::gbk_unit_size(text, pos) == 2) {
     const auto trail = static_cast<unsigned char>(text[pos + 1]);
     return b == 0xA1 && trail == 0xA1 ? Kind::Space : Kind::Wide;  // the full-width space
   }

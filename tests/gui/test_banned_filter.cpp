@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -31,7 +31,7 @@ const QString kDone = QStringLiteral("完毕。线程ID已无效");
 
 struct Window {
   BannedFilterWindow* w;
-  QPlainTextEdit* keywords;
+  LineBox* keywords;
   QLineEdit* count;
   QLineEdit* threads;
   QPushButton* start;
@@ -41,7 +41,7 @@ struct Window {
 
   explicit Window(QWidget* main) {
     w = open_from_toolbox<BannedFilterWindow>(main, "按钮6", 21);
-    keywords = control<QPlainTextEdit>(w, "编辑框1");
+    keywords = control<LineBox>(w, "编辑框1");
     count = control<QLineEdit>(w, "编辑框个数");
     threads = control<QLineEdit>(w, "编辑框线程");
     start = control<QPushButton>(w, "按钮1");

@@ -54,8 +54,8 @@ class CollectionTest : public QObject {
     MainWindow main;
     CollectionWindow* window = nullptr;
     QWebEngineView* browser = nullptr;
-    QPlainTextEdit* seeds = nullptr;
-    QPlainTextEdit* results = nullptr;
+    LineBox* seeds = nullptr;
+    LineBox* results = nullptr;
     QPushButton *start = nullptr, *pause = nullptr;
 
     explicit Fixture(KeywordSiteOptions options = {}) {
@@ -69,8 +69,8 @@ class CollectionTest : public QObject {
       main.show();
       window = open_from_toolbox<CollectionWindow>(&main, "按钮词库网采集", 6);
       browser = control<QWebEngineView>(window, "超文本浏览框1");
-      seeds = control<QPlainTextEdit>(window, "编辑框关键词");
-      results = control<QPlainTextEdit>(window, "编辑框采集结果");
+      seeds = control<LineBox>(window, "编辑框关键词");
+      results = control<LineBox>(window, "编辑框采集结果");
       start = control<QPushButton>(window, "按钮开始采集");
       pause = control<QPushButton>(window, "按钮暂停采集");
     }

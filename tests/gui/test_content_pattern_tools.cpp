@@ -1,6 +1,6 @@
 // The regex match, keyword separator and batch rename windows, driven through their controls.
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -37,7 +37,7 @@ class PatternToolsTest : public QObject {
     auto* w = open_from_toolbox<RegexMatchWindow>(main_, "按钮正则匹配", 7);
     QCOMPARE(line_of(w, "编辑框1"), QStringLiteral("---(.*?)状态:OK---标题：(.*?)_"));
     QCOMPARE(line_of(w, "编辑框4"), QStringLiteral("1"));
-    auto* source = control<QPlainTextEdit>(w, "编辑框2");
+    auto* source = control<LineBox>(w, "编辑框2");
     auto* start = control<QPushButton>(w, "按钮1");
     // The default sample: one domain per report line.
     click(start);

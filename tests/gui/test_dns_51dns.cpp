@@ -2,7 +2,7 @@
 // against the fake 51dns console.
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 
 #include "dns/dns51_client.h"
@@ -192,7 +192,7 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
     click(control<QPushButton>(w, "按钮4"));
     click(control<QPushButton>(w, "按钮4"));
     QStringList names =
-        control<QPlainTextEdit>(w, "编辑框1")->toPlainText().split(QChar(u'\n'), Qt::SkipEmptyParts);
+        control<LineBox>(w, "编辑框1")->toPlainText().split(QChar(u'\n'), Qt::SkipEmptyParts);
     QCOMPARE(names.size(), 500);
     QCOMPARE(names[250], QStringLiteral("d1.com"));
   }

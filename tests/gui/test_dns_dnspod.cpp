@@ -2,7 +2,7 @@
 // fake DNSPod console.
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -117,9 +117,9 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
   void import_rules() {
     auto* list = batch_list();
     // Live counts: a final line break adds no item, an empty middle line is one.
-    paste(c<QPlainTextEdit>("编辑框_DNSPOD域名框"), QStringLiteral("a\nb\n"));
+    paste(c<LineBox>("编辑框_DNSPOD域名框"), QStringLiteral("a\nb\n"));
     QCOMPARE(c<QLineEdit>("编辑框dnspod域名个数")->text(), QStringLiteral("2"));
-    paste(c<QPlainTextEdit>("编辑框_DNSPOD域名框"), QStringLiteral("a\n\nb"));
+    paste(c<LineBox>("编辑框_DNSPOD域名框"), QStringLiteral("a\n\nb"));
     QCOMPARE(c<QLineEdit>("编辑框dnspod域名个数")->text(), QStringLiteral("3"));
 
     import(QStringLiteral("a.com\nb.com\nc.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
@@ -283,9 +283,9 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     click(control<QPushButton>(w, "按钮全选"));
     for (int r = 0; r < 6; ++r) QVERIFY(list->lv_is_checked(r));
     click(control<QPushButton>(w, "按钮反选"));
-    paste(control<QPlainTextEdit>(w, "编辑框1"), QStringLiteral("GAMMA.com\nmissing.com\nbeta.COM"));
+    paste(control<LineBox>(w, "编辑框1"), QStringLiteral("GAMMA.com\nmissing.com\nbeta.COM"));
     click(control<QPushButton>(w, "按钮批量勾选"));
-    QCOMPARE(control<QPlainTextEdit>(w, "编辑框域名ID")->toPlainText(), QStringLiteral("2\n1\n"));
+    QCOMPARE(control<LineBox>(w, "编辑框域名ID")->toPlainText(), QStringLiteral("2\n1\n"));
     QCOMPARE(control<QLineEdit>(w, "编辑框勾选的个数")->text(), QStringLiteral("2"));
     QVERIFY(!list->lv_is_checked(0) && list->lv_is_checked(1) && list->lv_is_checked(2) &&
             !list->lv_is_checked(5));
@@ -299,7 +299,7 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     click(control<QPushButton>(w, "按钮批量删除"));
     QVERIFY(wait_until([&] { return hooks->messages.size() > before; }));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("删除成功"));
-    QCOMPARE(control<QPlainTextEdit>(w, "编辑框2")->toPlainText(),
+    QCOMPARE(control<LineBox>(w, "编辑框2")->toPlainText(),
              QStringLiteral("beta.com--成功-删除\ngamma.com--成功-删除\n"));
     QVERIFY(wait_until_idle(w));
     QCOMPARE(site->console.domain("beta.com").id, std::string());

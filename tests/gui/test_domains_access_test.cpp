@@ -1,6 +1,6 @@
 // The website access test (window 5) through its controls, against the fake sites: titles in
 // several charsets, flagged domains, the final count, pause, stop, copy and clear.
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 
 #include "core/text/charset.h"
@@ -21,17 +21,17 @@ class AccessTestTest : public QObject {
   struct Window {
     MainWindow main;
     AccessTestWindow* w;
-    QPlainTextEdit* sites;
-    QPlainTextEdit* results;
-    QPlainTextEdit* flagged;
+    LineBox* sites;
+    LineBox* results;
+    LineBox* flagged;
     QPushButton* start;
     QPushButton* pause;
     Window() {
       main.show();
       w = open_from_toolbox<AccessTestWindow>(&main, "按钮批量网站访问", 5);
-      sites = control<QPlainTextEdit>(w, "编辑框域名框");
-      results = control<QPlainTextEdit>(w, "编辑框返回结果框");
-      flagged = control<QPlainTextEdit>(w, "编辑框不能访问的域名");
+      sites = control<LineBox>(w, "编辑框域名框");
+      results = control<LineBox>(w, "编辑框返回结果框");
+      flagged = control<LineBox>(w, "编辑框不能访问的域名");
       start = control<QPushButton>(w, "按钮开始测试访问");
       pause = control<QPushButton>(w, "按钮暂停测试访问");
     }

@@ -2,7 +2,7 @@
 // whois and IP runs, the pause captions, the status box and the four exports.
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -31,7 +31,7 @@ class DomainInfoTest : public QObject {
   struct Window {
     MainWindow main;
     DomainInfoWindow* w;
-    QPlainTextEdit* domains;
+    LineBox* domains;
     QPushButton* whois;
     QPushButton* pause;
     QPushButton* ip;
@@ -39,7 +39,7 @@ class DomainInfoTest : public QObject {
     Window() {
       main.show();
       w = open_from_toolbox<DomainInfoWindow>(&main, "按钮域名批量查询", 9);
-      domains = control<QPlainTextEdit>(w, "编辑框域名框");
+      domains = control<LineBox>(w, "编辑框域名框");
       whois = control<QPushButton>(w, "按钮开始查询");
       pause = control<QPushButton>(w, "按钮暂停查询");
       ip = control<QPushButton>(w, "按钮查询解析IP");
@@ -137,7 +137,7 @@ class DomainInfoTest : public QObject {
                                        "2001年02月03日", "2030年04月05日"}));
     QCOMPARE(row_of(x.rows, 1, 7), sl({"free.cn", "该域名未被注册", "", "", "", "", ""}));
     QCOMPARE(row_of(x.rows, 2, 7)[1], QStringLiteral("RegAB"));  // the page's own %41 decoded too
-    QCOMPARE(lines_of(control<QPlainTextEdit>(x.w, "编辑框提示框")),
+    QCOMPARE(lines_of(control<LineBox>(x.w, "编辑框提示框")),
              sl({"正在访问域名-a.com -正在加载中..请勿关闭。", "域名：a.com访问成功。。。",
                  "域名：a.com是注册好的域名哦。", "正在访问域名-free.cn -正在加载中..请勿关闭。",
                  "域名：free.cn是未注册的域名。", "正在访问域名-late-site.com -正在加载中..请勿关闭。",
@@ -216,7 +216,7 @@ class DomainInfoTest : public QObject {
     QCOMPARE(x.whois->text(), QStringLiteral("开始查询"));
     QCOMPARE(x.pause->text(), QStringLiteral("暂停添加"));  // not reset to its loaded caption
     QCOMPARE(server_->request_count(), size_t(1));
-    QCOMPARE(lines_of(control<QPlainTextEdit>(x.w, "编辑框提示框")).size(), 1);
+    QCOMPARE(lines_of(control<LineBox>(x.w, "编辑框提示框")).size(), 1);
     QVERIFY(hooks.messages.empty());
     // The pause button does nothing without a whois run, even while an IP run goes on.
     click(x.ip);

@@ -2,7 +2,7 @@
 // driven through their controls.
 #include <QCheckBox>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -58,14 +58,14 @@ class DomainGeneratorsTest : public QObject {
     QVERIFY(control<QRadioButton>(w, "单选框顺序生成模式")->isChecked());
     QVERIFY(control<QRadioButton>(w, "单选框1")->isChecked());  // first letters
     QVERIFY(control<QRadioButton>(w, "单选框3")->isChecked());  // sequential
-    QCOMPARE(lines_of(control<QPlainTextEdit>(w, "编辑框1")).size(), 23);
-    QCOMPARE(lines_of(control<QPlainTextEdit>(w, "编辑框1")).first(), QStringLiteral("Corvane站群"));
+    QCOMPARE(lines_of(control<LineBox>(w, "编辑框1")).size(), 23);
+    QCOMPARE(lines_of(control<LineBox>(w, "编辑框1")).first(), QStringLiteral("Corvane站群"));
     QCOMPARE(control<QTabWidget>(w, "高级选择夹1")->tabText(1), QStringLiteral("拼音二级"));
     // Two sample domains, 30 mixed labels of five characters each.
-    QStringList domains = lines_of(control<QPlainTextEdit>(w, "编辑框顶级域名"));
+    QStringList domains = lines_of(control<LineBox>(w, "编辑框顶级域名"));
     QCOMPARE(domains.size(), 2);
     run_to_end(control<QPushButton>(w, "按钮开始生成"));
-    QStringList out = lines_of(control<QPlainTextEdit>(w, "编辑框生成域名"));
+    QStringList out = lines_of(control<LineBox>(w, "编辑框生成域名"));
     QCOMPARE(out.size(), 60);
     QVERIFY(
         all_match(out.mid(0, 30), QStringLiteral("[0-9a-z]{5}\\.") + QRegularExpression::escape(domains[0])));
@@ -75,12 +75,12 @@ class DomainGeneratorsTest : public QObject {
 
   void random_page_sequential_and_mixed() {
     ToolWindow* w = open_tool_window(19);
-    paste(control<QPlainTextEdit>(w, "编辑框顶级域名"), QStringLiteral("d1.com\nd2.net"));
+    paste(control<LineBox>(w, "编辑框顶级域名"), QStringLiteral("d1.com\nd2.net"));
     control<QLineEdit>(w, "编辑框域名数量")->setText(QStringLiteral("2"));
     type_text(control<QLineEdit>(w, "编辑框前缀"), QStringLiteral("bbs"));
     click(control<QRadioButton>(w, "单选框纯字母"));
     auto* start = control<QPushButton>(w, "按钮开始生成");
-    auto* out = control<QPlainTextEdit>(w, "编辑框生成域名");
+    auto* out = control<LineBox>(w, "编辑框生成域名");
     run_to_end(start);
     QStringList seq = lines_of(out);
     QCOMPARE(seq.size(), 4);
@@ -103,13 +103,13 @@ class DomainGeneratorsTest : public QObject {
     bool has_caption = false;
     for (auto* label : w->findChildren<QLabel*>()) has_caption |= label->text() == QStringLiteral("目录后缀");
     QVERIFY(has_caption);
-    paste(control<QPlainTextEdit>(w, "编辑框顶级域名"), QStringLiteral("d1.com"));
+    paste(control<LineBox>(w, "编辑框顶级域名"), QStringLiteral("d1.com"));
     control<QLineEdit>(w, "编辑框域名数量")->setText(QStringLiteral("3"));
     control<QLineEdit>(w, "编辑框长度")->setText(QStringLiteral("3"));
     type_text(control<QLineEdit>(w, "编辑框前缀"), QStringLiteral(".html"));
     click(control<QRadioButton>(w, "单选框纯数字"));
     run_to_end(control<QPushButton>(w, "按钮开始生成"));
-    QStringList out = lines_of(control<QPlainTextEdit>(w, "编辑框生成域名"));
+    QStringList out = lines_of(control<LineBox>(w, "编辑框生成域名"));
     QCOMPARE(out.size(), 3);
     QVERIFY(all_match(out, QStringLiteral("d1\\.com/[0-9]{3}\\.html")));
   }
@@ -128,11 +128,11 @@ class DomainGeneratorsTest : public QObject {
     for (const auto& c : cases) {
       ToolWindow* w = open_tool_window(c.window);
       control<QTabWidget>(w, "高级选择夹1")->setCurrentIndex(1);
-      paste(control<QPlainTextEdit>(w, "编辑框1"), QString::fromUtf8(c.keyword));
-      paste(control<QPlainTextEdit>(w, "编辑框2"), QStringLiteral("d1.com"));
+      paste(control<LineBox>(w, "编辑框1"), QString::fromUtf8(c.keyword));
+      paste(control<LineBox>(w, "编辑框2"), QStringLiteral("d1.com"));
       click(control<QRadioButton>(w, c.full ? "单选框2" : "单选框1"));
       run_to_end(control<QPushButton>(w, "按钮1"));
-      QCOMPARE(lines_of(control<QPlainTextEdit>(w, "编辑框3")), QStringList{QString::fromUtf8(c.line)});
+      QCOMPARE(lines_of(control<LineBox>(w, "编辑框3")), QStringList{QString::fromUtf8(c.line)});
       close_window(c.window);
     }
   }
@@ -140,10 +140,10 @@ class DomainGeneratorsTest : public QObject {
   void pinyin_page_order_of_modes() {
     ToolWindow* w = open_tool_window(19);
     control<QTabWidget>(w, "高级选择夹1")->setCurrentIndex(1);
-    paste(control<QPlainTextEdit>(w, "编辑框1"), QStringLiteral("泛站推广\n站群"));
-    paste(control<QPlainTextEdit>(w, "编辑框2"), QStringLiteral("d1.com\nd2.net"));
+    paste(control<LineBox>(w, "编辑框1"), QStringLiteral("泛站推广\n站群"));
+    paste(control<LineBox>(w, "编辑框2"), QStringLiteral("d1.com\nd2.net"));
     auto* start = control<QPushButton>(w, "按钮1");
-    auto* out = control<QPlainTextEdit>(w, "编辑框3");
+    auto* out = control<LineBox>(w, "编辑框3");
     run_to_end(start);
     QCOMPARE(lines_of(out), (sl({"fztg.d1.com", "zq.d1.com", "fztg.d2.net", "zq.d2.net"})));
     click(control<QRadioButton>(w, "单选框4"));
@@ -156,10 +156,10 @@ class DomainGeneratorsTest : public QObject {
     control<QTabWidget>(w, "高级选择夹1")->setCurrentIndex(1);
     QStringList many;  // 4,000,000 lines: far more than shown before the stop
     for (int i = 0; i < 2000; ++i) many << QStringLiteral("d%1.com").arg(i);
-    paste(control<QPlainTextEdit>(w, "编辑框1"), many.join(u'\n'));
-    paste(control<QPlainTextEdit>(w, "编辑框2"), many.join(u'\n'));
+    paste(control<LineBox>(w, "编辑框1"), many.join(u'\n'));
+    paste(control<LineBox>(w, "编辑框2"), many.join(u'\n'));
     auto* start = control<QPushButton>(w, "按钮1");
-    auto* out = control<QPlainTextEdit>(w, "编辑框3");
+    auto* out = control<LineBox>(w, "编辑框3");
     click(start);
     QCOMPARE(start->text(), QStringLiteral("停止生成"));
     QVERIFY(wait_until([&] { return !out->toPlainText().isEmpty(); }));
@@ -174,24 +174,24 @@ class DomainGeneratorsTest : public QObject {
     ToolWindow* w = open_tool_window(19);
     control<QLineEdit>(w, "编辑框域名数量")->setText(QStringLiteral("100000000"));
     auto* start = control<QPushButton>(w, "按钮开始生成");
-    auto* out = control<QPlainTextEdit>(w, "编辑框生成域名");
+    auto* out = control<LineBox>(w, "编辑框生成域名");
     click(start);
-    QVERIFY(wait_until([&] { return out->blockCount() > 1000; }));
+    QVERIFY(wait_until([&] { return out->row_count() > 1000; }));
     click(start);
     QCOMPARE(start->text(), QStringLiteral("开始生成"));
-    int kept = out->blockCount();
+    size_t kept = out->row_count();
     QVERIFY(wait_until_idle(w));
-    QCOMPARE(out->blockCount(), kept);
+    QCOMPARE(out->row_count(), kept);
   }
 
   void ip_forms_defaults() {
     HookRecorder hooks;
     ToolWindow* w = open_tool_window(27);
-    QCOMPARE(lines_of(control<QPlainTextEdit>(w, "编辑框1")), (sl({"127.0.0.1", "127.0.0.2"})));
+    QCOMPARE(lines_of(control<LineBox>(w, "编辑框1")), (sl({"127.0.0.1", "127.0.0.2"})));
     QCOMPARE(control<QLineEdit>(w, "编辑框3")->text(), QStringLiteral("6"));
     auto* start = control<QPushButton>(w, "按钮1");
     run_to_end(start);
-    QStringList out = lines_of(control<QPlainTextEdit>(w, "编辑框2"));
+    QStringList out = lines_of(control<LineBox>(w, "编辑框2"));
     QCOMPARE(out.size(), 2184);
     QCOMPARE(out.first(), QStringLiteral("http://0177.1/"));
     QCOMPARE(out[1092], QStringLiteral("http://0177.2/"));
@@ -204,8 +204,8 @@ class DomainGeneratorsTest : public QObject {
   void ip_forms_one_zero_and_case() {
     HookRecorder hooks;
     ToolWindow* w = open_tool_window(27);
-    auto* input = control<QPlainTextEdit>(w, "编辑框1");
-    auto* out = control<QPlainTextEdit>(w, "编辑框2");
+    auto* input = control<LineBox>(w, "编辑框1");
+    auto* out = control<LineBox>(w, "编辑框2");
     auto* start = control<QPushButton>(w, "按钮1");
     paste(input, QStringLiteral("127.0.0.1\nnot an address"));
     control<QLineEdit>(w, "编辑框3")->setText(QStringLiteral("1"));
@@ -232,12 +232,12 @@ class DomainGeneratorsTest : public QObject {
     run_to_end(control<QPushButton>(w, "按钮1"));
     click(control<QPushButton>(w, "按钮3"));
     QCOMPARE(hooks.clipboard.size(), 1);
-    QCOMPARE(hooks.clipboard[0], control<QPlainTextEdit>(w, "编辑框2")->toPlainText());
+    QCOMPARE(hooks.clipboard[0], control<LineBox>(w, "编辑框2")->toPlainText());
     QCOMPARE(hooks.messages.back().text, QStringLiteral("恭喜你，复制成功了"));
     QCOMPARE(hooks.messages.back().caption, QStringLiteral("友情提示："));
     QCOMPARE(hooks.messages.back().flags, 0);
     click(control<QPushButton>(w, "按钮2"));
-    QVERIFY(control<QPlainTextEdit>(w, "编辑框1")->toPlainText().isEmpty());
+    QVERIFY(control<LineBox>(w, "编辑框1")->toPlainText().isEmpty());
   }
 
   void ip_forms_stop_by_button_and_by_closing() {
@@ -245,15 +245,15 @@ class DomainGeneratorsTest : public QObject {
     ToolWindow* w = open_tool_window(27);
     control<QLineEdit>(w, "编辑框3")->setText(QStringLiteral("500"));  // about 10^9 lines
     auto* start = control<QPushButton>(w, "按钮1");
-    auto* out = control<QPlainTextEdit>(w, "编辑框2");
+    auto* out = control<LineBox>(w, "编辑框2");
     click(start);
-    QVERIFY(wait_until([&] { return out->blockCount() > 100; }));
+    QVERIFY(wait_until([&] { return out->row_count() > 100; }));
     click(start);
     QCOMPARE(start->text(), QStringLiteral("开始生成"));
     QVERIFY(hooks.messages.empty());
 
     click(start);
-    QVERIFY(wait_until([&] { return out->blockCount() > 100; }));
+    QVERIFY(wait_until([&] { return out->row_count() > 100; }));
     std::shared_ptr<Bridge> bridge = w->findChild<WorkerTask*>()->bridge();
     QVERIFY(!bridge->job().stop_requested());
     w->close();  // the closing handler ends the job

@@ -1,6 +1,6 @@
 // Batch IP lookup (window 30) and its "域名+IP" lists (window 31), against the fake IP138 page.
 #include <QHeaderView>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPointer>
 #include <QPushButton>
 
@@ -24,13 +24,13 @@ class IpLookupTest : public QObject {
   struct Window {
     MainWindow main;
     QPointer<IpLookupWindow> w;
-    QPlainTextEdit* domains;
+    LineBox* domains;
     QPushButton* start;
     ReportList* rows;
     Window() {
       main.show();
       w = open_from_toolbox<IpLookupWindow>(&main, "按钮13", 30);
-      domains = control<QPlainTextEdit>(w, "编辑框1");
+      domains = control<LineBox>(w, "编辑框1");
       start = control<QPushButton>(w, "按钮开始查询");
       rows = control<ReportList>(w, "超级列表框1");
     }
@@ -92,9 +92,9 @@ class IpLookupTest : public QObject {
 
     ToolWindow* lists = x.open_lists();
     QCOMPARE(lists->windowTitle(), QStringLiteral("域名+IP"));
-    QCOMPARE(lines_of(control<QPlainTextEdit>(lists, "编辑框1")),
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")),
              sl({"a.com", "unknown.cn", "c.net", "a.com", "unknown.cn", "c.net"}));
-    QCOMPARE(lines_of(control<QPlainTextEdit>(lists, "编辑框2")),
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")),
              sl({"1.2.3.4", "", "9.8.7.6", "1.2.3.4", "", "9.8.7.6"}));
     save_screenshot(x.w, "window30_run");
     save_screenshot(lists, "window31_run");
@@ -112,9 +112,9 @@ class IpLookupTest : public QObject {
     QCOMPARE(x.rows->lv_row_count(), 4);
 
     ToolWindow* lists = x.open_lists();
-    QCOMPARE(lines_of(control<QPlainTextEdit>(lists, "编辑框1")),
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")),
              sl({"a.com", "slow.org", "a.com", "slow.org"}));
-    QCOMPARE(lines_of(control<QPlainTextEdit>(lists, "编辑框2")), sl({"1.2.3.4", "", "1.2.3.4", ""}));
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")), sl({"1.2.3.4", "", "1.2.3.4", ""}));
 
     // Closing the lookup window ends both runs.
     x.w->close();

@@ -1,6 +1,6 @@
 // The small generator windows (1, 2, 11, 12, 29) driven through their controls.
 #include <QCheckBox>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -37,9 +37,9 @@ class SmallGeneratorsTest : public QObject {
     QCOMPARE(control<QLineEdit>(w, "编辑框3")->text(), QStringLiteral("gov.cn."));
     QCOMPARE(control<QLineEdit>(w, "编辑框6")->text(), QStringLiteral("gov."));
     QVERIFY(control<QRadioButton>(w, "单选框1")->isChecked());
-    paste(control<QPlainTextEdit>(w, "编辑框域名框"), QStringLiteral("a.com\nb.net"));
+    paste(control<LineBox>(w, "编辑框域名框"), QStringLiteral("a.com\nb.net"));
     auto* start = control<QPushButton>(w, "按钮开始生成");
-    auto* out = control<QPlainTextEdit>(w, "编辑框结果框");
+    auto* out = control<LineBox>(w, "编辑框结果框");
     run(start);
     run(start);
     QCOMPARE(lines_of(out), (sl({"gov.cn.a.com", "gov.cn.b.net", "gov.cn.a.com", "gov.cn.b.net"})));
@@ -49,12 +49,12 @@ class SmallGeneratorsTest : public QObject {
     run(start);
     QCOMPARE(lines_of(out), (sl({"edu.a.com", "edu.b.net"})));
     click(control<QPushButton>(w, "按钮1"));
-    QVERIFY(control<QPlainTextEdit>(w, "编辑框域名框")->toPlainText().isEmpty());
+    QVERIFY(control<LineBox>(w, "编辑框域名框")->toPlainText().isEmpty());
   }
 
   void www_url_forms() {
     ToolWindow* w = open_tool_window(2);
-    auto* list = control<QPlainTextEdit>(w, "编辑框5");
+    auto* list = control<LineBox>(w, "编辑框5");
     auto* count = control<QLineEdit>(w, "编辑框6");
     auto* start = control<QPushButton>(w, "按钮3");
     paste(list, QStringLiteral("a.com\nb.net\nc.org"));
@@ -73,7 +73,7 @@ class SmallGeneratorsTest : public QObject {
 
   void www_links_are_numbered() {
     ToolWindow* w = open_tool_window(2);
-    auto* list = control<QPlainTextEdit>(w, "编辑框5");
+    auto* list = control<LineBox>(w, "编辑框5");
     auto* start = control<QPushButton>(w, "按钮5");
     paste(list, QStringLiteral("a.com\nb.net\nc.org"));
     run(start);  // "只加www" by default
@@ -93,7 +93,7 @@ class SmallGeneratorsTest : public QObject {
   void suffix_add_and_cut() {
     HookRecorder hooks;
     ToolWindow* w = open_tool_window(12);
-    auto* list = control<QPlainTextEdit>(w, "编辑框域名");
+    auto* list = control<LineBox>(w, "编辑框域名");
     QStringList samples = lines_of(list);
     QCOMPARE(samples.size(), 20);
     QCOMPARE(samples.first(), QStringLiteral("7wndw"));
@@ -124,7 +124,7 @@ class SmallGeneratorsTest : public QObject {
   void ip_run() {
     ToolWindow* w = open_tool_window(1);
     auto* start = control<QPushButton>(w, "按钮4");
-    auto* out = control<QPlainTextEdit>(w, "编辑框7");
+    auto* out = control<LineBox>(w, "编辑框7");
     auto run_to_end = [&] {
       click(start);
       QVERIFY(wait_until([&] { return start->text() == QStringLiteral("开始生成"); }));
@@ -145,23 +145,23 @@ class SmallGeneratorsTest : public QObject {
     control<QLineEdit>(w, "编辑框10")->setText(QStringLiteral("2000000000"));
     click(start);
     QCOMPARE(start->text(), QStringLiteral("停止生成"));
-    QVERIFY(wait_until([&] { return out->blockCount() > 1000; }));
+    QVERIFY(wait_until([&] { return out->row_count() > 1000; }));
     click(start);
     QCOMPARE(start->text(), QStringLiteral("开始生成"));
-    int kept = out->blockCount();
+    size_t kept = out->row_count();
     QVERIFY(wait_until_idle(w));  // the run has ended: nothing follows
-    QCOMPARE(out->blockCount(), kept);
+    QCOMPARE(out->row_count(), kept);
     QCOMPARE(lines_of(out).first(), QStringLiteral("127.0.0.250"));
   }
 
   void outreach_rules_to_links_and_copy() {
     HookRecorder hooks;
     ToolWindow* w = open_tool_window(29);
-    QStringList rules = lines_of(control<QPlainTextEdit>(w, "编辑框1"));
+    QStringList rules = lines_of(control<LineBox>(w, "编辑框1"));
     QCOMPARE(rules.size(), 17);
     QCOMPARE(control<QLineEdit>(w, "编辑框3")->text(), QStringLiteral("{关键字_GBK}{号码_GBK}"));
     auto* convert = control<QPushButton>(w, "按钮1");
-    auto* out = control<QPlainTextEdit>(w, "编辑框2");
+    auto* out = control<LineBox>(w, "编辑框2");
     run(convert);
     QStringList links = lines_of(out);
     QCOMPARE(links.size(), 17);

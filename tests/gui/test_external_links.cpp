@@ -4,7 +4,7 @@
 // count while running, a stop that lets the requests under way finish, and a window closed
 // while its run goes on.
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 
 #include <algorithm>
@@ -33,9 +33,9 @@ namespace {
 
 struct Window {
   ExternalLinksWindow* w;
-  QPlainTextEdit* domains;
+  LineBox* domains;
   ReportList* rows;
-  QPlainTextEdit* page;
+  LineBox* page;
   QLineEdit* totals;
   QLineEdit* threads;
   QPushButton* start;
@@ -43,9 +43,9 @@ struct Window {
 
   explicit Window(QWidget* main) {
     w = open_from_toolbox<ExternalLinksWindow>(main, "按钮超级外链工具", 24);
-    domains = control<QPlainTextEdit>(w, "编辑框1");
+    domains = control<LineBox>(w, "编辑框1");
     rows = control<ReportList>(w, "超级列表框1");
-    page = control<QPlainTextEdit>(w, "编辑框3");
+    page = control<LineBox>(w, "编辑框3");
     totals = control<QLineEdit>(w, "编辑框状态");
     threads = control<QLineEdit>(w, "编辑框线程x");
     start = control<QPushButton>(w, "按钮开始发布");

@@ -1,7 +1,7 @@
 // The inclusion-query page used as a user uses it, against the fake Baidu search.
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -42,7 +42,7 @@ class InclusionTest : public QObject {
   struct Page {
     MainWindow window;
     QWidget* page = nullptr;
-    QPlainTextEdit* domains = nullptr;
+    LineBox* domains = nullptr;
     QLineEdit* count = nullptr;
     QPushButton* start = nullptr;
     QPushButton* pause = nullptr;
@@ -54,7 +54,7 @@ class InclusionTest : public QObject {
       // The toolbox button is how a user reaches the page.
       click(control<QPushButton>(&window, "按钮9"));
       page = window.tabs()->currentWidget();
-      domains = control<QPlainTextEdit>(page, "编辑框域名框");
+      domains = control<LineBox>(page, "编辑框域名框");
       count = control<QLineEdit>(page, "编辑框百度查询域名个数");
       start = control<QPushButton>(page, "按钮收录开始查询");
       pause = control<QPushButton>(page, "按钮停止查询");
@@ -95,7 +95,7 @@ class InclusionTest : public QObject {
     QCOMPARE(p.results->header()->sectionSize(0), 80);
     QCOMPARE(p.results->header()->sectionSize(1), 120);
 
-    p.domains->moveCursor(QTextCursor::End);
+    QTest::keyClick(p.domains, Qt::Key_End, Qt::ControlModifier);
     type_text(p.domains, QStringLiteral("x.com"));
     QCOMPARE(p.count->text(), QStringLiteral("3"));
     click(control<QPushButton>(p.page, "按钮百度查询清空"));

@@ -4,7 +4,7 @@
 // closed window leaves no worker behind.
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -44,7 +44,7 @@ void set_line(QWidget* root, const char* name, const char* text) {
 void fill_list(QWidget* root, const char* name, int lines) {
   QString text;
   for (int i = 0; i < lines; ++i) text += QStringLiteral("item%1.com\n").arg(i % 997);
-  control<QPlainTextEdit>(root, name)->setPlainText(text);
+  control<LineBox>(root, name)->setPlainText(text);
 }
 
 const std::vector<Tool>& tools() {
@@ -101,14 +101,14 @@ const std::vector<Tool>& tools() {
          // Sites on the hanging server (reached through an endpoint pointed at it).
          const QString site =
              QString::fromStdString(endpoint_base("BAIDU_WEB_SEARCH")) + QStringLiteral("/site\n");
-         control<QPlainTextEdit>(w, "编辑框域名框")->setPlainText(site.repeated(3));
+         control<LineBox>(w, "编辑框域名框")->setPlainText(site.repeated(3));
        }},
       {"banned words", 21, 0, {"按钮1"}},
       {"external links",
        24,
        0,
        {"按钮开始发布", "按钮停止发布"},
-       [](QWidget* w) { control<QPlainTextEdit>(w, "编辑框1")->setPlainText(QStringLiteral("a.cn")); },
+       [](QWidget* w) { control<LineBox>(w, "编辑框1")->setPlainText(QStringLiteral("a.cn")); },
        true},
       {"keyword collection", 6, 0, {"按钮开始采集", "按钮暂停采集"}},
       // All six sources at once, each held by its first request.
@@ -142,7 +142,7 @@ bool idle(const QObject* root) {
 
 QStringList box_texts(const QWidget* root) {
   QStringList texts;
-  for (const QPlainTextEdit* box : root->findChildren<QPlainTextEdit*>()) texts << box->toPlainText();
+  for (const LineBox* box : root->findChildren<LineBox*>()) texts << box->toPlainText();
   return texts;
 }
 

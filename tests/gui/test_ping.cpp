@@ -64,8 +64,8 @@ class PingTest : public QObject {
     FakeBaiduPing ping{server};
     MainWindow window;
     PingPage* page = nullptr;
-    QPlainTextEdit* list = nullptr;
-    QPlainTextEdit* statuses = nullptr;
+    LineBox* list = nullptr;
+    LineBox* statuses = nullptr;
     QPushButton *start = nullptr, *pause = nullptr, *resume = nullptr, *stop = nullptr;
 
     // The page shown from the toolbox, its browser on the ping page.
@@ -74,8 +74,8 @@ class PingTest : public QObject {
       window.show();
       click(control<QPushButton>(&window, "按钮8"));
       page = window.findChild<PingPage*>();
-      list = control<QPlainTextEdit>(&window, "编辑框1");
-      statuses = control<QPlainTextEdit>(&window, "编辑框2");
+      list = control<LineBox>(&window, "编辑框1");
+      statuses = control<LineBox>(&window, "编辑框2");
       start = control<QPushButton>(&window, "按钮开始提交");
       pause = control<QPushButton>(&window, "按钮暂停提交");
       resume = control<QPushButton>(&window, "按钮继续提交");

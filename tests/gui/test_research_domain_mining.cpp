@@ -2,7 +2,7 @@
 // against the fake rank pages.
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -35,14 +35,14 @@ class DomainMiningTest : public QObject {
   struct Window {
     MainWindow main;
     DomainMiningWindow* w;
-    QPlainTextEdit* domains;
+    LineBox* domains;
     QPushButton* start;
     QPushButton* stop;
     ReportList* rows;
     Window() {
       main.show();
       w = open_from_toolbox<DomainMiningWindow>(&main, "按钮爱站域名采集词", 22);
-      domains = control<QPlainTextEdit>(w, "编辑框域名");
+      domains = control<LineBox>(w, "编辑框域名");
       start = control<QPushButton>(w, "按钮开始查询");
       stop = control<QPushButton>(w, "按钮1");
       rows = control<ReportList>(w, "超级列表框1");
@@ -139,7 +139,7 @@ class DomainMiningTest : public QObject {
     QCOMPARE(words->windowTitle(), QStringLiteral("导出词"));
     QStringList keywords;
     for (int r = 0; r < 7; ++r) keywords << cell(x.rows, r, 1);
-    QCOMPARE(lines_of(control<QPlainTextEdit>(words, "编辑框1")), keywords);
+    QCOMPARE(lines_of(control<LineBox>(words, "编辑框1")), keywords);
     click(control<QPushButton>(words, "按钮1"));
     QCOMPARE(hooks.clipboard, QStringList{keywords.join(QChar(u'\n')) + QChar(u'\n')});
     save_screenshot(x.w, "window22_run");
@@ -163,7 +163,7 @@ class DomainMiningTest : public QObject {
     QCOMPARE(cell(x.rows, 0, 0).toInt(), first_id + 7);
     // The export window shows the new list when asked again.
     click(control<QPushButton>(x.w, "按钮2"));
-    QCOMPARE(lines_of(control<QPlainTextEdit>(open_window(25), "编辑框1")).size(), 3);
+    QCOMPARE(lines_of(control<LineBox>(open_window(25), "编辑框1")).size(), 3);
   }
 
   void all_pages_follow_the_pager() {

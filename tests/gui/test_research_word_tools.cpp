@@ -1,7 +1,7 @@
 // The English word tools (window 28) through their three buttons, against the fake translation
 // service.
 #include <QLabel>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 
 #include "core/http/endpoints.h"
@@ -22,14 +22,14 @@ class WordToolsTest : public QObject {
   struct Window {
     MainWindow main;
     WordToolsWindow* w;
-    QPlainTextEdit* text;
+    LineBox* text;
     QPushButton* filter;
     QPushButton* split;
     QPushButton* translate;
     Window() {
       main.show();
       w = open_from_toolbox<WordToolsWindow>(&main, "按钮单词功能", 28);
-      text = control<QPlainTextEdit>(w, "编辑框1");
+      text = control<LineBox>(w, "编辑框1");
       filter = control<QPushButton>(w, "按钮1");
       split = control<QPushButton>(w, "按钮2");
       translate = control<QPushButton>(w, "按钮3");

@@ -2,7 +2,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -85,7 +85,7 @@ class RewriterTest : public QObject {
     QCOMPARE(tabs->count(), pages.size());
     for (int i = 0; i < pages.size(); ++i) QCOMPARE(tabs->tabText(i), pages[i]);
     QCOMPARE(tabs->currentIndex(), 1);
-    QCOMPARE(box_text(c<QPlainTextEdit>("编辑框1")), g("的||空\r\n。||。换行符\r\n"));
+    QCOMPARE(box_text(c<LineBox>("编辑框1")), g("的||空\r\n。||。换行符\r\n"));
     QVERIFY(!c<QCheckBox>("选择框1")->isChecked());
     QCOMPARE(c<QCheckBox>("选择框1")->text(), QStringLiteral("去掉空格"));
     QCOMPARE(c<QLineEdit>("编辑框2")->text(), QStringLiteral("50"));
@@ -110,7 +110,7 @@ class RewriterTest : public QObject {
     const QStringList columns = {QStringLiteral("ID"), QStringLiteral("原始词"), QStringLiteral("替换词"),
                                  QStringLiteral("替换次数")};
     for (int i = 0; i < columns.size(); ++i) QCOMPARE(list->report_model()->column_title(i), columns[i]);
-    auto* help = c<QPlainTextEdit>("编辑框4");
+    auto* help = c<LineBox>("编辑框4");
     QVERIFY(help->isReadOnly());
     QVERIFY(c<QGroupBox>("分组框1")->isAncestorOf(help));
     for (const char* words : {"原文本.txt", "开始处理", "生成文本.txt", "原创库分割", "开始分割", "编码"})
@@ -199,7 +199,7 @@ class RewriterTest : public QObject {
     HookRecorder hooks;
     put("原文本.txt", g("我的书。他的笔。\r\n\r\n第二 行\r\n\r\n\r\n　第三行\r\n"));
     open();
-    paste(c<QPlainTextEdit>("编辑框1"), QStringLiteral("的||空\n。||。换行符\n"));
+    paste(c<LineBox>("编辑框1"), QStringLiteral("的||空\n。||。换行符\n"));
     c<QCheckBox>("选择框1")->setChecked(true);
     click(c<QPushButton>("按钮2"));
     QVERIFY(wait_until_idle(w_));
@@ -216,7 +216,7 @@ class RewriterTest : public QObject {
     QCOMPARE(get("生成文本.txt"), expected);
 
     // A changed table is not read again until the program restarts.
-    paste(c<QPlainTextEdit>("编辑框1"), QStringLiteral("我||你\n"));
+    paste(c<LineBox>("编辑框1"), QStringLiteral("我||你\n"));
     write_file(rewriter_file("生成文本.txt"), "");
     click(c<QPushButton>("按钮2"));
     QVERIFY(wait_until([&] { return hooks.messages.size() == 2; }));

@@ -111,7 +111,7 @@ class ScreenshotTest : public QObject {
     HookRecorder hooks;
 
     click(control<QPushButton>(&main, "按钮8"));
-    paste(control<QPlainTextEdit>(&main, "编辑框1"), QStringLiteral("www.tessaly.cn\nwww.tessaly.com.cn"));
+    paste(control<LineBox>(&main, "编辑框1"), QStringLiteral("www.tessaly.cn\nwww.tessaly.com.cn"));
     click(control<QPushButton>(&main, "按钮开始提交"));
     auto* ping = main.findChild<PingPage*>();
     QVERIFY(wait_until([&] { return ping->state() == JobState::Idle; }, 30000));

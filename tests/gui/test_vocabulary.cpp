@@ -33,22 +33,22 @@ QSet<QString> joined(const QList<QStringList>& lists) {
 struct Page {
   MainWindow window;
   HookRecorder hooks;
-  QPlainTextEdit* provinces;
-  QPlainTextEdit* cities;
-  QPlainTextEdit* middles;
-  QPlainTextEdit* endings;
-  QPlainTextEdit* output;
+  LineBox* provinces;
+  LineBox* cities;
+  LineBox* middles;
+  LineBox* endings;
+  LineBox* output;
   QPushButton* start;
   QProgressBar* progress;
 
   Page() {
     window.show();
     click(control<QPushButton>(&window, "按钮5"));
-    provinces = control<QPlainTextEdit>(&window, "编辑框34省");
-    cities = control<QPlainTextEdit>(&window, "编辑框2393城市");
-    middles = control<QPlainTextEdit>(&window, "编辑框中间词汇");
-    endings = control<QPlainTextEdit>(&window, "编辑框结尾词汇");
-    output = control<QPlainTextEdit>(&window, "编辑框生成词汇");
+    provinces = control<LineBox>(&window, "编辑框34省");
+    cities = control<LineBox>(&window, "编辑框2393城市");
+    middles = control<LineBox>(&window, "编辑框中间词汇");
+    endings = control<LineBox>(&window, "编辑框结尾词汇");
+    output = control<LineBox>(&window, "编辑框生成词汇");
     start = control<QPushButton>(&window, "按钮开始生成");
     progress = control<QProgressBar>(&window, "进度条1");
   }
@@ -223,7 +223,7 @@ class VocabularyTest : public QObject {
     type_text(count, QStringLiteral("100000000"));
     click(p.start);
     QCOMPARE(p.start->text(), QStringLiteral("停止生成"));
-    QVERIFY(wait_until([&] { return p.output->blockCount() > 1000; }));
+    QVERIFY(wait_until([&] { return p.output->row_count() > 1000; }));
     click(p.start);
     QCOMPARE(p.start->text(), QStringLiteral("开始生成"));
     const QString kept = p.output->toPlainText();

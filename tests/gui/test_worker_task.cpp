@@ -1,7 +1,7 @@
 // The window side of the job contract: captions and enabled states follow the job's state, every
 // run ends once (done, stopped, failed) after its last write, and closing a tool window stops its
 // jobs. "Nothing more happens" is checked after the job has reported its end.
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -32,7 +32,7 @@ struct JobWindow {
   QPushButton* start = make_button(&window, "按钮开始", QStringLiteral("开始"));
   QPushButton* pause = make_button(&window, "按钮暂停", QStringLiteral("暂停"));
   QPushButton* import = make_button(&window, "按钮导入", QStringLiteral("导入"));
-  QPlainTextEdit* out = make_list_box(&window, "编辑框结果");
+  LineBox* out = make_list_box(&window, "编辑框结果");
   WorkerTask* task = new WorkerTask(&window);
 
   JobWindow() {
@@ -55,7 +55,7 @@ struct JobWindow {
 };
 
 // Numbers 0, 1, 2 ... one per line, until stopped.
-void count_forever(Bridge& bridge, QPlainTextEdit* out) {
+void count_forever(Bridge& bridge, LineBox* out) {
   for (int i = 0;; ++i) bridge.append(out, std::to_string(i) + "\r\n");
 }
 

@@ -3,7 +3,7 @@
 // fake console's site with one account, and the steps a user takes on the page (log in, import
 // pairs, run the batch, open the manager).
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -93,8 +93,8 @@ class DnsPageFixture {
   }
 
   void import(const QString& domains, const QString& ips) {
-    paste(c<QPlainTextEdit>(names_.domain_box), domains);
-    paste(c<QPlainTextEdit>(names_.ip_box), ips);
+    paste(c<LineBox>(names_.domain_box), domains);
+    paste(c<LineBox>(names_.ip_box), ips);
     click(c<QPushButton>(names_.import_button));
   }
 

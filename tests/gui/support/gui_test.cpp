@@ -30,12 +30,12 @@ void type_text(QWidget* box, const QString& text) {
   }
 }
 
-void paste(QPlainTextEdit* box, const QString& text) {
+void paste(LineBox* box, const QString& text) {
   box->selectAll();
   box->insertPlainText(text);
 }
 
-QStringList lines_of(const QPlainTextEdit* box) {
+QStringList lines_of(const LineBox* box) {
   QString text = box->toPlainText();
   if (text.isEmpty()) return {};
   QStringList lines = text.split(u'\n');
@@ -50,7 +50,7 @@ QStringList sl(std::initializer_list<const char*> items) {
 }
 
 QString text_of(const QWidget* root, const char* name) {
-  return control<QPlainTextEdit>(root, name)->toPlainText();
+  return control<LineBox>(root, name)->toPlainText();
 }
 
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include "gui/line_box.h"
 #include <QStringList>
 #include <QTest>
 
@@ -37,10 +37,10 @@ void click(QAbstractButton* button);
 // Types text into a box as keystrokes (use paste() for long texts).
 void type_text(QWidget* box, const QString& text);
 // Replaces a list box's text as a paste would (one user edit).
-void paste(QPlainTextEdit* box, const QString& text);
+void paste(LineBox* box, const QString& text);
 
 // The items of a list box (a final line break adds no empty item; an empty box has none).
-QStringList lines_of(const QPlainTextEdit* box);
+QStringList lines_of(const LineBox* box);
 // UTF-8 literals as a QStringList.
 QStringList sl(std::initializer_list<const char*> items);
 // The text of the multi-line / single-line box named `name` under root.

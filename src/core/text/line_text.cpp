@@ -1,7 +1,9 @@
-#include "gui/line_text.h"
+#include "core/text/line_text.h"
 
 #include <algorithm>
 #include <cstring>
+
+#include "core/text/gbk_unicode.h"
 
 namespace tessaly {
 namespace {
@@ -121,7 +123,7 @@ void LineText::replace(size_t pos, size_t length, std::string_view gbk_text) {
 size_t LineText::next_char(size_t pos) const {
   if (pos >= text_.size()) return text_.size();
   if (text_[pos] == '\r' && pos + 1 < text_.size() && text_[pos + 1] == '\n') return pos + 2;
-  return pos + gbk_char_bytes(text_.data() + pos, text_.size() - pos);
+  return pos + static_cast<size_t>(detail::gbk_unit_size(text_, pos));
 }
 
 size_t LineText::previous_char(size_t pos) const {

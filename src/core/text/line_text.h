@@ -57,14 +57,6 @@ class LineText {
   size_t longest_row_ = 0;
 };
 
-// Bytes in a GBK character starting at p (1 or 2; never takes CR or LF as a second byte).
-inline size_t gbk_char_bytes(const char* p, size_t left) {
-  const auto lead = static_cast<unsigned char>(p[0]);
-  if (lead < 0x81 || lead > 0xFE || left < 2) return 1;
-  const auto trail = static_cast<unsigned char>(p[1]);
-  return (trail >= 0x40 && trail != 0x7F && trail != 0xFF) ? 2 : 1;
-}
-
 // The text with every LF that has no CR before it turned into CR LF (`before` is the byte that
 // precedes the text, 0 when none). The boxes hold CR LF line breaks only.
 std::string crlf_lines(std::string_view gbk_text, char before = 0);
