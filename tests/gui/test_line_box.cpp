@@ -1,6 +1,7 @@
 // The list box as a user edits it (real key presses and mouse clicks) and as the program and
 // window tests reach it (GBK text, the plainText property, appends from a worker).
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -8,6 +9,7 @@
 #include "core/text/charset.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
+#include "gui/gbk_qt.h"
 #include "gui/line_box.h"
 #include "gui/line_list.h"
 #include "gui/support/gui_test.h"
@@ -27,12 +29,18 @@ struct Key {
 Key t(const char* text) { return {QString::fromUtf8(text)}; }
 Key k(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { return {{}, key, mods}; }
 
+// Latin text is typed key by key; Chinese comes as an input method commits it.
 void run(LineBox* box, const std::vector<Key>& keys) {
   for (const Key& key : keys) {
-    if (!key.text.isEmpty())
+    if (!key.text.isEmpty() && key.text.at(0).unicode() >= 0x80) {
+      QInputMethodEvent commit;
+      commit.setCommitString(key.text);
+      QCoreApplication::sendEvent(box, &commit);
+    } else if (!key.text.isEmpty()) {
       type_text(box, key.text);
-    else
+    } else {
       QTest::keyClick(box, key.key, key.mods);
+    }
   }
 }
 

@@ -44,7 +44,9 @@ void expect_indexed(const LineText& t, const std::string& context) {
   EXPECT_LT(t.longest_row(), t.rows());
   EXPECT_EQ(text.find("\r\r"), std::string::npos);
   for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "lone LF at " << i;
+    if (text[i] == '\n') {
+      ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "lone LF at " << i;
+    }
 }
 
 TEST(LineText, IndexesRowsAndItems) {
@@ -76,8 +78,8 @@ TEST(LineText, AppendsKeepTheIndexAndPairUpSplitLineBreaks) {
   // Blocks as a worker streams them: a CR at the end of one block, its LF starting the next.
   LineText t;
   std::string model;
-  const char* blocks[] = {"one\r", "\ntwo", "\n", "three\r\n", "", "\r\n", g("四\r").c_str(), "\n"};
-  for (const char* block : blocks) {
+  const std::string blocks[] = {"one\r", "\ntwo", "\n", "three\r\n", "", "\r\n", g("四\r"), "\n"};
+  for (const std::string& block : blocks) {
     t.append(block);
     expect_indexed(t, t.bytes());
   }
