@@ -18,13 +18,13 @@
 #include <functional>
 #include <vector>
 
-#include "gui_bench_support.h"
-#include "gui/tool_window.h"
-#include "gui/controls.h"
-#include "gui/hooks.h"
 #include "content/conversions_page.h"
 #include "content/line_tools_window.h"
 #include "content_bench_data.h"
+#include "gui/controls.h"
+#include "gui/hooks.h"
+#include "gui/tool_window.h"
+#include "gui_bench_support.h"
 #include "shell/tools.h"
 
 using namespace tessaly;
@@ -123,9 +123,8 @@ int main(int argc, char** argv) {
     const size_t expected = input->row_count();  // line for line
     for (int r = 0; r < runs; ++r) {
       set_box_text(output, {});
-      t.push_back(time_click(find<QAbstractButton>(page, "按钮转繁体"), output, [&] {
-        return !page->converting() && output->row_count() >= expected;
-      }));
+      t.push_back(time_click(find<QAbstractButton>(page, "按钮转繁体"), output,
+                             [&] { return !page->converting() && output->row_count() >= expected; }));
     }
     print("simplified -> traditional 10 MB", t);
   }

@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "gui_bench_support.h"
-#include "gui/tool_window.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/tool_window.h"
+#include "gui_bench_support.h"
 #include "shell/tools.h"
 
 using namespace tessaly;
@@ -35,7 +35,8 @@ struct Timing {
   double gap_ms;
 };
 
-Timing measure(const std::function<void()>& act, const std::function<bool()>& done, QAbstractScrollArea* shown) {
+Timing measure(const std::function<void()>& act, const std::function<bool()>& done,
+               QAbstractScrollArea* shown) {
   QTest::qWait(100);
   GapProbe probe;
   QElapsedTimer clock;

@@ -70,7 +70,8 @@ struct Box {
   std::function<long long()> count;
 };
 
-Figures measure(const Box& box, const std::string& lines, const std::string& block, long long expected, int runs) {
+Figures measure(const Box& box, const std::string& lines, const std::string& block, long long expected,
+                int runs) {
   Figures f{};
   auto clear = [&] {
     box.set({});
@@ -82,12 +83,16 @@ Figures measure(const Box& box, const std::string& lines, const std::string& blo
   });
   QCoreApplication::processEvents();
   if (box.get().size() < lines.size()) qFatal("%s lost text", box.name);
-  f.get_ms = median_ms(runs, [] {}, [&] {
-    if (box.get().empty()) qFatal("empty");
-  });
-  f.count_ms = median_ms(runs, [] {}, [&] {
-    if (box.count() != expected) qFatal("%s counts %lld, not %lld", box.name, box.count(), expected);
-  });
+  f.get_ms = median_ms(
+      runs, [] {},
+      [&] {
+        if (box.get().empty()) qFatal("empty");
+      });
+  f.count_ms = median_ms(
+      runs, [] {},
+      [&] {
+        if (box.count() != expected) qFatal("%s counts %lld, not %lld", box.name, box.count(), expected);
+      });
   std::vector<double> appends;
   for (int r = 0; r < runs * 5; ++r) {
     appends.push_back(time_ms([&] {
@@ -100,8 +105,9 @@ Figures measure(const Box& box, const std::string& lines, const std::string& blo
 }
 
 void print(const char* name, int n, const Figures& f) {
-  std::printf("%-26s %9d lines   set+paint %9.2f ms   get %8.2f ms   append %3d lines %7.3f ms   count %8.3f ms\n",
-              name, n, f.set_ms, f.get_ms, kAppendLines, f.append_ms, f.count_ms);
+  std::printf(
+      "%-26s %9d lines   set+paint %9.2f ms   get %8.2f ms   append %3d lines %7.3f ms   count %8.3f ms\n",
+      name, n, f.set_ms, f.get_ms, kAppendLines, f.append_ms, f.count_ms);
   std::fflush(stdout);
 }
 
@@ -122,7 +128,8 @@ int main(int argc, char** argv) {
   boxes.push_back({"list box", &line_box, [&](const std::string& t) { line_box.set_text(t); },
                    [&] { return line_box.text(); }, [&](const std::string& t) { line_box.append(t); },
                    [&] { return static_cast<long long>(line_box.item_count()); }});
-  boxes.push_back({"QPlainTextEdit", &plain, [&](const std::string& t) { plain.setPlainText(from_gbk_lines(t)); },
+  boxes.push_back({"QPlainTextEdit", &plain,
+                   [&](const std::string& t) { plain.setPlainText(from_gbk_lines(t)); },
                    [&] { return to_gbk_lines(plain.toPlainText()); },
                    [&](const std::string& t) {
                      QTextCursor cursor(plain.document());
@@ -148,24 +155,26 @@ int main(int argc, char** argv) {
   }
   sci_masked.SendScintilla(QsciScintillaBase::SCI_SETMODEVENTMASK, 0UL);
   for (QsciScintilla* s : {&sci_default, &sci_masked}) {
-    boxes.push_back({s == &sci_default ? "editor cp936" : "editor cp936, no events", s,
-                     [s](const std::string& t) { s->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, t.c_str()); },
-                     [s] {
-                       std::string out(static_cast<size_t>(s->SendScintilla(QsciScintillaBase::SCI_GETLENGTH)), '\0');
-                       s->SendScintilla(QsciScintillaBase::SCI_GETTEXT, out.size() + 1,
-                                        static_cast<void*>(out.data()));
-                       return out;
-                     },
-                     [s](const std::string& t) {
-                       s->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, t.size(), t.c_str());
-                       s->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
-                     },
-                     [s] {
-                       const long long rows = s->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
-                       const long long length = s->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-                       if (length == 0) return 0LL;
-                       return s->SendScintilla(QsciScintillaBase::SCI_GETCHARAT, static_cast<long>(length - 1)) == '\n' ? rows - 1 : rows;
-                     }});
+    boxes.push_back(
+        {s == &sci_default ? "editor cp936" : "editor cp936, no events", s,
+         [s](const std::string& t) { s->SendScintilla(QsciScintillaBase::SCI_SETTEXT, 0UL, t.c_str()); },
+         [s] {
+           std::string out(static_cast<size_t>(s->SendScintilla(QsciScintillaBase::SCI_GETLENGTH)), '\0');
+           s->SendScintilla(QsciScintillaBase::SCI_GETTEXT, out.size() + 1, static_cast<void*>(out.data()));
+           return out;
+         },
+         [s](const std::string& t) {
+           s->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, t.size(), t.c_str());
+           s->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+         },
+         [s] {
+           const long long rows = s->SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT);
+           const long long length = s->SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+           if (length == 0) return 0LL;
+           return s->SendScintilla(QsciScintillaBase::SCI_GETCHARAT, static_cast<long>(length - 1)) == '\n'
+                      ? rows - 1
+                      : rows;
+         }});
   }
 #endif
   for (const Box& box : boxes) {

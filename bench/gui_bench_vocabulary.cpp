@@ -16,10 +16,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "gui_bench_support.h"
-#include "gui/line_box.h"
-#include "shell/main_window.h"
 #include "gui/hooks.h"
+#include "gui/line_box.h"
+#include "gui_bench_support.h"
+#include "shell/main_window.h"
 
 using namespace tessaly;
 using namespace tessaly::bench;

@@ -7,7 +7,6 @@
 
 #include "content/conversions.h"
 
-
 namespace tessaly {
 
 class LineBox;

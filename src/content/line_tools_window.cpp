@@ -92,9 +92,9 @@ void DedupeWindow::convert_pinyin(bool full) {
   QProgressBar* bar = progress_;
   pinyin_task_->restart([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
-    std::string out = content::pinyin_lines(
-        text, full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
-        bar_progress(bridge, bar));
+    std::string out =
+        content::pinyin_lines(text, full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
+                              bar_progress(bridge, bar));
     bridge.set_text(list, std::move(out));
   });
 }
@@ -280,8 +280,8 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
   warning->setWordWrap(true);
   hint->setWordWrap(true);
 
-  auto column = [](const char* label_name, const QString& caption, LineBox* box,
-                   const char* count_label, QLineEdit* count, QPushButton* clear) {
+  auto column = [](const char* label_name, const QString& caption, LineBox* box, const char* count_label,
+                   QLineEdit* count, QPushButton* clear) {
     auto* col = new QVBoxLayout;
     col->addWidget(make_label(nullptr, label_name, caption));
     col->addWidget(box, 1);

@@ -3,7 +3,6 @@
 // page by page, ticks rows, deletes the ticked domains and copies the names out for export.
 #include "dns/dns_manager_window.h"
 
-
 namespace tessaly {
 
 class LineBox;

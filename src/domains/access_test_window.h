@@ -3,7 +3,6 @@
 // possibly unreachable; at the end the flagged domains are collected and counted.
 #include "gui/tool_window.h"
 
-
 namespace tessaly {
 
 class LineBox;

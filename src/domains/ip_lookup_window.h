@@ -4,7 +4,6 @@
 // addresses in the same order), ready for the DNS pages.
 #include "gui/tool_window.h"
 
-
 namespace tessaly {
 
 class LineBox;

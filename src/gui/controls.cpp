@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QVBoxLayout>
 
-
 #include "core/text/text.h"
 #include "gui/gbk_qt.h"
 

@@ -1,8 +1,8 @@
 #include "gui/line_box.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
 #include <QTimer>
@@ -180,7 +180,8 @@ void LineBox::update_metrics() {
   QTextLine line = sample.createLine();
   line.setLineWidth(kUnbounded);
   sample.endLayout();
-  row_height_ = std::max(1, static_cast<int>(std::ceil(std::max(line.height(), QFontMetricsF(font()).height()))));
+  row_height_ =
+      std::max(1, static_cast<int>(std::ceil(std::max(line.height(), QFontMetricsF(font()).height()))));
   widest_ = 0;
   measured_longest_ = 0;
   forget_layouts();
@@ -198,7 +199,8 @@ size_t LineBox::top_row() const {
 
 int LineBox::last_top_row() const {
   const size_t rows = content_.rows();
-  if (!wrap_) return static_cast<int>(std::min<size_t>(rows - std::min<size_t>(rows, visible_rows()), 0x7fffffff));
+  if (!wrap_)
+    return static_cast<int>(std::min<size_t>(rows - std::min<size_t>(rows, visible_rows()), 0x7fffffff));
   // Wrapped rows differ in height: the last rows that fit, measured from the end.
   int room = viewport()->height() - kMargin;
   size_t top = rows;
@@ -244,7 +246,8 @@ void LineBox::changeEvent(QEvent* e) {
     update_metrics();
     update_scrollbars();
   }
-  if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange || e->type() == QEvent::EnabledChange)
+  if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange ||
+      e->type() == QEvent::EnabledChange)
     viewport()->update();
 }
 
@@ -294,7 +297,8 @@ QRect LineBox::caret_rect() const {
   QTextLine line = r.layout->lineForTextPosition(index);
   if (!line.isValid()) line = r.layout->lineAt(r.layout->lineCount() - 1);
   const auto x = static_cast<int>(line.cursorToX(index));
-  const auto top_y = static_cast<int>(std::clamp<long long>(y + static_cast<long long>(line.y()), -1000000, 1000000));
+  const auto top_y =
+      static_cast<int>(std::clamp<long long>(y + static_cast<long long>(line.y()), -1000000, 1000000));
   return QRect(text_left() + x, top_y, 1, row_height_);
 }
 
@@ -359,8 +363,9 @@ void LineBox::paintEvent(QPaintEvent* e) {
         // The selected line break: a space's width after the row's last character.
         QTextLine last = r.layout->lineAt(r.layout->lineCount() - 1);
         const qreal x = left + last.naturalTextWidth();
-        painter.fillRect(QRectF(x, y + last.y(), QFontMetricsF(font()).horizontalAdvance(QChar(u' ')), row_height_),
-                         pal.brush(group, QPalette::Highlight));
+        painter.fillRect(
+            QRectF(x, y + last.y(), QFontMetricsF(font()).horizontalAdvance(QChar(u' ')), row_height_),
+            pal.brush(group, QPalette::Highlight));
       }
       if (show_caret && content_.row_of(caret_) == row)
         r.layout->drawCursor(&painter, QPointF(left, y),

@@ -117,7 +117,20 @@ class LineBox : public QAbstractScrollArea {
     size_t caret_before;
     size_t anchor_before;
   };
-  enum class Move { Left, Right, WordLeft, WordRight, Up, Down, PageUp, PageDown, RowStart, RowEnd, Start, End };
+  enum class Move {
+    Left,
+    Right,
+    WordLeft,
+    WordRight,
+    Up,
+    Down,
+    PageUp,
+    PageDown,
+    RowStart,
+    RowEnd,
+    Start,
+    End
+  };
 
   // --- layout and geometry (line_box.cpp) ---
   Row& row_layout(size_t row) const;
@@ -162,8 +175,8 @@ class LineBox : public QAbstractScrollArea {
   QString preedit_;
 
   int row_height_ = 16;
-  mutable qreal widest_ = 0;            // the widest row laid out so far, in pixels
-  size_t measured_longest_ = 0;   // the longest row (in bytes) whose width widest_ includes
+  mutable qreal widest_ = 0;     // the widest row laid out so far, in pixels
+  size_t measured_longest_ = 0;  // the longest row (in bytes) whose width widest_ includes
   bool updating_scrollbars_ = false;
   mutable std::unordered_map<size_t, Row> rows_;
 

@@ -245,7 +245,8 @@ size_t LineBox::moved(size_t pos, Move move) const {
         return move == Move::RowStart ? start : content_.row_end(row);
       if (move == Move::RowStart) return start + r.byte_at[static_cast<size_t>(line.textStart())];
       if (line.lineNumber() == r.layout->lineCount() - 1) return content_.row_end(row);
-      return start + r.byte_at[static_cast<size_t>(std::max(line.textStart(), line.textStart() + line.textLength() - 1))];
+      return start + r.byte_at[static_cast<size_t>(
+                         std::max(line.textStart(), line.textStart() + line.textLength() - 1))];
     }
     case Move::Up:
     case Move::Down: {
@@ -266,7 +267,8 @@ size_t LineBox::moved(size_t pos, Move move) const {
         target_line = 0;
       }
       const Row& t = row_layout(target_row);
-      const int at = std::clamp(t.layout->lineAt(target_line).xToCursor(x), 0, static_cast<int>(t.byte_at.size()) - 1);
+      const int at =
+          std::clamp(t.layout->lineAt(target_line).xToCursor(x), 0, static_cast<int>(t.byte_at.size()) - 1);
       return content_.row_start(target_row) + t.byte_at[static_cast<size_t>(at)];
     }
     case Move::PageUp:
@@ -302,7 +304,8 @@ bool LineBox::move_key(QKeyEvent* e) {
   for (const MoveKey& k : keys) {
     if (!e->matches(k.key)) continue;
     const auto move = static_cast<Move>(k.move);
-    const bool vertical = move == Move::Up || move == Move::Down || move == Move::PageUp || move == Move::PageDown;
+    const bool vertical =
+        move == Move::Up || move == Move::Down || move == Move::PageUp || move == Move::PageDown;
     if (vertical && goal_x_ < 0) {
       const size_t start = content_.row_start(content_.row_of(caret_));
       const Row& r = row_layout(content_.row_of(caret_));
@@ -313,7 +316,8 @@ bool LineBox::move_key(QKeyEvent* e) {
     const qreal goal = goal_x_;
     size_t target;
     if (!k.select && has_selection() && (move == Move::Left || move == Move::Right))
-      target = move == Move::Left ? std::min(caret_, anchor_) : std::max(caret_, anchor_);  // the selection collapses
+      target = move == Move::Left ? std::min(caret_, anchor_)
+                                  : std::max(caret_, anchor_);  // the selection collapses
     else
       target = moved(caret_, move);
     if (move == Move::PageUp || move == Move::PageDown) {
@@ -450,7 +454,8 @@ void LineBox::mouseReleaseEvent(QMouseEvent* e) {
   dragging_ = false;
   autoscroll_.stop();
   QClipboard* clipboard = QGuiApplication::clipboard();
-  if (has_selection() && clipboard->supportsSelection()) clipboard->setText(selectedText(), QClipboard::Selection);
+  if (has_selection() && clipboard->supportsSelection())
+    clipboard->setText(selectedText(), QClipboard::Selection);
 }
 
 void LineBox::mouseDoubleClickEvent(QMouseEvent* e) {
@@ -466,9 +471,12 @@ void LineBox::timerEvent(QTimerEvent* e) {
   } else if (e->timerId() == autoscroll_.timerId()) {
     const QRect view = viewport()->rect();
     if (drag_pos_.y() < view.top()) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    if (drag_pos_.y() > view.bottom()) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    if (drag_pos_.x() < view.left()) horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    if (drag_pos_.x() > view.right()) horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    if (drag_pos_.y() > view.bottom())
+      verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    if (drag_pos_.x() < view.left())
+      horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    if (drag_pos_.x() > view.right())
+      horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     drag_to(QPoint(std::clamp(drag_pos_.x(), view.left(), view.right()),
                    std::clamp(drag_pos_.y(), view.top(), view.bottom())));
   } else {
@@ -518,9 +526,10 @@ QMenu* LineBox::create_context_menu() {
   menu->addSeparator();
   add(QStringLiteral("剪切(&T)"), QKeySequence::Cut, editable && has_selection(), [this] { cut(); });
   add(QStringLiteral("复制(&C)"), QKeySequence::Copy, has_selection(), [this] { copy(); });
-  add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, editable && !QGuiApplication::clipboard()->text().isEmpty(),
-      [this] { paste(); });
-  add(QStringLiteral("删除"), QKeySequence::UnknownKey, editable && has_selection(), [this] { delete_selection(); });
+  add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste,
+      editable && !QGuiApplication::clipboard()->text().isEmpty(), [this] { paste(); });
+  add(QStringLiteral("删除"), QKeySequence::UnknownKey, editable && has_selection(),
+      [this] { delete_selection(); });
   menu->addSeparator();
   add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, !content_.empty(), [this] { selectAll(); });
   return menu;

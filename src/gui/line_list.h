@@ -30,7 +30,7 @@ void bind_line_count(LineBox* list, QLineEdit* count);
 // Fills `group` with a list box and, under it, the label and count box that follow its item
 // count; returns the list box.
 LineBox* make_counted_list(QWidget* group, const char* list_name, const char* count_name,
-                                  const QString& count_label);
+                           const QString& count_label);
 
 // Copy handler: the whole text of `box` to the clipboard, then the message (always success).
 void bind_copy_button(QAbstractButton* button, QWidget* box, const QString& message,

@@ -4,9 +4,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QSignalSpy>
+#include "gui/line_box.h"
 
 #include <set>
 

@@ -1,10 +1,10 @@
 // The text-conversion page and the line-list tool windows, driven through their controls.
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
+#include "gui/line_box.h"
 
 #include <set>
 

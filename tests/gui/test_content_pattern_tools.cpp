@@ -1,9 +1,9 @@
 // The regex match, keyword separator and batch rename windows, driven through their controls.
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include "gui/line_box.h"
 
 #include <filesystem>
 

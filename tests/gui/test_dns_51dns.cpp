@@ -2,8 +2,8 @@
 // against the fake 51dns console.
 #include <QCheckBox>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
+#include "gui/line_box.h"
 
 #include "dns/dns51_client.h"
 #include "fakes/dns_consoles.h"
@@ -191,8 +191,7 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
     QCOMPARE(list->lv_row_count(), 250);
     click(control<QPushButton>(w, "按钮4"));
     click(control<QPushButton>(w, "按钮4"));
-    QStringList names =
-        control<LineBox>(w, "编辑框1")->toPlainText().split(QChar(u'\n'), Qt::SkipEmptyParts);
+    QStringList names = control<LineBox>(w, "编辑框1")->toPlainText().split(QChar(u'\n'), Qt::SkipEmptyParts);
     QCOMPARE(names.size(), 500);
     QCOMPARE(names[250], QStringLiteral("d1.com"));
   }

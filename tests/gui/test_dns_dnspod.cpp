@@ -2,9 +2,9 @@
 // fake DNSPod console.
 #include <QCheckBox>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRegularExpression>
+#include "gui/line_box.h"
 
 #include "core/http/cookie_store.h"
 #include "core/text/charset.h"

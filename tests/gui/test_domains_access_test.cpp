@@ -1,7 +1,7 @@
 // The website access test (window 5) through its controls, against the fake sites: titles in
 // several charsets, flagged domains, the final count, pause, stop, copy and clear.
-#include "gui/line_box.h"
 #include <QPushButton>
+#include "gui/line_box.h"
 
 #include "core/text/charset.h"
 #include "domains/access_test_window.h"

@@ -2,9 +2,9 @@
 // whois and IP runs, the pause captions, the status box and the four exports.
 #include <QHeaderView>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRadioButton>
+#include "gui/line_box.h"
 
 #include <memory>
 

@@ -2,12 +2,12 @@
 // driven through their controls.
 #include <QCheckBox>
 #include <QLabel>
-#include "gui/line_box.h"
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include "gui/line_box.h"
 
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"

@@ -1,8 +1,8 @@
 // Batch IP lookup (window 30) and its "域名+IP" lists (window 31), against the fake IP138 page.
 #include <QHeaderView>
-#include "gui/line_box.h"
 #include <QPointer>
 #include <QPushButton>
+#include "gui/line_box.h"
 
 #include "core/http/endpoints.h"
 #include "domains/ip_lookup_window.h"
@@ -112,8 +112,7 @@ class IpLookupTest : public QObject {
     QCOMPARE(x.rows->lv_row_count(), 4);
 
     ToolWindow* lists = x.open_lists();
-    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")),
-             sl({"a.com", "slow.org", "a.com", "slow.org"}));
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")), sl({"a.com", "slow.org", "a.com", "slow.org"}));
     QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")), sl({"1.2.3.4", "", "1.2.3.4", ""}));
 
     // Closing the lookup window ends both runs.

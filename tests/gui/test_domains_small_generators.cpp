@@ -1,8 +1,8 @@
 // The small generator windows (1, 2, 11, 12, 29) driven through their controls.
 #include <QCheckBox>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRadioButton>
+#include "gui/line_box.h"
 
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"

@@ -4,8 +4,8 @@
 // count while running, a stop that lets the requests under way finish, and a window closed
 // while its run goes on.
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
+#include "gui/line_box.h"
 
 #include <algorithm>
 #include <map>

@@ -1,9 +1,9 @@
 // The inclusion-query page used as a user uses it, against the fake Baidu search.
 #include <QHeaderView>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QTabWidget>
+#include "gui/line_box.h"
 
 #include <memory>
 

@@ -4,9 +4,9 @@
 // closed window leaves no worker behind.
 #include <QAbstractButton>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QRadioButton>
 #include <QTabWidget>
+#include "gui/line_box.h"
 
 #include <functional>
 #include <string>

@@ -2,10 +2,10 @@
 // against the fake rank pages.
 #include <QHeaderView>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include "gui/line_box.h"
 
 #include "core/http/endpoints.h"
 #include "core/text/charset.h"

@@ -1,8 +1,8 @@
 // The English word tools (window 28) through their three buttons, against the fake translation
 // service.
 #include <QLabel>
-#include "gui/line_box.h"
 #include <QPushButton>
+#include "gui/line_box.h"
 
 #include "core/http/endpoints.h"
 #include "fakes/fake_server.h"

@@ -2,11 +2,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include "gui/line_box.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,10 +1,10 @@
 // The window side of the job contract: captions and enabled states follow the job's state, every
 // run ends once (done, stopped, failed) after its last write, and closing a tool window stops its
 // jobs. "Nothing more happens" is checked after the job has reported its end.
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QVBoxLayout>
+#include "gui/line_box.h"
 
 #include <atomic>
 #include <stdexcept>

@@ -37,7 +37,8 @@ void expect_indexed(const LineText& t, const std::string& context) {
     const size_t row = t.row_of(pos);
     ASSERT_TRUE(starts[row] <= pos && (row + 1 == starts.size() || pos < starts[row + 1])) << "pos " << pos;
   }
-  const int items = text.empty() ? 0 : static_cast<int>(text.back() == '\n' ? starts.size() - 1 : starts.size());
+  const int items =
+      text.empty() ? 0 : static_cast<int>(text.back() == '\n' ? starts.size() - 1 : starts.size());
   EXPECT_EQ(t.items(), items);
   // The longest row is never under-reported (edits that shorten it may leave it high).
   EXPECT_GE(t.longest_row_bytes(), longest);

@@ -19,7 +19,9 @@ class LineText {
   const std::string& bytes() const { return text_; }
   size_t size() const { return text_.size(); }
   bool empty() const { return text_.empty(); }
-  std::string_view view(size_t pos, size_t length) const { return std::string_view(text_).substr(pos, length); }
+  std::string_view view(size_t pos, size_t length) const {
+    return std::string_view(text_).substr(pos, length);
+  }
 
   // Rows are the pieces between line breaks; a text ending in a line break has an empty last
   // row, an empty text one empty row.

@@ -3,9 +3,9 @@
 // fake console's site with one account, and the steps a user takes on the page (log in, import
 // pairs, run the batch, open the manager).
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QPushButton>
 #include <QTabWidget>
+#include "gui/line_box.h"
 
 #include <memory>
 

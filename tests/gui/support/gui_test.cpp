@@ -49,9 +49,7 @@ QStringList sl(std::initializer_list<const char*> items) {
   return out;
 }
 
-QString text_of(const QWidget* root, const char* name) {
-  return control<LineBox>(root, name)->toPlainText();
-}
+QString text_of(const QWidget* root, const char* name) { return control<LineBox>(root, name)->toPlainText(); }
 
 QString line_of(const QWidget* root, const char* name) { return control<QLineEdit>(root, name)->text(); }
 

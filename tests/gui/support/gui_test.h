@@ -6,9 +6,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
-#include "gui/line_box.h"
 #include <QStringList>
 #include <QTest>
+#include "gui/line_box.h"
 
 #include <string>
 #include <vector>
