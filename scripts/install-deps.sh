@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev openssl ca-certificates
   libpcre2-dev libopencc-dev opencc
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  libqscintilla2-qt6-dev  # a peer in the list-box benchmark
   unicode-data fonts-wqy-zenhei
   nodejs
 )
