@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "core/patterns/gbk_unicode.h"
+#include "core/text/gbk_unicode.h"
 #include "core/text/charset.h"
 
 namespace tessaly::fakes {

@@ -155,7 +155,10 @@ TEST(PatternMatcher, BytesThatDoNotDecodeStayInPlace) {
   std::string mixed = std::string("\x80\xFF") + g("价格") + "\x80" + "12" + g("元");
   ASSERT_TRUE(m.search(g("€(\\d+)(.)"), mixed));
   ASSERT_EQ(m.match_count(), 1);
-  EXPECT_EQ(m.group_text(1, 0), "\x80" "12" + g("元"));
+  EXPECT_EQ(m.group_text(1, 0),
+            "\x80"
+            "12" +
+                g("元"));
   EXPECT_EQ(m.group_text(1, 2), g("元"));
   EXPECT_EQ(m.replace_all("[$1]"), std::string("\x80\xFF") + g("价格") + "[12]");
 }
@@ -183,6 +186,19 @@ TEST(PatternMatcher, ReusedMatcherAndLargeSubject) {
   EXPECT_EQ(m.group_text(200000, 1), g("第199999行"));
   ASSERT_TRUE(m.search("nope", "x"));
   EXPECT_EQ(m.match_count(), 0);
+}
+
+TEST(PatternMatcher, BorrowedSubjectGivesTheSameResults) {
+  const std::string text = g("甲a1b22乙\r\nc333");
+  PatternMatcher kept, borrowed;
+  ASSERT_TRUE(kept.search("(\\d+)", text));
+  ASSERT_TRUE(borrowed.search("(x)", "x"));  // a kept subject before is let go
+  ASSERT_TRUE(borrowed.search_borrowed("(\\d+)", text));
+  ASSERT_EQ(borrowed.match_count(), 3);
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(borrowed.group_text(i, 1), kept.group_text(i, 1));
+  EXPECT_EQ(borrowed.replace_all("<$1>"), kept.replace_all("<$1>"));
+  ASSERT_TRUE(borrowed.search("nothing", "x"));
+  EXPECT_EQ(borrowed.replace_all("-"), "x");
 }
 
 TEST(WebText, StripHtml) {

@@ -7,8 +7,11 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <vector>
 
-#include "core/patterns/gbk_unicode.h"
+#include "core/patterns/pattern_translator.h"
+#include "core/text/gbk_unicode.h"
 #include "core/text/text.h"
 
 namespace tessaly {
@@ -21,301 +24,6 @@ constexpr size_t kUnset = std::numeric_limits<size_t>::max();
 constexpr uint32_t kMatchLimit = 20'000'000;
 constexpr uint32_t kHeapLimitKib = 256 * 1024;
 
-// White space and line terminators as ECMAScript's \s knows them (a class body).
-constexpr std::string_view kSpaceBody =
-    "\\t\\n\\x{0b}\\f\\r \\x{a0}\\x{1680}\\x{2000}-\\x{200a}\\x{2028}\\x{2029}\\x{202f}"
-    "\\x{205f}\\x{3000}\\x{feff}";
-// The dot: anything but a line terminator. The anchors: next to a line terminator or the end
-// of the text, each of CR and LF counting on its own (so also between the two of a CR LF).
-constexpr std::string_view kDot = "[^\\n\\r\\x{2028}\\x{2029}]";
-constexpr std::string_view kLineStart = "(?<![^\\n\\r\\x{2028}\\x{2029}])";
-constexpr std::string_view kLineEnd = "(?![^\\n\\r\\x{2028}\\x{2029}])";
-
-bool is_hex(char c) {
-  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-std::string code_point_escape(std::string_view hex) {
-  return "\\x{" + std::string(hex) + "}";
-}
-std::string code_point_escape(unsigned value) {
-  static const char digits[] = "0123456789abcdef";
-  std::string hex;
-  do {
-    hex.insert(hex.begin(), digits[value % 16]);
-    value /= 16;
-  } while (value);
-  return code_point_escape(hex);
-}
-
-// Translates an ECMAScript pattern (UTF-8) into PCRE2 syntax with the same meaning: \s and the
-// dot get their ECMAScript sets, the anchors see CR and LF each as a line break, \uXXXX becomes \x{XXXX}, unknown escapes of letters stand for
-// the letter, decimal escapes are back-references only when such a group exists (otherwise
-// octal), classes never open POSIX sets, and "[]" / "[^]" match nothing / anything.
-class PatternTranslator {
- public:
-  explicit PatternTranslator(std::string_view p) : p_(p) { groups_ = count_groups(); }
-
-  std::string translate() {
-    std::string out;
-    out.reserve(p_.size() * 2);
-    while (i_ < p_.size()) {
-      char c = p_[i_];
-      if (c == '\\') {
-        out += escape_outside();
-      } else if (c == '[') {
-        out += character_class();
-      } else if (c == '.') {
-        out += kDot;
-        ++i_;
-      } else if (c == '^') {
-        out += kLineStart;
-        ++i_;
-      } else if (c == '$') {
-        out += kLineEnd;
-        ++i_;
-      } else {
-        out += c;
-        ++i_;
-      }
-    }
-    return out;
-  }
-
- private:
-  struct Atom {
-    std::string text;
-    bool set = false;   // a class escape such as \d (never a range end)
-    bool dash = false;  // an unescaped '-'
-  };
-
-  int count_groups() const {
-    int n = 0;
-    for (size_t k = 0; k < p_.size(); ++k) {
-      char c = p_[k];
-      if (c == '\\') {
-        ++k;
-      } else if (c == '[') {
-        ++k;
-        if (k < p_.size() && p_[k] == '^') ++k;
-        if (k < p_.size() && p_[k] == ']') continue;  // "[]" or "[^]"
-        for (; k < p_.size() && p_[k] != ']'; ++k)
-          if (p_[k] == '\\') ++k;
-      } else if (c == '(') {
-        if (k + 1 < p_.size() && p_[k + 1] == '?') {
-          // Named groups count; look-arounds and (?: do not.
-          if (k + 3 < p_.size() && (p_[k + 2] == '<' || p_[k + 2] == 'P') && p_[k + 3] != '=' &&
-              p_[k + 3] != '!')
-            ++n;
-        } else {
-          ++n;
-        }
-      }
-    }
-    return n;
-  }
-
-  // A non-ASCII character (its UTF-8 bytes) or one ASCII byte, taken literally.
-  std::string literal_char() {
-    size_t n = static_cast<size_t>(utf8_unit_size(static_cast<unsigned char>(p_[i_])));
-    n = std::min(n, p_.size() - i_);
-    std::string s(p_.substr(i_, n));
-    i_ += n;
-    if (s.size() == 1 && !is_letter(s[0]) && !is_digit(s[0]) && static_cast<unsigned char>(s[0]) < 0x80 &&
-        s[0] != ' ')
-      return "\\" + s;
-    return s;
-  }
-
-  // Escapes that mean the same inside and outside a class; empty when not one of them.
-  // i_ points at the character after the backslash.
-  std::string common_escape() {
-    char d = p_[i_];
-    switch (d) {
-      case 't': case 'n': case 'r': case 'f':
-        ++i_;
-        return std::string("\\") + d;
-      case 'v':
-        ++i_;
-        return "\\x{0b}";
-      case 'u':
-        if (i_ + 4 < p_.size() && is_hex(p_[i_ + 1]) && is_hex(p_[i_ + 2]) && is_hex(p_[i_ + 3]) &&
-            is_hex(p_[i_ + 4])) {
-          std::string s = code_point_escape(p_.substr(i_ + 1, 4));
-          i_ += 5;
-          return s;
-        }
-        ++i_;
-        return "u";
-      case 'x':
-        if (i_ + 2 < p_.size() && is_hex(p_[i_ + 1]) && is_hex(p_[i_ + 2])) {
-          std::string s = code_point_escape(p_.substr(i_ + 1, 2));
-          i_ += 3;
-          return s;
-        }
-        ++i_;
-        return "x";
-      case 'c':
-        if (i_ + 1 < p_.size() && is_letter(p_[i_ + 1])) {
-          unsigned value = static_cast<unsigned>(p_[i_ + 1]) % 32;
-          i_ += 2;
-          return code_point_escape(value);
-        }
-        // A lone "\c" stands for a backslash followed by "c".
-        ++i_;
-        return "\\\\c";
-      default:
-        return {};
-    }
-  }
-
-  // An old-style octal escape (up to three digits, at most 0377) or, for 8 and 9, the digit.
-  std::string octal_escape() {
-    char d = p_[i_];
-    if (d == '8' || d == '9') {
-      ++i_;
-      return std::string(1, d);
-    }
-    unsigned value = 0;
-    size_t max_digits = d <= '3' ? 3 : 2;
-    size_t taken = 0;
-    while (taken < max_digits && i_ < p_.size() && p_[i_] >= '0' && p_[i_] <= '7') {
-      value = value * 8 + static_cast<unsigned>(p_[i_] - '0');
-      ++i_;
-      ++taken;
-    }
-    return code_point_escape(value);
-  }
-
-  std::string escape_outside() {
-    ++i_;  // the backslash
-    if (i_ >= p_.size()) return "\\";  // a trailing backslash: left for the compiler to reject
-    char d = p_[i_];
-    switch (d) {
-      case 'd': case 'D': case 'w': case 'W': case 'b': case 'B':
-        ++i_;
-        return std::string("\\") + d;
-      case 's':
-        ++i_;
-        return "[" + std::string(kSpaceBody) + "]";
-      case 'S':
-        ++i_;
-        return "[^" + std::string(kSpaceBody) + "]";
-      default:
-        break;
-    }
-    if (std::string s = common_escape(); !s.empty()) return s;
-    if (is_digit(d)) {
-      if (d == '0' && (i_ + 1 >= p_.size() || !is_digit(p_[i_ + 1]))) {
-        ++i_;
-        return "\\x{0}";
-      }
-      size_t end = i_;
-      long long number = 0;
-      while (end < p_.size() && is_digit(p_[end]) && number < 100000) number = number * 10 + (p_[end++] - '0');
-      if (d != '0' && number >= 1 && number <= groups_) {
-        i_ = end;
-        return "\\g{" + std::to_string(number) + "}";
-      }
-      return octal_escape();
-    }
-    return literal_char();  // identity escape: the character itself
-  }
-
-  Atom class_escape() {
-    ++i_;  // the backslash
-    if (i_ >= p_.size()) return {"\\", false, false};
-    char d = p_[i_];
-    switch (d) {
-      case 'd': case 'D': case 'w': case 'W':
-        ++i_;
-        return {std::string("\\") + d, true, false};
-      case 's':
-        ++i_;
-        return {std::string(kSpaceBody), true, false};
-      case 'S':
-        ++i_;
-        return {"\\S", true, false};  // replaced by the caller
-      case 'b':
-        ++i_;
-        return {"\\x{08}", false, false};
-      default:
-        break;
-    }
-    if (std::string s = common_escape(); !s.empty()) return {s, false, false};
-    if (is_digit(d)) {
-      if (d == '0' && (i_ + 1 >= p_.size() || !is_digit(p_[i_ + 1]))) {
-        ++i_;
-        return {"\\x{0}", false, false};
-      }
-      return {octal_escape(), false, false};
-    }
-    return {literal_char(), false, false};
-  }
-
-  std::string character_class() {
-    ++i_;  // '['
-    bool negated = false;
-    if (i_ < p_.size() && p_[i_] == '^') {
-      negated = true;
-      ++i_;
-    }
-    if (i_ < p_.size() && p_[i_] == ']') {
-      ++i_;
-      return negated ? "[\\x{0}-\\x{10ffff}]" : "(?!)";
-    }
-    std::vector<Atom> atoms;
-    bool closed = false;
-    while (i_ < p_.size()) {
-      char c = p_[i_];
-      if (c == ']') {
-        ++i_;
-        closed = true;
-        break;
-      }
-      if (c == '\\') {
-        atoms.push_back(class_escape());
-      } else if (c == '-') {
-        ++i_;
-        atoms.push_back({"-", false, true});
-      } else if (c == '[') {
-        ++i_;
-        atoms.push_back({"\\[", false, false});
-      } else {
-        atoms.push_back({literal_char(), false, false});
-      }
-    }
-    if (!closed) return "[";  // unterminated: left for the compiler to reject
-
-    // A dash next to a class escape (or at either end) is a literal dash.
-    std::string body;
-    bool has_non_space = false;
-    for (size_t k = 0; k < atoms.size(); ++k) {
-      const Atom& a = atoms[k];
-      if (a.dash) {
-        bool literal = k == 0 || k + 1 == atoms.size() || atoms[k - 1].set || atoms[k + 1].set;
-        body += literal ? "\\-" : "-";
-      } else if (a.set && a.text == "\\S") {
-        has_non_space = true;
-      } else {
-        body += a.text;
-      }
-    }
-    if (!has_non_space) return (negated ? "[^" : "[") + body + "]";
-    // \S inside a class: PCRE2's own \S would take the Unicode spaces, so build the union or
-    // difference with the full space set.
-    std::string spaces(kSpaceBody);
-    if (!negated) return body.empty() ? "[^" + spaces + "]" : "(?:[" + body + "]|[^" + spaces + "])";
-    return body.empty() ? "[" + spaces + "]" : "(?:(?![" + body + "])[" + spaces + "])";
-  }
-
-  std::string_view p_;
-  size_t i_ = 0;
-  int groups_ = 0;
-};
-
 std::string error_text(int code) {
   PCRE2_UCHAR buffer[256];
   int n = pcre2_get_error_message(code, buffer, sizeof buffer);
@@ -323,18 +31,75 @@ std::string error_text(int code) {
                : "error " + std::to_string(code);
 }
 
+// True when byte pos starts a GBK character of the walk that starts at `from` (a character
+// start, pos >= from). A byte outside 0x81..0xFE never leads a pair, so whatever it is, the byte
+// after it starts a character: the walk only needs to begin after the last such byte.
+bool starts_gbk_char(std::string_view s, size_t from, size_t pos) {
+  size_t b = pos;
+  while (b > from && static_cast<unsigned char>(s[b - 1]) - 0x81u <= 0xFE - 0x81) --b;
+  while (b < pos) b += static_cast<size_t>(detail::gbk_unit_size(s, b));
+  return b == pos;
+}
+
+// Byte offsets (kUnset allowed) kept in blocks that never move: a growing vector copies itself
+// and so touches its memory twice, which for the spans of a large search costs more than the
+// matching. 32 bits each; the high halves are kept apart only for a subject of 4 GiB or more.
+class SpanStore {
+ public:
+  void clear(size_t subject_size) {  // the blocks stay for the next search
+    low_.clear();
+    high_.clear();
+    wide_ = subject_size >= kNarrowUnset;
+  }
+  void push_back(size_t v) {
+    low_.push_back(static_cast<uint32_t>(v));
+    if (wide_) high_.push_back(static_cast<uint32_t>(static_cast<uint64_t>(v) >> 32));
+  }
+  size_t operator[](size_t k) const {
+    const uint32_t low = low_[k];
+    if (wide_) return static_cast<size_t>(static_cast<uint64_t>(high_[k]) << 32 | low);
+    return low == kNarrowUnset ? kUnset : low;
+  }
+
+ private:
+  static constexpr uint32_t kNarrowUnset = 0xFFFFFFFF;
+
+  class Blocks {
+   public:
+    void clear() { size_ = 0; }
+    void push_back(uint32_t v) {
+      if (size_ == blocks_.size() * kBlock) blocks_.emplace_back(new uint32_t[kBlock]);
+      blocks_[size_ / kBlock][size_ % kBlock] = v;
+      ++size_;
+    }
+    uint32_t operator[](size_t k) const { return blocks_[k / kBlock][k % kBlock]; }
+
+   private:
+    static constexpr size_t kBlock = 16384;
+    std::vector<std::unique_ptr<uint32_t[]>> blocks_;
+    size_t size_ = 0;
+  };
+
+  Blocks low_, high_;
+  bool wide_ = false;
+};
+
 }  // namespace
 
 struct PatternMatcher::Impl {
   // The compiled pattern of the last search, reused while the pattern stays the same.
   std::string pattern;
+  bool bytes_allowed = false;  // whether the byte form could be chosen for it
+  bool bytes = false;          // compiled for the GBK bytes themselves, else for the UTF-8 form
+  bool jit = false;            // compiled to machine code as well
   pcre2_code* code = nullptr;
   pcre2_match_context* match_context = nullptr;
   pcre2_jit_stack* jit_stack = nullptr;
 
-  std::string subject;        // GBK
-  int group_slots = 0;        // capture groups + 1 (the whole match)
-  std::vector<size_t> spans;  // per match and group: GBK byte start and end (kUnset when unset)
+  std::string owned;         // the subject when the matcher keeps it
+  std::string_view subject;  // GBK: `owned`, or the caller's text (search_borrowed)
+  int group_slots = 0;       // capture groups + 1 (the whole match)
+  SpanStore spans;           // per match and group: GBK byte start and end (kUnset when unset)
   int matches = 0;
   std::string error;
 
@@ -353,24 +118,39 @@ struct PatternMatcher::Impl {
     jit_stack = nullptr;
   }
 
-  bool compile(std::string_view gbk_pattern) {
-    if (code && pattern == gbk_pattern) return true;
-    release_code();
-    std::string translated = PatternTranslator(detail::gbk_to_utf8(gbk_pattern)).translate();
+  static pcre2_code* compile_translated(const std::string& translated, uint32_t options, int& err) {
     pcre2_compile_context* cc = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(cc, PCRE2_NEWLINE_ANYCRLF);
-    int err = 0;
     PCRE2_SIZE err_offset = 0;
-    code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated.data()), translated.size(),
-                         PCRE2_UTF | PCRE2_CASELESS | PCRE2_MULTILINE | PCRE2_MATCH_UNSET_BACKREF,
-                         &err, &err_offset, cc);
+    pcre2_code* c = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(translated.data()), translated.size(),
+                                  options | PCRE2_CASELESS | PCRE2_MULTILINE | PCRE2_MATCH_UNSET_BACKREF,
+                                  &err, &err_offset, cc);
     pcre2_compile_context_free(cc);
+    return c;
+  }
+
+  // The byte form where the pattern has one (no conversion of the subject, no offset mapping),
+  // otherwise the Unicode form.
+  bool compile(std::string_view gbk_pattern, bool allow_bytes) {
+    if (code && pattern == gbk_pattern && bytes_allowed == allow_bytes) return true;
+    release_code();
+    const std::string utf8_pattern = detail::gbk_to_utf8(gbk_pattern);
+    int err = 0;
+    bytes = false;
+    if (allow_bytes) {
+      if (auto translated = detail::translate_pattern_for_bytes(utf8_pattern)) {
+        code = compile_translated(*translated, 0, err);
+        bytes = code != nullptr;
+      }
+    }
+    if (!code) code = compile_translated(detail::translate_pattern(utf8_pattern), PCRE2_UTF, err);
     if (!code) {
       error = error_text(err);
       return false;
     }
-    pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);  // the interpreter runs where JIT is missing
+    jit = pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0;  // the interpreter runs where JIT is missing
     pattern.assign(gbk_pattern);
+    bytes_allowed = allow_bytes;
     if (!match_context) {
       match_context = pcre2_match_context_create(nullptr);
       pcre2_set_match_limit(match_context, kMatchLimit);
@@ -382,50 +162,97 @@ struct PatternMatcher::Impl {
   }
 
   void clear_matches() {
-    spans.clear();
+    spans.clear(subject.size());
     matches = 0;
     group_slots = 0;
   }
 
-  void run(std::string_view gbk_subject) {
-    subject.assign(gbk_subject);
-    std::vector<size_t> single_byte_wide;
-    std::string u8 = detail::gbk_to_utf8(subject, &single_byte_wide);
+  // Searches the subject already in `subject`.
+  bool search(std::string_view gbk_pattern, bool allow_bytes) {
+    clear_matches();
+    error.clear();
+    if (!compile(gbk_pattern, allow_bytes)) return false;
     uint32_t captures = 0;
     pcre2_pattern_info(code, PCRE2_INFO_CAPTURECOUNT, &captures);
     group_slots = static_cast<int>(captures) + 1;
     pcre2_match_data* md = pcre2_match_data_create_from_pattern(code, nullptr);
     if (!md) {
       error = "out of memory";
-      return;
+      return true;
     }
-    OffsetMap map(u8, single_byte_wide);
-    const auto* data = reinterpret_cast<PCRE2_SPTR>(u8.data());
-    size_t start = 0;
-    std::vector<size_t> slot(static_cast<size_t>(group_slots) * 2);
-    while (start <= u8.size()) {
-      int rc = pcre2_match(code, data, u8.size(), start, PCRE2_NO_UTF_CHECK, md, match_context);
-      if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
-        rc = pcre2_match(code, data, u8.size(), start, PCRE2_NO_UTF_CHECK | PCRE2_NO_JIT, md,
-                         match_context);
-      if (rc == PCRE2_ERROR_NOMATCH) break;
-      if (rc < 0) {
-        // A match that exceeds its budget ends the search; the matches so far stay.
-        error = error_text(rc);
-        break;
+    if (bytes)
+      run_bytes(md);
+    else
+      run_unicode(md);
+    pcre2_match_data_free(md);
+    return true;
+  }
+
+  // One match attempt from `start`; PCRE2's result code (the interpreter takes over where the
+  // JIT stack runs out).
+  int match(std::string_view text, size_t start, uint32_t options, pcre2_match_data* md) {
+    const auto* data = reinterpret_cast<PCRE2_SPTR>(text.data());
+    // The JIT's own entry skips the checks pcre2_match repeats on every call (the subject is
+    // valid UTF-8 by construction in the Unicode form).
+    int rc = jit ? pcre2_jit_match(code, data, text.size(), start, options & ~PCRE2_NO_UTF_CHECK, md,
+                                   match_context)
+                 : pcre2_match(code, data, text.size(), start, options, md, match_context);
+    if (rc == PCRE2_ERROR_JIT_STACKLIMIT)
+      rc = pcre2_match(code, data, text.size(), start, options | PCRE2_NO_JIT, md, match_context);
+    if (rc < 0 && rc != PCRE2_ERROR_NOMATCH) error = error_text(rc);  // the matches so far stay
+    return rc;
+  }
+
+  // Keeps the groups of the match in `md`, each offset mapped by to_gbk.
+  template <class Map>
+  void keep(pcre2_match_data* md, Map&& to_gbk) {
+    const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
+    uint32_t pairs = pcre2_get_ovector_count(md);
+    for (int g = 0; g < group_slots; ++g) {
+      size_t s = kUnset, e = kUnset;
+      if (static_cast<uint32_t>(g) < pairs && ov[2 * g] != PCRE2_UNSET) {
+        s = to_gbk(ov[2 * g]);
+        e = ov[2 * g + 1] >= ov[2 * g] ? to_gbk(ov[2 * g + 1]) : s;
       }
+      spans.push_back(s);
+      spans.push_back(e);
+    }
+    ++matches;
+  }
+
+  // The byte form: offsets are the subject's own. PCRE2 tries every byte, so a match may start
+  // on a trail byte; it is passed over and the search goes on from the next character.
+  void run_bytes(pcre2_match_data* md) {
+    const size_t n = subject.size();
+    size_t start = 0;  // always a character start
+    while (start <= n) {
+      if (match(subject, start, 0, md) < 0) break;
       const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
-      uint32_t pairs = pcre2_get_ovector_count(md);
-      for (int g = 0; g < group_slots; ++g) {
-        size_t s = kUnset, e = kUnset;
-        if (static_cast<uint32_t>(g) < pairs && ov[2 * g] != PCRE2_UNSET) {
-          s = map.to_gbk(ov[2 * g]);
-          e = ov[2 * g + 1] >= ov[2 * g] ? map.to_gbk(ov[2 * g + 1]) : s;
-        }
-        spans.push_back(s);
-        spans.push_back(e);
+      size_t match_start = ov[0], match_end = ov[1];
+      if (match_start > start && !starts_gbk_char(subject, start, match_start)) {
+        start = match_start + 1;
+        continue;
       }
-      ++matches;
+      keep(md, [](size_t offset) { return offset; });
+      if (match_end > match_start) {
+        start = match_end;
+      } else {
+        // An empty match: continue one character further.
+        if (match_end >= n) break;
+        start = match_end + static_cast<size_t>(detail::gbk_unit_size(subject, match_end));
+      }
+    }
+  }
+
+  void run_unicode(pcre2_match_data* md) {
+    std::vector<size_t> single_byte_wide;
+    std::string u8 = detail::gbk_to_utf8(subject, &single_byte_wide);
+    OffsetMap map(u8, single_byte_wide);
+    size_t start = 0;
+    while (start <= u8.size()) {
+      if (match(u8, start, PCRE2_NO_UTF_CHECK, md) < 0) break;
+      keep(md, [&map](size_t offset) { return map.to_gbk(offset); });
+      const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md);
       size_t match_start = ov[0], match_end = ov[1];
       if (match_end > match_start) {
         start = match_end;
@@ -435,7 +262,6 @@ struct PatternMatcher::Impl {
         start = match_end + static_cast<size_t>(utf8_unit_size(static_cast<unsigned char>(u8[match_end])));
       }
     }
-    pcre2_match_data_free(md);
   }
 
   // Maps byte offsets in the UTF-8 form to byte offsets in the GBK text. A GBK character takes
@@ -455,9 +281,10 @@ struct PatternMatcher::Impl {
       else
         leads_ -= count_leads(u8_offset, pos_);
       pos_ = u8_offset;
-      size_t wide = wide_.empty() ? 0
-                                  : static_cast<size_t>(std::lower_bound(wide_.begin(), wide_.end(), u8_offset) -
-                                                        wide_.begin());
+      size_t wide =
+          wide_.empty()
+              ? 0
+              : static_cast<size_t>(std::lower_bound(wide_.begin(), wide_.end(), u8_offset) - wide_.begin());
       return u8_offset - leads_ - wide;
     }
 
@@ -490,7 +317,7 @@ struct PatternMatcher::Impl {
     size_t k = (static_cast<size_t>(i - 1) * static_cast<size_t>(group_slots) + static_cast<size_t>(j)) * 2;
     size_t s = spans[k], e = spans[k + 1];
     if (s == kUnset || e <= s) return {};
-    return std::string_view(subject).substr(s, e - s);
+    return subject.substr(s, e - s);
   }
 };
 
@@ -500,16 +327,27 @@ PatternMatcher::PatternMatcher(PatternMatcher&&) noexcept = default;
 PatternMatcher& PatternMatcher::operator=(PatternMatcher&&) noexcept = default;
 
 bool PatternMatcher::search(std::string_view pattern, std::string_view subject) {
-  Impl& d = *impl_;
-  d.clear_matches();
-  d.error.clear();
-  d.subject.clear();
-  if (!d.compile(pattern)) {
-    d.subject.assign(subject);
-    return false;
-  }
-  d.run(subject);
-  return true;
+  impl_->owned.assign(subject);
+  impl_->subject = impl_->owned;
+  return impl_->search(pattern, true);
+}
+
+bool PatternMatcher::search(std::string_view pattern, std::string&& subject) {
+  impl_->owned = std::move(subject);
+  impl_->subject = impl_->owned;
+  return impl_->search(pattern, true);
+}
+
+bool PatternMatcher::search_borrowed(std::string_view pattern, std::string_view subject) {
+  impl_->owned = std::string();
+  impl_->subject = subject;
+  return impl_->search(pattern, true);
+}
+
+bool detail::search_unicode(PatternMatcher& m, std::string_view pattern, std::string_view subject) {
+  m.impl_->owned.assign(subject);
+  m.impl_->subject = m.impl_->owned;
+  return m.impl_->search(pattern, false);
 }
 
 int PatternMatcher::match_count() const { return impl_->matches; }
@@ -520,7 +358,7 @@ std::string PatternMatcher::group_text(int i, int j) const { return std::string(
 
 std::string PatternMatcher::replace_all(std::string_view replacement) const {
   const Impl& d = *impl_;
-  if (d.matches == 0) return d.subject;
+  if (d.matches == 0) return std::string(d.subject);
   const int groups = d.group_slots - 1;
   std::string out;
   out.reserve(d.subject.size());

@@ -12,6 +12,14 @@
 
 namespace tessaly {
 
+class PatternMatcher;
+
+namespace detail {
+// search() always on the Unicode form of the subject: the reference the byte search of the
+// patterns that allow it is checked against.
+bool search_unicode(PatternMatcher& m, std::string_view pattern, std::string_view subject);
+}  // namespace detail
+
 class PatternMatcher {
  public:
   PatternMatcher();
@@ -22,6 +30,14 @@ class PatternMatcher {
   // Compiles the pattern (GBK text) and keeps every match in the subject (GBK text). True when
   // the pattern compiled, also with no match; false for an invalid pattern (then no matches).
   bool search(std::string_view pattern, std::string_view subject);
+  // The same, keeping the subject without a copy (a text read or built for the search).
+  bool search(std::string_view pattern, std::string&& subject);
+  bool search(std::string_view pattern, const char* subject) {
+    return search(pattern, std::string_view(subject));
+  }
+  // The same without a copy of the subject, which the caller keeps alive and unchanged for as
+  // long as it reads this matcher's results (a large text already held, such as a mapped file).
+  bool search_borrowed(std::string_view pattern, std::string_view subject);
   int match_count() const;
   // Number of capture groups in the pattern of the last successful search.
   int group_count() const;
@@ -35,6 +51,7 @@ class PatternMatcher {
   const std::string& error() const;
 
  private:
+  friend bool detail::search_unicode(PatternMatcher&, std::string_view, std::string_view);
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

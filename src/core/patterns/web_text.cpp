@@ -4,15 +4,15 @@
 #include <cstdio>
 #include <ctime>
 
-#include "core/patterns/gbk_unicode.h"
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
+#include "core/text/gbk_unicode.h"
 #include "core/text/text.h"
 
 namespace tessaly {
 
-std::string text_between(std::string_view text, std::string_view left, std::string_view right,
-                         int start, bool case_insensitive) {
+std::string text_between(std::string_view text, std::string_view left, std::string_view right, int start,
+                         bool case_insensitive) {
   if (left.empty() || right.empty()) return {};
   int at = find_text(text, left, start, case_insensitive);
   if (at == kNotFound) return {};
@@ -208,8 +208,9 @@ std::string js_escape(std::string_view text) {
     int size = 1;
     char32_t c = text[i] == '\'' ? U'\u2019' : detail::decode_gbk(text, i, size);
     i += static_cast<size_t>(size);
-    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                 (c < 0x80 && std::string_view("@*_+-./").find(static_cast<char>(c)) != std::string_view::npos);
+    bool plain =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+        (c < 0x80 && std::string_view("@*_+-./").find(static_cast<char>(c)) != std::string_view::npos);
     if (plain) {
       out += static_cast<char>(c);
     } else if (c < 0x100) {

@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fcntl.h>
 #include <mutex>
 
 namespace tessaly {
@@ -82,12 +82,25 @@ std::string program_path(std::initializer_list<std::string_view> parts) {
 
 Bytes read_file(const std::string& path) {
   Bytes out;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return out;
-  char buf[1 << 16];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out.append(buf, n);
-  std::fclose(f);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return out;
+  // A regular file goes straight into a buffer of its size (no growing and copying); whatever
+  // else there is (a pipe, a file that grows meanwhile) is appended block by block.
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    out.resize(static_cast<size_t>(st.st_size));
+  size_t got = 0;
+  char block[1 << 16];
+  while (true) {
+    const bool into_out = got < out.size();
+    ssize_t n = into_out ? ::read(fd, out.data() + got, out.size() - got) : ::read(fd, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // the end, or a read error: what was read stays
+    if (!into_out) out.append(block, static_cast<size_t>(n));
+    got += static_cast<size_t>(n);
+  }
+  ::close(fd);
+  out.resize(got);
   return out;
 }
 
@@ -156,16 +169,9 @@ void TextFile::close() {
 }
 
 TextFile open_file(const std::string& path, FileMode mode) {
-  const char* m = "r+b";
-  switch (mode) {
-    case FileMode::Read: m = "rb"; break;
-    case FileMode::Write: m = "r+b"; break;
-    case FileMode::ReadWrite: m = "r+b"; break;
-    case FileMode::Overwrite: m = "wb"; break;
-    case FileMode::Append: m = "ab"; break;
-    case FileMode::AppendReadWrite: m = "a+b"; break;
-  }
-  return TextFile(std::fopen(path.c_str(), m));
+  // Indexed by FileMode: Read, Write, ReadWrite, Overwrite, Append, AppendReadWrite.
+  static const char* const kModes[] = {"rb", "r+b", "r+b", "wb", "ab", "a+b"};
+  return TextFile(std::fopen(path.c_str(), kModes[static_cast<int>(mode)]));
 }
 
 std::string desktop_folder() {

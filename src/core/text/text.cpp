@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace tessaly {
@@ -22,25 +23,79 @@ bool matches_at(std::string_view text, size_t i, std::string_view needle, bool c
   return true;
 }
 
-// 0-based index of the first match at or after `from`, walking characters from `from` (which the
-// callers keep on a character boundary), or npos.
-size_t find_from(std::string_view text, std::string_view needle, size_t from, bool ci) {
-  if (needle.empty()) return std::string_view::npos;
-  if (!ci) {
-    // Fast byte search; a candidate that falls on a trail byte is rejected by the character walk.
-    size_t walk = from;
-    size_t pos = text.find(needle, from);
-    while (pos != std::string_view::npos) {
-      while (walk < pos) walk += char_size(text, walk);
-      if (walk == pos) return pos;
-      pos = text.find(needle, pos + 1);
+// True when byte index pos starts a character of the walk that starts at `from` (a character
+// start, pos >= from, pos < size). A byte below 0x80 is never a lead byte, so whatever it is, the
+// byte after it starts a character; from there to pos every byte is a lead or a trail byte, and
+// pos starts a character when an even number of them lie between.
+bool starts_char(std::string_view text, size_t from, size_t pos) {
+  size_t b = pos;
+  while (b > from && static_cast<unsigned char>(text[b - 1]) >= 0x80) --b;
+  return (pos - b) % 2 == 0;
+}
+
+// 0-based index of the first occurrence of the needle at or after `from` as a byte search, or npos.
+// Candidates come from memchr on the first byte; when that byte turns out to be frequent in the
+// text (many candidates that fail), the rest goes to memmem, which does not depend on it.
+size_t find_bytes_from(std::string_view text, std::string_view needle, size_t from) {
+  const size_t n = text.size(), m = needle.size();
+  if (from >= n || m > n - from) return std::string_view::npos;
+  const char* base = text.data();
+  const char* p = base + from;
+  const char* const last = base + (n - m);  // the last possible start
+  size_t misses = 0;
+  while (p <= last) {
+    p = static_cast<const char*>(std::memchr(p, needle[0], static_cast<size_t>(last - p) + 1));
+    if (!p) return std::string_view::npos;
+    if (std::memcmp(p + 1, needle.data() + 1, m - 1) == 0) return static_cast<size_t>(p - base);
+    ++p;
+    if (++misses > 16 && misses * 64 > static_cast<size_t>(p - base) - from) {
+      const void* hit = ::memmem(p, static_cast<size_t>(base + n - p), needle.data(), m);
+      return hit ? static_cast<size_t>(static_cast<const char*>(hit) - base) : std::string_view::npos;
     }
-    return std::string_view::npos;
   }
-  for (size_t i = from; i < text.size(); i += char_size(text, i))
-    if (matches_at(text, i, needle, true)) return i;
   return std::string_view::npos;
 }
+
+// The same without case for ASCII letters (matches_at's rule).
+size_t find_bytes_from_ci(std::string_view text, std::string_view needle, size_t from) {
+  if (from >= text.size() || needle.size() > text.size() - from) return std::string_view::npos;
+  const unsigned char first = needle[0];
+  if (!is_ascii_letter(first)) {
+    // Candidates by the first byte, which only matches itself.
+    for (size_t pos = from; (pos = find_bytes_from(text, needle.substr(0, 1), pos)) != std::string_view::npos;
+         ++pos)
+      if (matches_at(text, pos, needle, true)) return pos;
+    return std::string_view::npos;
+  }
+  const unsigned char lower = fold(first);
+  const size_t last = text.size() - needle.size();
+  for (size_t pos = from; pos <= last; ++pos)
+    if ((static_cast<unsigned char>(text[pos]) | 0x20) == lower && matches_at(text, pos, needle, true))
+      return pos;
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+namespace detail {
+
+// 0-based index of the first match at or after `from` (a character start) that starts a
+// character, or npos. A byte search finds the candidates; one that falls on a trail byte is
+// passed over, and the byte after it starts a character.
+size_t find_from(std::string_view text, std::string_view needle, size_t from, bool ci) {
+  if (needle.empty()) return std::string_view::npos;
+  while (true) {
+    size_t pos = ci ? find_bytes_from_ci(text, needle, from) : find_bytes_from(text, needle, from);
+    if (pos == std::string_view::npos || starts_char(text, from, pos)) return pos;
+    from = pos + 1;
+  }
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::find_from;
 
 bool is_space_at(std::string_view t, size_t i) {
   return t[i] == ' ' || (static_cast<unsigned char>(t[i]) == 0xA1 && i + 1 < t.size() &&
@@ -77,26 +132,37 @@ int find_text(std::string_view text, std::string_view needle, int start, bool ca
   return pos == std::string_view::npos ? kNotFound : static_cast<int>(pos) + 1;
 }
 
-int find_text_reverse(std::string_view text, std::string_view needle, int start,
-                      bool case_insensitive) {
+int find_text_reverse(std::string_view text, std::string_view needle, int start, bool case_insensitive) {
   if (needle.empty()) return text.empty() ? kNotFound : 1;
   size_t limit = (start < 1) ? text.size() : static_cast<size_t>(start - 1);
   int last = kNotFound;
-  for (size_t i = 0; i < text.size() && i <= limit; i += char_size(text, i))
-    if (matches_at(text, i, needle, case_insensitive)) last = static_cast<int>(i) + 1;
+  for (size_t pos = 0; (pos = find_from(text, needle, pos, case_insensitive)) <= limit;
+       pos += static_cast<size_t>(char_size(text, pos)))
+    last = static_cast<int>(pos) + 1;
   return last;
 }
 
-Text replace_text(std::string_view text, std::string_view find, std::string_view replacement,
-                  int start, int count, bool case_sensitive) {
+Text replace_text(std::string_view text, std::string_view find, std::string_view replacement, int start,
+                  int count, bool case_sensitive) {
   if (text.empty() || find.empty()) return Text(text);
   if (start < 1) start = 1;
-  Text out;
-  out.reserve(text.size());
   size_t i = 0;
   // The text before start stays unchanged; keep walking whole characters so that start itself
   // is only honoured on a character boundary.
   while (i < text.size() && i < static_cast<size_t>(start - 1)) i += char_size(text, i);
+  size_t size = text.size();
+  if (replacement.size() > find.size()) {
+    // A longer result is counted first so that it is allocated once: outgrowing the buffer
+    // would copy it into one twice the size, which costs more than the counting.
+    size_t n = 0;
+    for (size_t pos = i; (count < 0 || n < static_cast<size_t>(count)) &&
+                         (pos = find_from(text, find, pos, !case_sensitive)) != std::string_view::npos;
+         pos += find.size())
+      ++n;
+    size += n * (replacement.size() - find.size());
+  }
+  Text out;
+  out.reserve(size);
   out.append(text.substr(0, i));
   int done = 0;
   size_t copied = i;

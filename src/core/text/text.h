@@ -26,12 +26,11 @@ int text_length(std::string_view text);
 Text left(std::string_view text, int n);
 Text right(std::string_view text, int n);
 Text mid(std::string_view text, int start, int n);
-int find_text(std::string_view text, std::string_view needle, int start = 1,
-              bool case_insensitive = false);
+int find_text(std::string_view text, std::string_view needle, int start = 1, bool case_insensitive = false);
 int find_text_reverse(std::string_view text, std::string_view needle, int start = kAll,
                       bool case_insensitive = false);
-Text replace_text(std::string_view text, std::string_view find, std::string_view replacement,
-                  int start, int count, bool case_sensitive);
+Text replace_text(std::string_view text, std::string_view find, std::string_view replacement, int start,
+                  int count, bool case_sensitive);
 Text replace_range(std::string_view text, int start, int length, std::string_view replacement = {});
 
 TextList split_text(std::string_view text, std::string_view delimiter = ",", int max_pieces = kAll);
@@ -71,21 +70,19 @@ Bytes bytes_left(std::string_view bytes, int n);
 int find_bytes(std::string_view bytes, std::string_view needle, int start = 1);
 Bytes blank_bytes(int n);
 
+namespace detail {
+// 0-based index of the first occurrence of the needle at or after `from` (a character start)
+// that starts a character, or npos; ASCII letters without case when `ci`.
+size_t find_from(std::string_view text, std::string_view needle, size_t from, bool ci);
+}  // namespace detail
+
 template <class Fn>
 void for_each_line(std::string_view text, Fn&& fn) {
   size_t start = 0;
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    if (text[i] == '\r' && i + 1 < n && text[i + 1] == '\n') {
-      fn(text.substr(start, i - start));
-      i += 2;
-      start = i;
-    } else {
-      i += char_size(text, i);
-    }
-  }
-  if (start < n) fn(text.substr(start));
+  for (size_t pos; (pos = detail::find_from(text, "\r\n", start, false)) != std::string_view::npos;
+       start = pos + 2)
+    fn(text.substr(start, pos - start));
+  if (start < text.size()) fn(text.substr(start));
 }
 
 inline std::vector<std::string_view> line_views(std::string_view text) {

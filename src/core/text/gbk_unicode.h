@@ -1,8 +1,13 @@
 #pragma once
-// GBK text as Unicode code points, one code point per GBK character, so that positions in the
-// converted text map back to byte positions in the original. Bytes that do not decode become
-// U+FFFD (a lead byte whose next byte cannot be a trail byte stands alone).
+// GBK (code page 936) <-> Unicode through tables taken once from the system's converter.
+// Two sets of rules:
+// - one code point per GBK character (gbk_to_utf8, decode_gbk), so that positions in the
+//   converted text map back to byte positions in the original; bytes that do not decode become
+//   U+FFFD (a lead byte whose next byte cannot be a trail byte stands alone);
+// - the system converter's own rules (convert_gbk_to_utf8, convert_utf8_to_gbk), byte for byte
+//   what iconv gives: an input byte that does not decode, and a character GBK lacks, become "?".
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +25,10 @@ inline int gbk_unit_size(std::string_view s, size_t i) {
 // The code point of the GBK character starting at byte i; `size` receives its byte count.
 char32_t decode_gbk(std::string_view s, size_t i, int& size);
 
+// The GBK bytes of a code point: a value up to 0xFF is one byte, above it lead * 256 + trail;
+// 0 when GBK lacks the character (U+0000 itself is the zero byte).
+uint16_t encode_gbk(char32_t c);
+
 void append_utf8(std::string& out, char32_t c);
 
 // Byte count of the UTF-8 sequence starting with `lead` (valid UTF-8 assumed).
@@ -32,5 +41,9 @@ inline int utf8_unit_size(unsigned char lead) {
 // more, and a single non-ASCII byte (the euro sign 0x80, a byte that does not decode) takes two
 // more: the UTF-8 offsets of those few go to `single_byte_wide` when given.
 std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_wide = nullptr);
+
+// The system converter's rules (see above), without its per-call cost.
+std::string convert_gbk_to_utf8(std::string_view gbk);
+std::string convert_utf8_to_gbk(std::string_view utf8);
 
 }  // namespace tessaly::detail
