@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTimer>
@@ -29,8 +30,9 @@ void quit_after_start(tessaly::MainWindow& window) {
     tabs->setCurrentIndex(7);  // makes the update page's browser
     auto* view = window.findChild<QWebEngineView*>();
     if (!view) return finish(1, "no browser");
-    QObject::connect(view, &QWebEngineView::loadFinished, &window,
-                     [finish](bool ok) { finish(0, ok ? "browser page loaded" : "browser showed its error page"); });
+    QObject::connect(view, &QWebEngineView::loadFinished, &window, [finish](bool ok) {
+      finish(0, ok ? "browser page loaded" : "browser showed its error page");
+    });
     QObject::connect(view->page(), &QWebEnginePage::renderProcessTerminated, &window,
                      [finish] { finish(1, "the browser's process ended"); });
   });
@@ -43,6 +45,9 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  // The installed menu entry and icon (tessaly.desktop, the hicolor theme's "tessaly").
+  QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly")));
   tessaly::MainWindow window;
   window.show();
   if (QCoreApplication::arguments().contains(QStringLiteral("--quit-after-start"))) quit_after_start(window);

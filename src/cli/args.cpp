@@ -88,7 +88,8 @@ Args parse_args(const std::vector<std::string>& words, const std::vector<OptionS
     if (!spec) throw UsageError("unknown option --" + name);
     if (spec->value_name) {
       if (!inline_value) {
-        if (i + 1 >= words.size()) throw UsageError("--" + name + " needs a value (" + spec->value_name + ")");
+        if (i + 1 >= words.size())
+          throw UsageError("--" + name + " needs a value (" + spec->value_name + ")");
         value = words[++i];
       }
     } else if (inline_value) {

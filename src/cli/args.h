@@ -32,7 +32,8 @@ class Args {
   // The option read as a decimal number >= 0.
   double decimal(std::string_view name, double fallback) const;
   // The option as one of `choices` (a usage error otherwise).
-  std::string choice(std::string_view name, std::string_view fallback, const std::vector<std::string>& choices) const;
+  std::string choice(std::string_view name, std::string_view fallback,
+                     const std::vector<std::string>& choices) const;
   const std::vector<std::string>& inputs() const { return inputs_; }
 
  private:

@@ -42,7 +42,9 @@ class VocabularyLines : public VocabularySink {
  public:
   explicit VocabularyLines(Output& out) : lines_(out) {}
   void begin_block(int, int) override {}
-  void line(std::string_view gbk_line) override { lines_.out().line(gbk_line.substr(0, gbk_line.size() - 2)); }
+  void line(std::string_view gbk_line) override {
+    lines_.out().line(gbk_line.substr(0, gbk_line.size() - 2));
+  }
   void progress(int) override {}
 
  private:
@@ -102,7 +104,8 @@ void run_pinyin(Context& c) {
   bool initials = c.args.choice("form", "full", {"full", "initials"}) == "initials";
   Text text = read_input(c.args);
   start_lines(c);
-  c.out.lines(content::pinyin_lines(text, initials ? content::PinyinForm::FirstLetters : content::PinyinForm::Full));
+  c.out.lines(
+      content::pinyin_lines(text, initials ? content::PinyinForm::FirstLetters : content::PinyinForm::Full));
 }
 
 void run_suffix(Context& c) {
@@ -124,7 +127,8 @@ void run_take(Context& c) {
 }
 
 void run_join(Context& c) {
-  if (c.args.inputs().size() != 2) throw UsageError("join takes two files: the first list and the second list");
+  if (c.args.inputs().size() != 2)
+    throw UsageError("join takes two files: the first list and the second list");
   Text first = read_text_file(c.args.inputs()[0]);
   Text second = read_text_file(c.args.inputs()[1]);
   Text separator = decode_input(c.args.value("separator", "-"));
@@ -135,16 +139,17 @@ void run_join(Context& c) {
     result = content::join_pairs(first, second, separator, lines.out());
   }
   if (result.first != result.second)
-    note("the lists differ in length (" + std::to_string(result.first) + " and " + std::to_string(result.second) +
-         " lines): " + std::to_string(result.written) + " lines joined");
+    note("the lists differ in length (" + std::to_string(result.first) + " and " +
+         std::to_string(result.second) + " lines): " + std::to_string(result.written) + " lines joined");
 }
 
 void run_convert(Context& c) {
   static const std::vector<std::pair<std::string, content::Conversion>> kConversions = {
-      {"half", content::Conversion::ToHalfWidth},          {"full", content::Conversion::ToFullWidth},
-      {"simplified", content::Conversion::ToSimplified},   {"traditional", content::Conversion::ToTraditional},
-      {"upper", content::Conversion::ToUpper},             {"lower", content::Conversion::ToLower}};
-  if (!c.args.has("to")) throw UsageError("--to is missing (half, full, simplified, traditional, upper, lower)");
+      {"half", content::Conversion::ToHalfWidth},        {"full", content::Conversion::ToFullWidth},
+      {"simplified", content::Conversion::ToSimplified}, {"traditional", content::Conversion::ToTraditional},
+      {"upper", content::Conversion::ToUpper},           {"lower", content::Conversion::ToLower}};
+  if (!c.args.has("to"))
+    throw UsageError("--to is missing (half, full, simplified, traditional, upper, lower)");
   std::string to = c.args.choice("to", "", {"half", "full", "simplified", "traditional", "upper", "lower"});
   content::Conversion conversion{};
   for (const auto& [name, value] : kConversions)
@@ -159,7 +164,7 @@ void run_convert(Context& c) {
 // The rewriter works on files of its folder; a missing folder is said plainly.
 void require_rewriter_folder() {
   if (!file_exists(rewriter_folder()))
-    throw std::runtime_error(gbk("没有找到伪原创配置目录：") + rewriter_folder() +
+    throw std::runtime_error(gbk("没有找到伪原创配置目录：") + gbk(rewriter_folder()) +
                              gbk("（新建它，放入原文本.txt，或用 --program-folder 指定程序目录）"));
 }
 
@@ -178,7 +183,8 @@ void run_rewrite_replace(Context& c) {
   for (size_t i = 0; i < rows.size(); ++i) {
     const WordListRow& row = rows[i];
     long long count = i < result.counts.size() ? result.counts[i] : 0;
-    c.out.row(to_text(row.line) + "---" + row.word + "---" + row.replacement + "---" + replacement_count_text(count),
+    c.out.row(to_text(row.line) + "---" + row.word + "---" + row.replacement + "---" +
+                  replacement_count_text(count),
               {to_text(row.line), row.word, row.replacement, to_text(count)});
   }
   c.out.message("替换完毕");
@@ -203,9 +209,10 @@ void run_rewrite_process(Context& c) {
   options.max_workers = static_cast<int>(c.args.number("threads", kMaxChunkWorkers, 1, 256));
   c.out.set_columns({"chunks", "elapsed_ms"});
   LibraryMessages sink(c);
-  LibraryResult result = dispatch_chunks(RuleSet(build_rules(read_rewriter_text("替换表.txt"))), options, sink);
+  LibraryResult result =
+      dispatch_chunks(RuleSet(build_rules(read_rewriter_text("替换表.txt"))), options, sink);
   if (result.end == LibraryEnd::WriteFailed)
-    throw std::runtime_error(gbk("无法写入文件：") + rewriter_file("生成文本.txt"));
+    throw std::runtime_error(gbk("无法写入文件：") + gbk(rewriter_file("生成文本.txt")));
   if (result.end == LibraryEnd::EmptySource) note("原文本.txt is empty: nothing was written");
 }
 
@@ -223,8 +230,8 @@ void run_rewrite_split(Context& c) {
   SplitQuiet sink;
   SplitResult result = split_library(options, sink);
   if (result.end == SplitEnd::WriteFailed)
-    throw std::runtime_error(std::to_string(result.files - result.written) + " files could not be written in " +
-                             library_folder());
+    throw std::runtime_error(std::to_string(result.files - result.written) +
+                             " files could not be written in " + gbk(library_folder()));
   if (result.end == SplitEnd::Done)
     c.out.row(gbk("已全部完成"), {to_text(result.lines), to_text(result.files), to_text(result.written)});
   if (result.end == SplitEnd::EmptyText) note("生成文本.txt is empty: nothing was written");
@@ -238,34 +245,68 @@ void add_content_commands(std::vector<Command>& commands) {
     command.group = group;
     commands.push_back(std::move(command));
   };
-  add({"vocabulary", group, "place names joined with middle and ending words",
+  add({"vocabulary",
+       group,
+       "place names joined with middle and ending words",
        {{"provinces", "FILE", "province list (default: the 34 provinces)"},
         {"cities", "FILE", "city and county list (default: the 2393 place names)"},
         {"middles", "FILE", "middle words (default: the page's five)"},
         {"endings", "FILE", "ending words (default: the page's three)"},
-        {"use", "LIST", "lists taking part: provinces,cities,middles,endings (default provinces,middles,endings)"},
+        {"use", "LIST",
+         "lists taking part: provinces,cities,middles,endings (default provinces,middles,endings)"},
         {"random", "N", "N random lines per kind instead of every combination"}},
-       run_vocabulary, false, false});
+       run_vocabulary,
+       false,
+       false});
   add({"dedupe", group, "remove repeated lines (the first one stays)", {}, run_dedupe});
   add({"trim", group, "remove spaces around and inside lines, and blank lines", {}, run_trim});
-  add({"shuffle", group, "lines in random order", {{"seed", "N", "a fixed seed (the same order every time)"}},
+  add({"shuffle",
+       group,
+       "lines in random order",
+       {{"seed", "N", "a fixed seed (the same order every time)"}},
        run_shuffle});
-  add({"pinyin", group, "lines as pinyin", {{"form", "full|initials", "full pinyin (default) or first letters"}},
+  add({"pinyin",
+       group,
+       "lines as pinyin",
+       {{"form", "full|initials", "full pinyin (default) or first letters"}},
        run_pinyin});
   add({"suffix", group, "a suffix after every line", {{"suffix", "TEXT", "the suffix"}}, run_suffix});
-  add({"take", group, "the text left of the first / right of the last separator",
-       {{"left", "SEP", "keep what is left of SEP"}, {"right", "SEP", "keep what is right of SEP"}}, run_take});
-  add({"join", group, "two lists joined line by line: join FIRST SECOND",
-       {{"separator", "TEXT", "between the two (default -)"}}, run_join});
-  add({"convert", group, "full/half width, simplified/traditional, upper/lower case",
-       {{"to", "FORM", "half, full, simplified, traditional, upper or lower"}}, run_convert});
-  add({"rewrite-replace", group, "rewriter step 1: the word list's words replaced in 原文本.txt",
-       {{"threads", "N", "threads (default: the machine's)"}}, run_rewrite_replace, false, false});
-  add({"rewrite-process", group, "rewriter step 2: 原文本.txt through 替换表.txt into 生成文本.txt",
+  add({"take",
+       group,
+       "the text left of the first / right of the last separator",
+       {{"left", "SEP", "keep what is left of SEP"}, {"right", "SEP", "keep what is right of SEP"}},
+       run_take});
+  add({"join",
+       group,
+       "two lists joined line by line: join FIRST SECOND",
+       {{"separator", "TEXT", "between the two (default -)"}},
+       run_join});
+  add({"convert",
+       group,
+       "full/half width, simplified/traditional, upper/lower case",
+       {{"to", "FORM", "half, full, simplified, traditional, upper or lower"}},
+       run_convert});
+  add({"rewrite-replace",
+       group,
+       "rewriter step 1: the word list's words replaced in 原文本.txt",
+       {{"threads", "N", "threads (default: the machine's)"}},
+       run_rewrite_replace,
+       false,
+       false});
+  add({"rewrite-process",
+       group,
+       "rewriter step 2: 原文本.txt through 替换表.txt into 生成文本.txt",
        {{"threads", "N", "chunks at once (default 10)"}, {"remove-spaces", nullptr, "remove every space"}},
-       run_rewrite_process, false, false});
-  add({"rewrite-split", group, "rewriter step 3: 生成文本.txt cut into yuanchuangku/1.txt, 2.txt...",
-       {{"lines", "N", "lines per file (default 50)"}, kThreadsOption}, run_rewrite_split, false, false});
+       run_rewrite_process,
+       false,
+       false});
+  add({"rewrite-split",
+       group,
+       "rewriter step 3: 生成文本.txt cut into yuanchuangku/1.txt, 2.txt...",
+       {{"lines", "N", "lines per file (default 50)"}, kThreadsOption},
+       run_rewrite_split,
+       false,
+       false});
 }
 
 }  // namespace tessaly::cli

@@ -12,7 +12,8 @@ namespace {
 
 class AccessLines : public domains::AccessSink {
  public:
-  AccessLines(Context& c, const TextList& sites, Progress& progress) : c_(c), sites_(sites), progress_(progress) {}
+  AccessLines(Context& c, const TextList& sites, Progress& progress)
+      : c_(c), sites_(sites), progress_(progress) {}
 
   void request_problem(int position, RequestOutcome outcome, const std::string& why) override {
     c_.problems.add(position, sites_[static_cast<size_t>(position - 1)], outcome, why);
@@ -27,9 +28,10 @@ class AccessLines : public domains::AccessSink {
     if (!limited && title_.empty()) ++flagged_;
     Text text = line;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    c_.out.row(text, {to_text(position_), sites_[static_cast<size_t>(position_ - 1)], limited ? ""
-                                                                                      : title_.empty() ? "no"
-                                                                                                       : "yes",
+    c_.out.row(text, {to_text(position_), sites_[static_cast<size_t>(position_ - 1)],
+                      limited          ? ""
+                      : title_.empty() ? "no"
+                                       : "yes",
                       title_, status});
     c_.out.flush();
     progress_.step();
@@ -72,8 +74,8 @@ class WhoisLines : public domains::WhoisSink {
     const int position = index + 1;
     std::string status = c_.problems.status(position);
     std::string registered = status != "ok" ? "" : row[1] == unregistered ? "no" : "yes";
-    c_.out.row(domains::all_rows_line(position, row), {to_text(position), row[0], row[1], row[2], row[3], row[4],
-                                                       row[5], row[6], registered, status});
+    c_.out.row(domains::all_rows_line(position, row), {to_text(position), row[0], row[1], row[2], row[3],
+                                                       row[4], row[5], row[6], registered, status});
     c_.out.flush();
     progress_.step();
   }
@@ -90,8 +92,8 @@ void run_whois(Context& c) {
   const int delay = static_cast<int>(c.args.number("delay", 2000, 0, 3'600'000));
   options.delay_ms = [delay] { return delay; };
   c.items = static_cast<long long>(options.domains.size());
-  c.out.set_columns({"id", "domain", "registrar", "name_servers", "dns_servers", "updated", "created", "expires",
-                     "registered", "status"});
+  c.out.set_columns({"id", "domain", "registrar", "name_servers", "dns_servers", "updated", "created",
+                     "expires", "registered", "status"});
   Progress progress("domains", c.items);
   WhoisLines sink(c, options.domains, progress);
   domains::run_whois_query(options, sink);
@@ -137,9 +139,12 @@ void run_ip(Context& c) {
 void add_domain_commands(std::vector<Command>& commands) {
   const char* group = "Domain and site tools";
   commands.push_back({"access", group, "reachability and page titles of sites", {}, run_access, true});
-  commands.push_back({"whois", group, "whois of domains: registrar, name servers, dates, expiry (Chinaz)",
+  commands.push_back({"whois",
+                      group,
+                      "whois of domains: registrar, name servers, dates, expiry (Chinaz)",
                       {{"delay", "MS", "wait after each domain's first request (default 2000)"}},
-                      run_whois, true});
+                      run_whois,
+                      true});
   commands.push_back({"ip", group, "IP address and hosting region of domains (IP138)", {}, run_ip, true});
 }
 

@@ -46,7 +46,8 @@ void append_piece(Text& all, Text piece) {
 }  // namespace
 
 Text decode_input(std::string_view bytes) {
-  if (bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
+  if (bytes.size() >= 2 &&
+      ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF')))
     throw UsageError("the input is UTF-16: save it as UTF-8 or GBK");
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   if (!is_ascii(bytes) && is_utf8(bytes)) return crlf_lines(gbk(bytes));
@@ -92,11 +93,21 @@ std::string json_string(std::string_view utf8_text) {
   for (char c : utf8_text) {
     unsigned char u = static_cast<unsigned char>(c);
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (u < 0x20) {
           out += "\\u00";
@@ -171,7 +182,8 @@ void Output::lines(std::string_view gbk_lines) {
     std::string out;
     out.reserve(converted.size());
     for (size_t i = 0; i < converted.size(); ++i)
-      if (!(converted[i] == '\r' && i + 1 < converted.size() && converted[i + 1] == '\n')) out += converted[i];
+      if (!(converted[i] == '\r' && i + 1 < converted.size() && converted[i + 1] == '\n'))
+        out += converted[i];
     return put(out);
   }
   std::string converted = utf8(gbk_lines);
@@ -220,7 +232,8 @@ bool Problems::report(long long items) const {
   std::lock_guard lock(mutex_);
   if (entries_.empty()) return false;
   std::vector<Entry> sorted = entries_;
-  std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) { return a.position < b.position; });
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Entry& a, const Entry& b) { return a.position < b.position; });
   std::string text = "tessaly-cli: " + std::to_string(sorted.size()) + " of " + std::to_string(items) +
                      (items == 1 ? " item" : " items") + " failed:\n";
   for (const Entry& e : sorted)

@@ -77,8 +77,8 @@ void print_usage(const std::vector<Command>& commands) {
 }
 
 void print_command_help(const Command& c) {
-  std::printf("Usage: tessaly-cli %s [OPTIONS]%s\n%s\n\nOptions:\n", c.name, c.reads_input ? " [FILE...]" : "",
-              c.summary);
+  std::printf("Usage: tessaly-cli %s [OPTIONS]%s\n%s\n\nOptions:\n", c.name,
+              c.reads_input ? " [FILE...]" : "", c.summary);
   print_options(c.options);
   if (c.network) print_options(kNetworkOptions);
   print_options(kCommonOptions);

@@ -79,7 +79,11 @@ void run_banned(Context& c) {
       const bool censored = check.status == research::banned_status_censored();
       if (normal_only && c.out.format() == Format::Text && !normal) continue;
       c.out.row(normal_only ? keyword : to_text(position) + "---" + keyword + "---" + check.status,
-                {to_text(position), keyword, normal ? "no" : censored ? "yes" : "", c.problems.status(position)});
+                {to_text(position), keyword,
+                 normal     ? "no"
+                 : censored ? "yes"
+                            : "",
+                 c.problems.status(position)});
     }
     c.out.flush();
   };
@@ -205,7 +209,8 @@ void run_miner(Context& c) {
     if (result.rate_limited_requests > 0 || result.failed_requests > 0) {
       bool limited = result.rate_limited_requests > 0;
       long long n = limited ? result.rate_limited_requests : result.failed_requests;
-      c.problems.add(static_cast<int>(k) + 1, seed, limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
+      c.problems.add(static_cast<int>(k) + 1, seed,
+                     limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
                      std::to_string(n) + " of " + std::to_string(result.requests) + " requests " +
                          (limited ? "refused" : "unanswered"));
     }
@@ -217,22 +222,35 @@ void run_miner(Context& c) {
 
 void add_research_commands(std::vector<Command>& commands) {
   const char* group = "Search-engine research";
-  commands.push_back({"inclusion", group, "Baidu inclusion counts of domains (total, 24 hours, week, back links)",
+  commands.push_back({"inclusion",
+                      group,
+                      "Baidu inclusion counts of domains (total, 24 hours, week, back links)",
                       {{"delay", "MS", "wait after each domain (default 500)"}},
-                      run_inclusion, true});
-  commands.push_back({"banned", group, "which keywords Baidu censors (banned-word check)",
-                      {kThreadsOption, {"normal-only", nullptr, "text output: only the normal keywords (the filter)"}},
-                      run_banned, true});
-  commands.push_back({"rank", group, "keywords domains rank for in Baidu (Aizhan rank pages)",
+                      run_inclusion,
+                      true});
+  commands.push_back(
+      {"banned",
+       group,
+       "which keywords Baidu censors (banned-word check)",
+       {kThreadsOption, {"normal-only", nullptr, "text output: only the normal keywords (the filter)"}},
+       run_banned,
+       true});
+  commands.push_back({"rank",
+                      group,
+                      "keywords domains rank for in Baidu (Aizhan rank pages)",
                       {{"pages", "N", "rank pages per domain (default 3)"},
                        {"all-pages", nullptr, "every page the first page's pager shows"},
                        {"delay", "MS", "wait after each page (default 1000)"}},
-                      run_rank, true});
-  commands.push_back({"miner", group, "related keywords of seed keywords from six suggestion services",
+                      run_rank,
+                      true});
+  commands.push_back({"miner",
+                      group,
+                      "related keywords of seed keywords from six suggestion services",
                       {{"seed", "WORD", "a seed keyword (again for more); else the input's lines"},
                        {"sources", "LIST", "baidu,taobao,sogou,bing,zhidao,360 (default all)"},
                        {"must-contain", nullptr, "keep only keywords that contain the seed"}},
-                      run_miner, true});
+                      run_miner,
+                      true});
 }
 
 }  // namespace tessaly::cli

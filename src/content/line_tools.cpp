@@ -13,7 +13,9 @@ namespace tessaly::content {
 
 std::string dedupe_before_text(int lines) { return gbk("一共有") + to_text(lines) + gbk("条数据\r\n"); }
 
-std::string dedupe_after_text(int lines) { return gbk("去除重复后来还有") + to_text(lines) + gbk("条数据\r\n"); }
+std::string dedupe_after_text(int lines) {
+  return gbk("去除重复后来还有") + to_text(lines) + gbk("条数据\r\n");
+}
 
 std::uint64_t fresh_seed() {
   std::random_device device;

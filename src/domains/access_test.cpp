@@ -52,7 +52,8 @@ void run_access_test(const TextList& sites, AccessSink& sink) {
     const int position = static_cast<int>(k) + 1;
     HttpResponse response = http_request(sites[k], options);
     RequestOutcome outcome = request_outcome(response);
-    if (outcome != RequestOutcome::Answered) sink.request_problem(position, outcome, request_problem(response));
+    if (outcome != RequestOutcome::Answered)
+      sink.request_problem(position, outcome, request_problem(response));
     if (outcome == RequestOutcome::RateLimited) {
       sink.site_checked(position, sites[k], {});
       sink.result_line(access_rate_limited_line(position, sites[k]));

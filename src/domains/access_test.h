@@ -21,7 +21,7 @@ Text page_title(PatternMatcher& matcher, const Text& page);
 // The result line of the site on line k (from 1), ending in CR LF: the title line when a title
 // was found, the no-title line (starting k "★---") otherwise.
 Text access_result_line(int k, const Text& site, const Text& title);
-// The line of a site the service kept refusing (a paced job): k "---" site "状态:频率受限". It
+// The line of a site the service kept refusing: k "---" site "状态:频率受限". It
 // is not flagged as unreachable.
 Text access_rate_limited_line(int k, const Text& site);
 

@@ -97,9 +97,9 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
     row[0] = d;
     if (!has_whois_marker(page)) {
       const bool limited = request_outcome(response) == RequestOutcome::RateLimited;
-      sink.request_problem(index + 1, limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
-                           response.ok() && response.status < 400 ? "no whois block in the page"
-                                                                   : request_problem(response));
+      sink.request_problem(
+          index + 1, limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
+          response.ok() && response.status < 400 ? "no whois block in the page" : request_problem(response));
       row[1] = limited ? rate_limited_text() : whois_failed_text();
       sink.write_row(index, row);
       sink.status(limited ? domain_label + d + rate_limited_text() + gbk("。\r\n")

@@ -61,7 +61,7 @@ class WhoisSink {
 
 // The whois worker: one domain after another. A page that still lacks the whois block after
 // the retries gives a failed row ("查询失败") and a status line saying so; a domain the service
-// kept refusing (a paced job) is not asked again and gives the row rate_limited_text().
+// kept refusing is not asked again and gives the row rate_limited_text().
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink);
 // The registrar column of a failed whois row ("查询失败").
 const Text& whois_failed_text();
@@ -69,7 +69,7 @@ const Text& whois_failed_text();
 class IpQuerySink {
  public:
   virtual ~IpQuerySink() = default;
-  // The IP is rate_limited_text() for a lookup the service kept refusing (a paced job).
+  // The IP is rate_limited_text() for a lookup the service kept refusing.
   virtual void add_row(const Text& domain, const Text& ip) = 0;
   virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };

@@ -28,7 +28,8 @@ void run_ip_lookup(const TextList& domains, IpLookupSink& sink) {
     int row = sink.row_added(position, domains[k]);
     HttpResponse response = http_request(ip_lookup_url(domains[k]));
     RequestOutcome outcome = request_outcome(response);
-    if (outcome != RequestOutcome::Answered) sink.request_problem(position, outcome, request_problem(response));
+    if (outcome != RequestOutcome::Answered)
+      sink.request_problem(position, outcome, request_problem(response));
     sink.result(row, outcome == RequestOutcome::RateLimited ? IpLookupResult{rate_limited_text(), {}}
                                                             : read_ip_lookup(response.body));
   }

@@ -21,7 +21,7 @@ class IpLookupSink {
   virtual ~IpLookupSink() = default;
   // A new row for the domain on line `position` (from 1); returns a handle for result().
   virtual int row_added(int position, const Text& domain) = 0;
-  // The lookup's result; a lookup the service kept refusing (a paced job) gives the IP
+  // The lookup's result; a lookup the service kept refusing gives the IP
   // rate_limited_text() and no region.
   virtual void result(int row, const IpLookupResult& found) = 0;
   // The lookup for the domain on line `position` brought no answer, or was rate limited; told

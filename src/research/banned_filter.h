@@ -25,7 +25,7 @@ std::string banned_search_url(const Text& keyword);
 Text banned_page_status(const Text& page);
 
 struct BannedCheck {
-  Text status;  // normal, censored, failed, or rate_limited_text() (a paced job kept refused)
+  Text status;  // normal, censored, failed, or rate_limited_text() (refused to the end)
   RequestOutcome outcome = RequestOutcome::Answered;
   std::string problem;  // why the search brought no page (English); "" when it brought one
 };

@@ -86,7 +86,9 @@ void mine_domain_keywords(const DomainMiningOptions& options, DomainMiningSink& 
     const Text& domain = options.domains[k];
     const int position = static_cast<int>(k) + 1;
     sink.domain_started(position, domain);
-    auto fetch = [&](int page) { return fetch_rank_page(rank_page_url(domain, page), options.delay_ms, position, sink); };
+    auto fetch = [&](int page) {
+      return fetch_rank_page(rank_page_url(domain, page), options.delay_ms, position, sink);
+    };
     if (options.all_pages) {
       Text first = fetch(0);
       int links = rank_pager_links(first);

@@ -2,9 +2,9 @@
 
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
+#include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
-#include "core/jobs/job.h"
 
 namespace tessaly::research {
 
@@ -43,7 +43,8 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
       const int column = static_cast<int>(q) + 1;
       HttpResponse response = http_request(inclusion_query_url(domain, q));
       RequestOutcome outcome = request_outcome(response);
-      if (outcome != RequestOutcome::Answered) sink.request_problem(i, column, outcome, request_problem(response));
+      if (outcome != RequestOutcome::Answered)
+        sink.request_problem(i, column, outcome, request_problem(response));
       sink.count_found(i, column,
                        outcome == RequestOutcome::RateLimited ? rate_limited_text()
                                                               : inclusion_count(matcher, response.body, q));
@@ -64,7 +65,8 @@ Text inclusion_export_line(int position, const InclusionRow& row) {
 
 Text inclusion_export_text(const std::vector<InclusionRow>& rows) {
   Text out;
-  for (size_t r = 0; r < rows.size(); ++r) out += inclusion_export_line(static_cast<int>(r) + 1, rows[r]) + "\r\n";
+  for (size_t r = 0; r < rows.size(); ++r)
+    out += inclusion_export_line(static_cast<int>(r) + 1, rows[r]) + "\r\n";
   return out;
 }
 

@@ -37,7 +37,7 @@ class InclusionSink {
   // A row for the domain at 1-based position `position` of the list.
   virtual void row_started(int position, const Text& domain) = 0;
   // A count of that row: column 2 total, 3 last 24 hours, 4 last week, 5 back links. A query
-  // the service kept refusing (a paced job) gives rate_limited_text() instead of a count.
+  // the service kept refusing gives rate_limited_text() instead of a count.
   virtual void count_found(int position, int column, const Text& count) = 0;
   // A query of that row brought no answer (its count reads "0") or was rate limited; told just
   // before that query's count, `why` in English.

@@ -45,7 +45,8 @@ CliResult run_cli(const std::vector<std::string>& args, const CliOptions& option
   posix_spawn_file_actions_adddup2(&actions, in[0], 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) posix_spawn_file_actions_addclose(&actions, fd);
+  for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]})
+    posix_spawn_file_actions_addclose(&actions, fd);
 
   std::vector<std::string> argv_text = {TESSALY_CLI};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
@@ -109,6 +110,18 @@ CliResult run_cli(const std::vector<std::string>& args, const CliOptions& option
   if (signaller.joinable()) signaller.join();
   result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
   return result;
+}
+
+CliOptions with_input(std::string bytes) {
+  CliOptions options;
+  options.input = std::move(bytes);
+  return options;
+}
+
+CliOptions in_folder(std::string folder) {
+  CliOptions options;
+  options.program_folder = std::move(folder);
+  return options;
 }
 
 EndpointsFile::EndpointsFile(std::initializer_list<std::pair<const char*, const fakes::FakeServer*>> keys) {

@@ -21,11 +21,15 @@ struct CliResult {
 };
 
 struct CliOptions {
-  std::string input;             // bytes on standard input
-  std::string program_folder;    // TESSALY_PROGRAM_FOLDER ("" = a fresh empty folder)
+  std::string input;           // bytes on standard input
+  std::string program_folder;  // TESSALY_PROGRAM_FOLDER ("" = a fresh empty folder)
   // Called once the program runs (to signal it); returns when it has done its part.
   std::function<void(int pid)> while_running;
 };
+
+// Options with only the input, or only the program folder, set.
+CliOptions with_input(std::string bytes);
+CliOptions in_folder(std::string folder);
 
 CliResult run_cli(const std::vector<std::string>& args, const CliOptions& options = {});
 

@@ -65,8 +65,9 @@ TEST(RetryAfter, DeltaSecondsAndHttpDates) {
 }
 
 TEST(RequestsConf, SettingsOverTheBase) {
-  RequestPacing p = parse_pacing("# pooled tools\r\nrate = 2.5\nretries=4 # after 429\nmax_wait = 30\nbogus = 1\n",
-                                 RequestPacing{.retries = 3});
+  RequestPacing p =
+      parse_pacing("# pooled tools\r\nrate = 2.5\nretries=4 # after 429\nmax_wait = 30\nbogus = 1\n",
+                   RequestPacing{.retries = 3});
   EXPECT_DOUBLE_EQ(p.per_second, 2.5);
   EXPECT_EQ(p.retries, 4);
   EXPECT_EQ(p.max_wait_ms, 30'000);
@@ -76,13 +77,19 @@ TEST(RequestsConf, SettingsOverTheBase) {
   EXPECT_FALSE(parse_pacing("").active());
 }
 
-TEST_F(PacingTest, WithoutPacingARefusalIsAnAnswerLikeAnyOther) {
-  limiter.refuse("/page", 1, 429, "0");
-  HttpResponse r = paced(RequestPacing{});
-  EXPECT_EQ(r.status, 429);
-  EXPECT_FALSE(r.rate_limited);
-  EXPECT_EQ(request_outcome(r), RequestOutcome::Failed);
-  EXPECT_EQ(server.requests("/page").size(), 1u);
+TEST_F(PacingTest, WithoutPacingNothingIsRetriedAndOnlyA429IsRateLimited) {
+  struct Case {
+    int status;
+    RequestOutcome outcome;
+  } cases[] = {{429, RequestOutcome::RateLimited}, {503, RequestOutcome::Failed}};
+  for (const Case& c : cases) {
+    server.clear_log();
+    limiter.refuse("/page", 1, c.status, "0");
+    HttpResponse r = paced(RequestPacing{});
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(request_outcome(r), c.outcome) << c.status;
+    EXPECT_EQ(server.requests("/page").size(), 1u) << c.status;
+  }
 }
 
 TEST_F(PacingTest, ARefusalIsTriedAgainAfterTheWaitItAsksFor) {
@@ -125,7 +132,8 @@ TEST_F(PacingTest, RequestsToOneHostAreSpacedAcrossTheWorkersOfAPool) {
   job.set_pacing(RequestPacing{.per_second = 20});
   run_job(job, [&] {
     PoolPlan plan{.rows = 6, .limit = [] { return 3; }};
-    PoolWork work{.announce = {}, .work = [&](int, int) { http_request(server.base_url() + "/page"); }, .progress = {}};
+    PoolWork work{
+        .announce = {}, .work = [&](int, int) { http_request(server.base_url() + "/page"); }, .progress = {}};
     run_pooled(job, plan, work);
   });
   auto arrivals = limiter.arrivals();
@@ -138,9 +146,8 @@ TEST_F(PacingTest, AStopEndsABackOffAtOnce) {
   limiter.refuse("/page", -1, 429, "30");
   Job job;
   job.set_pacing(RequestPacing{.retries = 3});
-  auto run = std::async(std::launch::async, [&] {
-    return run_job(job, [&] { http_request(server.base_url() + "/page"); });
-  });
+  auto run = std::async(std::launch::async,
+                        [&] { return run_job(job, [&] { http_request(server.base_url() + "/page"); }); });
   ASSERT_TRUE(server.wait_for_requests(1));
   job.request_stop();
   ASSERT_EQ(run.wait_for(5s), std::future_status::ready);  // not the 30 s the service asked for

@@ -6,9 +6,9 @@
 
 #include "core/http/transport.h"
 #include "core/http/transport_settings.h"
+#include "core/jobs/job.h"
 #include "core/text/charset.h"
 #include "core/text/text.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 
@@ -168,10 +168,9 @@ HttpResponse http_core(const std::string& url, const HttpOptions& o, Face face) 
   if (o.raw_body) return response;
 
   int declared = find_bytes(response.body, "utf-8");
-  bool from_utf8 = (declared != kNotFound && declared < 500) ||
-                   find_text(response.head, "utf-8", 1, true) != kNotFound;
-  response.body =
-      to_text_bytes(from_utf8 ? convert_charset(response.body, "UTF-8", "GBK") : response.body);
+  bool from_utf8 =
+      (declared != kNotFound && declared < 500) || find_text(response.head, "utf-8", 1, true) != kNotFound;
+  response.body = to_text_bytes(from_utf8 ? convert_charset(response.body, "UTF-8", "GBK") : response.body);
   return response;
 }
 
@@ -224,7 +223,6 @@ HttpResponse http_download(const std::string& url, const std::string& agent) {
   response.head = std::move(r.headers);
   return response;
 }
-
 
 HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   checkpoint();

@@ -14,7 +14,8 @@
 //
 // A job may pace its requests (RequestPacing, core/jobs/job.h; core/http/pacing.h): requests to
 // one host are then spaced out, and answers 429 and 503 are tried again after the wait the
-// service asks for; a request the service kept refusing comes back with `rate_limited` set.
+// service asks for; a request the service kept refusing comes back with `rate_limited` set, as
+// does a 429 to a job that does not pace.
 #include <string>
 #include <string_view>
 
@@ -36,17 +37,17 @@ struct HttpOptions {
 };
 
 struct HttpResponse {
-  int status = 0;             // of the last response; 0 when none arrived
-  std::string final_url{};      // the URL of the last response, after redirects
-  std::string body{};           // http_request: GBK text; the other faces: the bytes as they came
-  std::string error{};          // why the request failed; empty when a response arrived whole
-  std::string sent_headers{};   // the request's header lines as completed with the defaults
-  std::string head{};           // http_request*: the response head (status line and header lines,
-                              // CR LF); winhttp_request: the header lines without the status line
-  std::string cookies{};        // the cookies this response set, "a=1; b=2"
-  std::string location{};       // http_request: the Location header's value, or the whole head
-                              // when there is none
-  bool rate_limited = false;  // the job paces its requests and the service still refused (429/503)
+  int status = 0;              // of the last response; 0 when none arrived
+  std::string final_url{};     // the URL of the last response, after redirects
+  std::string body{};          // http_request: GBK text; the other faces: the bytes as they came
+  std::string error{};         // why the request failed; empty when a response arrived whole
+  std::string sent_headers{};  // the request's header lines as completed with the defaults
+  std::string head{};          // http_request*: the response head (status line and header lines,
+                               // CR LF); winhttp_request: the header lines without the status line
+  std::string cookies{};       // the cookies this response set, "a=1; b=2"
+  std::string location{};      // http_request: the Location header's value, or the whole head
+                               // when there is none
+  bool rate_limited = false;   // refused in the end: 429, or 503 to a job that paces its requests
   bool ok() const { return error.empty(); }
 };
 

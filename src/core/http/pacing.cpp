@@ -38,7 +38,8 @@ milliseconds reserve_slot(const std::string& host, double per_second) {
   Clock::time_point& next = next_slot[host];
   Clock::time_point slot = std::max(now, next);
   if (per_second > 0)
-    next = slot + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / per_second));
+    next =
+        slot + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / per_second));
   else
     next = slot;
   return std::chrono::ceil<milliseconds>(slot - now);
@@ -138,7 +139,13 @@ Result perform_paced(const Transfer& transfer, bool& rate_limited) {
   rate_limited = false;
   const Job* job = Job::current();
   const RequestPacing pacing = job ? job->pacing() : RequestPacing{};
-  if (!pacing.active()) return perform(transfer);
+  if (!pacing.active()) {
+    // Unpaced, nothing is tried again; still, a 429 says "too many requests" and nothing else,
+    // so the item is rate limited. A 503 alone may just be a service that is down: a failure.
+    Result r = perform(transfer);
+    rate_limited = r.outcome == Outcome::Done && r.status == 429;
+    return r;
+  }
   const std::string host = host_key(transfer.url);
   for (int attempt = 0;; ++attempt) {
     sleep_ms(static_cast<int>(reserve_slot(host, pacing.per_second).count()));
