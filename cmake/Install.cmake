@@ -12,20 +12,23 @@ foreach(size 48 64 128 256)
 endforeach()
 # The lists the tools start with (carried inside the program as well): a starting point for
 # tessaly-cli vocabulary --cities FILE and the like.
-install(DIRECTORY data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly FILES_MATCHING PATTERN "*.txt")
+install(DIRECTORY data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tessaly
+        FILES_MATCHING PATTERN "*.txt" PATTERN "CMakeLists.txt" EXCLUDE)
+# Documentation goes where Debian looks for a package's (the package's name, not the project's).
 install(FILES README.md packaging/endpoints.conf.example packaging/requests.conf.example
-        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tessaly)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tessaly)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tessaly")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "workbench for site clusters: DNS, search research, domain and text tools")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tessaly gathers some thirty tools for people who run many small web sites at once:\n"
-    "batch DNS set-up at two DNS services, keyword and search-engine research, whois and IP\n"
-    "lookups, reachability tests, generators, text and list tools, and link promotion.\n"
-    "tessaly-cli runs the tools without a window, for scheduled runs.")
+# One string (separate strings would become a list joined with ';').
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Tessaly gathers some thirty tools for people who run many small web sites at once:\n"
+       "batch DNS set-up at two DNS services, keyword and search-engine research, whois and IP\n"
+       "lookups, reachability tests, generators, text and list tools, and link promotion.\n"
+       "tessaly-cli runs the tools without a window, for scheduled runs.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

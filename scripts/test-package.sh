@@ -22,13 +22,14 @@ if [ ! -x "$ROOT/usr/bin/apt-get" ]; then
   step "debootstrap bookworm into $ROOT"
   debootstrap --variant=minbase bookworm "$ROOT" http://deb.debian.org/debian >/dev/null
 fi
-mounts=(proc sys dev dev/pts)
+mounts=(proc sys dev dev/pts dev/shm)
 cleanup() {
   [ -n "${fake_pid:-}" ] && kill "$fake_pid" 2>/dev/null || true
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "$ROOT/${mounts[$i]}" 2>/dev/null || true; done
 }
 trap cleanup EXIT
-for m in "${mounts[@]}"; do mount --bind "/$m" "$ROOT/$m"; done
+for m in proc sys dev dev/pts; do mount --bind "/$m" "$ROOT/$m"; done
+mount -t tmpfs -o mode=1777 tmpfs "$ROOT/dev/shm"  # the browser engine's shared memory
 cp /etc/resolv.conf "$ROOT/etc/resolv.conf"
 cp "$deb" "$ROOT/tmp/"
 in_root id tester >/dev/null 2>&1 || in_root useradd -m tester
@@ -48,7 +49,8 @@ exec_line="$(sed -n 's/^Exec=//p' "$ROOT/usr/share/applications/tessaly.desktop"
 echo "Exec=$exec_line"
 
 step "the workbench, started from the menu entry's command, offscreen"
-as_user "QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 $exec_line --quit-after-start 2>/dev/null"
+as_user "QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 $exec_line --quit-after-start 2>/tmp/tessaly-start.log" ||
+  { tail -20 "$ROOT/tmp/tessaly-start.log" >&2; exit 1; }
 as_user 'ls -d ~/.local/share/Tessaly'
 
 step "tessaly-cli inclusion --format jsonl against the fake services"

@@ -18,6 +18,7 @@
 #include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
+#include "gui/worker_task.h"
 #include "research/inclusion_page.h"
 #include "research/ping_page.h"
 #include "shell/main_window.h"
