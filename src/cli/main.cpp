@@ -68,7 +68,7 @@ void print_usage(const std::vector<Command>& commands) {
       group = c.group;
       std::printf("\n%s:\n", c.group);
     }
-    std::printf("  %-14s %s\n", c.name, c.summary);
+    std::printf("  %-16s %s\n", c.name, c.summary);
   }
   std::printf(
       "\n'tessaly-cli COMMAND --help' lists a command's options.\n"

@@ -148,6 +148,7 @@ class ScreenshotTest : public QObject {
     baidu.set_site("shop.tessaly.cn", {"417", "0", "9", "88"});
     fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &search}});
     MainWindow main;
+    main.resize(1000, 560);  // wide enough for every column of the results
     main.show();
     QVERIFY(QTest::qWaitForWindowExposed(&main));
     click(control<QPushButton>(&main, "按钮9"));
