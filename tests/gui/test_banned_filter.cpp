@@ -1,7 +1,7 @@
 // "百度违禁词过滤" used as a user uses it, against the fake Baidu search: the default list on ten
 // threads, three threads for five keywords, the filter during and after a run, a failed
-// search, refusals retried or rate limited, stop and restart, an empty list and a thread count of 0 (waiting
-// for a thread).
+// search, refusals retried or rate limited, stop and restart, an empty list and a thread count
+// of 0 (waiting for a thread).
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
