@@ -37,7 +37,10 @@ Text banned_page_status(const Text& page) {
 
 Text check_keyword_banned(const Text& keyword) {
   HttpResponse response = http_request(banned_search_url(keyword));
-  if (!response.ok() || response.status >= 400) return banned_status_failed();
+  // An error reply, or one without any markup (empty, or stray bytes), is no results page: the
+  // notice's absence would say nothing.
+  if (!response.ok() || response.status >= 400 || find_bytes(response.body, "<") == kNotFound)
+    return banned_status_failed();
   return banned_page_status(response.body);
 }
 

@@ -6,9 +6,9 @@
 
 #include "core/http/transport.h"
 #include "core/http/transport_settings.h"
+#include "core/jobs/job.h"
 #include "core/text/charset.h"
 #include "core/text/text.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 
@@ -112,9 +112,13 @@ HttpResponse response_of(transport::Result& r, std::string sent_headers) {
   HttpResponse response;
   response.status = r.status;
   response.final_url = std::move(r.final_url);
-  response.body = std::move(r.body);
   response.sent_headers = std::move(sent_headers);
-  if (r.outcome != transport::Outcome::Done) response.error = r.error.empty() ? "request failed" : r.error;
+  // A body that did not arrive whole (cut off, over the limit) is not a page: a tool reading
+  // markers out of it would take half a page for the real one.
+  if (r.outcome != transport::Outcome::Done)
+    response.error = r.error.empty() ? "request failed" : r.error;
+  else
+    response.body = std::move(r.body);
   return response;
 }
 
@@ -166,10 +170,9 @@ HttpResponse http_core(const std::string& url, const HttpOptions& o, Face face) 
   if (o.raw_body) return response;
 
   int declared = find_bytes(response.body, "utf-8");
-  bool from_utf8 = (declared != kNotFound && declared < 500) ||
-                   find_text(response.head, "utf-8", 1, true) != kNotFound;
-  response.body =
-      to_text_bytes(from_utf8 ? convert_charset(response.body, "UTF-8", "GBK") : response.body);
+  bool from_utf8 =
+      (declared != kNotFound && declared < 500) || find_text(response.head, "utf-8", 1, true) != kNotFound;
+  response.body = to_text_bytes(from_utf8 ? convert_charset(response.body, "UTF-8", "GBK") : response.body);
   return response;
 }
 
@@ -220,7 +223,6 @@ HttpResponse http_download(const std::string& url, const std::string& agent) {
   response.head = std::move(r.headers);
   return response;
 }
-
 
 HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   checkpoint();

@@ -9,8 +9,8 @@
 // any checkpoint. Outside jobs requests run to the end.
 //
 // Failures are results: a request that could not be made or did not complete comes back with
-// `error` set and what was read (usually nothing) as its body. The status code is not examined:
-// a 404 page is a body like any other.
+// `error` set and no body (half a page is no page). The status code is not examined: a 404 page
+// is a body like any other.
 #include <string>
 #include <string_view>
 
@@ -32,16 +32,16 @@ struct HttpOptions {
 };
 
 struct HttpResponse {
-  int status = 0;             // of the last response; 0 when none arrived
-  std::string final_url{};      // the URL of the last response, after redirects
-  std::string body{};           // http_request: GBK text; the other faces: the bytes as they came
-  std::string error{};          // why the request failed; empty when a response arrived whole
-  std::string sent_headers{};   // the request's header lines as completed with the defaults
-  std::string head{};           // http_request*: the response head (status line and header lines,
-                              // CR LF); winhttp_request: the header lines without the status line
-  std::string cookies{};        // the cookies this response set, "a=1; b=2"
-  std::string location{};       // http_request: the Location header's value, or the whole head
-                              // when there is none
+  int status = 0;              // of the last response; 0 when none arrived
+  std::string final_url{};     // the URL of the last response, after redirects
+  std::string body{};          // http_request: GBK text; the other faces: the bytes as they came
+  std::string error{};         // why the request failed; empty when a response arrived whole
+  std::string sent_headers{};  // the request's header lines as completed with the defaults
+  std::string head{};          // http_request*: the response head (status line and header lines,
+                               // CR LF); winhttp_request: the header lines without the status line
+  std::string cookies{};       // the cookies this response set, "a=1; b=2"
+  std::string location{};      // http_request: the Location header's value, or the whole head
+                               // when there is none
   bool ok() const { return error.empty(); }
 };
 
