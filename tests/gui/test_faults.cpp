@@ -3,6 +3,7 @@
 // failed row, a flagged site, an empty result, a failure message), never with a result that
 // looks like a success; a stop click ends a run held by a hung service within a second; and the
 // window's events keep flowing while the faults run (the longest stall is printed).
+#include <QAction>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -169,7 +170,10 @@ const std::vector<NetTool>& net_tools() {
        "按钮开始发布",
        "按钮停止发布",
        [](QWidget* w, const HookRecorder&) {
-         return rows(w, "超级列表框1") >= 1 && cell(w, "超级列表框1", 0, 2) == QStringLiteral("失败！");
+         // The totals count across runs: failures only, never a success.
+         const QString totals = line_of(w, "编辑框状态");
+         return totals.startsWith(QStringLiteral("成功：0个，失败：")) &&
+                !totals.contains(QStringLiteral("失败：0个"));
        },
        true},
       {"dnspod login",
@@ -200,6 +204,20 @@ const std::vector<NetTool>& net_tools() {
          // An answer without the service's verdict is shown as nothing at all.
          return !has_message(hooks, QStringLiteral("登录成功")) &&
                 control<QWidget>(p, "按钮51登录")->isEnabled();
+       }},
+      {"keyword collection",
+       {"WORDLIB_HOME", "WORDLIB_SEARCH", "AIZHAN_LOGIN", "AIZHAN_KEYWORDS"},
+       6,
+       "按钮词库网采集",
+       [](QWidget* w, const QString&) {
+         w->findChild<QAction*>(QStringLiteral("工具条1_1"))->trigger();  // the collection step
+         set_text(w, "编辑框关键词", QStringLiteral("站群"));
+       },
+       "按钮开始采集",
+       "",
+       [](QWidget* w, const HookRecorder& hooks) {
+         return has_message(hooks, QStringLiteral("采集方式为词库网采集：一共采集了0条数据")) &&
+                text_of(w, "编辑框采集结果").isEmpty();
        }},
       {"keyword miner",
        {"BAIDU_SUGGEST", "BAIDU_WEB_SEARCH", "TAOBAO_SUGGEST", "SOGOU_INDEX_SEARCH", "SOGOU_INDEX_HINT",
