@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs every Debian package the project needs to build, run and test. Safe to run again:
-# it only calls apt-get when a package is missing.
+# it only calls apt-get when a package is missing. "packaging" adds what building the .deb and
+# testing it in a fresh Debian needs (scripts/package.sh, scripts/test-package.sh).
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,9 @@ packages=(
   unicode-data fonts-wqy-zenhei
   nodejs
 )
+if [ "${1:-}" = packaging ]; then
+  packages+=(dpkg-dev file debootstrap desktop-file-utils python3)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,13 +1,27 @@
 #include "content/line_tools.h"
 
 #include <algorithm>
+#include <chrono>
 #include <random>
 #include <vector>
 
 #include "core/patterns/pinyin.h"
+#include "core/text/charset.h"
 #include "core/text/text.h"
 
 namespace tessaly::content {
+
+std::string dedupe_before_text(int lines) { return gbk("一共有") + to_text(lines) + gbk("条数据\r\n"); }
+
+std::string dedupe_after_text(int lines) {
+  return gbk("去除重复后来还有") + to_text(lines) + gbk("条数据\r\n");
+}
+
+std::uint64_t fresh_seed() {
+  std::random_device device;
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+}
 namespace {
 
 constexpr int kProgressStep = 8192;

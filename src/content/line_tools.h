@@ -17,6 +17,11 @@ namespace tessaly::content {
 // with done = total at the end.
 using Progress = std::function<void(int done, int total)>;
 
+// The dedupe window's status lines, CR LF each: "一共有N条数据" before, "去除重复后来还有N条数据"
+// after.
+std::string dedupe_before_text(int lines);
+std::string dedupe_after_text(int lines);
+
 struct DedupeResult {
   std::string text;  // the kept lines, each followed by CR LF
   int before = 0;    // lines of the source
@@ -44,6 +49,8 @@ std::string trim_lines(std::string_view text, const Progress& progress = {});
 
 // Every line exactly once in a uniformly random order (repeated lines stay repeated).
 std::string shuffle_lines(std::string_view text, std::uint64_t seed, const Progress& progress = {});
+// A seed for shuffle_lines that differs from call to call.
+std::uint64_t fresh_seed();
 
 // line + suffix for every line.
 void append_suffix(std::string_view text, std::string_view suffix, LineOutput& out);

@@ -4,9 +4,6 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include <chrono>
-#include <random>
-
 #include "content/line_tools.h"
 #include "content/line_tools_boxes_window.h"
 #include "core/text/charset.h"
@@ -18,12 +15,6 @@
 
 namespace tessaly {
 namespace {
-
-std::uint64_t fresh_seed() {
-  std::random_device device;
-  return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
-         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-}
 
 std::string number(long long n) { return to_text(n); }
 
@@ -78,11 +69,11 @@ void DedupeWindow::toggle_dedupe() {
     bridge.set_progress(bar, 0);
     content::Progress progress = bar_progress(bridge, bar);
     content::DedupeResult result = content::dedupe_lines(text.gbk(), [&](int done, int total) {
-      if (done == 0) bridge.append(status, gbk("一共有") + number(total) + gbk("条数据\r\n"));
+      if (done == 0) bridge.append(status, content::dedupe_before_text(total));
       progress(done, total);
     });
     replace_box_text(bridge, list, result.text);
-    bridge.append(status, gbk("去除重复后来还有") + number(result.after) + gbk("条数据\r\n"));
+    bridge.append(status, content::dedupe_after_text(result.after));
   });
 }
 
@@ -158,7 +149,7 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
     BoxText text = take_box_text(list_);
     QPlainTextEdit* list = list_;
     QProgressBar* bar = progress_;
-    const std::uint64_t seed = fresh_seed();
+    const std::uint64_t seed = content::fresh_seed();
     // A second click starts over from the list as it stands.
     task_->restart([text = std::move(text), list, bar, seed](Bridge& bridge) {
       bridge.set_progress(bar, 0);

@@ -133,6 +133,14 @@ WordReplaceResult replace_words(Text text, const RuleSet& rules, int threads) {
   return result;
 }
 
+bool replace_in_source(const RuleSet& rules, int threads, WordReplaceResult& result) {
+  result = replace_words(read_rewriter_text("原文本.txt"), rules, threads);
+  checkpoint();  // a stop before this point leaves the source file as it was
+  return write_rewriter_text("原文本.txt", result.text);
+}
+
+int replace_threads() { return static_cast<int>(std::max(2u, std::thread::hardware_concurrency())); }
+
 Text replacement_count_text(long long count) { return gbk("共替换") + to_text(count) + gbk("次"); }
 
 // ---- step 2 ----------------------------------------------------------------------------------

@@ -52,6 +52,13 @@ struct WordReplaceResult {
 // threads work on at once; the result is the same as one pass over the whole text.
 WordReplaceResult replace_words(Text text, const RuleSet& rules, int threads);
 
+// Step 1 whole: the rules applied to "原文本.txt" on `threads` threads and the result written
+// back in place. False when it could not be written (the file stays as it was, as it does when
+// the job is stopped before the write).
+bool replace_in_source(const RuleSet& rules, int threads, WordReplaceResult& result);
+// The threads step 1 uses: the machine's, at least two.
+int replace_threads();
+
 // "共替换" + count + "次"
 Text replacement_count_text(long long count);
 

@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <thread>
 
 #include "content/rewriter.h"
 #include "core/text/charset.h"
@@ -49,8 +48,6 @@ std::shared_ptr<const RuleSet>& library_rules() {
 }
 
 QString write_failed(const std::string& path) { return QStringLiteral("无法写入文件：") + from_path(path); }
-
-int replace_threads() { return static_cast<int>(std::max(2u, std::thread::hardware_concurrency())); }
 
 class BarSink : public LibrarySink {
  public:
@@ -241,13 +238,13 @@ void RewriterWindow::replace_in_source() {
       return r;
     });
     RuleSet rules(std::move(rows));
-    WordReplaceResult result = replace_words(read_rewriter_text("原文本.txt"), rules, replace_threads());
+    WordReplaceResult result;
+    bool written = tessaly::replace_in_source(rules, replace_threads(), result);
     bridge.post([list, counts = std::move(result.counts)] {
       for (size_t i = 0; i < counts.size() && static_cast<int>(i) < list->lv_row_count(); ++i)
         list->lv_set_cell(static_cast<int>(i), 3, replacement_count_text(counts[i]));
     });
-    checkpoint();  // a stop before this point leaves the source file as it was
-    if (!write_rewriter_text("原文本.txt", result.text)) {
+    if (!written) {
       bridge.message_box(write_failed(rewriter_file("原文本.txt")), kIconError);
       return;
     }

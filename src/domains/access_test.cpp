@@ -26,6 +26,11 @@ Text access_result_line(int k, const Text& site, const Text& title) {
   return to_text(k) + "---" + site + ok + title + "\r\n";
 }
 
+Text access_rate_limited_line(int k, const Text& site) {
+  static const std::string state = gbk("状态:");
+  return to_text(k) + "---" + site + state + rate_limited_text() + "\r\n";
+}
+
 TextList flagged_domains(const Text& results) {
   PatternMatcher matcher;
   matcher.search(gbk("★---(.*?)状态:NO"), results);
@@ -44,9 +49,19 @@ void run_access_test(const TextList& sites, AccessSink& sink) {
   options.raw_body = true;  // decoded below in the page's own charset
   PatternMatcher matcher;
   for (size_t k = 0; k < sites.size(); ++k) {
+    const int position = static_cast<int>(k) + 1;
     HttpResponse response = http_request(sites[k], options);
-    Text title = page_title(matcher, web_page_text(response.body, response.head));
-    sink.result_line(access_result_line(static_cast<int>(k) + 1, sites[k], title));
+    RequestOutcome outcome = request_outcome(response);
+    if (outcome != RequestOutcome::Answered)
+      sink.request_problem(position, outcome, request_problem(response));
+    if (outcome == RequestOutcome::RateLimited) {
+      sink.site_checked(position, sites[k], {});
+      sink.result_line(access_rate_limited_line(position, sites[k]));
+    } else {
+      Text title = page_title(matcher, web_page_text(response.body, response.head));
+      sink.site_checked(position, sites[k], title);
+      sink.result_line(access_result_line(position, sites[k], title));
+    }
   }
 }
 

@@ -4,6 +4,7 @@
 // GBK, Big5 and UTF-8 sites all show readable titles.
 #include <string>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly {
@@ -20,6 +21,9 @@ Text page_title(PatternMatcher& matcher, const Text& page);
 // The result line of the site on line k (from 1), ending in CR LF: the title line when a title
 // was found, the no-title line (starting k "★---") otherwise.
 Text access_result_line(int k, const Text& site, const Text& title);
+// The line of a site the service kept refusing: k "---" site "状态:频率受限". It
+// is not flagged as unreachable.
+Text access_rate_limited_line(int k, const Text& site);
 
 // The flagged domains of a result text: group 1 of every "★---(.*?)状态:NO".
 TextList flagged_domains(const Text& results);
@@ -31,6 +35,11 @@ class AccessSink {
  public:
   virtual ~AccessSink() = default;
   virtual void result_line(const Text& line) = 0;
+  // Before each result line: the site on line `position` and the title found ("" for none).
+  virtual void site_checked(int /*position*/, const Text& /*site*/, const Text& /*title*/) {}
+  // Before that, when the request for the site brought no answer or was rate limited; `why` in
+  // English.
+  virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 
 // The worker: every line of the site list in order, without pauses. A line is requested as it

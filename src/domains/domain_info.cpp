@@ -22,9 +22,8 @@ const std::string& whois_pattern() {
   return p;
 }
 
-Text fetch_page(const std::string& url) { return info_page_text(http_request_bytes(url).body); }
+}  // namespace
 
-// The all-rows line of row i (1-based), without its line break.
 Text all_rows_line(int i, const DomainInfoRow& row) {
   static const char* const labels[] = {"-域名-",     "-注册商-",   "-域名服务器-", "-DNS服务器-",
                                        "-更新时间-", "-创建时间-", "-过期时间-"};
@@ -37,8 +36,6 @@ Text all_rows_line(int i, const DomainInfoRow& row) {
   for (size_t c = 0; c < row.size(); ++c) line += gbk_labels[c] + row[c];
   return line;
 }
-
-}  // namespace
 
 std::string whois_url(const Text& domain) {
   return endpoint_base("CHINAZ_WHOIS") + "/?Domain=" + domain + "&isforceupdate=1";
@@ -70,6 +67,11 @@ Text read_ip_address(const Text& decoded_text) {
   return matcher.group_text(1, 1);
 }
 
+const Text& whois_failed_text() {
+  static const Text text = gbk("查询失败");
+  return text;
+}
+
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
   static const std::string visiting = gbk("正在访问域名-");
   static const std::string loading = gbk(" -正在加载中..请勿关闭。\r\n");
@@ -80,21 +82,29 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
     const int index = static_cast<int>(l);
     sink.status(visiting + d + loading);
     const std::string url = whois_url(d);
-    Text page = fetch_page(url);
+    HttpResponse response = http_request_bytes(url);
+    Text page = info_page_text(response.body);
     sleep_ms(options.delay_ms ? options.delay_ms() : 0);
     // A page without the whois block is asked for again a few times, each time after a longer
-    // pause; the service is not hammered and the run goes on.
-    for (int attempt = 1; attempt <= options.retries && !has_whois_marker(page); ++attempt) {
+    // pause; the service is not hammered and the run goes on. A refusal is not asked again.
+    for (int attempt = 1; attempt <= options.retries && !has_whois_marker(page) && !response.rate_limited;
+         ++attempt) {
       sleep_ms(options.retry_pause_ms * attempt);
-      page = fetch_page(url);
+      response = http_request_bytes(url);
+      page = info_page_text(response.body);
     }
     DomainInfoRow row{};
     row[0] = d;
     if (!has_whois_marker(page)) {
-      row[1] = gbk("查询失败");
+      const bool limited = request_outcome(response) == RequestOutcome::RateLimited;
+      sink.request_problem(
+          index + 1, limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
+          response.ok() && response.status < 400 ? "no whois block in the page" : request_problem(response));
+      row[1] = limited ? rate_limited_text() : whois_failed_text();
       sink.write_row(index, row);
-      sink.status(domain_label + d + gbk("查询失败：whois页面重试") + to_text(options.retries) +
-                  gbk("次后仍没有结果。\r\n"));
+      sink.status(limited ? domain_label + d + rate_limited_text() + gbk("。\r\n")
+                          : domain_label + d + gbk("查询失败：whois页面重试") + to_text(options.retries) +
+                                gbk("次后仍没有结果。\r\n"));
       continue;
     }
     WhoisResult whois = read_whois(matcher, info_decoded_text(page));
@@ -112,8 +122,16 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
 }
 
 void run_ip_query(const TextList& domains, IpQuerySink& sink) {
-  for (const Text& d : domains)
-    sink.add_row(d, read_ip_address(info_decoded_text(fetch_page(ip_page_url(d)))));
+  for (size_t k = 0; k < domains.size(); ++k) {
+    const Text& d = domains[k];
+    HttpResponse response = http_request_bytes(ip_page_url(d));
+    RequestOutcome outcome = request_outcome(response);
+    if (outcome != RequestOutcome::Answered)
+      sink.request_problem(static_cast<int>(k) + 1, outcome, request_problem(response));
+    sink.add_row(d, outcome == RequestOutcome::RateLimited
+                        ? rate_limited_text()
+                        : read_ip_address(info_decoded_text(info_page_text(response.body))));
+  }
 }
 
 std::string info_export_file(InfoExport mode) {

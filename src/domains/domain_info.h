@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly {
@@ -53,16 +54,24 @@ class WhoisSink {
   virtual void status(const Text& line) = 0;  // a progress line, ending in CR LF
   // Row `index` (0-based, the domain's line): added with empty rows before it when missing.
   virtual void write_row(int index, const DomainInfoRow& row) = 0;
+  // The domain on line `position` (from 1) got no whois page, or was rate limited; told just
+  // before its row, `why` in English.
+  virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 
 // The whois worker: one domain after another. A page that still lacks the whois block after
-// the retries gives a failed row ("查询失败") and a status line saying so.
+// the retries gives a failed row ("查询失败") and a status line saying so; a domain the service
+// kept refusing is not asked again and gives the row rate_limited_text().
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink);
+// The registrar column of a failed whois row ("查询失败").
+const Text& whois_failed_text();
 
 class IpQuerySink {
  public:
   virtual ~IpQuerySink() = default;
+  // The IP is rate_limited_text() for a lookup the service kept refusing.
   virtual void add_row(const Text& domain, const Text& ip) = 0;
+  virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 
 // The IP worker: one domain after another, without pauses.
@@ -72,6 +81,8 @@ enum class InfoExport { ErrorDomains, AllRows, DomainDns };
 
 // The export file's name in the program folder (a native name).
 std::string info_export_file(InfoExport mode);
+// The all-rows export line of row i (from 1), without its line break.
+Text all_rows_line(int i, const DomainInfoRow& row);
 // The file's content: one line per row, CR LF each (rows numbered from 1).
 Text info_export_text(const std::vector<DomainInfoRow>& rows, InfoExport mode);
 // The domain-IP export: "domain-IP" per row; and its file name on the desktop.

@@ -24,8 +24,14 @@ IpLookupResult read_ip_lookup(const Text& page) {
 
 void run_ip_lookup(const TextList& domains, IpLookupSink& sink) {
   for (size_t k = 0; k < domains.size(); ++k) {
-    int row = sink.row_added(static_cast<int>(k) + 1, domains[k]);
-    sink.result(row, read_ip_lookup(http_request(ip_lookup_url(domains[k])).body));
+    const int position = static_cast<int>(k) + 1;
+    int row = sink.row_added(position, domains[k]);
+    HttpResponse response = http_request(ip_lookup_url(domains[k]));
+    RequestOutcome outcome = request_outcome(response);
+    if (outcome != RequestOutcome::Answered)
+      sink.request_problem(position, outcome, request_problem(response));
+    sink.result(row, outcome == RequestOutcome::RateLimited ? IpLookupResult{rate_limited_text(), {}}
+                                                            : read_ip_lookup(response.body));
   }
 }
 

@@ -3,6 +3,7 @@
 // page one domain after another.
 #include <string>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly::domains {
@@ -20,7 +21,12 @@ class IpLookupSink {
   virtual ~IpLookupSink() = default;
   // A new row for the domain on line `position` (from 1); returns a handle for result().
   virtual int row_added(int position, const Text& domain) = 0;
+  // The lookup's result; a lookup the service kept refusing gives the IP
+  // rate_limited_text() and no region.
   virtual void result(int row, const IpLookupResult& found) = 0;
+  // The lookup for the domain on line `position` brought no answer, or was rate limited; told
+  // just before its result, `why` in English.
+  virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 
 // The lookup worker: every line of the list in order, without pauses.

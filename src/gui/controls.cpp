@@ -1,12 +1,12 @@
 #include "gui/controls.h"
 
-#include <QFile>
 #include <QVBoxLayout>
 
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "core/text/data_files.h"
 #include "core/text/text.h"
 #include "gui/gbk_qt.h"
 
@@ -153,9 +153,8 @@ QGroupBox* framed(QWidget* parent, const QString& caption, QWidget* box, QWidget
 }
 
 QString data_text(const char* path) {
-  QFile file(QStringLiteral(":/data/") + QString::fromUtf8(path));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return QString::fromUtf8(file.readAll());
+  std::string_view bytes = data_file(path);
+  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 }  // namespace tessaly

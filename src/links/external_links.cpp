@@ -54,7 +54,10 @@ Text totals_text(long long successes, long long failures) {
 
 LinkResult request_link(std::string_view url_template, const TextList& domains) {
   LinkResult result;
-  result.page = to_text_bytes(winhttp_request(link_url(url_template, pick_domain(domains))).body);
+  HttpResponse response = winhttp_request(link_url(url_template, pick_domain(domains)));
+  result.page = to_text_bytes(response.body);
+  result.rate_limited = response.rate_limited;
+  if (result.rate_limited) return result;
   result.success = link_succeeded(result.page);
   ++(result.success ? link_totals().successes : link_totals().failures);
   return result;

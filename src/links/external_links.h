@@ -46,9 +46,10 @@ Text totals_text(long long successes, long long failures);
 struct LinkResult {
   Text page;  // the page as text (empty when the request failed)
   bool success = false;
+  bool rate_limited = false;  // the service kept refusing (a paced run): neither success nor failure
 };
 // One request of a run: a random domain into the template, GET without cookies, the success
-// test, and the result counted in the totals.
+// test, and the result counted in the totals (a rate limited request is not counted).
 LinkResult request_link(std::string_view url_template, const TextList& domains);
 
 }  // namespace tessaly::links

@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/http/http.h"
+#include "core/http/pacing.h"
 #include "core/jobs/pool.h"
 #include "core/text/charset.h"
 #include "gui/controls.h"
@@ -99,6 +101,7 @@ void ExternalLinksWindow::start_publishing() {
   QLineEdit* totals = totals_;
   std::shared_ptr<std::atomic<int>> limit = limit_;
   task_->start([domains, templates, list, page, totals, limit](Bridge& bridge) {
+    bridge.job().set_pacing(configured_pacing());
     static const std::string working = gbk("正在疯狂运作,嘎嘎。");
     static const std::string success = gbk("成功"), failure = gbk("失败！");
     PoolPlan plan{.rows = static_cast<int>(templates->size()),
@@ -115,7 +118,10 @@ void ExternalLinksWindow::start_publishing() {
                         links::LinkResult result =
                             links::request_link((*templates)[static_cast<size_t>(row)], *domains);
                         bridge.set_text(page, std::move(result.page));
-                        bridge.set_cell(list, row, kStatusColumn, result.success ? success : failure);
+                        bridge.set_cell(list, row, kStatusColumn,
+                                        result.rate_limited ? rate_limited_text()
+                                        : result.success    ? success
+                                                            : failure);
                         bridge.set_cell(list, row, kThreadColumn, pool_done_note());
                         // Read when shown: the last write shows the last count, whichever
                         // worker's write comes last.

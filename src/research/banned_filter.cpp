@@ -35,13 +35,27 @@ Text banned_page_status(const Text& page) {
   return find_text(page, notice) != kNotFound ? banned_status_censored() : banned_status_normal();
 }
 
-Text check_keyword_banned(const Text& keyword) {
+BannedCheck check_keyword_banned(const Text& keyword) {
   HttpResponse response = http_request(banned_search_url(keyword));
-  // An error reply, or one without any markup (empty, or stray bytes), is no results page: the
-  // notice's absence would say nothing.
-  if (!response.ok() || response.status >= 400 || find_bytes(response.body, "<") == kNotFound)
-    return banned_status_failed();
-  return banned_page_status(response.body);
+  BannedCheck check;
+  check.outcome = request_outcome(response);
+  // A reply without any markup (empty, or stray bytes) is no results page: the notice's
+  // absence would say nothing.
+  const bool no_page = check.outcome == RequestOutcome::Answered && find_bytes(response.body, "<") == kNotFound;
+  if (no_page) check.outcome = RequestOutcome::Failed;
+  switch (check.outcome) {
+    case RequestOutcome::Answered:
+      check.status = banned_page_status(response.body);
+      return check;
+    case RequestOutcome::Failed:
+      check.status = banned_status_failed();
+      break;
+    case RequestOutcome::RateLimited:
+      check.status = rate_limited_text();
+      break;
+  }
+  check.problem = no_page ? std::string("no results page") : request_problem(response);
+  return check;
 }
 
 BannedFilterResult filter_normal_keywords(const TextList& keywords, const TextList& statuses) {
@@ -54,6 +68,8 @@ BannedFilterResult filter_normal_keywords(const TextList& keywords, const TextLi
       ++result.normal;
     } else if (status == banned_status_failed()) {
       ++result.failed;
+    } else if (status == rate_limited_text()) {
+      ++result.rate_limited;
     }
   }
   return result;
@@ -63,6 +79,7 @@ Text banned_filter_label(const BannedFilterResult& result) {
   Text label = gbk("一共有") + to_text(result.rows) + gbk("关键词，替换完毕还有") + to_text(result.normal) +
                gbk("个词");
   if (result.failed > 0) label += gbk("，查询失败") + to_text(result.failed) + gbk("个");
+  if (result.rate_limited > 0) label += gbk("，频率受限") + to_text(result.rate_limited) + gbk("个");
   return label;
 }
 

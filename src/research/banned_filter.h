@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly::research {
@@ -23,21 +24,29 @@ std::string banned_search_url(const Text& keyword);
 // "。"), normal otherwise.
 Text banned_page_status(const Text& page);
 
+struct BannedCheck {
+  Text status;  // normal, censored, failed, or rate_limited_text() (refused to the end)
+  RequestOutcome outcome = RequestOutcome::Answered;
+  std::string problem;  // why the search brought no page (English); "" when it brought one
+};
+
 // Searches the keyword and gives its status; failed when the request brought no page (it
 // failed, or the server answered with an error status).
-Text check_keyword_banned(const Text& keyword);
+BannedCheck check_keyword_banned(const Text& keyword);
 
 struct BannedFilterResult {
-  Text keywords;   // the normal keywords, each followed by CR LF
-  int rows = 0;    // rows looked at
-  int normal = 0;  // keywords kept
-  int failed = 0;  // rows whose search failed
+  Text keywords;         // the normal keywords, each followed by CR LF
+  int rows = 0;          // rows looked at
+  int normal = 0;        // keywords kept
+  int failed = 0;        // rows whose search failed
+  int rate_limited = 0;  // rows the service kept refusing
 };
 
 // The filter over the list's rows: keywords[i] with statuses[i] (empty while not checked yet).
 BannedFilterResult filter_normal_keywords(const TextList& keywords, const TextList& statuses);
 
-// "一共有R关键词，替换完毕还有M个词", followed by "，查询失败F个" when some searches failed.
+// "一共有R关键词，替换完毕还有M个词", followed by "，查询失败F个" when some searches failed and
+// "，频率受限L个" when the service refused some.
 Text banned_filter_label(const BannedFilterResult& result);
 
 }  // namespace tessaly::research

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/http/pacing.h"
 #include "core/jobs/pool.h"
 #include "core/text/charset.h"
 #include "gui/controls.h"
@@ -83,6 +84,7 @@ void BannedFilterWindow::toggle_banned_check() {
         list->lv_append_numbered(*keywords);
       },
       [keywords, list, limit](Bridge& bridge) {
+        bridge.job().set_pacing(configured_pacing());
         PoolPlan plan{.rows = static_cast<int>(keywords->size()), .limit = [limit] { return limit->load(); }};
         PoolWork work{.announce =
                           [&](int row, int worker) {
@@ -91,7 +93,7 @@ void BannedFilterWindow::toggle_banned_check() {
                       .work =
                           [&](int row, int) {
                             Text status =
-                                research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
+                                research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]).status;
                             bridge.set_cell(list, row, kStatusColumn, status);
                             bridge.set_cell(list, row, kThreadColumn, pool_done_note());
                           },

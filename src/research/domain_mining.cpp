@@ -21,11 +21,15 @@ const char* const kPageLinkPattern = "position/\">(.*?)</a>";
 const char* const kKeywordRowPattern =
     "<td class=\"blue t_l word\">\r\n<a rel=\"nofollow\" target=\"_blank\" href=\"(.*?)\">(.*?)</a>";
 
-// The Baidu-rank page text of a URL, after the configured pause.
-Text fetch_rank_page(const std::string& url, const std::function<int()>& delay_ms) {
-  Bytes body = http_download(url, kRankPageAgent).body;
+// The Baidu-rank page text of a URL, after the configured pause; a failed or refused download is
+// told to the sink and reads as an empty page.
+Text fetch_rank_page(const std::string& url, const std::function<int()>& delay_ms, int position,
+                     DomainMiningSink& sink) {
+  HttpResponse response = http_download(url, kRankPageAgent);
+  RequestOutcome outcome = request_outcome(response);
+  if (outcome != RequestOutcome::Answered) sink.request_problem(position, outcome, request_problem(response));
   sleep_ms(delay_ms ? delay_ms() : 0);
-  return rank_page_text(body);
+  return outcome == RequestOutcome::RateLimited ? Text() : rank_page_text(response.body);
 }
 
 }  // namespace
@@ -78,16 +82,21 @@ void mine_domain_keywords(const DomainMiningOptions& options, DomainMiningSink& 
       found.emplace_back(next_rank_row_id(), std::move(row));
     if (!found.empty()) sink.rows_found(found);
   };
-  for (const Text& domain : options.domains) {
+  for (size_t k = 0; k < options.domains.size(); ++k) {
+    const Text& domain = options.domains[k];
+    const int position = static_cast<int>(k) + 1;
+    sink.domain_started(position, domain);
+    auto fetch = [&](int page) {
+      return fetch_rank_page(rank_page_url(domain, page), options.delay_ms, position, sink);
+    };
     if (options.all_pages) {
-      Text first = fetch_rank_page(rank_page_url(domain, 0), options.delay_ms);
+      Text first = fetch(0);
       int links = rank_pager_links(first);
       read_rows(first);
-      for (int p = 1; p <= links; ++p)
-        read_rows(fetch_rank_page(rank_page_url(domain, p + 1), options.delay_ms));
+      for (int p = 1; p <= links; ++p) read_rows(fetch(p + 1));
     } else {
       int pages = options.page_count ? options.page_count() : 0;
-      for (int p = 1; p <= pages; ++p) read_rows(fetch_rank_page(rank_page_url(domain, p), options.delay_ms));
+      for (int p = 1; p <= pages; ++p) read_rows(fetch(p));
     }
     checkpoint();
   }

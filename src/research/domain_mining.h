@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly::research {
@@ -49,8 +50,12 @@ struct DomainMiningOptions {
 class DomainMiningSink {
  public:
   virtual ~DomainMiningSink() = default;
-  // Rows of one page, each with its RankRowId.
+  // Rows of one page, each with its RankRowId (of the domain last started).
   virtual void rows_found(const std::vector<std::pair<long long, RankRow>>& rows) = 0;
+  // The pages of the domain on line `position` (from 1) come next.
+  virtual void domain_started(int /*position*/, const Text& /*domain*/) {}
+  // A page of that domain could not be downloaded, or was rate limited; `why` in English.
+  virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 
 // The worker's body: downloads and reads every page. Requests and waits are checkpoints.

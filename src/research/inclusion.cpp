@@ -2,9 +2,9 @@
 
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
+#include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
-#include "core/jobs/job.h"
 
 namespace tessaly::research {
 
@@ -40,25 +40,33 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
     const InclusionQuery queries[] = {InclusionQuery::Total, InclusionQuery::Day, InclusionQuery::Week,
                                       InclusionQuery::Links};
     for (InclusionQuery q : queries) {
-      Text page = http_request(inclusion_query_url(domain, q)).body;
-      sink.count_found(i, static_cast<int>(q) + 1, inclusion_count(matcher, page, q));
+      const int column = static_cast<int>(q) + 1;
+      HttpResponse response = http_request(inclusion_query_url(domain, q));
+      RequestOutcome outcome = request_outcome(response);
+      if (outcome != RequestOutcome::Answered)
+        sink.request_problem(i, column, outcome, request_problem(response));
+      sink.count_found(i, column,
+                       outcome == RequestOutcome::RateLimited ? rate_limited_text()
+                                                              : inclusion_count(matcher, response.body, q));
       sleep_ms(q == InclusionQuery::Links ? options.domain_wait_ms : options.query_wait_ms);
     }
   }
 }
 
-Text inclusion_export_text(const std::vector<InclusionRow>& rows) {
+Text inclusion_export_line(int position, const InclusionRow& row) {
   static const std::string domain_label = gbk("---域名：");
   static const std::string total_label = gbk("---总收录：");
   static const std::string day_label = gbk("---24小时收录：");
   static const std::string week_label = gbk("---一周收录：");
   static const std::string links_label = gbk("---百度反链：");
+  return to_text(position) + domain_label + row.domain + total_label + row.total + day_label + row.day +
+         week_label + row.week + links_label + row.links;
+}
+
+Text inclusion_export_text(const std::vector<InclusionRow>& rows) {
   Text out;
-  for (size_t r = 0; r < rows.size(); ++r) {
-    const InclusionRow& row = rows[r];
-    out += to_text(static_cast<long long>(r + 1)) + domain_label + row.domain + total_label + row.total +
-           day_label + row.day + week_label + row.week + links_label + row.links + "\r\n";
-  }
+  for (size_t r = 0; r < rows.size(); ++r)
+    out += inclusion_export_line(static_cast<int>(r) + 1, rows[r]) + "\r\n";
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly {
@@ -35,8 +36,13 @@ class InclusionSink {
   virtual ~InclusionSink() = default;
   // A row for the domain at 1-based position `position` of the list.
   virtual void row_started(int position, const Text& domain) = 0;
-  // A count of that row: column 2 total, 3 last 24 hours, 4 last week, 5 back links.
+  // A count of that row: column 2 total, 3 last 24 hours, 4 last week, 5 back links. A query
+  // the service kept refusing gives rate_limited_text() instead of a count.
   virtual void count_found(int position, int column, const Text& count) = 0;
+  // A query of that row brought no answer (its count reads "0") or was rate limited; told just
+  // before that query's count, `why` in English.
+  virtual void request_problem(int /*position*/, int /*column*/, RequestOutcome /*outcome*/,
+                               const std::string& /*why*/) {}
 };
 
 // The worker's body. Requests go through http_request; waits are checkpoints, so a stopped job
@@ -47,6 +53,8 @@ struct InclusionRow {
   Text domain, total, day, week, links;
 };
 
+// The export line of the row at 1-based `position` (without a line break).
+Text inclusion_export_line(int position, const InclusionRow& row);
 // The export file's content: one line per row, numbered from 1, each ending in CR LF.
 Text inclusion_export_text(const std::vector<InclusionRow>& rows);
 

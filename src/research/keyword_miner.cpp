@@ -87,15 +87,30 @@ namespace {
 // memory of the answers it already has.
 class SourceRun {
  public:
-  SourceRun(const MinerLive& live, KeywordAdmission& admission, bool remember,
-            std::atomic<long long>& requests)
-      : live_(live), admission_(admission), remember_(remember), requests_(requests) {}
+  struct Counters {
+    std::atomic<long long> requests{0}, failed{0}, rate_limited{0};
+  };
+
+  SourceRun(const MinerLive& live, KeywordAdmission& admission, bool remember, Counters& counters)
+      : live_(live), admission_(admission), remember_(remember), counters_(counters) {}
 
   const MinerLive& live() const { return live_; }
 
+  // A refused answer reads as no answer: it is counted, never read for keywords.
   Text get(const std::string& url) {
-    ++requests_;
-    return http_request(url).body;
+    ++counters_.requests;
+    HttpResponse response = http_request(url);
+    switch (request_outcome(response)) {
+      case RequestOutcome::Answered:
+        break;
+      case RequestOutcome::Failed:
+        ++counters_.failed;
+        break;
+      case RequestOutcome::RateLimited:
+        ++counters_.rate_limited;
+        return {};
+    }
+    return std::move(response.body);
   }
   void offer(const Text& keyword) {
     checkpoint();
@@ -118,7 +133,7 @@ class SourceRun {
   const MinerLive& live_;
   KeywordAdmission& admission_;
   bool remember_;
-  std::atomic<long long>& requests_;
+  Counters& counters_;
   std::unordered_map<Text, TextList> answers_;
 };
 
@@ -221,7 +236,7 @@ MinerRunResult run_keyword_miner(Job& job, const MinerRunOptions& options, const
     // Nothing to run: the run lasts until it is stopped.
     while (true) job.sleep_for(std::chrono::hours(1));
   }
-  std::atomic<long long> requests{0};
+  SourceRun::Counters counters;
   std::mutex end_mutex;
   int ended = 0;
   PoolPlan plan;
@@ -230,7 +245,7 @@ MinerRunResult run_keyword_miner(Job& job, const MinerRunOptions& options, const
   PoolWork work;
   work.work = [&](int row, int) {
     MinerSource source = options.sources[static_cast<size_t>(row)];
-    SourceRun run(live, admission, options.remember_answers, requests);
+    SourceRun run(live, admission, options.remember_answers, counters);
     mine(source, run, options, events);
     int now_ended;
     {
@@ -242,7 +257,9 @@ MinerRunResult run_keyword_miner(Job& job, const MinerRunOptions& options, const
   };
   run_pooled(job, plan, work);
   result.any_source = true;
-  result.requests = requests.load();
+  result.requests = counters.requests.load();
+  result.failed_requests = counters.failed.load();
+  result.rate_limited_requests = counters.rate_limited.load();
   return result;
 }
 

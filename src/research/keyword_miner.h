@@ -99,6 +99,8 @@ struct MinerRunResult {
   bool any_source = false;
   MinerSource last = MinerSource::WordLibrary;  // the source that ended last
   long long requests = 0;                       // requests sent by all sources
+  long long failed_requests = 0;                // of those, answered by no page (or an error status)
+  long long rate_limited_requests = 0;          // of those, refused to the end
 };
 
 // Runs the sources side by side on workers of `job` (the calling thread must work for it) and

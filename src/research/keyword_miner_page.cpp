@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "core/http/endpoints.h"
+#include "core/http/pacing.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
@@ -191,6 +192,7 @@ void KeywordMinerPage::start_keyword_search() {
   task_->start([options = std::move(options), live = live_, admission = admission_, run_end = run_end_, link,
                 list = list_, progress = progress_](Bridge& bridge) {
     link->bridge.store(&bridge);  // before any source starts
+    bridge.job().set_pacing(configured_pacing());
     research::MinerEvents events;
     events.word_library_empty = [&bridge, list] {
       bridge.post([list] { list->report_model()->set_column_title(0, QStringLiteral("关键词[0]结束")); });

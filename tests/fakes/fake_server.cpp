@@ -195,6 +195,7 @@ struct FakeServer::Impl {
   mutable std::mutex routes_mutex;
   std::vector<Route> routes;
   Handler fallback;
+  Front front;
 
   mutable std::mutex log_mutex;
   mutable std::condition_variable log_changed;
@@ -235,7 +236,13 @@ struct FakeServer::Impl {
     log_changed.notify_all();
 
     Reply reply;
-    if (Handler h = find(r)) {
+    Front f;
+    {
+      std::lock_guard lock(routes_mutex);
+      f = front;
+    }
+    if (f && f(r, reply)) {
+    } else if (Handler h = find(r)) {
       h(r, reply);
     } else {
       reply.status = 404;
@@ -416,6 +423,11 @@ void FakeServer::handle_prefix(std::string method, std::string prefix, Handler h
 void FakeServer::set_fallback(Handler handler) {
   std::lock_guard lock(impl_->routes_mutex);
   impl_->fallback = std::move(handler);
+}
+
+void FakeServer::set_front(Front front) {
+  std::lock_guard lock(impl_->routes_mutex);
+  impl_->front = std::move(front);
 }
 
 int FakeServer::port() const { return impl_->port; }

@@ -111,6 +111,10 @@ class FakeServer {
   void handle_prefix(std::string method, std::string prefix, Handler handler);
   // Answers requests no handler takes (default: 404 "not found").
   void set_fallback(Handler handler);
+  // Sees every request before the handlers (a rate limiter in front of the services): when it
+  // returns true its reply is sent and no handler runs.
+  using Front = std::function<bool(const RecordedRequest&, Reply&)>;
+  void set_front(Front front);
 
   int port() const;
   Scheme scheme() const { return scheme_; }

@@ -1,6 +1,7 @@
 // "百度违禁词过滤" used as a user uses it, against the fake Baidu search: the default list on ten
 // threads, three threads for five keywords, the filter during and after a run, a failed
-// search, stop and restart, an empty list and a thread count of 0 (waiting for a thread).
+// search, refusals retried or rate limited, stop and restart, an empty list and a thread count
+// of 0 (waiting for a thread).
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,14 +11,17 @@
 
 #include <set>
 
+#include "core/text/files.h"
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
+#include "fakes/rate_limiter.h"
 #include "gui/gbk_qt.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"
 #include "research/banned_filter_window.h"
 #include "shell/main_window.h"
+#include "support/test_support.h"
 
 using namespace tessaly;
 using namespace tessaly::fakes;
@@ -86,7 +90,10 @@ class BannedFilterTest : public QObject {
     main_->show();
   }
   void cleanupTestCase() { delete main_; }
-  void cleanup() { reset_endpoints(); }
+  void cleanup() {
+    reset_endpoints();
+    qunsetenv("TESSALY_REQUESTS");
+  }
 
   void defaults_count_and_clear() {
     Window win(main_);
@@ -212,6 +219,30 @@ class BannedFilterTest : public QObject {
     click(control<QPushButton>(win.w, "按钮3"));
     QCOMPARE(win.keywords->toPlainText(), QStringLiteral("good\n"));
     QCOMPARE(win.summary->text(), QStringLiteral("一共有3关键词，替换完毕还有1个词，查询失败1个"));
+  }
+
+  // With requests.conf asking for a retry, a refusal answered once is tried again and counts;
+  // a keyword the service keeps refusing reads "频率受限", neither normal nor failed.
+  void refused_searches_are_retried_then_rate_limited() {
+    FakeServer server;
+    FakeBaiduSearch baidu(server);
+    FakeRateLimiter limiter(server);
+    limiter.refuse("once", 1, 503, "0");
+    limiter.refuse("always", -1, 429, "0");
+    point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
+    TempFolder folder;
+    write_file(folder.file("requests.conf"), "retries = 2\n");
+    qputenv("TESSALY_REQUESTS", QByteArray::fromStdString(folder.file("requests.conf")));
+    HookRecorder hooks;
+    Window win(main_);
+    paste(win.keywords, QStringLiteral("good\nonce\nalways"));
+    click(win.start);
+    QVERIFY(wait_until([&] { return win.ended(); }));
+    QCOMPARE(win.column(2), (QStringList{kNormal, kNormal, QStringLiteral("频率受限")}));
+    QCOMPARE(limiter.refused(), 1 + 3);  // "always": the search and both retries
+    click(control<QPushButton>(win.w, "按钮3"));
+    QCOMPARE(win.keywords->toPlainText(), QStringLiteral("good\nonce\n"));
+    QCOMPARE(win.summary->text(), QStringLiteral("一共有3关键词，替换完毕还有2个词，频率受限1个"));
   }
 
   void stop_lets_started_checks_finish_and_restart_begins_at_row_one() {

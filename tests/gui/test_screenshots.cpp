@@ -11,12 +11,15 @@
 #include <QWebEngineView>
 
 #include "fakes/baidu_ping.h"
+#include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
 #include "fakes/keyword_sites.h"
 #include "fakes/web_pages.h"
 #include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
+#include "gui/worker_task.h"
+#include "research/inclusion_page.h"
 #include "research/ping_page.h"
 #include "shell/main_window.h"
 
@@ -133,6 +136,29 @@ class ScreenshotTest : public QObject {
     wait_until_drawn(control<QWebEngineView>(crawler, "超文本浏览框1"));
     QVERIFY(shoot(crawler, QStringLiteral("window26_after_visit")));
     crawler->close();
+  }
+
+  // The inclusion page after a run against the fake search (one of the README's pictures).
+  void inclusion_after_a_run() {
+    fakes::FakeServer search;
+    fakes::FakeBaiduSearch baidu(search);
+    baidu.set_site("tessaly.cn", {"约12,400", "36", "约215", "约3,980"});
+    baidu.set_site("tessaly.com.cn", {"约8,730", "12", "96", "约1,204"});
+    baidu.set_site("news.tessaly.cn", {"约2,150", "4", "31", "约560"});
+    baidu.set_site("shop.tessaly.cn", {"417", "0", "9", "88"});
+    fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &search}});
+    MainWindow main;
+    main.resize(1000, 560);  // wide enough for every column of the results
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    click(control<QPushButton>(&main, "按钮9"));
+    auto* domains = control<QPlainTextEdit>(&main, "编辑框域名框");
+    domains->clear();
+    paste(domains,
+          QStringLiteral("tessaly.cn\ntessaly.com.cn\nnews.tessaly.cn\nshop.tessaly.cn\nnew-site.cn"));
+    click(control<QPushButton>(&main, "按钮收录开始查询"));
+    QVERIFY(wait_until([&] { return !main.findChild<InclusionPage*>()->task()->active(); }, 60000));
+    QVERIFY(shoot(&main, QStringLiteral("main_inclusion_after_run")));
   }
 };
 

@@ -48,9 +48,9 @@ TEST(ResearchBannedFilter, CheckTellsNormalCensoredAndFailedApart) {
   baidu.set_keyword("传奇私服", {.censored = true});
   baidu.set_keyword("坏词", {.fails = true});
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
-  EXPECT_EQ(check_keyword_banned(g("Corvane站群")), g("正常关键词"));
-  EXPECT_EQ(check_keyword_banned(g("传奇私服")), g("根据相关法律法规和政策，部分搜索结果未予显示。"));
-  EXPECT_EQ(check_keyword_banned(g("坏词")), g("查询失败"));  // an error reply is no results page
+  EXPECT_EQ(check_keyword_banned(g("Corvane站群")).status, g("正常关键词"));
+  EXPECT_EQ(check_keyword_banned(g("传奇私服")).status, g("根据相关法律法规和政策，部分搜索结果未予显示。"));
+  EXPECT_EQ(check_keyword_banned(g("坏词")).status, g("查询失败"));  // an error reply is no results page
 
   auto requests = server.requests("/s");
   ASSERT_EQ(requests.size(), 3u);
@@ -60,12 +60,12 @@ TEST(ResearchBannedFilter, CheckTellsNormalCensoredAndFailedApart) {
 
   // Nothing listening: the request fails and the keyword could not be checked.
   server.stop();
-  EXPECT_EQ(check_keyword_banned("a"), g("查询失败"));
+  EXPECT_EQ(check_keyword_banned("a").status, g("查询失败"));
   // Nor is a reply of stray bytes a results page without the notice.
   fakes::FakeServer garbage;
   fakes::answer_with_fault(garbage, fakes::Fault::BadBytes);
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &garbage}});
-  EXPECT_EQ(check_keyword_banned("a"), g("查询失败"));
+  EXPECT_EQ(check_keyword_banned("a").status, g("查询失败"));
   fakes::reset_endpoints();
 }
 

@@ -154,11 +154,13 @@ HttpResponse http_core(const std::string& url, const HttpOptions& o, Face face) 
   t.connect_timeout_ms = settings.http_connect_timeout_ms;
   t.stall_timeout_ms = settings.http_stall_timeout_ms;
 
-  transport::Result r = transport::perform(t);
+  bool rate_limited = false;
+  transport::Result r = transport::perform_paced(t, rate_limited);
   if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   if (r.outcome == transport::Outcome::NotOpened) return failed_before_sending("could not open the request");
 
   HttpResponse response = response_of(r, headers);
+  response.rate_limited = rate_limited;
   std::string head = r.headers;
   if (face == Face::Bytes) head = replace_text(head, "Set-Cookie", "Set-Cookie", 1, kAll, false);
   std::string location;
@@ -215,10 +217,12 @@ HttpResponse http_download(const std::string& url, const std::string& agent) {
   t.cookie_store = true;
   t.connect_timeout_ms = settings.http_connect_timeout_ms;
   t.stall_timeout_ms = settings.http_stall_timeout_ms;
-  transport::Result r = transport::perform(t);
+  bool rate_limited = false;
+  transport::Result r = transport::perform_paced(t, rate_limited);
   if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   if (r.outcome == transport::Outcome::NotOpened) return failed_before_sending("could not open the request");
   HttpResponse response = response_of(r, "Accept: */*");
+  response.rate_limited = rate_limited;
   read_head(r.headers, response.cookies, nullptr);
   response.head = std::move(r.headers);
   return response;
@@ -242,6 +246,7 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
     if (!line.empty()) set_request_header(list, header_name(line), header_value(line));
 
   transport::Result r;
+  bool rate_limited = false;
   std::string target = absolute_url(url);
   if (!target.empty()) {
     TransportSettings settings = transport_settings();
@@ -259,7 +264,7 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
     // Resolve and connect have a time-out each; libcurl measures them as one.
     t.connect_timeout_ms = 2 * settings.winhttp_timeout_ms;
     t.stall_timeout_ms = settings.winhttp_timeout_ms;
-    r = transport::perform(t);
+    r = transport::perform_paced(t, rate_limited);
     if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   }
   if (target.empty()) return failed_before_sending("unusable URL: " + url);
@@ -272,6 +277,7 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   }
 
   HttpResponse response = response_of(r, headers);
+  response.rate_limited = rate_limited;
   // The response's header lines without its status line, every Set-Cookie spelled one way.
   std::string head = r.headers;
   if (size_t eol = head.find("\r\n"); eol != std::string::npos && head.rfind("HTTP/", 0) == 0)
@@ -281,6 +287,22 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   if (o.cookie_jar) merge_cookies(*o.cookie_jar, response.cookies);
   response.head = std::move(head);
   return response;
+}
+
+RequestOutcome request_outcome(const HttpResponse& response) {
+  if (response.rate_limited) return RequestOutcome::RateLimited;
+  if (!response.ok() || response.status >= 400) return RequestOutcome::Failed;
+  return RequestOutcome::Answered;
+}
+
+std::string request_problem(const HttpResponse& response) {
+  if (!response.error.empty()) return response.error;
+  return "HTTP " + std::to_string(response.status);
+}
+
+const std::string& rate_limited_text() {
+  static const std::string text = gbk("频率受限");
+  return text;
 }
 
 }  // namespace tessaly

@@ -11,6 +11,11 @@
 // Failures are results: a request that could not be made or did not complete comes back with
 // `error` set and no body (half a page is no page). The status code is not examined: a 404 page
 // is a body like any other.
+//
+// A job may pace its requests (RequestPacing, core/jobs/job.h; core/http/pacing.h): requests to
+// one host are then spaced out, and answers 429 and 503 are tried again after the wait the
+// service asks for; a request the service kept refusing comes back with `rate_limited` set, as
+// does a 429 to a job that does not pace.
 #include <string>
 #include <string_view>
 
@@ -42,8 +47,19 @@ struct HttpResponse {
   std::string cookies{};       // the cookies this response set, "a=1; b=2"
   std::string location{};      // http_request: the Location header's value, or the whole head
                                // when there is none
+  bool rate_limited = false;   // refused in the end: 429, or 503 to a job that paces its requests
   bool ok() const { return error.empty(); }
 };
+
+// How a tool's request for one item went: answered; failed (no whole answer, or an error
+// status); or rate limited (the service kept refusing a job that paces its requests). A rate
+// limited item is reported as such, never counted as a result.
+enum class RequestOutcome { Answered, Failed, RateLimited };
+RequestOutcome request_outcome(const HttpResponse& response);
+// Why a request brought no answer (English): the transport's error, or "HTTP <status>".
+std::string request_problem(const HttpResponse& response);
+// What a tool shows for an item the service kept refusing (GBK "频率受限").
+const std::string& rate_limited_text();
 
 // Default User-Agent strings of the two faces.
 extern const char* const kHttpRequestAgent;

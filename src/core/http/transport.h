@@ -38,6 +38,11 @@ struct Result {
 };
 
 Result perform(const Transfer& transfer);
+// perform() under the calling job's pacing (core/http/pacing.h). `rate_limited` tells that the
+// job paces and the service still answered 429 or 503 when the retries were used up (or asked
+// for a longer wait than the job allows), or that a job that does not pace got a 429; the
+// result is then that last answer.
+Result perform_paced(const Transfer& transfer, bool& rate_limited);
 
 // The header lines of a CR LF header text as libcurl takes them: blank lines and lines without
 // a name are dropped, "Name:" with an empty value is sent as an empty header.

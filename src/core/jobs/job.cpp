@@ -37,6 +37,16 @@ void Job::resume() {
   changed_.notify_all();
 }
 
+void Job::set_pacing(const RequestPacing& pacing) {
+  std::lock_guard lock(mutex_);
+  pacing_ = pacing;
+}
+
+RequestPacing Job::pacing() const {
+  std::lock_guard lock(mutex_);
+  return pacing_;
+}
+
 void Job::hold_while_paused(std::unique_lock<std::mutex>& lock) {
   ++held_;
   changed_.wait(lock, [this] { return !paused() || stop_requested(); });

@@ -27,6 +27,20 @@ struct JobOutcome {
   std::string message;  // why a failed run failed (GBK text)
 };
 
+// How the requests of a job go out (the request layer reads it; see core/http/pacing.h): at most
+// `per_second` requests a second to any one host (0: no limit), and up to `retries` further
+// attempts of a request the service answered with 429 or 503, each after the wait its Retry-After
+// asks for (a wait longer than max_wait_ms gives up at once) or, without one, backoff_ms doubled
+// per attempt. A job that paces reports an item the service kept refusing as rate limited.
+// The default paces nothing: a request goes out at once and is made once.
+struct RequestPacing {
+  double per_second = 0;
+  int retries = 0;
+  int max_wait_ms = 60'000;
+  int backoff_ms = 1'000;
+  bool active() const { return per_second > 0 || retries > 0; }
+};
+
 class Job {
  public:
   // Every checkpoint from now on throws JobStopped; waits and requests end at once.
@@ -40,6 +54,9 @@ class Job {
   bool paused() const { return paused_.load(std::memory_order_acquire); }
   // Threads of this job holding still at a pause right now (they cannot move until resume).
   int held_threads() const { return held_.load(std::memory_order_acquire); }
+  // How this job's requests are paced (set before its threads start requesting).
+  void set_pacing(const RequestPacing& pacing);
+  RequestPacing pacing() const;
 
   // Waits while paused; throws JobStopped when stopped.
   void checkpoint();
@@ -74,7 +91,8 @@ class Job {
   std::atomic<bool> winding_down_{false};
   std::atomic<bool> paused_{false};
   std::atomic<int> held_{0};
-  std::mutex mutex_;
+  RequestPacing pacing_;  // under mutex_
+  mutable std::mutex mutex_;
   std::condition_variable changed_;
 };
 

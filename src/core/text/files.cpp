@@ -25,17 +25,27 @@ std::string executable_folder() {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
+// Makes the folder and every missing folder above it.
+void make_dirs(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    ::mkdir(path.substr(0, slash).c_str(), 0755);
+  ::mkdir(path.c_str(), 0755);
+}
+
 std::string user_data_folder() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
-  std::string base = (xdg && *xdg) ? xdg : std::string(home ? home : "/tmp") + "/.local/share";
+  std::string base = (xdg && *xdg) ? xdg : std::string(home && *home ? home : "/tmp") + "/.local/share";
   std::string folder = base + "/Tessaly";
-  ::mkdir(base.c_str(), 0755);
-  ::mkdir(folder.c_str(), 0755);
+  make_dirs(folder);  // a fresh account has no ~/.local yet
   return folder;
 }
 
 }  // namespace
+
+bool is_installed_folder(std::string_view folder) {
+  return folder == "/bin" || (folder.size() > 4 && folder.substr(folder.size() - 4) == "/bin");
+}
 
 std::string program_folder() {
   {
@@ -45,7 +55,8 @@ std::string program_folder() {
   if (const char* env = std::getenv("TESSALY_PROGRAM_FOLDER"); env && *env) return env;
   static const std::string folder = [] {
     std::string exe = executable_folder();
-    return ::access(exe.c_str(), W_OK) == 0 ? exe : user_data_folder();
+    bool own = !is_installed_folder(exe) && ::access(exe.c_str(), W_OK) == 0;
+    return own ? exe : user_data_folder();
   }();
   return folder;
 }

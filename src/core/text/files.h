@@ -10,9 +10,15 @@
 
 namespace tessaly {
 
-// The folder of the program file without a trailing separator; a writable per-user data folder
-// when that is not writable. TESSALY_PROGRAM_FOLDER overrides it (tests, portable use).
+// The folder of the program file without a trailing separator, when that folder is writable and
+// not an installed program's; otherwise the per-user data folder ($XDG_DATA_HOME/Tessaly, by
+// default ~/.local/share/Tessaly, made when missing). TESSALY_PROGRAM_FOLDER overrides it (tests,
+// portable use).
 std::string program_folder();
+// True for the folder of an installed program: a "bin" folder (/usr/bin, ~/.local/bin, any
+// install prefix's bin). An installed program never writes beside itself, even when it could
+// (run as root, or installed into the user's own prefix).
+bool is_installed_folder(std::string_view folder);
 // Replaces the program folder for this process (tests point it at a temporary folder).
 void set_program_folder(std::string folder);
 // program_folder() joined with the given relative parts ("伪原创生成配置", "原文本.txt").

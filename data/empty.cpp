@@ -1,1 +1,0 @@
-// Keeps the data library non-empty before any data file exists.
