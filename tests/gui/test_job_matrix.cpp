@@ -3,7 +3,8 @@
 // hang, no crash), the tool is idle afterwards, nothing is written after a run's end, and a
 // closed window leaves no worker behind. A storm then repeats random sequences with random
 // timing: TESSALY_STORM_COUNT rounds over every tool (2 unless set), from TESSALY_STORM_SEED
-// (printed, so a failing storm can be run again).
+// (printed, so a failing storm can be run again). Long storms need QTEST_FUNCTION_TIMEOUT (ms)
+// raised above the test library's five minutes.
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -312,6 +313,7 @@ class JobMatrixTest : public QObject {
         ++sequences_played;
         hanging_->release_hanging();
       }
+      if ((round + 1) % 10 == 0) qInfo("storm: %d rounds, %d sequences so far", round + 1, sequences_played);
     }
     qInfo("storm: %d sequences played", sequences_played);
     QVERIFY(wait_until([] { return running_worker_threads() == 0; }, 20000));
