@@ -147,7 +147,7 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
       content::KeywordResult kept =
           content::separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
       const std::string target = program_folder() + "/b.txt";
-      if (write_file(target, kept.text)) {
+      if (replace_file(target, kept.text)) {
         bridge.set_text(message,
                         gbk("已经为你替换完毕，生成关键词的数量为 ") + to_text(kept.kept) + gbk(" 个"));
         bridge.post([output_path, target] { output_path->setText(from_path(target)); });

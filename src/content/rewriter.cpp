@@ -283,7 +283,7 @@ SplitResult split_library(const SplitOptions& options, SplitSink& sink) {
         size_t last = std::min(first + per_file, lines) - 1;
         std::string_view body =
             std::string_view(text).substr(spans[first].first, spans[last].second - spans[first].first);
-        if (!write_file(join_path(folder, to_text(static_cast<long long>(block) + 1) + ".txt"),
+        if (!replace_file(join_path(folder, to_text(static_cast<long long>(block) + 1) + ".txt"),
                         {body, kCrLf}))
           ++failed;
       },

@@ -154,7 +154,7 @@ void run_dnspod_batch(DnspodClient& client, DnsBatchSink& sink, const DnspodBatc
   std::string failures;
   auto log_failure = [&](const Text& line) {
     failures += line;
-    write_file(options.failure_log_path, failures);  // a log that cannot be written is ignored
+    replace_file(options.failure_log_path, failures);  // a log that cannot be written is ignored
   };
   for (int r = 0; r < count; ++r) {
     checkpoint();

@@ -12,6 +12,8 @@
 #include "dns/dnspod_client.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
+#include "gui/gbk_qt.h"
+#include "gui/hooks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
 
@@ -141,7 +143,9 @@ void DnspodManagerWindow::delete_ticked_dnspod_domains() {
 }
 
 void DnspodManagerWindow::export_ticked_domains() {
-  write_file(program_path({"dnspod导出的域名.txt"}), names(true));
+  const std::string path = program_path({"dnspod导出的域名.txt"});
+  if (!replace_file(path, names(true)))
+    message_box(QStringLiteral("导出失败，无法写入文件：") + from_path(path), kIconError);
 }
 
 }  // namespace tessaly

@@ -39,6 +39,10 @@ BannedCheck check_keyword_banned(const Text& keyword) {
   HttpResponse response = http_request(banned_search_url(keyword));
   BannedCheck check;
   check.outcome = request_outcome(response);
+  // A reply without any markup (empty, or stray bytes) is no results page: the notice's
+  // absence would say nothing.
+  const bool no_page = check.outcome == RequestOutcome::Answered && find_bytes(response.body, "<") == kNotFound;
+  if (no_page) check.outcome = RequestOutcome::Failed;
   switch (check.outcome) {
     case RequestOutcome::Answered:
       check.status = banned_page_status(response.body);
@@ -50,7 +54,7 @@ BannedCheck check_keyword_banned(const Text& keyword) {
       check.status = rate_limited_text();
       break;
   }
-  check.problem = request_problem(response);
+  check.problem = no_page ? std::string("no results page") : request_problem(response);
   return check;
 }
 

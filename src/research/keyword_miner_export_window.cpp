@@ -118,7 +118,7 @@ void MinerExportWindow::save_text() {
     text += list_->report_model()->cell(i - 1, 0);
     text += QStringLiteral("\r\n");
   }
-  if (!write_file(to_path(path_->text()), to_gbk(text))) {
+  if (!replace_file(to_path(path_->text()), to_gbk(text))) {
     setWindowTitle(title);
     report_write_failure(path_->text());
     return;
@@ -172,7 +172,7 @@ bool write_table_file(const ReportList* source, const std::string& path, bool sh
   QPointer<const ReportList> list(source);
   const QString shown_path = from_path(path);
   {
-    TextFile probe = open_file(path, FileMode::Overwrite);
+    TextFile probe = open_file(path, FileMode::Append);  // opened, never emptied
     if (!probe.is_open()) {
       message_box(
           QStringLiteral("不能打开 ") + shown_path + QStringLiteral("\r\n可能此文件已被其它程序打开..."),
@@ -194,7 +194,7 @@ bool write_table_file(const ReportList* source, const std::string& path, bool sh
     for (int c = 0; c < columns; ++c) table += list->report_model()->cell(i - 1, c) + tab;
     table += line_end;
   }
-  if (!write_file(path, to_gbk(table))) {
+  if (!replace_file(path, to_gbk(table))) {
     report_write_failure(shown_path);
     return false;
   }

@@ -67,6 +67,7 @@ class ConnectionStream : public httplib::Stream {
   }
 
   ssize_t write(const char* ptr, size_t size) override {
+    if (closed_) return -1;
     size_t done = 0;
     while (done < size) {
       if (!wait_fd(fd_, POLLOUT, kIoTimeoutMs)) return -1;
@@ -89,6 +90,15 @@ class ConnectionStream : public httplib::Stream {
 
   const std::string& recorded() const { return recorded_; }
   bool https() const { return ssl_ != nullptr; }
+  // After a takeover: nothing more is written (the engine's own reply is dropped).
+  void close_writes() { closed_ = true; }
+  // The descriptor closes with a reset (no orderly shutdown).
+  void set_reset() {
+    linger l{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &l, sizeof(l));
+    reset_ = true;
+  }
+  bool was_reset() const { return reset_; }
 
  private:
   void address(bool remote, std::string& ip, int& port) const {
@@ -107,6 +117,7 @@ class ConnectionStream : public httplib::Stream {
   int fd_;
   SSL* ssl_;
   std::string recorded_;
+  bool closed_ = false, reset_ = false;
 };
 
 thread_local ConnectionStream* current_stream = nullptr;
@@ -238,6 +249,26 @@ struct FakeServer::Impl {
       reply.content_type = "text/plain";
       reply.body = "not found";
     }
+    if (reply.takeover && current_stream) {
+      struct Raw : RawConnection {
+        Impl& d;
+        ConnectionStream& stream;
+        Raw(Impl& impl, ConnectionStream& s) : d(impl), stream(s) {}
+        bool send(std::string_view bytes) override {
+          return !d.stopping.load() &&
+                 stream.write(bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+        }
+        bool pause(int ms) override {
+          std::unique_lock lock(d.log_mutex);
+          return !d.log_changed.wait_for(lock, std::chrono::milliseconds(ms),
+                                         [&] { return d.stopping.load(); });
+        }
+        void reset() override { stream.set_reset(); }
+      } raw(*this, *current_stream);
+      reply.takeover(raw);
+      current_stream->close_writes();
+      return;
+    }
     if (reply.hang) {
       std::unique_lock lock(log_mutex);
       ++hanging;
@@ -276,7 +307,7 @@ struct FakeServer::Impl {
     engine.serve(stream);
     current_stream = nullptr;
     if (ssl) {
-      SSL_shutdown(ssl);
+      if (!stream.was_reset()) SSL_shutdown(ssl);
       SSL_free(ssl);
       ERR_clear_error();
     }

@@ -63,12 +63,26 @@ struct RecordedRequest {
   std::string param(std::string_view name) const;
 };
 
+// A connection a reply has taken over (Reply::takeover): nothing is sent on it but what the
+// handler sends, for replies no well-behaved server gives (a trickle, a reset, an endless body).
+class RawConnection {
+ public:
+  virtual ~RawConnection() = default;
+  // Sends the bytes as they are; false once the client has gone or the server stops.
+  virtual bool send(std::string_view bytes) = 0;
+  // Waits up to ms milliseconds; false when the server is stopping.
+  virtual bool pause(int ms) = 0;
+  // Ends the connection with a TCP reset instead of an orderly close.
+  virtual void reset() = 0;
+};
+
 struct Reply {
   int status = 200;
   std::vector<Header> headers;  // sent in this order
   std::string body;
-  std::string content_type = "text/html";  // "" sends no Content-Type
-  bool hang = false;                       // never answer; the connection stays open
+  std::string content_type = "text/html";        // "" sends no Content-Type
+  bool hang = false;                             // never answer; the connection stays open
+  std::function<void(RawConnection&)> takeover;  // set: the handler's raw bytes instead of a reply
 
   Reply& header(std::string name, std::string value);
   // Adds a "Set-Cookie" header (or the given spelling of its name).

@@ -1,14 +1,21 @@
 // Every tool with a job goes through the same generated sequences of start, pause and close
 // clicks, quick or with the window's events in between. Whatever the order, every run ends (no
 // hang, no crash), the tool is idle afterwards, nothing is written after a run's end, and a
-// closed window leaves no worker behind.
+// closed window leaves no worker behind. A storm then repeats random sequences with random
+// timing: TESSALY_STORM_COUNT rounds over every tool (2 unless set), from TESSALY_STORM_SEED
+// (printed, so a failing storm can be run again). Long storms need QTEST_FUNCTION_TIMEOUT (ms)
+// raised above the test library's five minutes.
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
 #include "gui/line_box.h"
 
+#include <QElapsedTimer>
+
+#include <cstdlib>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -140,6 +147,11 @@ bool idle(const QObject* root) {
   return true;
 }
 
+int env_number(const char* name, int fallback) {
+  const char* text = std::getenv(name);
+  return text && *text ? std::atoi(text) : fallback;
+}
+
 QStringList box_texts(const QWidget* root) {
   QStringList texts;
   for (const LineBox* box : root->findChildren<LineBox*>()) texts << box->toPlainText();
@@ -202,6 +214,62 @@ class JobMatrixTest : public QObject {
     reset_endpoints();
   }
 
+  // Opens the tool, plays the sequence (a trailing close when `close`) and checks the ends.
+  // `pause_ms` gives each 'W' its length: a turn of events, or events for a random time.
+  void play(
+      MainWindow& main, const Tool& tool, const std::string& sequence, bool close,
+      const std::function<int()>& pause_ms = [] { return 0; }) {
+    const QString where =
+        QStringLiteral("%1 %2%3").arg(QString::fromUtf8(tool.name), QString::fromStdString(sequence),
+                                      close ? QStringLiteral("C") : QString());
+    QWidget* root = nullptr;
+    if (tool.window) {
+      root = open_tool_window(tool.window, &main);
+    } else {
+      main.show_page(tool.page);
+      root = main.tabs()->currentWidget();
+    }
+    QVERIFY2(root, qPrintable(where));
+    tool.prepare(root);
+    for (char action : sequence) {
+      if (action == 'W') {
+        QElapsedTimer clock;
+        clock.start();
+        const int ms = pause_ms();
+        do process_events_briefly();
+        while (clock.elapsed() < ms);
+        continue;
+      }
+      press(root, tool, action);
+    }
+    if (close) {
+      QPointer<QWidget> guard(root);
+      const bool was_active = !idle(root);
+      root->close();
+      QVERIFY2(wait_until([&] { return guard.isNull() || !guard->isVisible(); }), qPrintable(where));
+      if (tool.outlives_window) {
+        // The hidden window keeps its job (its requests hang) until the program ends it.
+        QVERIFY2(guard && idle(guard) == !was_active, qPrintable(where));
+        QVERIFY2(settle(guard), qPrintable(where));
+        guard->close();
+        QVERIFY2(wait_until([&] { return guard.isNull(); }), qPrintable(where));
+      }
+      QVERIFY2(wait_until([] { return running_worker_threads() == 0; }, 20000), qPrintable(where));
+      return;
+    }
+    QVERIFY2(settle(root), qPrintable(where));
+    for (const WorkerTask* task : root->findChildren<WorkerTask*>())
+      QVERIFY2(task->state() == JobState::Idle && !task->bridge(), qPrintable(where));
+    const QStringList after_end = box_texts(root);
+    QCoreApplication::processEvents();
+    QVERIFY2(box_texts(root) == after_end, qPrintable(where));  // nothing after the end
+    if (tool.window) {
+      QPointer<QWidget> guard(root);
+      root->close();
+      QVERIFY2(wait_until([&] { return guard.isNull(); }), qPrintable(where));
+    }
+  }
+
   void every_sequence_ends_idle_and_leaves_nothing_behind() {
     HookRecorder hooks;  // completion messages are recorded, not shown
     MainWindow main;
@@ -211,49 +279,43 @@ class JobMatrixTest : public QObject {
       for (const std::string& sequence : all) {
         for (bool close : {false, true}) {
           if (close && tool.window == 0) continue;  // pages live as long as the program
-          const QString where =
-              QStringLiteral("%1 %2%3").arg(QString::fromUtf8(tool.name), QString::fromStdString(sequence),
-                                            close ? QStringLiteral("C") : QString());
-          QWidget* root = nullptr;
-          if (tool.window) {
-            root = open_tool_window(tool.window, &main);
-          } else {
-            main.show_page(tool.page);
-            root = main.tabs()->currentWidget();
-          }
-          QVERIFY2(root, qPrintable(where));
-          tool.prepare(root);
-          for (char action : sequence) press(root, tool, action);
-          if (close) {
-            QPointer<QWidget> guard(root);
-            const bool was_active = !idle(root);
-            root->close();
-            QVERIFY2(wait_until([&] { return guard.isNull() || !guard->isVisible(); }), qPrintable(where));
-            if (tool.outlives_window) {
-              // The hidden window keeps its job (its requests hang) until the program ends it.
-              QVERIFY2(guard && idle(guard) == !was_active, qPrintable(where));
-              QVERIFY2(settle(guard), qPrintable(where));
-              guard->close();
-              QVERIFY2(wait_until([&] { return guard.isNull(); }), qPrintable(where));
-            }
-            QVERIFY2(wait_until([] { return running_worker_threads() == 0; }, 20000), qPrintable(where));
-            continue;
-          }
-          QVERIFY2(settle(root), qPrintable(where));
-          for (const WorkerTask* task : root->findChildren<WorkerTask*>())
-            QVERIFY2(task->state() == JobState::Idle && !task->bridge(), qPrintable(where));
-          const QStringList after_end = box_texts(root);
-          QCoreApplication::processEvents();
-          QVERIFY2(box_texts(root) == after_end, qPrintable(where));  // nothing after the end
-          if (tool.window) {
-            QPointer<QWidget> guard(root);
-            root->close();
-            QVERIFY2(wait_until([&] { return guard.isNull(); }), qPrintable(where));
-          }
+          play(main, tool, sequence, close);
+          if (QTest::currentTestFailed()) return;
         }
       }
       hanging_->release_hanging();
     }
+    QVERIFY(wait_until([] { return running_worker_threads() == 0; }, 20000));
+  }
+
+  void random_storms_end_idle_and_leave_nothing_behind() {
+    HookRecorder hooks;
+    MainWindow main;
+    main.show();
+    const int rounds = env_number("TESSALY_STORM_COUNT", 2);
+    const unsigned seed =
+        static_cast<unsigned>(env_number("TESSALY_STORM_SEED", static_cast<int>(std::random_device{}())));
+    qInfo("storm: %d rounds over %d tools, TESSALY_STORM_SEED=%u", rounds, static_cast<int>(tools().size()),
+          seed);
+    std::mt19937 random(seed);
+    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    int sequences_played = 0;
+    for (int round = 0; round < rounds; ++round) {
+      for (const Tool& tool : tools()) {
+        std::string sequence;
+        for (int n = 1 + below(6); n > 0; --n) sequence += "SSTPWW"[below(6)];
+        const bool close = tool.window != 0 && below(3) == 0;
+        play(main, tool, sequence, close, [&] { return below(4) == 0 ? below(30) : 0; });
+        if (QTest::currentTestFailed()) {
+          qInfo("storm failed in round %d (TESSALY_STORM_SEED=%u)", round, seed);
+          return;
+        }
+        ++sequences_played;
+        hanging_->release_hanging();
+      }
+      if ((round + 1) % 10 == 0) qInfo("storm: %d rounds, %d sequences so far", round + 1, sequences_played);
+    }
+    qInfo("storm: %d sequences played", sequences_played);
     QVERIFY(wait_until([] { return running_worker_threads() == 0; }, 20000));
   }
 };

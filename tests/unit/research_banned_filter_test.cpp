@@ -5,6 +5,7 @@
 #include "core/http/endpoints.h"
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
+#include "fakes/faults.h"
 #include "research/banned_filter.h"
 #include "support/test_support.h"
 
@@ -59,6 +60,11 @@ TEST(ResearchBannedFilter, CheckTellsNormalCensoredAndFailedApart) {
 
   // Nothing listening: the request fails and the keyword could not be checked.
   server.stop();
+  EXPECT_EQ(check_keyword_banned("a").status, g("查询失败"));
+  // Nor is a reply of stray bytes a results page without the notice.
+  fakes::FakeServer garbage;
+  fakes::answer_with_fault(garbage, fakes::Fault::BadBytes);
+  fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &garbage}});
   EXPECT_EQ(check_keyword_banned("a").status, g("查询失败"));
   fakes::reset_endpoints();
 }

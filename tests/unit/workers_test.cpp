@@ -210,6 +210,26 @@ TEST(Pool, LimitZeroWaitsWithoutWorkingUntilStopped) {
   EXPECT_EQ(worked, 0);
 }
 
+TEST(Pool, AStoppedRunMakesNoNewWorkers) {
+  // Workers of a stopped run unwind before the dispatcher comes round again (the slow limit
+  // gives them the time); they must not be replaced one after another. The limit turns to zero
+  // after a while so that a dispatcher that does replace them still ends.
+  std::atomic<int> asked{0};
+  BackgroundJob run([&] {
+    Job::current()->request_stop();
+    run_pooled(*Job::current(),
+               {1,
+                [&] {
+                  std::this_thread::sleep_for(1ms);
+                  return ++asked < 200 ? 8 : 0;
+                },
+                true},
+               {.announce = {}, .work = [&](int, int) {}, .progress = {}});
+  });
+  EXPECT_EQ(run.end().end, JobEnd::Stopped);
+  EXPECT_LE(asked, 1);
+}
+
 TEST(Pool, StopUnwindsWorkersAtTheirCheckpoints) {
   std::atomic<int> started{0}, unwound{0};
   BackgroundJob run([&] {

@@ -112,9 +112,13 @@ HttpResponse response_of(transport::Result& r, std::string sent_headers) {
   HttpResponse response;
   response.status = r.status;
   response.final_url = std::move(r.final_url);
-  response.body = std::move(r.body);
   response.sent_headers = std::move(sent_headers);
-  if (r.outcome != transport::Outcome::Done) response.error = r.error.empty() ? "request failed" : r.error;
+  // A body that did not arrive whole (cut off, over the limit) is not a page: a tool reading
+  // markers out of it would take half a page for the real one.
+  if (r.outcome != transport::Outcome::Done)
+    response.error = r.error.empty() ? "request failed" : r.error;
+  else
+    response.body = std::move(r.body);
   return response;
 }
 

@@ -9,8 +9,8 @@
 // any checkpoint. Outside jobs requests run to the end.
 //
 // Failures are results: a request that could not be made or did not complete comes back with
-// `error` set and what was read (usually nothing) as its body. The status code is not examined:
-// a 404 page is a body like any other.
+// `error` set and no body (half a page is no page). The status code is not examined: a 404 page
+// is a body like any other.
 //
 // A job may pace its requests (RequestPacing, core/jobs/job.h; core/http/pacing.h): requests to
 // one host are then spaced out, and answers 429 and 503 are tried again after the wait the

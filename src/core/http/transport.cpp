@@ -10,8 +10,8 @@
 
 #include "core/http/cookie_store.h"
 #include "core/http/transport_settings.h"
-#include "core/text/files.h"
 #include "core/jobs/job.h"
+#include "core/text/files.h"
 
 namespace tessaly {
 
@@ -112,6 +112,19 @@ void share_unlock(CURL*, curl_lock_data data, void*) { share_locks[data].unlock(
 
 // --- one transfer ---
 
+// A wind-down lets the started items finish, but a service gone silent must not hold it: while
+// the job winds down, this long without a byte ends the request.
+constexpr auto kWindDownStall = std::chrono::milliseconds(500);
+
+bool current_job_winding_down() {
+  Job* job = Job::current();
+  return job && job->winding_down();
+}
+
+// A server that trickles a few bytes now and then keeps the stall time-out from ever running
+// out: once connected, a second that moves fewer than this many bytes counts as silent.
+constexpr long long kTrickleBytesPerSecond = 16;
+
 struct State {
   Result* result;
   long long max_body;
@@ -119,6 +132,22 @@ struct State {
   bool connected = false;
   Clock::time_point last_activity = Clock::now();
   curl_off_t uploaded = 0, downloaded = 0;
+  // Bytes moved (head, body, upload), and the trickle check: the current one-second span and
+  // the end of the last span that moved enough.
+  long long moved = 0, moved_at_span = 0;
+  Clock::time_point span_start = Clock::now(), last_lively = Clock::now();
+
+  void note(long long bytes) {
+    moved += bytes;
+    last_activity = Clock::now();
+  }
+  // Closes the current span when a second has passed.
+  void close_span(Clock::time_point now) {
+    if (now - span_start < std::chrono::seconds(1)) return;
+    if (moved - moved_at_span >= kTrickleBytesPerSecond) last_lively = now;
+    span_start = now;
+    moved_at_span = moved;
+  }
 };
 
 bool starts_with_nocase(std::string_view text, std::string_view prefix) {
@@ -133,7 +162,7 @@ bool starts_with_nocase(std::string_view text, std::string_view prefix) {
 size_t on_body(char* data, size_t size, size_t count, void* user) {
   auto* s = static_cast<State*>(user);
   size_t n = size * count;
-  s->last_activity = Clock::now();
+  s->note(static_cast<long long>(n));
   if (static_cast<long long>(s->result->body.size() + n) > s->max_body) {
     s->too_big = true;
     return 0;  // ends the transfer with a write error
@@ -145,7 +174,7 @@ size_t on_body(char* data, size_t size, size_t count, void* user) {
 size_t on_header(char* data, size_t size, size_t count, void* user) {
   auto* s = static_cast<State*>(user);
   size_t n = size * count;
-  s->last_activity = Clock::now();
+  s->note(static_cast<long long>(n));
   std::string_view line(data, n);
   while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
   if (starts_with_nocase(line, "HTTP/")) {
@@ -162,6 +191,7 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
 int on_progress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t, curl_off_t ulnow) {
   auto* s = static_cast<State*>(user);
   if (dlnow != s->downloaded || ulnow != s->uploaded) {
+    if (ulnow > s->uploaded) s->moved += ulnow - s->uploaded;
     s->downloaded = dlnow;
     s->uploaded = ulnow;
     s->last_activity = Clock::now();
@@ -179,7 +209,8 @@ int on_socket(void* user, curl_socket_t, curlsocktype) {
 int on_connected(void* user, char*, char*, int, int) {
   auto* s = static_cast<State*>(user);
   s->connected = true;
-  s->last_activity = Clock::now();
+  s->last_activity = s->span_start = s->last_lively = Clock::now();
+  s->moved_at_span = s->moved;
   return CURL_PREREQFUNC_OK;
 }
 
@@ -309,7 +340,7 @@ Result perform(const Transfer& t) {
   // The multi interface lets this thread look at its job between short waits, so a stop ends
   // the transfer within a few milliseconds whatever phase it is in.
   curl_multi_add_handle(m, h);
-  bool stopped = false, stalled = false;
+  bool stopped = false, stalled = false, trickled = false, quiet_wind_down = false;
   CURLcode code = CURLE_OK;
   while (true) {
     int running = 0;
@@ -327,10 +358,17 @@ Result perform(const Transfer& t) {
       stopped = true;
       break;
     }
-    if (state.connected && t.stall_timeout_ms > 0 &&
-        Clock::now() - state.last_activity > std::chrono::milliseconds(t.stall_timeout_ms)) {
-      stalled = true;
+    if (current_job_winding_down() && Clock::now() - state.last_activity > kWindDownStall) {
+      stalled = quiet_wind_down = true;
       break;
+    }
+    if (state.connected && t.stall_timeout_ms > 0) {
+      const auto now = Clock::now();
+      const auto stall = std::chrono::milliseconds(t.stall_timeout_ms);
+      state.close_span(now);
+      stalled = now - state.last_activity > stall;
+      trickled = !stalled && now - state.last_lively > stall + std::chrono::seconds(1);
+      if (stalled || trickled) break;
     }
     curl_multi_poll(m, nullptr, 0, 20, nullptr);
   }
@@ -338,7 +376,8 @@ Result perform(const Transfer& t) {
   long status = 0;
   curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
   result.status = static_cast<int>(status);
-  if (char* effective = nullptr; curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
+  if (char* effective = nullptr;
+      curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective)
     result.final_url = effective;
   curl_multi_remove_handle(m, h);
   curl_easy_cleanup(h);
@@ -348,11 +387,17 @@ Result perform(const Transfer& t) {
     result = Result{};
     result.outcome = Outcome::Stopped;
   } else {
-    result.outcome = (stalled || code != CURLE_OK || state.too_big) ? Outcome::Failed : Outcome::Done;
+    result.outcome =
+        (stalled || trickled || code != CURLE_OK || state.too_big) ? Outcome::Failed : Outcome::Done;
     if (state.too_big || code == CURLE_FILESIZE_EXCEEDED)
       result.error = "body over the size limit";
+    else if (quiet_wind_down)
+      result.error = "no data while stopping";
     else if (stalled)
       result.error = "no data for " + std::to_string(t.stall_timeout_ms) + " ms";
+    else if (trickled)
+      result.error = "under " + std::to_string(kTrickleBytesPerSecond) + " bytes a second for " +
+                     std::to_string(t.stall_timeout_ms) + " ms";
     else if (code != CURLE_OK)
       result.error = curl_easy_strerror(code);
   }

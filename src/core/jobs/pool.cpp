@@ -93,6 +93,9 @@ PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work) {
 
   try {
     while (true) {
+      // Workers of a stopped run unwind at once; without this the dispatcher could keep making
+      // new ones for as long as each is gone before it comes round again.
+      if (job.stop_requested()) throw JobStopped{};
       reap();
       report();
       if (failed.load() || job.winding_down() || !rows_left()) {

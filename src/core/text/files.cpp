@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
@@ -104,23 +105,55 @@ Bytes read_file(const std::string& path) {
   return out;
 }
 
+namespace {
+
+std::mutex write_fault_mutex;
+std::string write_fault_path;
+size_t write_fault_after = 0;
+
+// How many bytes a write to `path` may put down before the fault device fails it (unlimited
+// when no fault is set for it).
+size_t write_allowance(const std::string& path) {
+  std::lock_guard lock(write_fault_mutex);
+  if (write_fault_path.empty() || path.find(write_fault_path) == std::string::npos) return SIZE_MAX;
+  return write_fault_after;
+}
+
+}  // namespace
+
+void set_write_fault(std::string path_part, size_t after_bytes) {
+  std::lock_guard lock(write_fault_mutex);
+  write_fault_path = std::move(path_part);
+  write_fault_after = after_bytes;
+}
+
 bool write_file(const std::string& path, std::initializer_list<std::string_view> pieces) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
   bool ok = true;
-  for (auto piece : pieces)
+  size_t allowance = write_allowance(path);
+  for (auto piece : pieces) {
+    if (piece.size() > allowance) {
+      std::fwrite(piece.data(), 1, allowance, f);
+      ok = false;
+      break;
+    }
+    allowance -= allowance == SIZE_MAX ? 0 : piece.size();
     if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), f) != piece.size()) ok = false;
+  }
   return (std::fclose(f) == 0) && ok;
 }
 
 bool write_file(const std::string& path, std::string_view bytes) { return write_file(path, {bytes}); }
 
-bool replace_file(const std::string& path, std::string_view bytes) {
+bool replace_file(const std::string& path, std::initializer_list<std::string_view> pieces) {
   const std::string temp = path + ".tmp";
-  if (write_file(temp, bytes) && move_file(temp, path)) return true;
+  if (write_file(temp, pieces) && move_file(temp, path)) return true;
   std::remove(temp.c_str());
   return false;
 }
+
+bool replace_file(const std::string& path, std::string_view bytes) { return replace_file(path, {bytes}); }
 
 bool file_exists(const std::string& path) {
   struct stat st;

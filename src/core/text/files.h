@@ -33,6 +33,12 @@ bool write_file(const std::string& path, std::string_view bytes);
 // either the old one or the new one, never half written; false (the old file untouched) when
 // either step fails.
 bool replace_file(const std::string& path, std::string_view bytes);
+bool replace_file(const std::string& path, std::initializer_list<std::string_view> pieces);
+
+// A fault device for tests: while set, every write_file (and so replace_file) whose path
+// contains `path_part` stops after `after_bytes` bytes and fails, as on a full disk, leaving
+// what it wrote. Cleared with an empty path_part.
+void set_write_fault(std::string path_part, size_t after_bytes = 0);
 bool file_exists(const std::string& path);
 bool make_dir(const std::string& path);  // one level; false when it exists or the parent is missing
 bool move_file(const std::string& from, const std::string& to);
