@@ -72,16 +72,16 @@ std::string show(const T& v) {
 }  // namespace tessaly::fuzz
 
 // A property that must hold for every input.
-#define FUZZ_CHECK(cond)                                                     \
-  do {                                                                       \
+#define FUZZ_CHECK(cond)                                                   \
+  do {                                                                     \
     if (!(cond)) ::tessaly::fuzz::fail(__FILE__, __LINE__, #cond, "", ""); \
   } while (0)
 // Two values that must be equal (texts, numbers or lists of texts).
-#define FUZZ_EQ(got, want)                                                                             \
-  do {                                                                                                 \
-    const auto& fuzz_got_ = (got);                                                                     \
-    const auto& fuzz_want_ = (want);                                                                   \
-    if (!(fuzz_got_ == fuzz_want_))                                                                    \
+#define FUZZ_EQ(got, want)                                                                           \
+  do {                                                                                               \
+    const auto& fuzz_got_ = (got);                                                                   \
+    const auto& fuzz_want_ = (want);                                                                 \
+    if (!(fuzz_got_ == fuzz_want_))                                                                  \
       ::tessaly::fuzz::fail(__FILE__, __LINE__, #got " == " #want, ::tessaly::fuzz::show(fuzz_got_), \
-                            ::tessaly::fuzz::show(fuzz_want_));                                       \
+                            ::tessaly::fuzz::show(fuzz_want_));                                      \
   } while (0)

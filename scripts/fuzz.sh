@@ -3,7 +3,7 @@
 # a working corpus seeded from fuzz/corpus/<target> and fuzz/regressions/<target>.
 #   scripts/fuzz.sh [runs] [target...]    each target for `runs` executions (default 10000000)
 #   scripts/fuzz.sh --smoke [target...]   each target for a few seconds (FUZZ_SECONDS, default 5)
-# A finding (crash, failed property, leak, time-out) stops that target, is kept under
+# fuzz/<target>.dict, when present, is the target's dictionary. A finding (crash, failed property, leak, time-out) stops that target, is kept under
 # build-fuzz/findings/<target>/ and makes the script fail; the log is build-fuzz/logs/<target>.log.
 # Keep a fixed finding as a regression: copy the input to fuzz/regressions/<target>/.
 set -euo pipefail
@@ -50,11 +50,13 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$findings" "$(dirname "$log")"
   seeds=("fuzz/corpus/$t")
   [ -d "fuzz/regressions/$t" ] && seeds+=("fuzz/regressions/$t")
+  extra=()
+  [ -f "fuzz/$t.dict" ] && extra+=(-dict="fuzz/$t.dict")
   limit=(-runs="$runs")
   [ -n "$seconds" ] && limit=(-max_total_time="$seconds")
   start=$(date +%s)
   if "$build/fuzz/fuzz_$t" "${limit[@]}" -max_len="$(max_len "$t")" -timeout=20 -rss_limit_mb=2048 \
-       -print_final_stats=1 -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$log" 2>&1; then
+       -print_final_stats=1 "${extra[@]}" -artifact_prefix="$findings/" "$work" "${seeds[@]}" >"$log" 2>&1; then
     status=ok
   else
     status=FINDING

@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev libssl-dev openssl ca-certificates
   libpcre2-dev libopencc-dev opencc
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
+  clang-14 libclang-rt-14-dev
   unicode-data fonts-wqy-zenhei
   nodejs
 )
