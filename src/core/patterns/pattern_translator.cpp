@@ -456,8 +456,10 @@ class PatternTranslator {
         bool literal = k == 0 || k + 1 == atoms.size() || atoms[k - 1].set || atoms[k + 1].set;
         body += literal ? "\\-" : "-";
         bytes_body += literal ? "\\-" : "-";
-        // A range that reaches beyond ASCII takes non-ASCII characters.
-        if (!literal && atoms[k + 1].cp >= 0x80) cover = Cover::Some;
+        // A range with a non-ASCII end has no byte form: its ends are not single bytes, and
+        // only the Unicode form can tell whether the range is in order (a reversed one does
+        // not compile).
+        if (!literal && (atoms[k - 1].cp >= 0x80 || atoms[k + 1].cp >= 0x80)) byte_safe_ = false;
         continue;
       }
       cover = unite(cover, a.cover);
