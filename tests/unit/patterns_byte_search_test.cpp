@@ -86,7 +86,9 @@ const char* const kUnicodePatterns[] = {
     "€", "[a-\\u00ff]", "[\\s\\u4e00]", "(*UCP)\\w",
     // Ranges with a non-ASCII end, also beside a set that takes every non-ASCII character (the
     // first is reversed and must fail to compile in both forms).
-    "[中--\\D]", "[à-é\\W]+"};
+    "[中--\\D]", "[à-é\\W]+",
+    // A surrogate escape beside \\S: the Unicode form refuses the pattern.
+    "[\\udd02\\S]"};
 
 TEST(PatternByteSearch, TakesThePatternsItCan) {
   for (const char* p : kBytePatterns)

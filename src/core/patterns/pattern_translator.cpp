@@ -299,7 +299,10 @@ class PatternTranslator {
     }
     std::string_view hex = p_.substr(i_ + 1, digits);
     i_ += digits + 1;
-    return member(hex_value(hex), "\\x{" + std::string(hex) + "}");
+    const char32_t value = hex_value(hex);
+    // A surrogate is no character: the Unicode form refuses it, and the byte form must too.
+    if (value >= 0xD800 && value <= 0xDFFF) byte_safe_ = false;
+    return member(value, "\\x{" + std::string(hex) + "}");
   }
 
   // An old-style octal escape (up to three digits, at most 0377) or, for 8 and 9, the digit.
