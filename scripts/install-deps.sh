@@ -11,6 +11,7 @@ packages=(
   libpcre2-dev libopencc-dev opencc
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   libqscintilla2-qt6-dev  # a peer in the list-box benchmark
+  clang-14 libclang-rt-14-dev
   unicode-data fonts-wqy-zenhei
   nodejs
 )

@@ -216,7 +216,9 @@ std::vector<DnspodDomainRow> parse_dnspod_domain_list(std::string_view response)
       row.id = matcher.group_text(m, 1);
       row.status = matcher.group_text(m, 2) == "dnserror" ? error_status : normal_status;
       row.name = matcher.group_text(m, 3);
-      row.records = records_left + to_text(to_int(matcher.group_text(m, 4)) - 2) + records_right;
+      // In long long: a count near the int limit must not overflow when the two default records go.
+      row.records = records_left + to_text(static_cast<long long>(to_int(matcher.group_text(m, 4))) - 2) +
+                    records_right;
       row.position = static_cast<int>(p);  // piece p + 1, numbered from 1, shows p
       rows.push_back(std::move(row));
     }

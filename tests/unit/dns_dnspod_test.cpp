@@ -211,6 +211,9 @@ TEST(DnspodDomainList, RecordCountEdgeCases) {
   };
   EXPECT_EQ(utf8(parse_dnspod_domain_list(item("2"))[0].records), "记录数0条");
   EXPECT_EQ(utf8(parse_dnspod_domain_list(item(""))[0].records), "记录数-2条");
+  // Counts at the int limits: taking the two default records off must not overflow.
+  EXPECT_EQ(utf8(parse_dnspod_domain_list(item("-2147483648"))[0].records), "记录数-2147483650条");
+  EXPECT_EQ(utf8(parse_dnspod_domain_list(item("99999999999"))[0].records), "记录数2147483645条");
   // Lines broken by LF alone do not match the pattern.
   std::string lf = item("3");
   for (size_t p; (p = lf.find("\r\n")) != std::string::npos;) lf.replace(p, 2, "\n");

@@ -82,8 +82,13 @@ const char* const kBytePatterns[] = {"a",
                                      "[\\d-z]+",
                                      "乤+"};  // 乤 is 81 61: its trail byte is "a"
 const char* const kUnicodePatterns[] = {
-    "\\bA", "a\\B", "(a)\\1", "(?<=a)b",     "[中文]",       "[\\u4e00-\\u9fa5]+", "[^\\u4e00-\\u9fa5]+",
-    "ａ",   "Α",    "€",      "[a-\\u00ff]", "[\\s\\u4e00]", "(*UCP)\\w"};
+    "\\bA", "a\\B", "(a)\\1", "(?<=a)b", "[中文]", "[\\u4e00-\\u9fa5]+", "[^\\u4e00-\\u9fa5]+", "ａ", "Α",
+    "€", "[a-\\u00ff]", "[\\s\\u4e00]", "(*UCP)\\w",
+    // Ranges with a non-ASCII end, also beside a set that takes every non-ASCII character (the
+    // first is reversed and must fail to compile in both forms).
+    "[中--\\D]", "[à-é\\W]+",
+    // A surrogate escape beside \\S: the Unicode form refuses the pattern.
+    "[\\udd02\\S]"};
 
 TEST(PatternByteSearch, TakesThePatternsItCan) {
   for (const char* p : kBytePatterns)

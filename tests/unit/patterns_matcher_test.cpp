@@ -101,7 +101,8 @@ TEST(PatternMatcher, GroupsOutOfRangeAreEmpty) {
 }
 
 TEST(PatternMatcher, InvalidPatternHoldsNoMatches) {
-  for (const char* bad : {"(", "a)", "[z-a]", "*", "a{2,1}", "\\", "(?<=a+)b"}) {
+  // "[\xFF--\\D]": a byte that does not decode stands for U+FFFD, so the range is reversed.
+  for (const char* bad : {"(", "a)", "[z-a]", "*", "a{2,1}", "\\", "(?<=a+)b", "[\xFF--\\D]"}) {
     PatternMatcher m;
     ASSERT_TRUE(m.search("(a)", "a"));
     EXPECT_FALSE(m.search(bad, "aaa")) << bad;
@@ -199,6 +200,13 @@ TEST(PatternMatcher, BorrowedSubjectGivesTheSameResults) {
   EXPECT_EQ(borrowed.replace_all("<$1>"), kept.replace_all("<$1>"));
   ASSERT_TRUE(borrowed.search("nothing", "x"));
   EXPECT_EQ(borrowed.replace_all("-"), "x");
+  // An empty view without data (an empty mapped file) is an empty subject like any other.
+  for (const char* pattern : {"x*", "^$", "@?z*"}) {
+    ASSERT_TRUE(borrowed.search_borrowed(pattern, std::string_view())) << pattern;
+    EXPECT_EQ(borrowed.match_count(), 1) << pattern;
+    EXPECT_EQ(borrowed.error(), "") << pattern;
+    EXPECT_EQ(borrowed.replace_all("<$&>"), "<>") << pattern;
+  }
 }
 
 TEST(WebText, StripHtml) {

@@ -16,10 +16,15 @@ TEST(Text, NeedleNeverMatchesAtTrailByte) {
   EXPECT_EQ(find_text(g("阿a"), "a"), 3);
   // "盃" is B1 5C? use a character whose trail byte is an ASCII letter: "癅" is AF 40 in GBK? Use
   // a constructed case: lead 0x81 with trail 'a' (0x61) is one character in GBK.
-  std::string with_trail_a = std::string("\x81" "a") + "a";
+  std::string with_trail_a = std::string(
+                                 "\x81"
+                                 "a") +
+                             "a";
   EXPECT_EQ(find_text(with_trail_a, "a"), 3);
   EXPECT_EQ(split_text(with_trail_a, "a").size(), 1u);
-  EXPECT_EQ(replace_text(with_trail_a, "a", "b", 1, kAll, true), std::string("\x81" "a") + "b");
+  EXPECT_EQ(replace_text(with_trail_a, "a", "b", 1, kAll, true), std::string("\x81"
+                                                                             "a") +
+                                                                     "b");
 }
 
 struct SplitCase {
@@ -43,8 +48,7 @@ TEST(Text, SplitRules) {
       {"\r\n", "\r\n", kAll, {""}},
       {"a\r\n\r\nb\r\n", "\r\n", kAll, {"a", "", "b"}},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(split_text(c.text, c.delimiter, c.max_pieces), c.pieces) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(split_text(c.text, c.delimiter, c.max_pieces), c.pieces) << c.text;
   EXPECT_EQ(count_lines("\r\n"), 1);
   EXPECT_EQ(count_lines("a\r\nb\r\n"), 2);
   EXPECT_EQ(count_lines("a\r\n\r\nb"), 3);
@@ -76,9 +80,25 @@ TEST(Files, MissingFileAndMissingFolder) {
 }
 
 TEST(Charset, ConversionRules) {
-  EXPECT_EQ(convert_charset("\xEF\xBB\xBF" "abc", "UTF-8", "GBK"), "abc");
+  EXPECT_EQ(convert_charset("\xEF\xBB\xBF"
+                            "abc",
+                            "UTF-8", "GBK"),
+            "abc");
   EXPECT_EQ(utf8(g("中文")), "中文");
   EXPECT_EQ(gbk("a😀b"), "a?b");  // not in GBK
+}
+
+TEST(Charset, CodePagesThatGrowTheText) {
+  // A page may name any code page; in TSCII one byte 8C is four characters (க்ஷ்), so the
+  // decoded text outgrows one unit per byte. Nothing is cut off, and rejected bytes stay "?".
+  std::string tamil;
+  for (int k = 0; k < 1000; ++k) tamil += "க்ஷ்";
+  EXPECT_EQ(convert_charset(std::string(1000, '\x8C'), "TSCII", "UTF-8"), tamil);
+  EXPECT_EQ(convert_charset(std::string(300, '\x8C'), "TSCII", "GBK"), std::string(1200, '?'));
+  EXPECT_EQ(convert_charset("\xFF"
+                            "ab",
+                            "UTF-8", "UTF-16LE"),
+            std::string("?\0a\0b\0", 6));
 }
 
 }  // namespace

@@ -191,7 +191,8 @@ struct PatternMatcher::Impl {
   // One match attempt from `start`; PCRE2's result code (the interpreter takes over where the
   // JIT stack runs out).
   int match(std::string_view text, size_t start, uint32_t options, pcre2_match_data* md) {
-    const auto* data = reinterpret_cast<PCRE2_SPTR>(text.data());
+    // PCRE2 refuses a null subject even with length 0, and an empty view may have no data.
+    const auto* data = reinterpret_cast<PCRE2_SPTR>(text.empty() ? "" : text.data());
     // The JIT's own entry skips the checks pcre2_match repeats on every call (the subject is
     // valid UTF-8 by construction in the Unicode form).
     int rc = jit ? pcre2_jit_match(code, data, text.size(), start, options & ~PCRE2_NO_UTF_CHECK, md,

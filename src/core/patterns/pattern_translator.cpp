@@ -299,7 +299,10 @@ class PatternTranslator {
     }
     std::string_view hex = p_.substr(i_ + 1, digits);
     i_ += digits + 1;
-    return member(hex_value(hex), "\\x{" + std::string(hex) + "}");
+    const char32_t value = hex_value(hex);
+    // A surrogate is no character: the Unicode form refuses it, and the byte form must too.
+    if (value >= 0xD800 && value <= 0xDFFF) byte_safe_ = false;
+    return member(value, "\\x{" + std::string(hex) + "}");
   }
 
   // An old-style octal escape (up to three digits, at most 0377) or, for 8 and 9, the digit.
@@ -456,8 +459,10 @@ class PatternTranslator {
         bool literal = k == 0 || k + 1 == atoms.size() || atoms[k - 1].set || atoms[k + 1].set;
         body += literal ? "\\-" : "-";
         bytes_body += literal ? "\\-" : "-";
-        // A range that reaches beyond ASCII takes non-ASCII characters.
-        if (!literal && atoms[k + 1].cp >= 0x80) cover = Cover::Some;
+        // A range with a non-ASCII end has no byte form: its ends are not single bytes, and
+        // only the Unicode form can tell whether the range is in order (a reversed one does
+        // not compile).
+        if (!literal && (atoms[k - 1].cp >= 0x80 || atoms[k + 1].cp >= 0x80)) byte_safe_ = false;
         continue;
       }
       cover = unite(cover, a.cover);

@@ -19,56 +19,63 @@ std::string iconv_name(std::string_view name) {
   return n;
 }
 
-// Decodes into UTF-32 (one code point per unit, "?" for bytes that do not decode).
-std::u32string decode(std::string_view bytes, const std::string& from) {
-  std::u32string out;
-  iconv_t cd = iconv_open("UTF-32LE", from.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1)) return out;
-  out.resize(bytes.size() + 1);
+// Runs one iconv step into `out` from code unit `used` on, growing `out` while the converter
+// asks for room (some code pages give several characters for one byte). in == nullptr flushes
+// what a stateful converter still holds. Returns iconv's result; `used` counts the units written.
+template <class Unit>
+size_t convert_step(iconv_t cd, char** in, size_t* in_left, std::basic_string<Unit>& out, size_t& used) {
+  while (true) {
+    if (out.size() - used < 8) out.resize(out.size() * 2 + 8);
+    char* dst = reinterpret_cast<char*>(out.data() + used);
+    const size_t room = (out.size() - used) * sizeof(Unit);
+    size_t dst_left = room;
+    size_t rc = iconv(cd, in, in_left, &dst, &dst_left);
+    used += (room - dst_left) / sizeof(Unit);
+    if (rc == static_cast<size_t>(-1) && errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    return rc;
+  }
+}
+
+// Converts the whole input, putting `mark` for each input unit of `skip` bytes the converter
+// rejects (a byte that does not decode, a character the target lacks) and going on after it.
+template <class Unit>
+std::basic_string<Unit> convert_all(iconv_t cd, std::string_view bytes, size_t skip, Unit mark) {
+  std::basic_string<Unit> out;
+  out.resize(bytes.size() + 8);
+  size_t used = 0;
   char* in = const_cast<char*>(bytes.data());
   size_t in_left = bytes.size();
-  char* dst = reinterpret_cast<char*>(out.data());
-  size_t dst_left = out.size() * sizeof(char32_t);
   while (in_left > 0) {
-    if (iconv(cd, &in, &in_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
-    if (errno == EILSEQ || errno == EINVAL) {
-      // Skip one undecodable byte (or a truncated sequence at the end) and mark it.
-      ++in;
-      --in_left;
-      *reinterpret_cast<char32_t*>(dst) = U'?';
-      dst += sizeof(char32_t);
-      dst_left -= sizeof(char32_t);
-    } else {
-      break;  // E2BIG cannot happen: one input byte never gives more than one code point
-    }
+    if (convert_step(cd, &in, &in_left, out, used) != static_cast<size_t>(-1)) break;
+    if ((errno != EILSEQ && errno != EINVAL) || in_left < skip) break;
+    in += skip;
+    in_left -= skip;
+    if (used == out.size()) out.resize(out.size() * 2 + 8);
+    out[used++] = mark;
   }
-  out.resize(out.size() - dst_left / sizeof(char32_t));
+  convert_step<Unit>(cd, nullptr, nullptr, out, used);  // what a stateful converter still holds
+  out.resize(used);
+  return out;
+}
+
+// Decodes into UTF-32 (one code point per unit, "?" for bytes that do not decode).
+std::u32string decode(std::string_view bytes, const std::string& from) {
+  iconv_t cd = iconv_open("UTF-32LE", from.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  std::u32string out = convert_all<char32_t>(cd, bytes, 1, U'?');
   iconv_close(cd);
   return out;
 }
 
+// Encodes UTF-32 ("?" for characters the target cannot hold).
 std::string encode(const std::u32string& text, const std::string& to) {
-  std::string out;
   iconv_t cd = iconv_open(to.c_str(), "UTF-32LE");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return out;
-  out.resize(text.size() * 4 + 8);
-  char* in = reinterpret_cast<char*>(const_cast<char32_t*>(text.data()));
-  size_t in_left = text.size() * sizeof(char32_t);
-  char* dst = out.data();
-  size_t dst_left = out.size();
-  while (in_left > 0) {
-    if (iconv(cd, &in, &in_left, &dst, &dst_left) != static_cast<size_t>(-1)) break;
-    if (errno == EILSEQ) {
-      // The target cannot hold this character.
-      in += sizeof(char32_t);
-      in_left -= sizeof(char32_t);
-      *dst++ = '?';
-      --dst_left;
-    } else {
-      break;
-    }
-  }
-  out.resize(out.size() - dst_left);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  std::string_view units(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char32_t));
+  std::string out = convert_all<char>(cd, units, sizeof(char32_t), '?');
   iconv_close(cd);
   return out;
 }
