@@ -6,10 +6,10 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include "gui/line_box.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -54,7 +54,7 @@ QString cell(const QWidget* root, const char* list, int row, int column) {
 }
 int rows(const QWidget* root, const char* list) { return control<ReportList>(root, list)->lv_row_count(); }
 void set_text(QWidget* root, const char* name, const QString& text) {
-  if (auto* box = root->findChild<QPlainTextEdit*>(QString::fromUtf8(name)))
+  if (auto* box = root->findChild<LineBox*>(QString::fromUtf8(name)))
     box->setPlainText(text);
   else
     control<QLineEdit>(root, name)->setText(text);
@@ -68,7 +68,7 @@ bool has_message(const HookRecorder& hooks, const QString& start) {
 bool shows_rate_limited(const QWidget* root, const HookRecorder& hooks) {
   const QString mark = QStringLiteral("频率受限");
   if (hooks.message_texts().join(QChar(u'\n')).contains(mark)) return true;
-  for (const QPlainTextEdit* box : root->findChildren<QPlainTextEdit*>())
+  for (const LineBox* box : root->findChildren<LineBox*>())
     if (box->toPlainText().contains(mark)) return true;
   for (const QLineEdit* line : root->findChildren<QLineEdit*>())
     if (line->text().contains(mark)) return true;
@@ -105,7 +105,7 @@ const std::vector<NetTool>& net_tools() {
        "",
        [](QWidget* w, const HookRecorder&) {
          return text_of(w, "编辑框返回结果框").contains(QStringLiteral("状态:NO")) &&
-                lines_of(control<QPlainTextEdit>(w, "编辑框不能访问的域名")).size() == 1;
+                lines_of(control<LineBox>(w, "编辑框不能访问的域名")).size() == 1;
        }},
       {"ip lookup",
        {"IP138_LOOKUP"},
