@@ -7,9 +7,9 @@
 namespace tessaly::cli {
 namespace {
 
-const OptionSpec* find_spec(const std::vector<OptionSpec>& specs, std::string_view name) {
-  for (const OptionSpec& s : specs)
-    if (name == s.name) return &s;
+const Option* find_option(const std::vector<Option>& known, std::string_view name) {
+  for (const Option& o : known)
+    if (name == o.name) return &o;
   return nullptr;
 }
 
@@ -63,7 +63,7 @@ std::string Args::choice(std::string_view name, std::string_view fallback,
   throw UsageError("--" + std::string(name) + " takes one of " + list + ", not \"" + v + "\"");
 }
 
-Args parse_args(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs) {
+Args parse_args(const std::vector<std::string>& words, const std::vector<Option>& known) {
   Args args;
   bool options_end = false;
   for (size_t i = 0; i < words.size(); ++i) {
@@ -84,12 +84,12 @@ Args parse_args(const std::vector<std::string>& words, const std::vector<OptionS
       name.erase(eq);
       inline_value = true;
     }
-    const OptionSpec* spec = find_spec(specs, name);
-    if (!spec) throw UsageError("unknown option --" + name);
-    if (spec->value_name) {
+    const Option* option = find_option(known, name);
+    if (!option) throw UsageError("unknown option --" + name);
+    if (option->value_name) {
       if (!inline_value) {
         if (i + 1 >= words.size())
-          throw UsageError("--" + name + " needs a value (" + spec->value_name + ")");
+          throw UsageError("--" + name + " needs a value (" + option->value_name + ")");
         value = words[++i];
       }
     } else if (inline_value) {

@@ -14,7 +14,7 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct Option {
   const char* name;        // without the leading "--"
   const char* value_name;  // null for a flag
   const char* help;        // one line (UTF-8)
@@ -37,12 +37,12 @@ class Args {
   const std::vector<std::string>& inputs() const { return inputs_; }
 
  private:
-  friend Args parse_args(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs);
+  friend Args parse_args(const std::vector<std::string>& words, const std::vector<Option>& known);
   std::vector<std::pair<std::string, std::string>> options_;
   std::vector<std::string> inputs_;
 };
 
 // Parses the words after the subcommand's name against the options it takes.
-Args parse_args(const std::vector<std::string>& words, const std::vector<OptionSpec>& specs);
+Args parse_args(const std::vector<std::string>& words, const std::vector<Option>& known);
 
 }  // namespace tessaly::cli

@@ -26,7 +26,7 @@ struct Command {
   const char* name;
   const char* group;    // the heading it is listed under
   const char* summary;  // one line (UTF-8)
-  std::vector<OptionSpec> options;
+  std::vector<Option> options;
   std::function<void(Context&)> run;
   bool network = false;  // takes --endpoints, --rate and --retries
   bool reads_input = true;
@@ -38,6 +38,6 @@ void add_domain_commands(std::vector<Command>& commands);
 void add_content_commands(std::vector<Command>& commands);
 
 // Shared option texts.
-inline const OptionSpec kThreadsOption{"threads", "N", "worker threads at once (default 10)"};
+inline const Option kThreadsOption{"threads", "N", "worker threads at once (default 10)"};
 
 }  // namespace tessaly::cli

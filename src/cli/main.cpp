@@ -30,13 +30,13 @@ namespace {
 
 constexpr int kDone = 0, kItemsFailed = 1, kUsage = 2, kStopped = 130;
 
-const std::vector<OptionSpec> kCommonOptions = {
+const std::vector<Option> kCommonOptions = {
     {"format", "text|csv|jsonl", "output: the tool's own lines (default), or CSV / JSON lines in UTF-8"},
     {"encoding", "utf8|gbk", "text output: UTF-8 with LF (default), or GBK with CR LF (the program's files)"},
     {"program-folder", "DIR", "the working folder (default: ~/.local/share/Tessaly when installed)"},
     {"help", nullptr, "this help"},
 };
-const std::vector<OptionSpec> kNetworkOptions = {
+const std::vector<Option> kNetworkOptions = {
     {"endpoints", "FILE", "lines KEY = scheme://host[:port] pointing services elsewhere"},
     {"rate", "N", "at most N requests a second to any one host (default: no limit)"},
     {"retries", "N", "retries after HTTP 429 or 503, honouring Retry-After (default 3)"},
@@ -50,8 +50,8 @@ std::vector<Command> all_commands() {
   return commands;
 }
 
-void print_options(const std::vector<OptionSpec>& options) {
-  for (const OptionSpec& o : options) {
+void print_options(const std::vector<Option>& options) {
+  for (const Option& o : options) {
     std::string left = std::string("  --") + o.name + (o.value_name ? std::string(" ") + o.value_name : "");
     std::printf("%-28s %s\n", left.c_str(), o.help);
   }
@@ -131,15 +131,15 @@ void load_endpoints(const std::string& path) {
 }
 
 int run(const Command& command, const std::vector<std::string>& words) {
-  std::vector<OptionSpec> specs = command.options;
-  specs.insert(specs.end(), kCommonOptions.begin(), kCommonOptions.end());
-  if (command.network) specs.insert(specs.end(), kNetworkOptions.begin(), kNetworkOptions.end());
+  std::vector<Option> known = command.options;
+  known.insert(known.end(), kCommonOptions.begin(), kCommonOptions.end());
+  if (command.network) known.insert(known.end(), kNetworkOptions.begin(), kNetworkOptions.end());
 
   Job job;
   std::unique_ptr<Output> out;
   Args args;
   try {
-    args = parse_args(words, specs);
+    args = parse_args(words, known);
     if (args.has("help")) {
       print_command_help(command);
       return kDone;

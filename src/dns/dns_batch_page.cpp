@@ -71,38 +71,40 @@ class PageSink : public DnsBatchSink {
 
 }  // namespace
 
-DnsBatchPage::DnsBatchPage(DnsBatchPageSpec spec, QWidget* parent) : QWidget(parent), spec_(std::move(spec)) {
+DnsBatchPage::DnsBatchPage(DnsBatchPageSetup setup, QWidget* parent)
+    : QWidget(parent), setup_(std::move(setup)) {
   build();
 }
 
 void DnsBatchPage::build() {
-  auto* frame = make_group(this, spec_.frame, {});
+  auto* frame = make_group(this, setup_.frame, {});
 
   // Login block.
-  auto* login_group = make_group(frame, "", spec_.login_group);
-  email_ = make_line_box(login_group, spec_.email_box);
-  password_ = make_line_box(login_group, spec_.password_box);
+  auto* login_group = make_group(frame, "", setup_.login_group);
+  email_ = make_line_box(login_group, setup_.email_box);
+  password_ = make_line_box(login_group, setup_.password_box);
   password_->setEchoMode(QLineEdit::Password);
-  login_button_ = make_button(login_group, spec_.login_button, QStringLiteral("登录"));
-  auto* logout_button = make_button(login_group, spec_.logout_button, QStringLiteral("注销"));
+  login_button_ = make_button(login_group, setup_.login_button, QStringLiteral("登录"));
+  auto* logout_button = make_button(login_group, setup_.logout_button, QStringLiteral("注销"));
   auto* login_row = new QHBoxLayout(login_group);
-  login_row->addWidget(make_label(login_group, "", spec_.email_label));
+  login_row->addWidget(make_label(login_group, "", setup_.email_label));
   login_row->addWidget(email_, 2);
-  login_row->addWidget(make_label(login_group, "", spec_.password_label));
+  login_row->addWidget(make_label(login_group, "", setup_.password_label));
   login_row->addWidget(password_, 1);
   login_row->addWidget(login_button_);
   login_row->addWidget(logout_button);
 
   // Domain and IP boxes with their live counts, and the import under them.
   auto* domain_group = make_group(frame, "", QStringLiteral("域名框一行一个"));
-  domains_ = make_counted_list(domain_group, spec_.domain_box, spec_.domain_count, spec_.domain_count_label);
+  domains_ =
+      make_counted_list(domain_group, setup_.domain_box, setup_.domain_count, setup_.domain_count_label);
   auto* ip_group = make_group(frame, "", QStringLiteral("IP框一行一个"));
-  ips_ = make_counted_list(ip_group, spec_.ip_box, spec_.ip_count, spec_.ip_count_label);
-  auto* import_button = make_button(frame, spec_.import_button, QStringLiteral("导入域名和IP"));
+  ips_ = make_counted_list(ip_group, setup_.ip_box, setup_.ip_count, setup_.ip_count_label);
+  auto* import_button = make_button(frame, setup_.import_button, QStringLiteral("导入域名和IP"));
   auto* hint = new QVBoxLayout;
   hint->setSpacing(0);
   hint->addWidget(make_label(frame, "", QStringLiteral("请保持域名框和IP框")));
-  hint->addWidget(make_label(frame, "", spec_.hint_end));
+  hint->addWidget(make_label(frame, "", setup_.hint_end));
   auto* import_row = new QHBoxLayout;
   import_row->addLayout(hint);
   import_row->addStretch();
@@ -115,13 +117,13 @@ void DnsBatchPage::build() {
   left->addLayout(import_row);
 
   // The batch list.
-  list_ = make_report_list(frame, spec_.list,
-                           {{spec_.id_title, 30},
+  list_ = make_report_list(frame, setup_.list,
+                           {{setup_.id_title, 30},
                             {QStringLiteral("域名列表"), 100},
                             {QStringLiteral("IP列表"), 100},
                             {QStringLiteral("添加状态"), 150},
                             {QStringLiteral("添加时间"), 150}});
-  auto* clear_button = make_button(frame, spec_.clear_button, QStringLiteral("清除列表"));
+  auto* clear_button = make_button(frame, setup_.clear_button, QStringLiteral("清除列表"));
   auto* right = new QVBoxLayout;
   right->addWidget(list_, 1);
   auto* list_buttons = new QHBoxLayout;
@@ -136,17 +138,17 @@ void DnsBatchPage::build() {
   auto* ticks = make_group(frame, "", QStringLiteral("解析记录勾选"));
   auto* ticks_layout = new QHBoxLayout(ticks);
   for (size_t i = 0; i < record_boxes_.size(); ++i) {
-    const DnsRecordBox& box = spec_.record_boxes[i];
+    const DnsRecordBox& box = setup_.record_boxes[i];
     record_boxes_[i] = {box.record, make_check(ticks, box.name, box.caption, true)};
     ticks_layout->addWidget(record_boxes_[i].second);
   }
-  auto* start = make_button(frame, spec_.start_button, kStartWording);
-  auto* pause = make_button(frame, spec_.pause_button, kPauseWording);
-  auto* manage = make_button(frame, spec_.manager_button, spec_.manager_caption);
+  auto* start = make_button(frame, setup_.start_button, kStartWording);
+  auto* pause = make_button(frame, setup_.pause_button, kPauseWording);
+  auto* manage = make_button(frame, setup_.manager_button, setup_.manager_caption);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(ticks);
-  if (spec_.delay_box) {
-    delay_ = make_line_box(frame, spec_.delay_box);
+  if (setup_.delay_box) {
+    delay_ = make_line_box(frame, setup_.delay_box);
     delay_->setMaximumWidth(50);
     bottom->addWidget(make_label(frame, "", QStringLiteral("延迟：")));
     bottom->addWidget(delay_);
@@ -186,7 +188,7 @@ void DnsBatchPage::login() {
   // The requests run off the window thread; a second press while they run is ignored.
   if (login_task_->active()) return;
   std::string email = box_text(email_), password = box_text(password_);
-  login_task_->start([this, console = spec_.console, email, password](Bridge& bridge) {
+  login_task_->start([this, console = setup_.console, email, password](Bridge& bridge) {
     DnsLogin result = console->login(email, password);
     bridge.post([this, result] { show_login(result); });
   });
@@ -195,14 +197,14 @@ void DnsBatchPage::login() {
 void DnsBatchPage::show_login(DnsLogin result) {
   if (result == DnsLogin::Succeeded) {
     lock_login_block(true);
-    show_message(spec_.login_succeeded);
+    show_message(setup_.login_succeeded);
   } else if (result == DnsLogin::Failed) {
-    show_message(spec_.login_failed);
+    show_message(setup_.login_failed);
   }
 }
 
 void DnsBatchPage::logout() {
-  spec_.console->logout();
+  setup_.console->logout();
   message_box(QStringLiteral("注销成功"));
   lock_login_block(false);
 }
@@ -235,7 +237,7 @@ bool DnsBatchPage::passes(DnsStartCheck check) const {
     case DnsStartCheck::RowsImported:
       return list_->lv_row_count() > 0;
     case DnsStartCheck::LoggedIn:
-      return spec_.console->logged_in();
+      return setup_.console->logged_in();
     case DnsStartCheck::RecordTicked:
       return ticks_of(record_boxes_).any();
   }
@@ -244,7 +246,7 @@ bool DnsBatchPage::passes(DnsStartCheck check) const {
 
 void DnsBatchPage::toggle_batch() {
   // The checks come first, so a failed one refuses a stop as well.
-  for (const auto& [check, refusal] : spec_.start_checks) {
+  for (const auto& [check, refusal] : setup_.start_checks) {
     if (!passes(check)) {
       show_message(refusal);
       return;
@@ -253,10 +255,10 @@ void DnsBatchPage::toggle_batch() {
   if (task_->shows_stop_wording()) {
     // A stop leaves every row with the status of the step that was running.
     task_->stop();
-    if (spec_.stopped) show_message(*spec_.stopped);
+    if (setup_.stopped) show_message(*setup_.stopped);
     return;
   }
-  task_->start([console = spec_.console, finished = spec_.finished, list = list_, boxes = record_boxes_,
+  task_->start([console = setup_.console, finished = setup_.finished, list = list_, boxes = record_boxes_,
                 delay = delay_](Bridge& bridge) {
     PageSink sink(bridge, list, boxes, delay);
     console->run_batch(sink);
@@ -266,9 +268,9 @@ void DnsBatchPage::toggle_batch() {
 
 void DnsBatchPage::open_manager() {
   if (!login_button_->isEnabled())
-    open_tool_window(spec_.manager_window, window());
+    open_tool_window(setup_.manager_window, window());
   else
-    show_message(spec_.manager_refused);
+    show_message(setup_.manager_refused);
 }
 
 }  // namespace tessaly

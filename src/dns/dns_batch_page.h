@@ -40,7 +40,7 @@ struct DnsRecordBox {
   QString caption;
 };
 
-struct DnsBatchPageSpec {
+struct DnsBatchPageSetup {
   DnsConsole* console;
   const char* frame;
   // The login block.
@@ -80,7 +80,7 @@ struct DnsBatchPageSpec {
 class DnsBatchPage : public QWidget {
   Q_OBJECT
  public:
-  DnsBatchPage(DnsBatchPageSpec spec, QWidget* parent);
+  DnsBatchPage(DnsBatchPageSetup setup, QWidget* parent);
 
  private:
   void build();
@@ -94,7 +94,7 @@ class DnsBatchPage : public QWidget {
   bool passes(DnsStartCheck check) const;
   void open_manager();
 
-  DnsBatchPageSpec spec_;
+  DnsBatchPageSetup setup_;
   QLineEdit* email_;
   QLineEdit* password_;
   QPushButton* login_button_;

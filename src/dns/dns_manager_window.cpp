@@ -23,15 +23,15 @@ void append_rows(ReportList* list, const DomainRows& rows) {
 
 }  // namespace
 
-DnsManagerWindow::DnsManagerWindow(DnsManagerSpec spec, QWidget* parent)
-    : ToolWindow(spec.window, parent), spec_(std::move(spec)) {
-  list_ = make_report_list(this, "超级列表框1", spec_.columns);
+DnsManagerWindow::DnsManagerWindow(DnsManagerSetup setup, QWidget* parent)
+    : ToolWindow(setup.window, parent), setup_(std::move(setup)) {
+  list_ = make_report_list(this, "超级列表框1", setup_.columns);
   listing_ = new WorkerTask(this);
   deleting_ = new WorkerTask(this);
 }
 
 void DnsManagerWindow::list_domains() {
-  listing_->start([console = spec_.console, list = list_, listed = spec_.listed](Bridge& bridge) {
+  listing_->start([console = setup_.console, list = list_, listed = setup_.listed](Bridge& bridge) {
     console->list_domains([&bridge, list](DomainRows rows) {
       bridge.post([list, rows = std::move(rows)] { append_rows(list, rows); });
     });
@@ -50,21 +50,21 @@ void DnsManagerWindow::invert_ticks() {
 }
 
 void DnsManagerWindow::delete_ticked(ShowRemoval show_removal) {
-  if (!spec_.deletion_notice.isEmpty()) message_box(spec_.deletion_notice);
+  if (!setup_.deletion_notice.isEmpty()) message_box(setup_.deletion_notice);
   // The targets are taken now: what the user ticked is what goes, whatever the list does meanwhile.
   std::vector<Removal> removals;
   for (int r = 0; r < list_->lv_row_count(); ++r)
     if (list_->lv_is_checked(r))
       removals.push_back(
-          {r, list_->lv_get_cell(r, spec_.id_column), list_->lv_get_cell(r, spec_.name_column)});
+          {r, list_->lv_get_cell(r, setup_.id_column), list_->lv_get_cell(r, setup_.name_column)});
   if (removals.empty()) {
-    if (!spec_.deleted.isEmpty()) message_box(spec_.deleted);
+    if (!setup_.deleted.isEmpty()) message_box(setup_.deleted);
     return;
   }
   // The removals run off the window thread; the button waits for them to end.
-  deleting_->start([console = spec_.console, removals = std::move(removals),
-                    show_removal = std::move(show_removal), pause_ms = spec_.deletion_pause_ms,
-                    deleted = spec_.deleted](Bridge& bridge) {
+  deleting_->start([console = setup_.console, removals = std::move(removals),
+                    show_removal = std::move(show_removal), pause_ms = setup_.deletion_pause_ms,
+                    deleted = setup_.deleted](Bridge& bridge) {
     for (size_t j = 0; j < removals.size(); ++j) {
       bool confirmed = console->delete_domain(removals[j].id);
       show_removal(bridge, removals[j], static_cast<int>(j), confirmed);
@@ -77,7 +77,7 @@ void DnsManagerWindow::delete_ticked(ShowRemoval show_removal) {
 std::string DnsManagerWindow::names(bool ticked_only) const {
   std::string text;
   for (int r = 0; r < list_->lv_row_count(); ++r)
-    if (!ticked_only || list_->lv_is_checked(r)) text += list_->lv_get_cell(r, spec_.name_column) + "\r\n";
+    if (!ticked_only || list_->lv_is_checked(r)) text += list_->lv_get_cell(r, setup_.name_column) + "\r\n";
   return text;
 }
 

@@ -20,7 +20,7 @@ class DnsConsole;
 class ReportList;
 class WorkerTask;
 
-struct DnsManagerSpec {
+struct DnsManagerSetup {
   int window;
   DnsConsole* console;
   std::vector<std::pair<QString, int>> columns;
@@ -35,7 +35,7 @@ struct DnsManagerSpec {
 class DnsManagerWindow : public ToolWindow {
   Q_OBJECT
  protected:
-  DnsManagerWindow(DnsManagerSpec spec, QWidget* parent);
+  DnsManagerWindow(DnsManagerSetup setup, QWidget* parent);
 
   // One ticked row as it was when the deletion started.
   struct Removal {
@@ -62,7 +62,7 @@ class DnsManagerWindow : public ToolWindow {
   WorkerTask* deleting_;
 
  private:
-  DnsManagerSpec spec_;
+  DnsManagerSetup setup_;
 };
 
 }  // namespace tessaly
