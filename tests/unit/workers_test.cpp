@@ -211,19 +211,13 @@ TEST(Pool, LimitZeroWaitsWithoutWorkingUntilStopped) {
 }
 
 TEST(Pool, AStoppedRunMakesNoNewWorkers) {
-  // Workers of a stopped run unwind before the dispatcher comes round again (the slow limit
-  // gives them the time); they must not be replaced one after another. The limit turns to zero
-  // after a while so that a dispatcher that does replace them still ends.
+  // Workers of a stopped run unwind at once; the dispatcher must not replace them one after
+  // another. A dispatcher that goes round again after its first worker asks for the limit a
+  // second time; the limit turns to zero after a while so that such a dispatcher still ends.
   std::atomic<int> asked{0};
   BackgroundJob run([&] {
     Job::current()->request_stop();
-    run_pooled(*Job::current(),
-               {1,
-                [&] {
-                  std::this_thread::sleep_for(1ms);
-                  return ++asked < 200 ? 8 : 0;
-                },
-                true},
+    run_pooled(*Job::current(), {1, [&] { return ++asked < 200 ? 8 : 0; }, true},
                {.announce = {}, .work = [&](int, int) {}, .progress = {}});
   });
   EXPECT_EQ(run.end().end, JobEnd::Stopped);
