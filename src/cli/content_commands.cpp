@@ -241,11 +241,8 @@ void run_rewrite_split(Context& c) {
 
 void add_content_commands(std::vector<Command>& commands) {
   const char* group = "Content and text tools";
-  auto add = [&](Command command) {
-    command.group = group;
-    commands.push_back(std::move(command));
-  };
-  add({"vocabulary",
+  commands.push_back(
+      {"vocabulary",
        group,
        "place names joined with middle and ending words",
        {{"provinces", "FILE", "province list (default: the 34 provinces)"},
@@ -258,55 +255,58 @@ void add_content_commands(std::vector<Command>& commands) {
        run_vocabulary,
        false,
        false});
-  add({"dedupe", group, "remove repeated lines (the first one stays)", {}, run_dedupe});
-  add({"trim", group, "remove spaces around and inside lines, and blank lines", {}, run_trim});
-  add({"shuffle",
-       group,
-       "lines in random order",
-       {{"seed", "N", "a fixed seed (the same order every time)"}},
-       run_shuffle});
-  add({"pinyin",
-       group,
-       "lines as pinyin",
-       {{"form", "full|initials", "full pinyin (default) or first letters"}},
-       run_pinyin});
-  add({"suffix", group, "a suffix after every line", {{"suffix", "TEXT", "the suffix"}}, run_suffix});
-  add({"take",
+  commands.push_back({"dedupe", group, "remove repeated lines (the first one stays)", {}, run_dedupe});
+  commands.push_back({"trim", group, "remove spaces around and inside lines, and blank lines", {}, run_trim});
+  commands.push_back({"shuffle",
+                      group,
+                      "lines in random order",
+                      {{"seed", "N", "a fixed seed (the same order every time)"}},
+                      run_shuffle});
+  commands.push_back({"pinyin",
+                      group,
+                      "lines as pinyin",
+                      {{"form", "full|initials", "full pinyin (default) or first letters"}},
+                      run_pinyin});
+  commands.push_back(
+      {"suffix", group, "a suffix after every line", {{"suffix", "TEXT", "the suffix"}}, run_suffix});
+  commands.push_back(
+      {"take",
        group,
        "the text left of the first / right of the last separator",
        {{"left", "SEP", "keep what is left of SEP"}, {"right", "SEP", "keep what is right of SEP"}},
        run_take});
-  add({"join",
-       group,
-       "two lists joined line by line: join FIRST SECOND",
-       {{"separator", "TEXT", "between the two (default -)"}},
-       run_join});
-  add({"convert",
-       group,
-       "full/half width, simplified/traditional, upper/lower case",
-       {{"to", "FORM", "half, full, simplified, traditional, upper or lower"}},
-       run_convert});
-  add({"rewrite-replace",
-       group,
-       "rewriter step 1: the word list's words replaced in 原文本.txt",
-       {{"threads", "N", "threads (default: the machine's)"}},
-       run_rewrite_replace,
-       false,
-       false});
-  add({"rewrite-process",
+  commands.push_back({"join",
+                      group,
+                      "two lists joined line by line: join FIRST SECOND",
+                      {{"separator", "TEXT", "between the two (default -)"}},
+                      run_join});
+  commands.push_back({"convert",
+                      group,
+                      "full/half width, simplified/traditional, upper/lower case",
+                      {{"to", "FORM", "half, full, simplified, traditional, upper or lower"}},
+                      run_convert});
+  commands.push_back({"rewrite-replace",
+                      group,
+                      "rewriter step 1: the word list's words replaced in 原文本.txt",
+                      {{"threads", "N", "threads (default: the machine's)"}},
+                      run_rewrite_replace,
+                      false,
+                      false});
+  commands.push_back(
+      {"rewrite-process",
        group,
        "rewriter step 2: 原文本.txt through 替换表.txt into 生成文本.txt",
        {{"threads", "N", "chunks at once (default 10)"}, {"remove-spaces", nullptr, "remove every space"}},
        run_rewrite_process,
        false,
        false});
-  add({"rewrite-split",
-       group,
-       "rewriter step 3: 生成文本.txt cut into yuanchuangku/1.txt, 2.txt...",
-       {{"lines", "N", "lines per file (default 50)"}, kThreadsOption},
-       run_rewrite_split,
-       false,
-       false});
+  commands.push_back({"rewrite-split",
+                      group,
+                      "rewriter step 3: 生成文本.txt cut into yuanchuangku/1.txt, 2.txt...",
+                      {{"lines", "N", "lines per file (default 50)"}, kThreadsOption},
+                      run_rewrite_split,
+                      false,
+                      false});
 }
 
 }  // namespace tessaly::cli

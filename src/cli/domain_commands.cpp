@@ -70,10 +70,11 @@ class WhoisLines : public domains::WhoisSink {
     c_.problems.add(position, domains_[static_cast<size_t>(position - 1)], outcome, why);
   }
   void write_row(int index, const domains::DomainInfoRow& row) override {
-    static const Text unregistered = gbk("该域名未被注册");
     const int position = index + 1;
     std::string status = c_.problems.status(position);
-    std::string registered = status != "ok" ? "" : row[1] == unregistered ? "no" : "yes";
+    std::string registered = status != "ok"                                 ? ""
+                             : row[1] == domains::whois_unregistered_text() ? "no"
+                                                                            : "yes";
     c_.out.row(domains::all_rows_line(position, row), {to_text(position), row[0], row[1], row[2], row[3],
                                                        row[4], row[5], row[6], registered, status});
     c_.out.flush();

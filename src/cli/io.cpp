@@ -9,6 +9,7 @@
 #include "cli/args.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
+#include "core/text/line_text.h"
 
 namespace tessaly::cli {
 namespace {
@@ -24,17 +25,6 @@ Bytes read_stream(std::FILE* f) {
   char buf[1 << 16];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof(buf), f)) > 0) out.append(buf, n);
-  return out;
-}
-
-// LF and CR LF line breaks as CR LF (a GBK trail byte is never an LF, so bytes can be scanned).
-Text crlf_lines(std::string_view text) {
-  Text out;
-  out.reserve(text.size() + text.size() / 32);
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out.push_back('\r');
-    out.push_back(text[i]);
-  }
   return out;
 }
 
@@ -178,13 +168,7 @@ void Output::lines(std::string_view gbk_lines) {
   std::lock_guard lock(mutex_);
   if (format_ == Format::Text) {
     if (gbk_) return put(gbk_lines);
-    std::string converted = utf8(gbk_lines);
-    std::string out;
-    out.reserve(converted.size());
-    for (size_t i = 0; i < converted.size(); ++i)
-      if (!(converted[i] == '\r' && i + 1 < converted.size() && converted[i + 1] == '\n'))
-        out += converted[i];
-    return put(out);
+    return put(utf8(replace_text(gbk_lines, "\r\n", "\n", 1, kAll, false)));
   }
   std::string converted = utf8(gbk_lines);
   for_each_line(converted, [&](std::string_view line) { put_record({std::string(line)}); });

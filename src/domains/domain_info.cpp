@@ -50,9 +50,8 @@ Text info_decoded_text(const Text& page_text) { return url_decode(page_text, tru
 bool has_whois_marker(const Text& page_text) { return find_text(page_text, kWhoisMarker) != kNotFound; }
 
 WhoisResult read_whois(PatternMatcher& matcher, const Text& decoded_text) {
-  static const std::string unregistered = gbk("该域名未被注册");
   WhoisResult result;
-  if (find_text(decoded_text, unregistered) != kNotFound) {
+  if (find_text(decoded_text, whois_unregistered_text()) != kNotFound) {
     result.outcome = WhoisOutcome::Unregistered;
     return result;
   }
@@ -65,6 +64,11 @@ Text read_ip_address(const Text& decoded_text) {
   PatternMatcher matcher;
   matcher.search(gbk("查询结果\\[1\\]: (.*?) ==>>"), decoded_text);
   return matcher.group_text(1, 1);
+}
+
+const Text& whois_unregistered_text() {
+  static const Text text = gbk("该域名未被注册");
+  return text;
 }
 
 const Text& whois_failed_text() {
@@ -109,7 +113,7 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
     }
     WhoisResult whois = read_whois(matcher, info_decoded_text(page));
     if (whois.outcome == WhoisOutcome::Unregistered) {
-      row[1] = gbk("该域名未被注册");
+      row[1] = whois_unregistered_text();
       sink.write_row(index, row);
       sink.status(domain_label + d + gbk("是未注册的域名。\r\n"));
       continue;

@@ -65,6 +65,8 @@ class WhoisSink {
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink);
 // The registrar column of a failed whois row ("查询失败").
 const Text& whois_failed_text();
+// The registrar column of an unregistered domain's row ("该域名未被注册").
+const Text& whois_unregistered_text();
 
 class IpQuerySink {
  public:

@@ -112,6 +112,7 @@ HttpResponse response_of(transport::Result& r, std::string sent_headers) {
   HttpResponse response;
   response.status = r.status;
   response.final_url = std::move(r.final_url);
+  response.rate_limited = r.rate_limited;
   response.sent_headers = std::move(sent_headers);
   // A body that did not arrive whole (cut off, over the limit) is not a page: a tool reading
   // markers out of it would take half a page for the real one.
@@ -154,13 +155,11 @@ HttpResponse http_core(const std::string& url, const HttpOptions& o, Face face) 
   t.connect_timeout_ms = settings.http_connect_timeout_ms;
   t.stall_timeout_ms = settings.http_stall_timeout_ms;
 
-  bool rate_limited = false;
-  transport::Result r = transport::perform_paced(t, rate_limited);
+  transport::Result r = transport::perform_paced(t);
   if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   if (r.outcome == transport::Outcome::NotOpened) return failed_before_sending("could not open the request");
 
   HttpResponse response = response_of(r, headers);
-  response.rate_limited = rate_limited;
   std::string head = r.headers;
   if (face == Face::Bytes) head = replace_text(head, "Set-Cookie", "Set-Cookie", 1, kAll, false);
   std::string location;
@@ -217,12 +216,10 @@ HttpResponse http_download(const std::string& url, const std::string& agent) {
   t.cookie_store = true;
   t.connect_timeout_ms = settings.http_connect_timeout_ms;
   t.stall_timeout_ms = settings.http_stall_timeout_ms;
-  bool rate_limited = false;
-  transport::Result r = transport::perform_paced(t, rate_limited);
+  transport::Result r = transport::perform_paced(t);
   if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   if (r.outcome == transport::Outcome::NotOpened) return failed_before_sending("could not open the request");
   HttpResponse response = response_of(r, "Accept: */*");
-  response.rate_limited = rate_limited;
   read_head(r.headers, response.cookies, nullptr);
   response.head = std::move(r.headers);
   return response;
@@ -246,7 +243,6 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
     if (!line.empty()) set_request_header(list, header_name(line), header_value(line));
 
   transport::Result r;
-  bool rate_limited = false;
   std::string target = absolute_url(url);
   if (!target.empty()) {
     TransportSettings settings = transport_settings();
@@ -264,7 +260,7 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
     // Resolve and connect have a time-out each; libcurl measures them as one.
     t.connect_timeout_ms = 2 * settings.winhttp_timeout_ms;
     t.stall_timeout_ms = settings.winhttp_timeout_ms;
-    r = transport::perform_paced(t, rate_limited);
+    r = transport::perform_paced(t);
     if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   }
   if (target.empty()) return failed_before_sending("unusable URL: " + url);
@@ -277,7 +273,6 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
   }
 
   HttpResponse response = response_of(r, headers);
-  response.rate_limited = rate_limited;
   // The response's header lines without its status line, every Set-Cookie spelled one way.
   std::string head = r.headers;
   if (size_t eol = head.find("\r\n"); eol != std::string::npos && head.rfind("HTTP/", 0) == 0)

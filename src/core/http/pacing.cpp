@@ -135,15 +135,14 @@ void reset_host_schedule() {
 
 namespace transport {
 
-Result perform_paced(const Transfer& transfer, bool& rate_limited) {
-  rate_limited = false;
+Result perform_paced(const Transfer& transfer) {
   const Job* job = Job::current();
   const RequestPacing pacing = job ? job->pacing() : RequestPacing{};
   if (!pacing.active()) {
     // Unpaced, nothing is tried again; still, a 429 says "too many requests" and nothing else,
     // so the item is rate limited. A 503 alone may just be a service that is down: a failure.
     Result r = perform(transfer);
-    rate_limited = r.outcome == Outcome::Done && r.status == 429;
+    r.rate_limited = r.outcome == Outcome::Done && r.status == 429;
     return r;
   }
   const std::string host = host_key(transfer.url);
@@ -156,7 +155,7 @@ Result perform_paced(const Transfer& transfer, bool& rate_limited) {
     if (attempt >= pacing.retries || wait > pacing.max_wait_ms) {
       // Still, nothing more goes to the host before the time it asked for (within reason).
       hold_host(host, milliseconds(std::min<long long>(wait, pacing.max_wait_ms)));
-      rate_limited = true;
+      r.rate_limited = true;
       return r;
     }
     hold_host(host, milliseconds(wait));

@@ -35,14 +35,15 @@ struct Result {
   int status = 0;                // HTTP status of the last response (0 when none arrived)
   std::string final_url;         // the URL of the last response, after redirects
   std::string error;             // why a Failed transfer failed (English, from libcurl or the limits)
+  bool rate_limited = false;     // perform_paced: the service refused to the end (see there)
 };
 
 Result perform(const Transfer& transfer);
-// perform() under the calling job's pacing (core/http/pacing.h). `rate_limited` tells that the
-// job paces and the service still answered 429 or 503 when the retries were used up (or asked
-// for a longer wait than the job allows), or that a job that does not pace got a 429; the
-// result is then that last answer.
-Result perform_paced(const Transfer& transfer, bool& rate_limited);
+// perform() under the calling job's pacing (core/http/pacing.h). The result's `rate_limited`
+// tells that the job paces and the service still answered 429 or 503 when the retries were used
+// up (or asked for a longer wait than the job allows), or that a job that does not pace got a
+// 429; the result is then that last answer.
+Result perform_paced(const Transfer& transfer);
 
 // The header lines of a CR LF header text as libcurl takes them: blank lines and lines without
 // a name are dropped, "Name:" with an empty value is sent as an empty header.
