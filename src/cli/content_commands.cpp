@@ -178,7 +178,7 @@ void run_rewrite_replace(Context& c) {
   c.items = static_cast<long long>(rows.size());
   WordReplaceResult result;
   if (!replace_in_source(RuleSet(std::move(rules)), threads, result))
-    throw std::runtime_error(gbk("无法写入文件：") + rewriter_file("原文本.txt"));
+    throw std::runtime_error(gbk("无法写入文件：") + gbk(rewriter_file("原文本.txt")));
   c.out.set_columns({"line", "word", "replacement", "count"});
   for (size_t i = 0; i < rows.size(); ++i) {
     const WordListRow& row = rows[i];
