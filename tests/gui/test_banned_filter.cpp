@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include "gui/line_box.h"
 
 #include <set>
 
@@ -16,6 +15,7 @@
 #include "fakes/fake_server.h"
 #include "fakes/rate_limiter.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
-#include "gui/line_box.h"
 
 #include <set>
 
 #include "content/conversions_page.h"
 #include "content/line_tools_window.h"
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "gui/worker_task.h"

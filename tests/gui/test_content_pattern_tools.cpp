@@ -3,13 +3,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
-#include "gui/line_box.h"
 
 #include <filesystem>
 
 #include "content/pattern_tools_window.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "shell/main_window.h"

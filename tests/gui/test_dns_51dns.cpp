@@ -3,10 +3,10 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include "gui/line_box.h"
 
 #include "dns/dns51_client.h"
 #include "fakes/dns_consoles.h"
+#include "gui/line_box.h"
 #include "gui/support/dns_pages.h"
 
 using namespace tessaly;

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include "gui/line_box.h"
 
 #include "core/http/cookie_store.h"
 #include "core/text/charset.h"
@@ -12,6 +11,7 @@
 #include "dns/dnspod_client.h"
 #include "fakes/dns_consoles.h"
 #include "gui/bridge.h"
+#include "gui/line_box.h"
 #include "gui/support/dns_pages.h"
 
 using namespace tessaly;

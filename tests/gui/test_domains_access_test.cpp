@@ -1,12 +1,12 @@
 // The website access test (window 5) through its controls, against the fake sites: titles in
 // several charsets, flagged domains, the final count, pause, stop, copy and clear.
 #include <QPushButton>
-#include "gui/line_box.h"
 
 #include "core/text/charset.h"
 #include "domains/access_test_window.h"
 #include "fakes/fake_server.h"
 #include "fakes/sites.h"
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"
 #include "shell/main_window.h"

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include "gui/line_box.h"
 
 #include <memory>
 
@@ -15,6 +14,7 @@
 #include "fakes/chinaz.h"
 #include "fakes/fake_server.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

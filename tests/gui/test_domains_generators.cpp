@@ -7,8 +7,8 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTabWidget>
-#include "gui/line_box.h"
 
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "gui/worker_task.h"

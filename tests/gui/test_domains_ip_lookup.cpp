@@ -2,13 +2,13 @@
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
-#include "gui/line_box.h"
 
 #include "core/http/endpoints.h"
 #include "domains/ip_lookup_window.h"
 #include "fakes/fake_server.h"
 #include "fakes/ip138.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

@@ -2,8 +2,8 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include "gui/line_box.h"
 
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 

@@ -5,7 +5,6 @@
 // while its run goes on.
 #include <QLineEdit>
 #include <QPushButton>
-#include "gui/line_box.h"
 
 #include <algorithm>
 #include <map>
@@ -17,6 +16,7 @@
 #include "fakes/fake_server.h"
 #include "fakes/link_target.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

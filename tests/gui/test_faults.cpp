@@ -9,7 +9,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
-#include "gui/line_box.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "core/text/files.h"
 #include "fakes/faults.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include "gui/line_box.h"
 
 #include <memory>
 
@@ -13,6 +12,7 @@
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

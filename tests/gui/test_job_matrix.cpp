@@ -6,12 +6,10 @@
 // (printed, so a failing storm can be run again). Long storms need QTEST_FUNCTION_TIMEOUT (ms)
 // raised above the test library's five minutes.
 #include <QAbstractButton>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabWidget>
-#include "gui/line_box.h"
-
-#include <QElapsedTimer>
 
 #include <cstdlib>
 #include <functional>
@@ -22,6 +20,7 @@
 #include "core/http/endpoints.h"
 #include "core/text/files.h"
 #include "fakes/fake_server.h"
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"
 #include "shell/main_window.h"

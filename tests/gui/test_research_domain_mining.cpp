@@ -5,13 +5,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
-#include "gui/line_box.h"
 
 #include "core/http/endpoints.h"
 #include "core/text/charset.h"
 #include "fakes/aizhan_rank.h"
 #include "fakes/fake_server.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"

@@ -2,12 +2,12 @@
 // service.
 #include <QLabel>
 #include <QPushButton>
-#include "gui/gbk_qt.h"
-#include "gui/line_box.h"
 
 #include "core/http/endpoints.h"
 #include "fakes/fake_server.h"
 #include "fakes/translate.h"
+#include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"
 #include "research/word_tools_window.h"

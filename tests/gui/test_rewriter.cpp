@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
-#include "gui/line_box.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,6 +14,7 @@
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "gui/controls.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"

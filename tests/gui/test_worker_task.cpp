@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QVBoxLayout>
-#include "gui/line_box.h"
 
 #include <atomic>
 #include <stdexcept>
@@ -14,6 +13,7 @@
 #include "core/text/charset.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"

@@ -5,12 +5,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include "gui/line_box.h"
 
 #include <memory>
 
 #include "core/text/files.h"
 #include "gui/gbk_qt.h"
+#include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"

@@ -8,12 +8,12 @@
 #include <QLineEdit>
 #include <QStringList>
 #include <QTest>
-#include "gui/line_box.h"
 
 #include <string>
 #include <vector>
 
 #include "gui/hooks.h"
+#include "gui/line_box.h"
 #include "gui/tool_window.h"
 #include "shell/tools.h"
 
