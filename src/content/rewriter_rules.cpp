@@ -64,7 +64,7 @@ struct RuleSet::Scratch {
 
 RuleSet::RuleSet(std::vector<ReplacementRule> rules)
     : rules_(std::move(rules)), id_(next_rule_set_id.fetch_add(1)) {
-  pair_start_.assign(65537, 0);
+  std::vector<std::pair<uint32_t, uint32_t>> pairs;  // (first two bytes, rule)
   for (size_t r = 0; r < rules_.size(); ++r) {
     const Text& f = rules_[r].find;
     if (f.empty()) continue;  // an empty find text changes nothing
@@ -75,19 +75,37 @@ RuleSet::RuleSet(std::vector<ReplacementRule> rules)
       single_rules_[b0].push_back(static_cast<uint32_t>(r));
     } else {
       unsigned key = (b0 << 8) | static_cast<unsigned char>(f[1]);
-      ++pair_start_[key + 1];
+      pairs.emplace_back(key, static_cast<uint32_t>(r));
       pair_mask_[key >> 6] |= uint64_t{1} << (key & 63);
     }
   }
-  for (size_t k = 1; k < pair_start_.size(); ++k) pair_start_[k] += pair_start_[k - 1];
-  pair_rules_.resize(pair_start_.back());
-  std::vector<uint32_t> fill(pair_start_.begin(), pair_start_.end() - 1);
-  for (size_t r = 0; r < rules_.size(); ++r) {
-    const Text& f = rules_[r].find;
-    if (f.size() < 2) continue;
-    unsigned key = (static_cast<unsigned char>(f[0]) << 8) | static_cast<unsigned char>(f[1]);
-    pair_rules_[fill[key]++] = static_cast<uint32_t>(r);
+  // Sorting keeps rule order within a pair.
+  std::sort(pairs.begin(), pairs.end());
+  size_t distinct = 0;
+  for (size_t k = 0; k < pairs.size(); ++k) distinct += k == 0 || pairs[k].first != pairs[k - 1].first;
+  unsigned bits = 4;
+  while ((size_t{1} << bits) < 2 * distinct) ++bits;
+  pair_hash_shift_ = 32 - bits;
+  pair_slots_.assign(size_t{1} << bits, PairSlot{});
+  pair_rules_.reserve(pairs.size());
+  PairSlot* slot = nullptr;
+  for (size_t k = 0; k < pairs.size(); ++k) {
+    if (k == 0 || pairs[k].first != pairs[k - 1].first) {
+      size_t h = (pairs[k].first * 2654435761u) >> pair_hash_shift_;
+      while (pair_slots_[h].key != UINT32_MAX) h = (h + 1) & (pair_slots_.size() - 1);
+      slot = &pair_slots_[h];
+      *slot = {pairs[k].first, static_cast<uint32_t>(k), 0};
+    }
+    slot->end = static_cast<uint32_t>(k + 1);
+    pair_rules_.push_back(pairs[k].second);
   }
+}
+
+// The slot of a pair present in the table (the caller has checked the bitmap).
+const RuleSet::PairSlot& RuleSet::pair_slot(unsigned key) const {
+  size_t h = (key * 2654435761u) >> pair_hash_shift_;
+  while (pair_slots_[h].key != key) h = (h + 1) & (pair_slots_.size() - 1);
+  return pair_slots_[h];
 }
 
 // Queues every rule above `above` whose find text occurs as bytes starting in [from, to). Byte
@@ -107,7 +125,8 @@ void RuleSet::scan(const Text& text, size_t from, size_t to, long long above, Sc
     if (i + 1 >= n) continue;
     unsigned key = (b0 << 8) | d[i + 1];
     if (!((pair_mask_[key >> 6] >> (key & 63)) & 1)) continue;
-    for (uint32_t k = pair_start_[key]; k < pair_start_[key + 1]; ++k) {
+    const PairSlot& range = pair_slot(key);
+    for (uint32_t k = range.begin; k < range.end; ++k) {
       uint32_t r = pair_rules_[k];
       if (static_cast<long long>(r) <= above || s.stamp[r] == s.generation) continue;
       const Text& f = rules_[r].find;

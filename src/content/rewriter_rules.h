@@ -52,9 +52,17 @@ class RuleSet {
   bool finds_line_breaks_ = false;
   size_t longest_find_ = 0;
   uint64_t id_ = 0;  // tells the per-thread scratch which rule set it was sized for
-  // Rules by the first two bytes of their find text (CSR layout), with a bitmap for quick rejects.
+  // Rules by the first two bytes of their find text: pair_rules_ sorted by those bytes, and a
+  // small open-addressing table from each pair present to its range, looked up only where the
+  // bitmap of pairs present has its bit. The table grows with the pairs, not with all 65,536.
+  struct PairSlot {
+    uint32_t key = UINT32_MAX;  // UINT32_MAX: free
+    uint32_t begin = 0, end = 0;
+  };
+  const PairSlot& pair_slot(unsigned key) const;
   std::array<uint64_t, 1024> pair_mask_{};
-  std::vector<uint32_t> pair_start_;
+  std::vector<PairSlot> pair_slots_;
+  unsigned pair_hash_shift_ = 32;
   std::vector<uint32_t> pair_rules_;
   // Rules whose find text is a single byte, by that byte.
   std::array<std::vector<uint32_t>, 256> single_rules_;

@@ -30,8 +30,8 @@ constexpr std::string_view kAttributePattern =
 // A text without the white space around it (group 1).
 constexpr std::string_view kTrimmedPattern = R"(\s*([\s\S]*?)\s*(?![\s\S]))";
 
-std::string trimmed(std::string_view text) {
-  PatternMatcher m;
+// `m` keeps the compiled pattern between calls (a record page trims several texts per row).
+std::string trimmed(PatternMatcher& m, std::string_view text) {
   m.search(kTrimmedPattern, text);
   return m.group_text(1, 1);
 }
@@ -46,19 +46,19 @@ std::string attribute(PatternMatcher& matcher, std::string_view attributes, std:
 }
 
 // The record ID an open tag carries: data-record-id, else an element id "record_N" or "record-N".
-std::string record_id(PatternMatcher& matcher, std::string_view attributes) {
+std::string record_id(PatternMatcher& matcher, PatternMatcher& trim, std::string_view attributes) {
   std::string id = attribute(matcher, attributes, "data-record-id");
   if (id.empty()) {
     std::string element_id = attribute(matcher, attributes, "id");
     for (std::string_view prefix : {"record_", "record-"})
       if (element_id.starts_with(prefix)) id = element_id.substr(prefix.size());
   }
-  return trimmed(id);
+  return trimmed(trim, id);
 }
 
 // The plain text of a cell: tags and character references removed (&nbsp; as a blank), trimmed.
-std::string cell_text(std::string_view html) {
-  return trimmed(strip_html(replace_text(html, "&nbsp;", " ", 1, kAll, true)));
+std::string cell_text(PatternMatcher& trim, std::string_view html) {
+  return trimmed(trim, strip_html(replace_text(html, "&nbsp;", " ", 1, kAll, true)));
 }
 
 struct Cell {
@@ -250,10 +250,10 @@ Text dns51_found_domain_id(std::string_view page) {
 Dns51RecordIds parse_51dns_record_ids(std::string_view page, std::string_view domain) {
   Dns51RecordIds ids;
   const std::string zone = relative_name(std::string(domain), {});
-  PatternMatcher rows, cells, attributes;
+  PatternMatcher rows, cells, attributes, trim;
   rows.search(kRowPattern, page);
   for (int r = 1; r <= rows.match_count(); ++r) {
-    std::string id = record_id(attributes, rows.group_text(r, 1));
+    std::string id = record_id(attributes, trim, rows.group_text(r, 1));
     if (id.empty()) continue;
     std::vector<Cell> row;
     cells.search(kCellPattern, rows.group_text(r, 2));
@@ -267,8 +267,8 @@ Dns51RecordIds parse_51dns_record_ids(std::string_view page, std::string_view do
     const Cell* name_cell = pick("name", 0);
     const Cell* type_cell = pick("type", 1);
     if (!name_cell) continue;
-    if (type_cell && to_lower(cell_text(type_cell->html)) != "a") continue;
-    std::string name = relative_name(cell_text(name_cell->html), zone);
+    if (type_cell && to_lower(cell_text(trim, type_cell->html)) != "a") continue;
+    std::string name = relative_name(cell_text(trim, name_cell->html), zone);
     Text* slot = name == "www" ? &ids.www : name == "@" ? &ids.at : name == "*" ? &ids.star : nullptr;
     if (slot && slot->empty()) *slot = id;  // the first record of a name counts
   }

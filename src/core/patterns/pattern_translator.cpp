@@ -148,9 +148,11 @@ class PatternTranslator {
       } else if (bytes_ && static_cast<unsigned char>(c) >= 0x80) {
         out += literal_text(next_char());
       } else {
-        // Look-behind sees the bytes before the position; verbs such as (*UTF) change the mode.
+        // Look-behind sees the bytes before the position; verbs such as (*UTF) change the mode;
+        // a comment's text is not pattern, so the byte form's longer spellings could end it early.
         if (c == '(' && (p_.compare(i_, 4, "(?<=") == 0 || p_.compare(i_, 4, "(?<!") == 0 ||
-                         p_.compare(i_, 2, "(*") == 0 || p_.compare(i_, 4, "(?P=") == 0))
+                         p_.compare(i_, 2, "(*") == 0 || p_.compare(i_, 4, "(?P=") == 0 ||
+                         p_.compare(i_, 3, "(?#") == 0))
           byte_safe_ = false;
         out += c;
         ++i_;
