@@ -354,8 +354,11 @@ void run_51dns_domain_list(Dns51Client& client,
   int total = parse_51dns_total(client.manager_request(dns51_list_path(1), HttpMethod::Get, {}));
   int pages = dns51_page_count(total);
   for (int p = 1; p <= pages; ++p) {
-    std::vector<Dns51DomainRow> rows =
-        parse_51dns_page(client.manager_request(dns51_list_path(p), HttpMethod::Get, {}), p);
+    const Text page = client.manager_request(dns51_list_path(p), HttpMethod::Get, {});
+    std::vector<Dns51DomainRow> rows = parse_51dns_page(page, p);
+    // A page that answers with no domain lies past the end: a total larger than the list (a
+    // changed list or a lying pager) must not send a request for every page it claims.
+    if (rows.empty() && !page.empty()) break;
     if (!rows.empty()) add_rows(std::move(rows));
   }
 }

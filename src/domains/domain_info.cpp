@@ -71,11 +71,6 @@ const Text& whois_unregistered_text() {
   return text;
 }
 
-const Text& whois_failed_text() {
-  static const Text text = gbk("查询失败");
-  return text;
-}
-
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
   static const std::string visiting = gbk("正在访问域名-");
   static const std::string loading = gbk(" -正在加载中..请勿关闭。\r\n");
@@ -104,7 +99,7 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
       sink.request_problem(
           index + 1, limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
           response.ok() && response.status < 400 ? "no whois block in the page" : request_problem(response));
-      row[1] = limited ? rate_limited_text() : whois_failed_text();
+      row[1] = limited ? rate_limited_text() : query_failed_text();
       sink.write_row(index, row);
       sink.status(limited ? domain_label + d + rate_limited_text() + gbk("。\r\n")
                           : domain_label + d + gbk("查询失败：whois页面重试") + to_text(options.retries) +

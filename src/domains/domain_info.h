@@ -63,8 +63,6 @@ class WhoisSink {
 // the retries gives a failed row ("查询失败") and a status line saying so; a domain the service
 // kept refusing is not asked again and gives the row rate_limited_text().
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink);
-// The registrar column of a failed whois row ("查询失败").
-const Text& whois_failed_text();
 // The registrar column of an unregistered domain's row ("该域名未被注册").
 const Text& whois_unregistered_text();
 

@@ -21,11 +21,6 @@ const Text& banned_status_censored() {
   return text;
 }
 
-const Text& banned_status_failed() {
-  static const Text text = gbk("查询失败");
-  return text;
-}
-
 std::string banned_search_url(const Text& keyword) {
   return endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=" + url_encode(keyword, true, true);
 }
@@ -48,7 +43,7 @@ BannedCheck check_keyword_banned(const Text& keyword) {
       check.status = banned_page_status(response.body);
       return check;
     case RequestOutcome::Failed:
-      check.status = banned_status_failed();
+      check.status = query_failed_text();
       break;
     case RequestOutcome::RateLimited:
       check.status = rate_limited_text();
@@ -66,7 +61,7 @@ BannedFilterResult filter_normal_keywords(const TextList& keywords, const TextLi
     if (status == banned_status_normal()) {
       result.keywords += keywords[i] + "\r\n";
       ++result.normal;
-    } else if (status == banned_status_failed()) {
+    } else if (status == query_failed_text()) {
       ++result.failed;
     } else if (status == rate_limited_text()) {
       ++result.rate_limited;

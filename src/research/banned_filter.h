@@ -14,7 +14,7 @@ namespace tessaly::research {
 // The "状态" texts of a checked row (GBK).
 const Text& banned_status_normal();    // "正常关键词"
 const Text& banned_status_censored();  // the notice with its final "。"
-const Text& banned_status_failed();    // "查询失败"
+// A failed check's status is query_failed_text().
 
 // The Baidu search of a keyword: "/s?wd=" + the keyword percent-encoded as UTF-8, letters,
 // digits, "-" and "." kept.

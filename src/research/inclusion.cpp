@@ -47,6 +47,7 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
         sink.request_problem(i, column, outcome, request_problem(response));
       sink.count_found(i, column,
                        outcome == RequestOutcome::RateLimited ? rate_limited_text()
+                       : outcome == RequestOutcome::Failed    ? query_failed_text()
                                                               : inclusion_count(matcher, response.body, q));
       sleep_ms(q == InclusionQuery::Links ? options.domain_wait_ms : options.query_wait_ms);
     }

@@ -37,9 +37,10 @@ class InclusionSink {
   // A row for the domain at 1-based position `position` of the list.
   virtual void row_started(int position, const Text& domain) = 0;
   // A count of that row: column 2 total, 3 last 24 hours, 4 last week, 5 back links. A query
-  // the service kept refusing gives rate_limited_text() instead of a count.
+  // the service kept refusing gives rate_limited_text() instead of a count, one that brought no
+  // answer query_failed_text().
   virtual void count_found(int position, int column, const Text& count) = 0;
-  // A query of that row brought no answer (its count reads "0") or was rate limited; told just
+  // A query of that row brought no answer or was rate limited; told just
   // before that query's count, `why` in English.
   virtual void request_problem(int /*position*/, int /*column*/, RequestOutcome /*outcome*/,
                                const std::string& /*why*/) {}

@@ -79,14 +79,16 @@ TEST_F(CliInclusion, ARefusedItemIsReportedAsRateLimitedNotCounted) {
   EXPECT_NE(r.err.find("2 b.com: rate limited (HTTP 429)"), std::string::npos) << r.err;
   EXPECT_EQ(limiter.refused(), 1 + 4 * 3);  // b.com: four queries, each tried three times
 
-  // Without retries a 429 is still a refusal, never a count; a 503 is a failure like any other.
+  // Without retries a 429 is still a refusal, never a count; a 503 is a failure like any other,
+  // shown as a failed query rather than as a count of zero.
   limiter.refuse("c.com", -1, 503, "0");
   CliResult plain = inclusion({"--retries", "0"}, "b.com\nc.com\n");
   EXPECT_EQ(plain.status, 1);
   EXPECT_EQ(plain.lines(),
             (Lines{"1---域名：b.com---总收录：频率受限---24小时收录：频率受限---一周收录：频率受限---"
                    "百度反链：频率受限",
-                   "2---域名：c.com---总收录：0---24小时收录：0---一周收录：0---百度反链：0"}));
+                   "2---域名：c.com---总收录：查询失败---24小时收录：查询失败---一周收录：查询失败---"
+                   "百度反链：查询失败"}));
   EXPECT_NE(plain.err.find("1 b.com: rate limited (HTTP 429)"), std::string::npos) << plain.err;
   EXPECT_NE(plain.err.find("2 c.com: failed (HTTP 503)"), std::string::npos) << plain.err;
 }

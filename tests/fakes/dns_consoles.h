@@ -163,6 +163,8 @@ class Dns51Console : public FakeConsole {
   Domain domain(const std::string& name) const;
   // The login answer holds neither "failed" nor "successful".
   void set_login_silent(bool on);
+  // The domain list's pager claims this many domains (0: the true number).
+  void set_claimed_total(long total);
 
  protected:
   FakeResponse answer(const FakeRequest& request) override;
@@ -187,6 +189,7 @@ class Dns51Console : public FakeConsole {
   long next_domain_id_ = 5001;
   long next_record_id_ = 90001;
   bool login_silent_ = false;
+  long claimed_total_ = 0;
 };
 
 // Makes the console answer every request the server receives.

@@ -79,6 +79,11 @@ void Dns51Console::set_login_silent(bool on) {
   login_silent_ = on;
 }
 
+void Dns51Console::set_claimed_total(long total) {
+  std::lock_guard lock(mutex_);
+  claimed_total_ = total;
+}
+
 std::string Dns51Console::logged_in_email(const FakeRequest& request) const {
   auto it = sessions_.find(get(parse_cookies(request.cookie_header), "PHPSESSID"));
   return it == sessions_.end() ? std::string() : it->second;
@@ -244,7 +249,8 @@ FakeResponse Dns51Console::list_page(const std::string& email, int page) const {
   std::vector<const Domain*> mine;
   for (const auto& d : domains_)
     if (d.owner == email) mine.push_back(&d);
-  std::string total = "共&nbsp;" + std::to_string(mine.size()) + "&nbsp;个域名";
+  const long count = claimed_total_ ? claimed_total_ : static_cast<long>(mine.size());
+  std::string total = "共&nbsp;" + std::to_string(count) + "&nbsp;个域名";
   std::string body = "<html><body><div class=\"pager\"><span class=\"strip\">" + percent_encode_all(total) +
                      "</span></div>\n<table class=\"domains\">\n";
   for (size_t i = static_cast<size_t>(std::max(page - 1, 0)) * 100;

@@ -89,8 +89,8 @@ struct NetTool {
   // A stop button ("" when the start button toggles); null: closing the window stops it, and a
   // page without one has no stop (its request's time-out ends it).
   const char* stop;
-  // After the run: the tool shows the failure and no result that reads as a success.
-  std::function<bool(QWidget*, const HookRecorder&)> failed;
+  // After the run under a fault: the tool shows the failure and no result that reads as a success.
+  std::function<bool(QWidget*, const HookRecorder&, Fault)> failed;
   bool runs_until_stopped = false;  // repeats until a stop: stopped once it has shown a failure
 };
 
@@ -103,7 +103,7 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget* w, const QString& base) { set_text(w, "编辑框域名框", base + QStringLiteral("/site")); },
        "按钮开始测试访问",
        "",
-       [](QWidget* w, const HookRecorder&) {
+       [](QWidget* w, const HookRecorder&, Fault) {
          return text_of(w, "编辑框返回结果框").contains(QStringLiteral("状态:NO")) &&
                 lines_of(control<LineBox>(w, "编辑框不能访问的域名")).size() == 1;
        }},
@@ -114,7 +114,7 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget* w, const QString&) { set_text(w, "编辑框1", QStringLiteral("a.com")); },
        "按钮开始查询",
        nullptr,
-       [](QWidget* w, const HookRecorder&) {
+       [](QWidget* w, const HookRecorder&, Fault) {
          return rows(w, "超级列表框1") == 1 && cell(w, "超级列表框1", 0, 2).isEmpty();
        }},
       {"domain info",
@@ -127,7 +127,7 @@ const std::vector<NetTool>& net_tools() {
        },
        "按钮开始查询",
        "",
-       [](QWidget* w, const HookRecorder&) {
+       [](QWidget* w, const HookRecorder&, Fault) {
          return rows(w, "超级列表框1") == 1 && cell(w, "超级列表框1", 0, 1) == QStringLiteral("查询失败");
        }},
       {"inclusion",
@@ -137,11 +137,16 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget* w, const QString&) { set_text(w, "编辑框域名框", QStringLiteral("a.com")); },
        "按钮收录开始查询",
        "",
-       [](QWidget* w, const HookRecorder&) {
-         // No count could be read: every column shows the tool's "0".
+       [](QWidget* w, const HookRecorder&, Fault fault) {
+         // A query without an answer shows "查询失败" (or "频率受限"), never a count; a page that
+         // answered with junk holds no count, which the tool reads as "0".
          if (rows(w, "超级列表框百度收录") != 1) return false;
-         for (int c = 2; c <= 5; ++c)
-           if (cell(w, "超级列表框百度收录", 0, c) != QStringLiteral("0")) return false;
+         for (int c = 2; c <= 5; ++c) {
+           const QString count = cell(w, "超级列表框百度收录", 0, c);
+           if (fault == Fault::BadBytes ? count != QStringLiteral("0")
+                                        : count != QStringLiteral("查询失败") && count != QStringLiteral("频率受限"))
+             return false;
+         }
          return true;
        }},
       {"banned words",
@@ -151,7 +156,7 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget* w, const QString&) { set_text(w, "编辑框1", QStringLiteral("词")); },
        "按钮1",
        "",
-       [](QWidget* w, const HookRecorder&) {
+       [](QWidget* w, const HookRecorder&, Fault) {
          const QString status = cell(w, "超级列表框1", 0, 2);
          return rows(w, "超级列表框1") == 1 &&
                 (status == QStringLiteral("查询失败") || status == QStringLiteral("频率受限"));
@@ -167,7 +172,7 @@ const std::vector<NetTool>& net_tools() {
        },
        "按钮开始查询",
        "按钮1",
-       [](QWidget* w, const HookRecorder&) { return rows(w, "超级列表框1") == 0; }},
+       [](QWidget* w, const HookRecorder&, Fault) { return rows(w, "超级列表框1") == 0; }},
       {"word translate",
        {"BAIDU_TRANSLATE"},
        28,
@@ -175,7 +180,7 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget* w, const QString&) { set_text(w, "编辑框1", QStringLiteral("apple")); },
        "按钮3",
        nullptr,
-       [](QWidget* w, const HookRecorder& hooks) {
+       [](QWidget* w, const HookRecorder& hooks, Fault) {
          return has_message(hooks, QStringLiteral("翻译失败，原文已保留。")) &&
                 text_of(w, "编辑框1") == QStringLiteral("apple");
        }},
@@ -186,7 +191,7 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget* w, const QString&) { set_text(w, "编辑框1", QStringLiteral("a.cn")); },
        "按钮开始发布",
        "按钮停止发布",
-       [](QWidget* w, const HookRecorder&) {
+       [](QWidget* w, const HookRecorder&, Fault) {
          // The totals count across runs: failures only, never a success.
          const QString totals = line_of(w, "编辑框状态");
          return totals.startsWith(QStringLiteral("成功：0个，失败：")) &&
@@ -203,7 +208,7 @@ const std::vector<NetTool>& net_tools() {
        },
        "按钮_登陆DNSpod",
        nullptr,
-       [](QWidget* p, const HookRecorder& hooks) {
+       [](QWidget* p, const HookRecorder& hooks, Fault) {
          return has_message(hooks, QStringLiteral("登陆失败!")) &&
                 control<QWidget>(p, "按钮_登陆DNSpod")->isEnabled();
        }},
@@ -217,7 +222,7 @@ const std::vector<NetTool>& net_tools() {
        },
        "按钮51登录",
        nullptr,
-       [](QWidget* p, const HookRecorder& hooks) {
+       [](QWidget* p, const HookRecorder& hooks, Fault) {
          // An answer without the service's verdict is shown as nothing at all.
          return !has_message(hooks, QStringLiteral("登录成功")) &&
                 control<QWidget>(p, "按钮51登录")->isEnabled();
@@ -232,7 +237,7 @@ const std::vector<NetTool>& net_tools() {
        },
        "按钮开始采集",
        "",
-       [](QWidget* w, const HookRecorder& hooks) {
+       [](QWidget* w, const HookRecorder& hooks, Fault) {
          return has_message(hooks, QStringLiteral("采集方式为词库网采集：一共采集了0条数据")) &&
                 text_of(w, "编辑框采集结果").isEmpty();
        }},
@@ -244,7 +249,7 @@ const std::vector<NetTool>& net_tools() {
        [](QWidget*, const QString&) {},
        "按钮挖掘机搜索",
        "按钮挖掘机停止",
-       [](QWidget* w, const HookRecorder&) { return rows(w, "超级列表框挖掘机") == 0; }},
+       [](QWidget* w, const HookRecorder&, Fault) { return rows(w, "超级列表框挖掘机") == 0; }},
   };
   return all;
 }
@@ -338,14 +343,14 @@ class FaultsTest : public QObject {
         StallMeter meter;
         click(control<QAbstractButton>(root, tool.start));
         if (tool.runs_until_stopped) {
-          QVERIFY2(wait_until([&] { return tool.failed(root, hooks); }, 60000), qPrintable(where));
+          QVERIFY2(wait_until([&] { return tool.failed(root, hooks, fault); }, 60000), qPrintable(where));
           click(control<QAbstractButton>(root, tool.stop));
         }
         QVERIFY2(wait_until([&] { return idle(root); }, 60000), qPrintable(where));
         process_events_briefly();
         longest_stall = std::max(longest_stall, meter.longest_ms());
         QVERIFY2(
-            tool.failed(root, hooks) || (fault == Fault::TooManyRequests && shows_rate_limited(root, hooks)),
+            tool.failed(root, hooks, fault) || (fault == Fault::TooManyRequests && shows_rate_limited(root, hooks)),
             qPrintable(where));
         close(tool, root);
       }

@@ -300,4 +300,9 @@ const std::string& rate_limited_text() {
   return text;
 }
 
+const std::string& query_failed_text() {
+  static const std::string text = gbk("查询失败");
+  return text;
+}
+
 }  // namespace tessaly

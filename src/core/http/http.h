@@ -60,6 +60,8 @@ RequestOutcome request_outcome(const HttpResponse& response);
 std::string request_problem(const HttpResponse& response);
 // What a tool shows for an item the service kept refusing (GBK "频率受限").
 const std::string& rate_limited_text();
+// What a tool shows for an item whose request brought no answer (GBK "查询失败").
+const std::string& query_failed_text();
 
 // Default User-Agent strings of the two faces.
 extern const char* const kHttpRequestAgent;
