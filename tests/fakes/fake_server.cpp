@@ -417,6 +417,12 @@ void FakeServer::handle(std::string method, std::string path, Handler handler) {
 
 void FakeServer::handle_prefix(std::string method, std::string prefix, Handler handler) {
   std::lock_guard lock(impl_->routes_mutex);
+  for (auto& r : impl_->routes) {
+    if (r.prefix && r.method == method && r.path == prefix) {
+      r.handler = std::move(handler);
+      return;
+    }
+  }
   impl_->routes.push_back(Route{std::move(method), std::move(prefix), true, std::move(handler)});
 }
 

@@ -107,7 +107,7 @@ class FakeServer {
   // a handler for the request's own method is preferred to one for "*".
   void handle(std::string method, std::string path, Handler handler);
   // Handles every path that starts with the prefix when no exact path matches (the longest
-  // prefix wins).
+  // prefix wins). A second handler for the same method and prefix replaces the first.
   void handle_prefix(std::string method, std::string prefix, Handler handler);
   // Answers requests no handler takes (default: 404 "not found").
   void set_fallback(Handler handler);

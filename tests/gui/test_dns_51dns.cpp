@@ -56,6 +56,10 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
 
   void cleanup() { close_page(); }
 
+  void faults_past_login_fail_every_row() {
+    check_faults_past_login(kEmail, kPassword, "超级列表框1", {"/member/addDomain", "/member/domain"});
+  }
+
   void login_failed_and_successful() {
     login(kEmail, "wrong");
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登录失败"));

@@ -62,6 +62,10 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
 
   void cleanup() { close_page(); }
 
+  void faults_past_login_fail_every_row() {
+    check_faults_past_login(kEmail, kPassword, "超级列表框_域名列表", {"/Api/Domain.Create", "/Api/Record.Create"});
+  }
+
   void login_success_and_failure() {
     // The success text with a plain slash is not the marker.
     site->console.set_plain_slash_marker(true);

@@ -6,7 +6,14 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include <QElapsedTimer>
+
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "core/http/transport_settings.h"
+#include "fakes/faults.h"
 
 #include "core/text/files.h"
 #include "gui/gbk_qt.h"
@@ -19,6 +26,10 @@
 #include "support/test_support.h"
 
 namespace tessaly::test {
+
+inline QString cell(ReportList* list, int row, int column) {
+  return from_gbk(list->lv_get_cell(row, column));
+}
 
 // The controls of a batch page that the shared steps use.
 struct DnsPageNames {
@@ -119,6 +130,58 @@ class DnsPageFixture {
     QVERIFY(wait_until([&] { return site->console.held() > 0; }));
   }
 
+  // Logs in, then lets every request to the service's `data_paths` (prefixes) meet each fault
+  // in turn: every row of a two-row batch ends with a failed step ("失败" in its status) and the
+  // run ends by itself; with the data requests hanging, a stop click ends the run within a second.
+  // The certificate fault is the login's (tests/gui/test_faults.cpp): a session lives on one site.
+  void check_faults_past_login(const char* email, const char* password, const char* list_name,
+                               const std::vector<std::string>& data_paths) {
+    login(email, password);
+    struct QuickTransport {  // short time-outs and a 1 MB body cap for this check only
+      TransportSettings saved = transport_settings();
+      QuickTransport() {
+        TransportSettings quick = saved;
+        quick.http_stall_timeout_ms = 1000;
+        quick.winhttp_timeout_ms = 1000;
+        quick.max_body_bytes = 1024 * 1024;
+        set_transport_settings(quick);
+      }
+      ~QuickTransport() { set_transport_settings(saved); }
+    } quick;
+    import(QStringLiteral("a.com\nb.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
+    auto route_data_to = [&](const fakes::Handler& handler) {
+      for (const std::string& path : data_paths)
+        for (const char* method : {"GET", "POST"}) site->server.handle_prefix(method, path, handler);
+    };
+    auto data_requests = [&] {
+      size_t n = 0;
+      for (const auto& request : site->server.requests())
+        for (const std::string& path : data_paths) n += request.path.rfind(path, 0) == 0;
+      return n;
+    };
+    for (fakes::Fault fault : fakes::all_faults()) {
+      if (fault == fakes::Fault::Hang || fault == fakes::Fault::UntrustedCertificate) continue;
+      const QString where = QString::fromUtf8(fakes::fault_name(fault));
+      route_data_to(fakes::fault_handler(fault));
+      const size_t before = data_requests();
+      click(start_button());
+      QVERIFY2(wait_until_idle(page(), 60000), qPrintable(where));
+      QVERIFY2(data_requests() > before, qPrintable(where));  // the fault was met, not something else
+      auto* list = c<ReportList>(list_name);
+      for (int r = 0; r < 2; ++r)
+        QVERIFY2(cell(list, r, 3).contains(QStringLiteral("失败")), qPrintable(where + QStringLiteral(": ") + cell(list, r, 3)));
+    }
+    route_data_to(fakes::fault_handler(fakes::Fault::Hang));
+    click(start_button());
+    QVERIFY(wait_until([&] { return site->server.hanging() >= 1; }));
+    QElapsedTimer clock;
+    clock.start();
+    click(start_button());
+    QVERIFY(wait_until_idle(page()));
+    QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("stopped after %1 ms").arg(clock.elapsed())));
+    site->server.release_hanging();
+  }
+
   ToolWindow* open_manager() {
     click(c<QPushButton>(names_.manager_button));
     return open_window(names_.manager_window);
@@ -133,8 +196,5 @@ class DnsPageFixture {
   DnsPageNames names_;
 };
 
-inline QString cell(ReportList* list, int row, int column) {
-  return from_gbk(list->lv_get_cell(row, column));
-}
 
 }  // namespace tessaly::test
