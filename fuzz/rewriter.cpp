@@ -21,7 +21,8 @@ constexpr size_t kLargestText = 256 * 1024;
 
 // replace_text once per rule in order, counting what each replaces with the same walk; nothing
 // when the text outgrows kLargestText.
-std::optional<Text> reference(Text text, const std::vector<ReplacementRule>& rules, std::vector<long long>& counts) {
+std::optional<Text> reference(Text text, const std::vector<ReplacementRule>& rules,
+                              std::vector<long long>& counts) {
   counts.assign(rules.size(), 0);
   for (size_t r = 0; r < rules.size(); ++r) {
     const Text& find = rules[r].find;

@@ -63,7 +63,8 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
   void cleanup() { close_page(); }
 
   void faults_past_login_fail_every_row() {
-    check_faults_past_login(kEmail, kPassword, "超级列表框_域名列表", {"/Api/Domain.Create", "/Api/Record.Create"});
+    check_faults_past_login(kEmail, kPassword, "超级列表框_域名列表",
+                            {"/Api/Domain.Create", "/Api/Record.Create"});
   }
 
   void login_success_and_failure() {

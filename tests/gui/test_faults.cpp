@@ -143,8 +143,9 @@ const std::vector<NetTool>& net_tools() {
          if (rows(w, "超级列表框百度收录") != 1) return false;
          for (int c = 2; c <= 5; ++c) {
            const QString count = cell(w, "超级列表框百度收录", 0, c);
-           if (fault == Fault::BadBytes ? count != QStringLiteral("0")
-                                        : count != QStringLiteral("查询失败") && count != QStringLiteral("频率受限"))
+           if (fault == Fault::BadBytes
+                   ? count != QStringLiteral("0")
+                   : count != QStringLiteral("查询失败") && count != QStringLiteral("频率受限"))
              return false;
          }
          return true;
@@ -349,9 +350,9 @@ class FaultsTest : public QObject {
         QVERIFY2(wait_until([&] { return idle(root); }, 60000), qPrintable(where));
         process_events_briefly();
         longest_stall = std::max(longest_stall, meter.longest_ms());
-        QVERIFY2(
-            tool.failed(root, hooks, fault) || (fault == Fault::TooManyRequests && shows_rate_limited(root, hooks)),
-            qPrintable(where));
+        QVERIFY2(tool.failed(root, hooks, fault) ||
+                     (fault == Fault::TooManyRequests && shows_rate_limited(root, hooks)),
+                 qPrintable(where));
         close(tool, root);
       }
       qInfo("%s: all faults in %lld ms, longest event-loop stall %lld ms", tool.name,

@@ -217,7 +217,8 @@ TEST_F(Dns51ClientTest, ListingEndsAtTheFirstPageWithoutDomainsWhateverTheTotalC
   for (int i = 1; i <= 150; ++i) site.console.add_domain("me@example.com", "d" + std::to_string(i) + ".com");
   site.console.set_claimed_total(2000000000);
   size_t listed = 0;
-  run_51dns_domain_list(Dns51Client::instance(), [&](std::vector<Dns51DomainRow> rows) { listed += rows.size(); });
+  run_51dns_domain_list(Dns51Client::instance(),
+                        [&](std::vector<Dns51DomainRow> rows) { listed += rows.size(); });
   EXPECT_EQ(listed, 150u);
   int list_requests = 0;
   for (const auto& r : site.console.requests()) list_requests += r.path.rfind("/member/domain-", 0) == 0;

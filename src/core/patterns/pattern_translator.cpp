@@ -150,9 +150,9 @@ class PatternTranslator {
       } else {
         // Look-behind sees the bytes before the position; verbs such as (*UTF) change the mode;
         // a comment's text is not pattern, so the byte form's longer spellings could end it early.
-        if (c == '(' && (p_.compare(i_, 4, "(?<=") == 0 || p_.compare(i_, 4, "(?<!") == 0 ||
-                         p_.compare(i_, 2, "(*") == 0 || p_.compare(i_, 4, "(?P=") == 0 ||
-                         p_.compare(i_, 3, "(?#") == 0))
+        if (c == '(' &&
+            (p_.compare(i_, 4, "(?<=") == 0 || p_.compare(i_, 4, "(?<!") == 0 ||
+             p_.compare(i_, 2, "(*") == 0 || p_.compare(i_, 4, "(?P=") == 0 || p_.compare(i_, 3, "(?#") == 0))
           byte_safe_ = false;
         out += c;
         ++i_;

@@ -169,7 +169,8 @@ class DnsPageFixture {
       QVERIFY2(data_requests() > before, qPrintable(where));  // the fault was met, not something else
       auto* list = c<ReportList>(list_name);
       for (int r = 0; r < 2; ++r)
-        QVERIFY2(cell(list, r, 3).contains(QStringLiteral("失败")), qPrintable(where + QStringLiteral(": ") + cell(list, r, 3)));
+        QVERIFY2(cell(list, r, 3).contains(QStringLiteral("失败")),
+                 qPrintable(where + QStringLiteral(": ") + cell(list, r, 3)));
     }
     route_data_to(fakes::fault_handler(fakes::Fault::Hang));
     click(start_button());
@@ -195,6 +196,5 @@ class DnsPageFixture {
  private:
   DnsPageNames names_;
 };
-
 
 }  // namespace tessaly::test
