@@ -91,9 +91,7 @@ RuleSet::RuleSet(std::vector<ReplacementRule> rules)
   PairSlot* slot = nullptr;
   for (size_t k = 0; k < pairs.size(); ++k) {
     if (k == 0 || pairs[k].first != pairs[k - 1].first) {
-      size_t h = (pairs[k].first * 2654435761u) >> pair_hash_shift_;
-      while (pair_slots_[h].key != UINT32_MAX) h = (h + 1) & (pair_slots_.size() - 1);
-      slot = &pair_slots_[h];
+      slot = &pair_slots_[slot_of(pairs[k].first)];  // a free slot: each pair is placed once
       *slot = {pairs[k].first, static_cast<uint32_t>(k), 0};
     }
     slot->end = static_cast<uint32_t>(k + 1);
@@ -101,11 +99,13 @@ RuleSet::RuleSet(std::vector<ReplacementRule> rules)
   }
 }
 
-// The slot of a pair present in the table (the caller has checked the bitmap).
-const RuleSet::PairSlot& RuleSet::pair_slot(unsigned key) const {
+// Where the pair `key` stands in the table, or the free slot where it belongs (linear probing
+// from a multiplicative hash).
+size_t RuleSet::slot_of(unsigned key) const {
   size_t h = (key * 2654435761u) >> pair_hash_shift_;
-  while (pair_slots_[h].key != key) h = (h + 1) & (pair_slots_.size() - 1);
-  return pair_slots_[h];
+  while (pair_slots_[h].key != key && pair_slots_[h].key != UINT32_MAX)
+    h = (h + 1) & (pair_slots_.size() - 1);
+  return h;
 }
 
 // Queues every rule above `above` whose find text occurs as bytes starting in [from, to). Byte
@@ -125,7 +125,7 @@ void RuleSet::scan(const Text& text, size_t from, size_t to, long long above, Sc
     if (i + 1 >= n) continue;
     unsigned key = (b0 << 8) | d[i + 1];
     if (!((pair_mask_[key >> 6] >> (key & 63)) & 1)) continue;
-    const PairSlot& range = pair_slot(key);
+    const PairSlot& range = pair_slots_[slot_of(key)];  // present: the bitmap has its bit
     for (uint32_t k = range.begin; k < range.end; ++k) {
       uint32_t r = pair_rules_[k];
       if (static_cast<long long>(r) <= above || s.stamp[r] == s.generation) continue;

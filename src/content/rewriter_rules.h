@@ -59,7 +59,7 @@ class RuleSet {
     uint32_t key = UINT32_MAX;  // UINT32_MAX: free
     uint32_t begin = 0, end = 0;
   };
-  const PairSlot& pair_slot(unsigned key) const;
+  size_t slot_of(unsigned key) const;
   std::array<uint64_t, 1024> pair_mask_{};
   std::vector<PairSlot> pair_slots_;
   unsigned pair_hash_shift_ = 32;
