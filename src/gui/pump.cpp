@@ -1,10 +1,10 @@
 #include "gui/pump.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -22,32 +22,16 @@ bool on_window_thread() {
 bool pump_delay(int amount, DelayUnit unit) {
   static const long long factors[] = {1, 1000, 60'000, 3'600'000};
   long long ms = static_cast<long long>(amount) * factors[static_cast<int>(unit)];
-  if (ms <= 0) return true;
-  if (!on_window_thread()) {
-    sleep_ms(static_cast<int>(std::min<long long>(ms, 0x7FFFFFFF)));
-    return true;
-  }
-  QEventLoop loop;
-  QTimer timer;
-  timer.setSingleShot(true);
-  QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-  timer.start(static_cast<int>(std::min<long long>(ms, 0x7FFFFFFF)));
-  loop.exec();
+  pump_wait(static_cast<int>(std::min<long long>(ms, 0x7FFFFFFF)));
   return true;
 }
 
 void pump_wait(int ms) {
   if (ms <= 0) return;
-  if (!on_window_thread()) {
+  if (on_window_thread())
+    pump_until([] { return false; }, ms);
+  else
     sleep_ms(ms);
-    return;
-  }
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(ms - clock.elapsed()));
-    QThread::msleep(1);
-  }
 }
 
 bool pump_until(const std::function<bool()>& done, int timeout_ms) {
@@ -57,13 +41,13 @@ bool pump_until(const std::function<bool()>& done, int timeout_ms) {
     while (!done() && clock.elapsed() < timeout_ms) sleep_ms(1);
     return done();
   }
-  // The timer wakes the wait at the deadline when no other message comes.
-  QTimer deadline;
-  deadline.setSingleShot(true);
-  deadline.start(std::max(timeout_ms, 0));
+  // Between batches of messages the wait sleeps a millisecond instead of blocking in the
+  // dispatcher: inside a loop nested in a message's handling, the dispatcher may not see a timer
+  // of this wait and sleeps until some other timer is due (half a minute, seen in the ping pass).
+  QAbstractEventDispatcher* dispatcher = QThread::currentThread()->eventDispatcher();
   while (!done()) {
     if (clock.elapsed() >= timeout_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    if (!dispatcher->processEvents(QEventLoop::AllEvents)) QThread::msleep(1);
   }
   return true;
 }

@@ -5,6 +5,8 @@
 
 #include <signal.h>
 
+#include <chrono>
+
 #include <thread>
 
 #include "cli/cli_runner.h"
@@ -142,13 +144,22 @@ TEST_F(CliInclusion, BadUsageSaysWhatIsWrongWithStatusTwo) {
 TEST(CliBanned, RowsInListOrderFromSeveralThreadsAndTheFilter) {
   FakeServer server;
   FakeBaiduSearch baidu(server);
-  baidu.set_keyword("传奇私服", {.censored = true, .delay_ms = 200});  // ends after the rows below it
+  // Held until a second search runs beside it, so it ends after the rows below it.
+  baidu.set_keyword("传奇私服", {.censored = true, .held = true});
   baidu.set_keyword("坏词", {.fails = true});
   EndpointsFile endpoints({{"BAIDU_WEB_SEARCH", &server}});
   const std::string input = "Corvane站群\n传奇私服\n坏词\n天天娱乐城\n";
 
+  std::thread releaser([&baidu] {
+    for (int waited = 0;
+         (baidu.held_keyword_searches() < 1 || baidu.peak_keyword_searches() < 2) && waited < 20000; ++waited)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    baidu.release_keywords();
+  });
   CliResult r = run_cli({"banned", "--threads", "3", "--retries", "0", "--endpoints", endpoints.path()},
                         with_input(input));
+  releaser.join();
+  baidu.set_keyword("传奇私服", {.censored = true});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.lines(), (Lines{"1---Corvane站群---正常关键词",
                               "2---传奇私服---根据相关法律法规和政策，部分搜索结果未予显示。",

@@ -2,13 +2,16 @@
 // service can show (tests/fakes/faults.h): each run ends by itself with the tool's failure (a
 // failed row, a flagged site, an empty result, a failure message), never with a result that
 // looks like a success; a stop click ends a run held by a hung service within a second; and the
-// window's events keep flowing while the faults run (the longest stall is printed).
+// window's events keep flowing while the faults run (the longest stall is printed). The two
+// tools that drive a browser are run the same way: the ping page confirms nothing a faulty
+// service answers, and the crawler browser opens the next address whatever the last one did.
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+#include <QWebEngineView>
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,11 +21,14 @@
 #include "core/http/transport_settings.h"
 #include "core/text/files.h"
 #include "fakes/faults.h"
+#include "fakes/web_pages.h"
 #include "gui/gbk_qt.h"
 #include "gui/line_box.h"
 #include "gui/report_list.h"
+#include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"
+#include "research/ping_page.h"
 #include "shell/main_window.h"
 #include "support/test_support.h"
 
@@ -319,6 +325,7 @@ class FaultsTest : public QObject {
   }
   void cleanupTestCase() {
     main_.reset();
+    ping_home_.reset();
     reset_endpoints();
     reset_transport_settings();
     QVERIFY(wait_until([] { return running_worker_threads() == 0; }, 20000));
@@ -390,6 +397,115 @@ class FaultsTest : public QObject {
       if (tool.stop) close(tool, root);
     }
   }
+
+  // Every fault leaves the ping page's status box empty (it holds confirmations only) and the
+  // pass goes on to the next address by itself.
+  void the_ping_page_confirms_nothing_a_faulty_service_answers() {
+    PingPage* page = show_ping_page();
+    auto* status = control<LineBox>(page, "编辑框2");
+    for (Fault fault : all_faults()) {
+      if (fault == Fault::Hang) continue;  // the stop test below
+      const QString where = QString::fromUtf8(fault_name(fault));
+      FakeServer server(fault_scheme(fault));
+      answer_with_fault(server, fault);
+      point_all({"BAIDU_PING"}, server);
+      set_text(page, "编辑框1", QStringLiteral("a.com\r\nb.com"));
+      status->setPlainText({});
+      const size_t loads = server.requests("/ping.html").size();
+      StallMeter meter;
+      click(control<QAbstractButton>(page, "按钮开始提交"));
+      QVERIFY2(wait_until([&] { return page->state() == JobState::Idle; }, 60000), qPrintable(where));
+      QVERIFY2(status->toPlainText().isEmpty(), qPrintable(where));
+      if (fault != Fault::UntrustedCertificate)  // refused before any request
+        QVERIFY2(server.requests("/ping.html").size() >= loads + 2, qPrintable(where));
+      qInfo("ping / %s: longest event-loop stall %lld ms", fault_name(fault),
+            static_cast<long long>(meter.longest_ms()));
+      server.release_hanging();
+    }
+  }
+
+  // Stop takes effect between addresses: the address under way ends its wait for the form, and
+  // no later address is loaded. The pass runs on the window thread, so the click comes from a
+  // timer inside its waits, as a user's click would.
+  void a_stop_ends_a_ping_pass_held_by_a_hung_service_after_its_address() {
+    PingPage* page = show_ping_page();
+    FakeServer server;
+    answer_with_fault(server, Fault::Hang);
+    point_all({"BAIDU_PING"}, server);
+    set_text(page, "编辑框1", QStringLiteral("a.com\r\nb.com\r\nc.com"));
+    control<LineBox>(page, "编辑框2")->setPlainText({});
+    QElapsedTimer clock;
+    WhenThen stop_when_hung([&] { return server.hanging() >= 1; },
+                            [&] {
+                              clock.start();
+                              click(control<QAbstractButton>(page, "按钮4"));
+                            });
+    click(control<QAbstractButton>(page, "按钮开始提交"));
+    QVERIFY(wait_until([&] { return stop_when_hung.done() && page->state() == JobState::Idle; }, 30000));
+    qInfo("ping: pass ended %lld ms after the stop click", static_cast<long long>(clock.elapsed()));
+    server.release_hanging();  // a hung request is logged once it is let go
+    QVERIFY(wait_until([&] { return server.hanging() == 0; }));
+    QCOMPARE(server.requests("/ping.html").size(), size_t{1});
+    QVERIFY(control<LineBox>(page, "编辑框2")->toPlainText().isEmpty());
+  }
+
+  // A faulty site shows the browser's own page, the tool adds no message, and the next address
+  // opens as usual whatever the fault left behind (a hung or trickling load included).
+  void the_crawler_browser_opens_the_next_address_after_every_fault() {
+    HookRecorder hooks;
+    hooks.messages.clear();
+    FakeServer good;
+    serve_page(good, "/good", "好页面", "<p>ok</p>");
+    point_all({"BAIDU_HOME"}, good);
+    click(control<QAbstractButton>(main_.get(), "按钮10"));
+    QPointer<QWidget> window = open_window(26);
+    QVERIFY(window);
+    auto* view = control<QWebEngineView>(window, "超文本浏览框1");
+    auto* address = control<QLineEdit>(window, "编辑框1");
+    auto* visit = control<QAbstractButton>(window, "按钮访问");
+    for (Fault fault : all_faults()) {
+      const QString name = QString::fromUtf8(fault_name(fault));
+      FakeServer server(fault_scheme(fault));
+      answer_with_fault(server, fault);
+      int finished = 0;
+      QMetaObject::Connection counting =
+          connect(view, &QWebEngineView::loadFinished, this, [&finished] { ++finished; });
+      StallMeter meter;
+      address->setText(QString::fromStdString(server.base_url()) + QStringLiteral("/page?") + name);
+      click(visit);
+      if (fault == Fault::Hang || fault == Fault::Trickle)
+        QVERIFY2(wait_until([&] { return !server.requests("/page").empty(); }, 20000), qPrintable(name));
+      else
+        QVERIFY2(wait_until([&] { return finished > 0; }, 30000), qPrintable(name));
+      disconnect(counting);
+      address->setText(QString::fromStdString(good.base_url()) + QStringLiteral("/good?after=") + name);
+      click(visit);
+      QVERIFY2(wait_for_page(view, QStringLiteral("/good?after=") + name), qPrintable(name));
+      QVERIFY2(wait_until([&] { return window->windowTitle() == QStringLiteral("好页面"); }),
+               qPrintable(name));
+      qInfo("crawler browser / %s: longest event-loop stall %lld ms", fault_name(fault),
+            static_cast<long long>(meter.longest_ms()));
+      server.release_hanging();
+    }
+    QVERIFY(hooks.message_texts().isEmpty());
+    window->close();
+    QVERIFY(wait_until([&] { return window.isNull() || !window->isVisible(); }));
+  }
+
+ private:
+  // The ping page as the toolbox shows it, its first load answered by a quiet local server.
+  PingPage* show_ping_page() {
+    if (!ping_home_) {
+      ping_home_ = std::make_unique<FakeServer>();
+      serve_page(*ping_home_, "/ping.html", "ping", "<p>ping</p>");
+      point_all({"BAIDU_PING"}, *ping_home_);
+    }
+    click(control<QAbstractButton>(main_.get(), "按钮8"));
+    auto* page = main_->findChild<PingPage*>();
+    if (!page) qFatal("no ping page");
+    return page;
+  }
+  std::unique_ptr<FakeServer> ping_home_;
 };
 
 TESSALY_GUI_TEST_MAIN(FaultsTest)

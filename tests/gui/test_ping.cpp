@@ -2,10 +2,7 @@
 // unconfirmed addresses, pause on the second address and continue, stop then continue, a
 // second start ignored while a pass runs, and a pass ended by closing the window.
 #include <QPushButton>
-#include <QTimer>
 #include <QWebEngineView>
-
-#include <functional>
 
 #include "fakes/baidu_ping.h"
 #include "fakes/fake_server.h"
@@ -19,30 +16,6 @@ using namespace tessaly::fakes;
 using namespace tessaly::test;
 
 namespace {
-
-// Runs `then` once, as soon as `when` holds, from a timer on the window thread: the way a
-// user's click reaches a pass that runs on the window thread between its waits.
-class WhenThen : public QObject {
- public:
-  WhenThen(std::function<bool()> when, std::function<void()> then)
-      : when_(std::move(when)), then_(std::move(then)) {
-    timer_.setInterval(5);
-    connect(&timer_, &QTimer::timeout, this, [this] {
-      if (!when_()) return;
-      timer_.stop();
-      done_ = true;
-      then_();
-    });
-    timer_.start();
-  }
-  bool done() const { return done_; }
-
- private:
-  std::function<bool()> when_;
-  std::function<void()> then_;
-  QTimer timer_;
-  bool done_ = false;
-};
 
 QString status(const char* address) {
   return QStringLiteral("恭喜你的域名-%1提交成功,百度将尽快会收录你的网站！").arg(QString::fromUtf8(address));

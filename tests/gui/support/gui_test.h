@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QStringList>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,30 @@ class HookRecorder {
   QStringList next_folders;
 
   QStringList message_texts() const;
+};
+
+// Runs `then` once, as soon as `when` holds, from a timer on the window thread: the way a
+// user's click reaches a pass that runs on the window thread between its waits.
+class WhenThen : public QObject {
+ public:
+  WhenThen(std::function<bool()> when, std::function<void()> then)
+      : when_(std::move(when)), then_(std::move(then)) {
+    timer_.setInterval(5);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+      if (!when_()) return;
+      timer_.stop();
+      done_ = true;
+      then_();
+    });
+    timer_.start();
+  }
+  bool done() const { return done_; }
+
+ private:
+  std::function<bool()> when_;
+  std::function<void()> then_;
+  QTimer timer_;
+  bool done_ = false;
 };
 
 // Processes the window's events (deferred deletions included) for a moment.
