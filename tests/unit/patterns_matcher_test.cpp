@@ -175,6 +175,25 @@ TEST(PatternMatcher, RunawayBacktrackingEndsTheSearch) {
   EXPECT_FALSE(m.error().empty());
 }
 
+TEST(PatternMatcher, AClassWithNonSpaceTakesACharacterOnce) {
+  // "\S" inside a class joins the class and the non-space characters; a character both take
+  // must not be tried twice, or a repeated class fails a long run in 2^n ways and runs out of
+  // budget instead of simply not matching.
+  for (bool unicode_form : {false, true}) {
+    PatternMatcher m;
+    auto search = [&](std::string_view pattern, std::string_view subject) {
+      return unicode_form ? detail::search_unicode(m, pattern, subject) : m.search(pattern, subject);
+    };
+    EXPECT_TRUE(search("[r\\S]+-", "-" + std::string(60, 'r')));  // the "-" only before the run
+    EXPECT_EQ(m.match_count(), 0);
+    EXPECT_TRUE(m.error().empty()) << m.error();
+    ASSERT_TRUE(search("[ \\S]+", "a b\tc"));  // the space from the class, the rest from \S
+    ASSERT_EQ(m.match_count(), 2);
+    EXPECT_EQ(m.group_text(1, 0), "a b");
+    EXPECT_EQ(m.group_text(2, 0), "c");
+  }
+}
+
 TEST(PatternMatcher, ReusedMatcherAndLargeSubject) {
   std::string subject;
   for (int i = 0; i < 200000; ++i) subject += g("第") + std::to_string(i) + g("行\r\n");

@@ -484,9 +484,10 @@ class PatternTranslator {
     }
     if (!has_non_space) return (negated ? "[^" : "[") + body + "]";
     // \S inside a class: PCRE2's own \S would take the Unicode spaces, so build the union or
-    // difference with the full space set.
+    // difference with the full space set. The union is atomic: a character both sides take must
+    // not be tried twice, or a repeated class backtracks through 2^n ways of failing.
     std::string spaces(kSpaceBody);
-    if (!negated) return body.empty() ? "[^" + spaces + "]" : "(?:[" + body + "]|[^" + spaces + "])";
+    if (!negated) return body.empty() ? "[^" + spaces + "]" : "(?>[" + body + "]|[^" + spaces + "])";
     return body.empty() ? "[" + spaces + "]" : "(?:(?![" + body + "])[" + spaces + "])";
   }
 
