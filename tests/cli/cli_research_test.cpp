@@ -5,8 +5,6 @@
 
 #include <signal.h>
 
-#include <chrono>
-
 #include <thread>
 
 #include "cli/cli_runner.h"
@@ -151,9 +149,7 @@ TEST(CliBanned, RowsInListOrderFromSeveralThreadsAndTheFilter) {
   const std::string input = "Corvane站群\n传奇私服\n坏词\n天天娱乐城\n";
 
   std::thread releaser([&baidu] {
-    for (int waited = 0;
-         (baidu.held_keyword_searches() < 1 || baidu.peak_keyword_searches() < 2) && waited < 20000; ++waited)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    baidu.wait_for_held_keyword_beside(2, 20000);
     baidu.release_keywords();
   });
   CliResult r = run_cli({"banned", "--threads", "3", "--retries", "0", "--endpoints", endpoints.path()},

@@ -45,6 +45,10 @@ class FakeBaiduSearch {
   int keyword_searches_in_flight() const { return gate_->in_flight(); }
   int peak_keyword_searches() const { return gate_->peak(); }
   int held_keyword_searches() const { return gate_->held(); }
+  // Waits until a keyword search is held while `peak` run at once; false on time-out.
+  bool wait_for_held_keyword_beside(int peak, int timeout_ms) {
+    return gate_->wait_for_held_and_peak(peak, timeout_ms);
+  }
 
   ~FakeBaiduSearch();
   FakeBaiduSearch(const FakeBaiduSearch&) = delete;

@@ -8,6 +8,7 @@ namespace tessaly::fakes {
 RequestGate::Pass::Pass(std::shared_ptr<RequestGate> gate) : gate_(std::move(gate)) {
   std::lock_guard lock(gate_->mutex_);
   gate_->peak_ = std::max(gate_->peak_, ++gate_->in_flight_);
+  gate_->changed_.notify_all();
 }
 
 RequestGate::Pass::~Pass() {
@@ -29,6 +30,12 @@ void RequestGate::hold_for(int ms, bool until_released) {
   else
     changed_.wait(lock, let_go);
   if (until_released) --held_;
+}
+
+bool RequestGate::wait_for_held_and_peak(int peak, int timeout_ms) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, std::chrono::milliseconds(timeout_ms),
+                           [&] { return held_ >= 1 && peak_ >= peak; });
 }
 
 void RequestGate::release() {

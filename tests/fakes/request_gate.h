@@ -26,6 +26,8 @@ class RequestGate {
   // Waits until release() or shutdown(), or `ms` when ms >= 0 (whichever comes first).
   void hold(int ms = -1);
   void wait_ms(int ms) { hold_for(ms, false); }
+  // Waits until a request is held and `peak` have been in flight at once; false on time-out.
+  bool wait_for_held_and_peak(int peak, int timeout_ms);
   // Lets every request held now go.
   void release();
   // Lets every held request go and holds none from now on.
