@@ -332,7 +332,7 @@ void run_51dns_batch(Dns51Client& client, DnsBatchSink& sink, RecordTicks ticks)
 
 int parse_51dns_total(std::string_view page) {
   Text block = text_between(page, "<span class=\"strip\">", "</span>");
-  Text decoded = convert_charset(decode_percent_bytes(block), "UTF-8", "GBK");
+  Text decoded = url_decode(block, true);
   return to_int(text_between(decoded, gbk("共") + "&nbsp;", "&nbsp;"));
 }
 

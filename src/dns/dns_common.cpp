@@ -12,13 +12,6 @@
 namespace tessaly {
 namespace {
 
-int hex_digit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool is_ip_address(std::string_view host) {
   if (host.empty()) return false;
   for (char c : host)
@@ -78,23 +71,6 @@ std::string service_cookie_domain(std::string_view endpoint_key) {
   if (last == std::string::npos || last == 0) return host;
   size_t second = host.rfind('.', last - 1);
   return second == std::string::npos ? host : host.substr(second + 1);
-}
-
-Bytes decode_percent_bytes(std::string_view text) {
-  Bytes out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size()) {
-      int hi = hex_digit(text[i + 1]), lo = hex_digit(text[i + 2]);
-      if (hi >= 0 && lo >= 0) {
-        out += static_cast<char>(hi * 16 + lo);
-        i += 2;
-        continue;
-      }
-    }
-    out += text[i];
-  }
-  return out;
 }
 
 std::string form_value(std::string_view gbk_text) { return url_encode(gbk_text, true, true); }

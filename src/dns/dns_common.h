@@ -30,9 +30,6 @@ void clear_site_cookies(std::string_view domain);
 // (an IP address or a one-label host stays whole).
 std::string service_cookie_domain(std::string_view endpoint_key);
 
-// Every "%" followed by two hexadecimal digits becomes the byte they name; the rest is kept.
-Bytes decode_percent_bytes(std::string_view text);
-
 // A form or query value: UTF-8, every byte but letters, digits, "-" and "." percent-encoded, so
 // that "&", "=", "+" and "%" in a value can neither cut it nor add fields.
 std::string form_value(std::string_view gbk_text);

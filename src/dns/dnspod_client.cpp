@@ -122,7 +122,7 @@ const std::string& dnspod_login_marker() {
 std::string dnspod_login_body(std::string_view email, std::string_view password) {
   // The e-mail box may hold percent sequences that stand for bytes: they are decoded, and the
   // bytes are then encoded again so that they arrive as they were meant.
-  return "email=" + form_bytes(decode_percent_bytes(email)) + "&password=" + form_value(trim_both(password)) +
+  return "email=" + form_bytes(url_decode(email)) + "&password=" + form_value(trim_both(password)) +
          "&multilogin=f";
 }
 

@@ -78,10 +78,7 @@ TEST(DnsCookieDomain, RegistrableDomainOfTheEndpointHost) {
   set_endpoint_overrides("");
 }
 
-TEST(DnsFormValues, PercentDecodingAndEncoding) {
-  EXPECT_EQ(decode_percent_bytes("a%40b.com"), "a@b.com");
-  EXPECT_EQ(decode_percent_bytes("%4a%4A%zz%4"), "JJ%zz%4");  // only two hex digits make a byte
-  EXPECT_EQ(decode_percent_bytes("100%"), "100%");
+TEST(DnsFormValues, PercentEncoding) {
   // Values can neither cut the form nor add fields; letters, digits, "-" and "." stay readable.
   EXPECT_EQ(form_value("p&ss=1+2%3 x"), "p%26ss%3D1%2B2%253%20x");
   EXPECT_EQ(form_value("www.a-b.com"), "www.a-b.com");
