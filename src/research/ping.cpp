@@ -1,5 +1,6 @@
 #include "research/ping.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/http/endpoints.h"
@@ -57,32 +58,34 @@ constexpr const char* kPick =
 
 std::string ping_page_url() { return endpoint_base("BAIDU_PING") + "/ping.html?qq-pf-to=pcqq.c2c"; }
 
-bool ping_one_url(const Text& address, PingDriver& driver) {
+PingAddressEnd ping_one_url(const Text& address, const PingRunState& state, PingDriver& driver) {
   static const Text form_ready = gbk("博客地址");
   static const Text confirmed = gbk("恭喜您，您的博客地址或RSS地址已经成功提交。");
   static const Text status_head = gbk("恭喜你的域名-");
   static const Text status_tail = gbk("提交成功,百度将尽快会收录你的网站！\r\n");
+  const auto leaving = [&state] { return state.stop || state.pause; };
   driver.navigate(ping_page_url());
-  if (!driver.wait_for_page_text(form_ready)) return false;
+  if (!driver.wait_for_page_text(form_ready, leaving))
+    return leaving() ? PingAddressEnd::Left : PingAddressEnd::Unconfirmed;
   // The prefix is always added, also to an address typed with its own.
   driver.fill_text_input("1", "http://" + address);
   driver.click_button_input("1");
-  if (!driver.wait_for_page_text(confirmed)) return false;
+  if (!driver.wait_for_page_text(confirmed, [] { return false; })) return PingAddressEnd::Unconfirmed;
   driver.append_status(status_head + address + status_tail);
-  return true;
+  return PingAddressEnd::Confirmed;
 }
 
 PingPassEnd run_ping_pass(PingRunState& state, const TextList& addresses, PingDriver& driver) {
   const int n = static_cast<int>(addresses.size());
-  for (int i = 1; i <= n; ++i) {
-    if (i < state.resume_position) continue;
+  for (int i = std::max(1, state.resume_position); i <= n;) {
     if (driver.aborted()) return PingPassEnd::Aborted;
     if (state.pause) {
       state.resume_position = i;
       return PingPassEnd::Paused;
     }
     if (state.stop) return PingPassEnd::Stopped;
-    ping_one_url(addresses[static_cast<size_t>(i - 1)], driver);
+    // A left address stays the current one: the checks above end the pass on it.
+    if (ping_one_url(addresses[static_cast<size_t>(i - 1)], state, driver) != PingAddressEnd::Left) ++i;
   }
   return driver.aborted() ? PingPassEnd::Aborted : PingPassEnd::Finished;
 }

@@ -2,10 +2,12 @@
 // Baidu ping: submits a list of site addresses to Baidu's ping page one after another by driving
 // that page in an embedded browser (load it, wait for its form, type the address into its first
 // text field, press its first button, wait for the confirmation). A pass can be paused and
-// continued from the next address, or stopped, between addresses.
+// continued, or stopped, between addresses; an address whose form has not been filled yet is
+// left at once (nothing of it was sent) and comes first when the pass continues.
 //
 // The pass runs on the window thread: the browser's waits keep processing window messages, and
 // that is how the pause and stop buttons reach a running pass (they set the flags below).
+#include <functional>
 #include <string>
 
 #include "core/text/text.h"
@@ -29,8 +31,8 @@ class PingDriver {
   virtual ~PingDriver() = default;
   virtual void navigate(const std::string& url) = 0;
   // True as soon as the loaded document's text contains `text` (GBK); false after the wait's
-  // limit, or at once when the browser has gone.
-  virtual bool wait_for_page_text(const Text& text) = 0;
+  // limit, as soon as `give_up` returns true, or at once when the browser has gone.
+  virtual bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) = 0;
   virtual void fill_text_input(const Text& identifier, const Text& value) = 0;
   virtual void click_button_input(const Text& identifier) = 0;
   virtual void append_status(const Text& line) = 0;
@@ -40,10 +42,15 @@ class PingDriver {
 
 enum class PingPassEnd { Finished, Paused, Stopped, Aborted };
 
-// One address: true when the page confirmed it (a status line was appended).
-bool ping_one_url(const Text& address, PingDriver& driver);
+// Confirmed: a status line was appended. Unconfirmed: the page did not confirm, or the form never
+// showed. Left: pause or stop came while waiting for the form, before anything was sent.
+enum class PingAddressEnd { Confirmed, Unconfirmed, Left };
+
+// One address. Pause and stop in `state` cut the wait for the form short; once the address is
+// submitted its confirmation is waited for.
+PingAddressEnd ping_one_url(const Text& address, const PingRunState& state, PingDriver& driver);
 // The pass over the address list, from the resume position, checking pause and stop before each
-// address (the address being submitted is finished first).
+// address (the address being submitted is finished first; a left one is where a pause resumes).
 PingPassEnd run_ping_pass(PingRunState& state, const TextList& addresses, PingDriver& driver);
 
 // Scripts run in the driven page (GBK text; the identifier is "1" in every call the pass makes).

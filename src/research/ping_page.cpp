@@ -47,11 +47,11 @@ class PingBrowserDriver : public research::PingDriver {
     if (QWebEnginePage* still = page()) still->load(QUrl(QString::fromStdString(url)));
   }
 
-  bool wait_for_page_text(const Text& text) override {
+  bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
     const QString wanted = from_gbk(text);
     QElapsedTimer clock;
     clock.start();
-    while (!aborted()) {
+    while (!aborted() && !give_up()) {
       const int loads = page_->loads_finished_;
       QVariant shown = run_page_script(page(), kReadText, kScriptLimitMs);
       if (aborted()) return false;
@@ -60,7 +60,7 @@ class PingBrowserDriver : public research::PingDriver {
       if (left <= 0) return false;
       // The next look comes after the poll interval, or at once when a page has finished
       // loading meanwhile: a page that answers at once costs no poll interval.
-      pump_until([&] { return aborted() || page_->loads_finished_ != loads; },
+      pump_until([&] { return aborted() || give_up() || page_->loads_finished_ != loads; },
                  static_cast<int>(std::min<qint64>(kPollMs, left)));
     }
     return false;

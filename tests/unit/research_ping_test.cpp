@@ -23,12 +23,18 @@ class ScriptedBrowser : public PingDriver {
   std::vector<Text> statuses;
   std::map<Text, bool> unconfirmed;
   std::function<void(const Text& address)> during;
+  // Called in each wait for the form with the number of that wait (1-based); the form shows
+  // unless the pass gives up on it meanwhile.
+  std::function<void(int wait)> before_form;
 
   void navigate(const std::string& url) override { log.push_back("navigate " + url); }
-  bool wait_for_page_text(const Text& text) override {
-    if (text == g("博客地址")) return true;
+  bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
+    if (text == g("博客地址")) {
+      if (before_form) before_form(++form_waits_);
+      return !give_up();
+    }
     if (during) during(filled_);
-    return !unconfirmed.count(filled_);
+    return !unconfirmed.count(filled_) && !give_up();
   }
   void fill_text_input(const Text& identifier, const Text& value) override {
     log.push_back("fill " + identifier + " " + value);
@@ -47,6 +53,7 @@ class ScriptedBrowser : public PingDriver {
 
  private:
   Text filled_;
+  int form_waits_ = 0;
 };
 
 Text status(const Text& address) {
@@ -110,6 +117,28 @@ TEST(ResearchPing, AfterAStopContinueEndsAtOnceUntilStartClearsTheFlags) {
   EXPECT_EQ(run_ping_pass(state, addresses, browser), PingPassEnd::Finished);
   EXPECT_EQ(browser.filled(),
             (std::vector<Text>{"http://1.cn", "http://1.cn", "http://2.cn", "http://3.cn"}));
+}
+
+// A pause or stop that comes while the form is awaited leaves that address unsent; the pass
+// continues with it. Once submitted, an address is waited for whatever the flags say.
+TEST(ResearchPing, PauseOrStopBeforeTheFormLeavesTheAddressUnsent) {
+  for (bool stop : {false, true}) {
+    ScriptedBrowser browser;
+    PingRunState state;
+    TextList addresses = {"1.cn", "2.cn", "3.cn"};
+    browser.before_form = [&](int wait) {
+      if (wait == 2) (stop ? state.stop : state.pause) = true;
+    };
+    EXPECT_EQ(run_ping_pass(state, addresses, browser), stop ? PingPassEnd::Stopped : PingPassEnd::Paused);
+    EXPECT_EQ(browser.filled(), (std::vector<Text>{"http://1.cn"})) << stop;
+    EXPECT_EQ(browser.statuses.size(), 1u) << stop;
+    if (stop) continue;
+    EXPECT_EQ(state.resume_position, 2);
+    state.pause = false;  // continue
+    EXPECT_EQ(run_ping_pass(state, addresses, browser), PingPassEnd::Finished);
+    EXPECT_EQ(browser.filled(), (std::vector<Text>{"http://1.cn", "http://2.cn", "http://3.cn"}));
+    EXPECT_EQ(browser.statuses.size(), 3u);
+  }
 }
 
 TEST(ResearchPing, ScriptsCarryIdentifierAndValueAsStringLiterals) {
