@@ -155,7 +155,7 @@ TEST(CliBanned, RowsInListOrderFromSeveralThreadsAndTheFilter) {
   CliResult r = run_cli({"banned", "--threads", "3", "--retries", "0", "--endpoints", endpoints.path()},
                         with_input(input));
   releaser.join();
-  baidu.set_keyword("传奇私服", {.censored = true});
+  baidu.set_keyword("传奇私服", {.censored = true});  // the runs below search it without a hold
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.lines(), (Lines{"1---Corvane站群---正常关键词",
                               "2---传奇私服---根据相关法律法规和政策，部分搜索结果未予显示。",
