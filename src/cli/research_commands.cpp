@@ -22,15 +22,19 @@ class InclusionLines : public research::InclusionSink {
  public:
   InclusionLines(Context& c, Progress& progress) : c_(c), progress_(progress) {}
 
-  void row_started(int, const Text& domain) override { row_ = {domain, {}, {}, {}, {}}; }
-  void count_found(int position, int column, const Text& count) override {
+  void row_started(int, const Text& domain) override {
+    row_ = {domain, {}, {}, {}, {}};
+    outcome_ = ItemOutcome::Empty;
+  }
+  void count_found(int position, int column, const Text& count, ItemOutcome outcome) override {
     Text* cells[] = {&row_.total, &row_.day, &row_.week, &row_.links};
     *cells[column - 2] = count;
+    outcome_ = combined_outcome(outcome_, outcome);
     if (column != 5) return;
     // The row is whole with its last count.
-    c_.out.row(research::inclusion_export_line(position, row_),
-               {to_text(position), row_.domain, row_.total, row_.day, row_.week, row_.links,
-                c_.problems.status(position)});
+    c_.out.row(
+        research::inclusion_export_line(position, row_),
+        {to_text(position), row_.domain, row_.total, row_.day, row_.week, row_.links, status_word(outcome_)});
     c_.out.flush();
     progress_.step();
   }
@@ -42,6 +46,7 @@ class InclusionLines : public research::InclusionSink {
   Context& c_;
   Progress& progress_;
   research::InclusionRow row_;
+  ItemOutcome outcome_ = ItemOutcome::Empty;  // of the row's queries so far
 };
 
 void run_inclusion(Context& c) {
@@ -83,7 +88,7 @@ void run_banned(Context& c) {
                  normal     ? "no"
                  : censored ? "yes"
                             : "",
-                 c.problems.status(position)});
+                 status_word(check.outcome)});
     }
     c.out.flush();
   };
@@ -93,7 +98,7 @@ void run_banned(Context& c) {
                     [&](int row, int) {
                       const Text& keyword = keywords[static_cast<size_t>(row)];
                       research::BannedCheck check = research::check_keyword_banned(keyword);
-                      if (check.outcome != RequestOutcome::Answered)
+                      if (check.outcome != ItemOutcome::Result)
                         c.problems.add(row + 1, keyword, check.outcome, check.problem);
                       {
                         std::lock_guard lock(mutex);
@@ -206,11 +211,10 @@ void run_miner(Context& c) {
     options.sources = sources;
     research::MinerRunResult result = research::run_keyword_miner(c.job, options, live, admission, {});
     write_pending();
-    if (result.rate_limited_requests > 0 || result.failed_requests > 0) {
-      bool limited = result.rate_limited_requests > 0;
+    if (result.outcome == ItemOutcome::Failed || result.outcome == ItemOutcome::RateLimited) {
+      bool limited = result.outcome == ItemOutcome::RateLimited;
       long long n = limited ? result.rate_limited_requests : result.failed_requests;
-      c.problems.add(static_cast<int>(k) + 1, seed,
-                     limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
+      c.problems.add(static_cast<int>(k) + 1, seed, result.outcome,
                      std::to_string(n) + " of " + std::to_string(result.requests) + " requests " +
                          (limited ? "refused" : "unanswered"));
     }

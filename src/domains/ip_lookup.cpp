@@ -3,6 +3,7 @@
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
 #include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::domains {
@@ -27,11 +28,18 @@ void run_ip_lookup(const TextList& domains, IpLookupSink& sink) {
     const int position = static_cast<int>(k) + 1;
     int row = sink.row_added(position, domains[k]);
     HttpResponse response = http_request(ip_lookup_url(domains[k]));
-    RequestOutcome outcome = request_outcome(response);
-    if (outcome != RequestOutcome::Answered)
-      sink.request_problem(position, outcome, request_problem(response));
-    sink.result(row, outcome == RequestOutcome::RateLimited ? IpLookupResult{rate_limited_text(), {}}
-                                                            : read_ip_lookup(response.body));
+    RequestOutcome request = request_outcome(response);
+    const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
+    if (request != RequestOutcome::Answered)
+      sink.request_problem(position, request, request_problem(response));
+    else if (no_page)
+      sink.request_problem(position, RequestOutcome::Failed, "no lookup page");
+    IpLookupResult found =
+        request == RequestOutcome::Answered && !no_page ? read_ip_lookup(response.body) : IpLookupResult{};
+    ItemOutcome outcome = no_page ? ItemOutcome::Failed : item_outcome(request, !found.ip.empty());
+    if (outcome == ItemOutcome::Failed || outcome == ItemOutcome::RateLimited)
+      found = {failure_text(outcome), {}};
+    sink.result(row, found, outcome);
   }
 }
 

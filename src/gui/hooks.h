@@ -10,6 +10,7 @@ class QWidget;
 namespace tessaly {
 
 inline constexpr int kIconError = 16;
+inline constexpr int kIconWarning = 48;
 inline constexpr int kIconInformation = 64;
 
 enum class FileDialogKind { Open, Save };

@@ -4,6 +4,7 @@
 #include "core/http/http.h"
 #include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
+#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::research {
@@ -27,8 +28,7 @@ Text inclusion_count(PatternMatcher& matcher, const Text& page, InclusionQuery q
   static const std::string site_pattern = gbk("找到相关结果数(.*?)个");
   static const std::string links_pattern = gbk("找到相关结果(.*?)个");
   matcher.search(query == InclusionQuery::Links ? links_pattern : site_pattern, page);
-  Text count = matcher.group_text(1, 1);
-  return count.empty() ? Text("0") : count;
+  return matcher.group_text(1, 1);
 }
 
 void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
@@ -42,13 +42,22 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
     for (InclusionQuery q : queries) {
       const int column = static_cast<int>(q) + 1;
       HttpResponse response = http_request(inclusion_query_url(domain, q));
-      RequestOutcome outcome = request_outcome(response);
-      if (outcome != RequestOutcome::Answered)
-        sink.request_problem(i, column, outcome, request_problem(response));
+      RequestOutcome request = request_outcome(response);
+      // A reply without markup is no results page: the missing count would say nothing.
+      const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
+      if (request != RequestOutcome::Answered)
+        sink.request_problem(i, column, request, request_problem(response));
+      else if (no_page)
+        sink.request_problem(i, column, RequestOutcome::Failed, "no results page");
+      Text count = request == RequestOutcome::Answered && !no_page
+                       ? inclusion_count(matcher, response.body, q)
+                       : Text();
+      ItemOutcome outcome = no_page ? ItemOutcome::Failed : item_outcome(request, !count.empty());
       sink.count_found(i, column,
-                       outcome == RequestOutcome::RateLimited ? rate_limited_text()
-                       : outcome == RequestOutcome::Failed    ? query_failed_text()
-                                                              : inclusion_count(matcher, response.body, q));
+                       outcome == ItemOutcome::Result  ? count
+                       : outcome == ItemOutcome::Empty ? Text("0")
+                                                       : failure_text(outcome),
+                       outcome);
       sleep_ms(q == InclusionQuery::Links ? options.domain_wait_ms : options.query_wait_ms);
     }
   }

@@ -8,8 +8,8 @@ namespace tessaly {
 
 // The text after `left` (searched from start) up to the first `right` after it; empty when
 // either is missing. ASCII-only case folding when asked.
-std::string text_between(std::string_view text, std::string_view left, std::string_view right,
-                         int start = 1, bool case_insensitive = false);
+std::string text_between(std::string_view text, std::string_view left, std::string_view right, int start = 1,
+                         bool case_insensitive = false);
 // Every text between `left` and `right`, into `out` (replaced); returns the number of items.
 // From `start` (1-based) it finds left, then right after it (ASCII letters folded unless
 // case_sensitive), takes the text between them trimmed of spaces (ASCII and full-width) and goes
@@ -22,6 +22,9 @@ int extract_all_between(std::string_view text, std::string_view left, std::strin
                         std::vector<std::string>& out, bool case_sensitive = false, int max_length = 0,
                         std::string_view prefix = {}, std::string_view suffix = {}, bool include_left = false,
                         bool include_right = false, int start = 1);
+// A reply that holds markup (a "<" anywhere) is a page; one without any (empty, or stray bytes)
+// is none, and a marker missing from it says nothing about what the service meant.
+bool holds_markup(std::string_view body);
 // Removes script and style blocks, tags and character entities (a pattern search replaced by
 // nothing: "<script[\s\S]*?</script>|<style[\s\S]*?</style>|<[^>]+>|&.{1,8};").
 std::string strip_html(std::string_view text);
