@@ -72,6 +72,9 @@ DnsLoginResult DnspodClient::login(std::string_view email, std::string_view pass
   if (logged_in_) return {DnsLogin::Succeeded, {}};
   if (request_outcome(reply) != RequestOutcome::Answered)
     return {DnsLogin::Failed, gbk("提交登录失败：") + request_problem_text(reply)};
+  // The console answers with a status either way; an answer without one says nothing.
+  if (answer.find("\"status\"") == std::string::npos)
+    return {DnsLogin::NoAnswer, gbk("服务器的回答里没有登录结果")};
   return {DnsLogin::Failed, {}};
 }
 

@@ -22,8 +22,9 @@ class DnspodClient : public DnsConsole {
 
   // GETs "/Login" (collects the console's cookies), POSTs the login form to "/Auth/Login",
   // refreshes the token pair (also on failure) and succeeds when the success marker came back;
-  // any other answer is a failure. A request without an answer ends the attempt with its
-  // reason (the form is not sent when the login page brought none). The e-mail is
+  // any other answer with a status is a refusal, one without a status has no verdict. A request
+  // without an answer ends the attempt with its reason (the form is not sent when the login page
+  // brought none). The e-mail is
   // percent-decoded first and the password trimmed of spaces; both are sent percent-encoded.
   DnsLoginResult login(std::string_view email, std::string_view password) override;
   bool logged_in() const override;

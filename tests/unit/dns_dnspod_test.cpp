@@ -57,6 +57,12 @@ TEST_F(DnspodClientTest, LoginFailures) {
   DnsLoginResult refused = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
   EXPECT_EQ(refused.result, DnsLogin::Failed);
   EXPECT_EQ(refused.problem, "");  // an answer: the service's own refusal, nothing to add
+  // A page instead of the console's answer holds no verdict.
+  site.server.handle("POST", "/Auth/Login",
+                     [](const RecordedRequest&, Reply& reply) { reply.body = "<html>maintenance</html>"; });
+  DnsLoginResult silent = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
+  EXPECT_EQ(silent.result, DnsLogin::NoAnswer);
+  EXPECT_EQ(silent.problem, g("服务器的回答里没有登录结果"));
   // A console that does not answer ends the attempt at the login page (the form is not sent),
   // saying why.
   const size_t posts = site.console.requests_to("/Auth/Login").size();
