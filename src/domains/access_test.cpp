@@ -87,16 +87,12 @@ void run_access_test(const TextList& sites, AccessSink& sink) {
   for (size_t k = 0; k < sites.size(); ++k) {
     const int position = static_cast<int>(k) + 1;
     HttpResponse response = http_request(sites[k], options);
-    RequestOutcome request = request_outcome(response);
-    const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
-    if (request != RequestOutcome::Answered)
-      sink.request_problem(position, request, request_problem(response));
-    else if (no_page)
-      sink.request_problem(position, RequestOutcome::Failed, "no page");
-    Text title = request == RequestOutcome::Answered && !no_page
+    RequestOutcome request = page_outcome(response);
+    if (request != RequestOutcome::Answered) sink.request_problem(position, request, page_problem(response));
+    Text title = request == RequestOutcome::Answered
                      ? page_title(matcher, web_page_text(response.body, response.head))
                      : Text();
-    ItemOutcome outcome = no_page ? ItemOutcome::Failed : item_outcome(request, !title.empty());
+    ItemOutcome outcome = item_outcome(request, !title.empty());
     sink.site_checked(position, sites[k], title, outcome);
     switch (outcome) {
       case ItemOutcome::Result:

@@ -4,7 +4,6 @@
 #include "core/http/http.h"
 #include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
-#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::domains {
@@ -137,16 +136,13 @@ void run_ip_query(const TextList& domains, IpQuerySink& sink) {
   for (size_t k = 0; k < domains.size(); ++k) {
     const Text& d = domains[k];
     HttpResponse response = http_request_bytes(ip_page_url(d));
-    RequestOutcome request = request_outcome(response);
-    const Text page = info_page_text(response.body);
-    const bool no_page = request == RequestOutcome::Answered && !holds_markup(page);
+    RequestOutcome request = page_outcome(response);
     if (request != RequestOutcome::Answered)
-      sink.request_problem(static_cast<int>(k) + 1, request, request_problem(response));
-    else if (no_page)
-      sink.request_problem(static_cast<int>(k) + 1, RequestOutcome::Failed, "no lookup page");
-    Text ip =
-        request == RequestOutcome::Answered && !no_page ? read_ip_address(info_decoded_text(page)) : Text();
-    ItemOutcome outcome = no_page ? ItemOutcome::Failed : item_outcome(request, !ip.empty());
+      sink.request_problem(static_cast<int>(k) + 1, request, page_problem(response));
+    Text ip = request == RequestOutcome::Answered
+                  ? read_ip_address(info_decoded_text(info_page_text(response.body)))
+                  : Text();
+    ItemOutcome outcome = item_outcome(request, !ip.empty());
     sink.add_row(
         d, outcome == ItemOutcome::Failed || outcome == ItemOutcome::RateLimited ? failure_text(outcome) : ip,
         outcome);

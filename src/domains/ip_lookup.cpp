@@ -3,7 +3,6 @@
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
 #include "core/patterns/pattern_matcher.h"
-#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::domains {
@@ -28,15 +27,11 @@ void run_ip_lookup(const TextList& domains, IpLookupSink& sink) {
     const int position = static_cast<int>(k) + 1;
     int row = sink.row_added(position, domains[k]);
     HttpResponse response = http_request(ip_lookup_url(domains[k]));
-    RequestOutcome request = request_outcome(response);
-    const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
-    if (request != RequestOutcome::Answered)
-      sink.request_problem(position, request, request_problem(response));
-    else if (no_page)
-      sink.request_problem(position, RequestOutcome::Failed, "no lookup page");
+    RequestOutcome request = page_outcome(response);
+    if (request != RequestOutcome::Answered) sink.request_problem(position, request, page_problem(response));
     IpLookupResult found =
-        request == RequestOutcome::Answered && !no_page ? read_ip_lookup(response.body) : IpLookupResult{};
-    ItemOutcome outcome = no_page ? ItemOutcome::Failed : item_outcome(request, !found.ip.empty());
+        request == RequestOutcome::Answered ? read_ip_lookup(response.body) : IpLookupResult{};
+    ItemOutcome outcome = item_outcome(request, !found.ip.empty());
     if (outcome == ItemOutcome::Failed || outcome == ItemOutcome::RateLimited)
       found = {failure_text(outcome), {}};
     sink.result(row, found, outcome);

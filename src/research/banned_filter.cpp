@@ -2,7 +2,6 @@
 
 #include "core/http/endpoints.h"
 #include "core/http/http.h"
-#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::research {
@@ -34,16 +33,14 @@ Text banned_page_status(const Text& page) {
 BannedCheck check_keyword_banned(const Text& keyword) {
   HttpResponse response = http_request(banned_search_url(keyword));
   BannedCheck check;
-  RequestOutcome request = request_outcome(response);
-  // A reply without any markup is no results page: the notice's absence would say nothing.
-  const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
-  check.outcome = no_page ? ItemOutcome::Failed : item_outcome(request, true);
+  // A reply that is no results page says nothing by the notice's absence.
+  check.outcome = item_outcome(page_outcome(response), true);
   if (check.outcome == ItemOutcome::Result) {
     check.status = banned_page_status(response.body);
     return check;
   }
   check.status = failure_text(check.outcome);
-  check.problem = no_page ? std::string("no results page") : request_problem(response);
+  check.problem = page_problem(response);
   return check;
 }
 

@@ -6,7 +6,6 @@
 #include "core/http/http.h"
 #include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
-#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::research {
@@ -66,12 +65,10 @@ void run_collection(const CollectionOptions& options, CollectionSink& sink) {
     // A page that did not come back reads as an empty one (one page, no keywords).
     auto fetch = [&](int page) -> Text {
       HttpResponse response = http_request(collection_url(options.source, seed, page));
-      RequestOutcome request = request_outcome(response);
-      const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
-      if (request == RequestOutcome::Answered && !no_page) return std::move(response.body);
-      sink.page_problem(position, no_page ? RequestOutcome::Failed : request,
-                        no_page ? std::string("no result page") : request_problem(response));
-      outcome = combined_outcome(outcome, no_page ? ItemOutcome::Failed : item_outcome(request, false));
+      RequestOutcome request = page_outcome(response);
+      if (request == RequestOutcome::Answered) return std::move(response.body);
+      sink.page_problem(position, request, page_problem(response));
+      outcome = combined_outcome(outcome, item_outcome(request, false));
       return {};
     };
     // The first page is read twice: once to count the pages, once as page 1.

@@ -6,7 +6,6 @@
 #include "core/http/http.h"
 #include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
-#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::research {
@@ -28,19 +27,14 @@ struct RankPage {
 };
 
 // The Baidu-rank page text of a URL, after the configured pause; a failed or refused download (or
-// one without markup) is told to the sink and reads as an empty page.
+// one that is no page) is told to the sink and reads as an empty page.
 RankPage fetch_rank_page(const std::string& url, const std::function<int()>& delay_ms, int position,
                          DomainMiningSink& sink) {
   HttpResponse response = http_download(url, kRankPageAgent);
-  RequestOutcome request = request_outcome(response);
-  const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
-  if (request != RequestOutcome::Answered)
-    sink.request_problem(position, request, request_problem(response));
-  else if (no_page)
-    sink.request_problem(position, RequestOutcome::Failed, "no rank page");
+  RequestOutcome request = page_outcome(response);
+  if (request != RequestOutcome::Answered) sink.request_problem(position, request, page_problem(response));
   sleep_ms(delay_ms ? delay_ms() : 0);
-  if (request != RequestOutcome::Answered || no_page)
-    return {{}, no_page ? ItemOutcome::Failed : item_outcome(request, false)};
+  if (request != RequestOutcome::Answered) return {{}, item_outcome(request, false)};
   return {rank_page_text(response.body), ItemOutcome::Empty};
 }
 

@@ -4,7 +4,6 @@
 #include "core/http/http.h"
 #include "core/jobs/job.h"
 #include "core/patterns/pattern_matcher.h"
-#include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
 namespace tessaly::research {
@@ -42,17 +41,12 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
     for (InclusionQuery q : queries) {
       const int column = static_cast<int>(q) + 1;
       HttpResponse response = http_request(inclusion_query_url(domain, q));
-      RequestOutcome request = request_outcome(response);
-      // A reply without markup is no results page: the missing count would say nothing.
-      const bool no_page = request == RequestOutcome::Answered && !holds_markup(response.body);
+      // A reply that is no results page says nothing by a missing count.
+      RequestOutcome request = page_outcome(response);
       if (request != RequestOutcome::Answered)
-        sink.request_problem(i, column, request, request_problem(response));
-      else if (no_page)
-        sink.request_problem(i, column, RequestOutcome::Failed, "no results page");
-      Text count = request == RequestOutcome::Answered && !no_page
-                       ? inclusion_count(matcher, response.body, q)
-                       : Text();
-      ItemOutcome outcome = no_page ? ItemOutcome::Failed : item_outcome(request, !count.empty());
+        sink.request_problem(i, column, request, page_problem(response));
+      Text count = request == RequestOutcome::Answered ? inclusion_count(matcher, response.body, q) : Text();
+      ItemOutcome outcome = item_outcome(request, !count.empty());
       sink.count_found(i, column,
                        outcome == ItemOutcome::Result  ? count
                        : outcome == ItemOutcome::Empty ? Text("0")

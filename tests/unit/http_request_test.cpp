@@ -446,6 +446,18 @@ TEST(ItemOutcomes, CombineShowAndCount) {
   EXPECT_EQ(request_problem_text(refused), g("频率受限"));
   EXPECT_EQ(request_problem_text(error_status), g("服务器回答HTTP 503"));
   EXPECT_EQ(request_problem_text(no_answer), g("没有得到回答（no data for 1000 ms）"));
+
+  // A page request answered without any markup brought no page.
+  HttpResponse page, junk, empty;
+  page.status = junk.status = empty.status = 200;
+  page.body = "<p>nothing found</p>";
+  junk.body = "\x80\xff garbage";
+  EXPECT_EQ(page_outcome(page), RequestOutcome::Answered);
+  EXPECT_EQ(page_outcome(junk), RequestOutcome::Failed);
+  EXPECT_EQ(page_outcome(empty), RequestOutcome::Failed);
+  EXPECT_EQ(page_problem(junk), "no page");
+  EXPECT_EQ(page_outcome(refused), RequestOutcome::RateLimited);
+  EXPECT_EQ(page_problem(error_status), "HTTP 503");
 }
 
 }  // namespace

@@ -295,6 +295,22 @@ std::string request_problem(const HttpResponse& response) {
   return "HTTP " + std::to_string(response.status);
 }
 
+namespace {
+// "<" is never the second byte of a GBK, Big5 or UTF-8 character: a byte search is enough.
+bool holds_markup(std::string_view body) { return body.find('<') != std::string_view::npos; }
+}  // namespace
+
+RequestOutcome page_outcome(const HttpResponse& response) {
+  RequestOutcome outcome = request_outcome(response);
+  return outcome == RequestOutcome::Answered && !holds_markup(response.body) ? RequestOutcome::Failed
+                                                                             : outcome;
+}
+
+std::string page_problem(const HttpResponse& response) {
+  return request_outcome(response) == RequestOutcome::Answered ? std::string("no page")
+                                                               : request_problem(response);
+}
+
 const std::string& rate_limited_text() {
   static const std::string text = gbk("频率受限");
   return text;

@@ -58,6 +58,11 @@ enum class RequestOutcome { Answered, Failed, RateLimited };
 RequestOutcome request_outcome(const HttpResponse& response);
 // Why a request brought no answer (English): the transport's error, or "HTTP <status>".
 std::string request_problem(const HttpResponse& response);
+// The same for a request whose answer should be a web page: an answer that holds no markup (no
+// "<" at all: empty, or stray bytes) is Failed too, since a marker missing from it says nothing
+// about what the service meant; its problem is "no page".
+RequestOutcome page_outcome(const HttpResponse& response);
+std::string page_problem(const HttpResponse& response);
 // What a tool shows for an item the service kept refusing (GBK "频率受限").
 const std::string& rate_limited_text();
 // What a tool shows for an item whose request brought no answer (GBK "查询失败").

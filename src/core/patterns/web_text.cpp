@@ -54,8 +54,6 @@ int extract_all_between(std::string_view text, std::string_view left, std::strin
   return static_cast<int>(out.size());
 }
 
-bool holds_markup(std::string_view body) { return body.find('<') != std::string_view::npos; }
-
 std::string strip_html(std::string_view text) {
   PatternMatcher m;
   if (!m.search("<script[\\s\\S]*?</script>|<style[\\s\\S]*?</style>|<[^>]+>|&.{1,8};", text))

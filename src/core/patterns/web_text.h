@@ -22,9 +22,6 @@ int extract_all_between(std::string_view text, std::string_view left, std::strin
                         std::vector<std::string>& out, bool case_sensitive = false, int max_length = 0,
                         std::string_view prefix = {}, std::string_view suffix = {}, bool include_left = false,
                         bool include_right = false, int start = 1);
-// A reply that holds markup (a "<" anywhere) is a page; one without any (empty, or stray bytes)
-// is none, and a marker missing from it says nothing about what the service meant.
-bool holds_markup(std::string_view body);
 // Removes script and style blocks, tags and character entities (a pattern search replaced by
 // nothing: "<script[\s\S]*?</script>|<style[\s\S]*?</style>|<[^>]+>|&.{1,8};").
 std::string strip_html(std::string_view text);
