@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   libcurl4-openssl-dev libssl-dev openssl ca-certificates
   libpcre2-dev libopencc-dev opencc
+  libsqlite3-dev libpq-dev sqlite3  # the results store
+  postgresql  # the server of the store tests' throw-away cluster (scripts/pg-test-cluster.sh)
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   libqscintilla2-qt6-dev  # a peer in the list-box benchmark
   clang-14 libclang-rt-14-dev
