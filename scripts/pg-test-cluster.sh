@@ -35,15 +35,18 @@ start() {
     chown postgres:postgres "$dir"
   fi
   chmod 755 "$dir"
-  as_owner "$bin/initdb" -D "$dir/data" -A trust -U postgres -E UTF8 --locale=C.UTF-8 --no-sync >"$dir/initdb.log" 2>&1 ||
-    { cat "$dir/initdb.log" >&2; exit 1; }
-  if ! as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c fsync=off -c full_page_writes=off -c max_connections=200" \
-      start >/dev/null; then
-    cat "$dir/server.log" >&2
+  # A cluster that fails to come up says why and leaves nothing behind.
+  give_up() {
+    cat "$dir"/*.log >&2 2>/dev/null || true
+    stop "$dir"
     exit 1
-  fi
-  as_owner "$bin/createdb" -h "$dir" -U postgres tessaly_test
+  }
+  as_owner "$bin/initdb" -D "$dir/data" -A trust -U postgres -E UTF8 --locale=C.UTF-8 --no-sync \
+    >"$dir/initdb.log" 2>&1 || give_up
+  as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
+    -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c fsync=off -c full_page_writes=off -c max_connections=200" \
+    start >/dev/null || give_up
+  as_owner "$bin/createdb" -h "$dir" -U postgres tessaly_test >&2 || give_up
   echo "export TESSALY_TEST_PG_DIR='$dir'"
   echo "export TESSALY_TEST_PG_URL='postgresql:///tessaly_test?host=$dir&user=postgres'"
 }

@@ -248,12 +248,11 @@ std::unique_ptr<SqlConnection> open_postgres(const std::string& url, const Store
   PGconn* conn = PQconnectdbParams(keywords, values, 1);
   const std::string location = postgres_location(url);
   if (!conn) {
-    error = "cannot reach the PostgreSQL server of the store (" + location + "): out of memory";
+    error = "cannot connect to the PostgreSQL store (" + location + "): out of memory";
     return nullptr;
   }
   if (PQstatus(conn) != CONNECTION_OK) {
-    error = "cannot reach the PostgreSQL server of the store (" + location +
-            "): " + first_line(PQerrorMessage(conn));
+    error = "cannot connect to the PostgreSQL store (" + location + "): " + first_line(PQerrorMessage(conn));
     PQfinish(conn);
     return nullptr;
   }

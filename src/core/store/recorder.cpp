@@ -18,7 +18,7 @@ void Recorder::record(ItemResult result) {
   if (result.at == 0) result.at = now_seconds();
   std::lock_guard lock(mutex_);
   queue_.push_back(std::move(result));
-  if (queue_.size() == options_.batch_size) wake_.notify_one();
+  if (queue_.size() % std::max<std::size_t>(options_.batch_size, 1) == 0) wake_.notify_one();
 }
 
 StoreStatus Recorder::finish(RunEnd end) {
@@ -99,15 +99,18 @@ void Recorder::work() {
   std::vector<ItemResult> batch;  // taken from the queue, not yet written (oldest first)
   bool failing = false;
   for (;;) {
-    bool finishing;
+    bool finishing, full;
     {
       std::unique_lock lock(mutex_);
       // After a failure the next try waits for the interval, however full the queue is.
-      wake_.wait_for(lock, options_.flush_interval,
-                     [&] { return finishing_ || (!failing && queue_.size() >= options_.batch_size); });
+      full = wake_.wait_for(lock, options_.flush_interval,
+                            [&] { return finishing_ || (!failing && queue_.size() >= options_.batch_size); });
       finishing = finishing_;
-      std::move(queue_.begin(), queue_.end(), std::back_inserter(batch));
-      queue_.clear();
+      // Woken by a full queue: whole batches only, the rest waits for more items or the interval.
+      std::size_t take = queue_.size();
+      if (full && !finishing) take -= take % std::max<std::size_t>(options_.batch_size, 1);
+      std::move(queue_.begin(), queue_.begin() + take, std::back_inserter(batch));
+      queue_.erase(queue_.begin(), queue_.begin() + take);
     }
     failing = !write_batch(batch);
     if (finishing) break;
