@@ -31,10 +31,10 @@ const Text& alert_title(store::AlertKind kind);
 
 // What the rules look at: each item's newest results, oldest first.
 struct AlertInput {
-  std::vector<store::ItemHistory> inclusion;  // with values
-  std::vector<store::ItemHistory> access;     // checked (all but rate limited)
-  std::vector<store::ItemHistory> whois;      // with values
-  std::vector<store::ItemHistory> banned;     // with values
+  std::vector<store::ItemHistory> inclusion{};  // with values
+  std::vector<store::ItemHistory> access{};     // checked (all but rate limited)
+  std::vector<store::ItemHistory> whois{};      // with values
+  std::vector<store::ItemHistory> banned{};     // with values
 };
 
 // The alerts the enabled rules raise, by item, then in the order of the rules. `now` decides
