@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A throw-away PostgreSQL cluster for the tests: initdb + pg_ctl in a temporary folder, listening
-# on a Unix socket in that folder only (no TCP port), fsync off. Never touches a system cluster.
+# on a Unix socket in that folder only (no TCP port), fsync off (PG_TEST_DURABLE=1 keeps the
+# server's defaults, for benchmarks). Never touches a system cluster.
 #   eval "$(bash scripts/pg-test-cluster.sh start)"   # prints the export lines below
 #   bash scripts/pg-test-cluster.sh stop "$TESSALY_TEST_PG_DIR"
 # start exports TESSALY_TEST_PG_URL (a database the tests may use freely) and TESSALY_TEST_PG_DIR.
@@ -43,9 +44,9 @@ start() {
   }
   as_owner "$bin/initdb" -D "$dir/data" -A trust -U postgres -E UTF8 --locale=C.UTF-8 --no-sync \
     >"$dir/initdb.log" 2>&1 || give_up
-  as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-    -o "-c listen_addresses='' -c unix_socket_directories='$dir' -c fsync=off -c full_page_writes=off -c max_connections=200" \
-    start >/dev/null || give_up
+  local settings="-c listen_addresses='' -c unix_socket_directories='$dir' -c max_connections=200"
+  [ -n "${PG_TEST_DURABLE:-}" ] || settings+=" -c fsync=off -c full_page_writes=off"
+  as_owner "$bin/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 -o "$settings" start >/dev/null || give_up
   as_owner "$bin/createdb" -h "$dir" -U postgres tessaly_test >&2 || give_up
   echo "export TESSALY_TEST_PG_DIR='$dir'"
   echo "export TESSALY_TEST_PG_URL='postgresql:///tessaly_test?host=$dir&user=postgres'"

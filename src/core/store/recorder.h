@@ -19,7 +19,7 @@
 namespace tessaly::store {
 
 struct RecorderOptions {
-  std::size_t batch_size = 500;
+  std::size_t batch_size = 1000;
   std::chrono::milliseconds flush_interval{1000};
   Text machine{};            // "": machine_name()
   std::int64_t started = 0;  // 0: now
