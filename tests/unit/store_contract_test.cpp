@@ -707,6 +707,27 @@ TEST_P(StoreContract, TheRecorderKeepsItemsWhileTheStoreIsLockedAndReportsWhatIt
   EXPECT_EQ(runs[0].end, RunEnd::Done);
 }
 
+TEST_P(StoreContract, AConnectionTheServerDroppedIsMadeAgainAndNothingIsLost) {
+  if (GetParam() == Backend::Sqlite) GTEST_SKIP() << "an SQLite file has no connection to lose";
+  address += "&application_name=" + schema;  // to find this store's connection on the server
+  auto store = open();
+  Recorder recorder(*store, Tool::Inclusion, batches(5, 20ms));
+  for (int i = 0; i < 5; ++i) recorder.record(inclusion("f" + std::to_string(i) + ".com", 0, i));
+  ASSERT_TRUE(eventually([&] { return recorder.stored() == 5; }));
+  // The server ends the connection, as a restart would.
+  RawDatabase admin(Backend::Postgres, pg_url());
+  const std::string ours = "FROM pg_stat_activity WHERE application_name = '" + schema + "'";
+  admin.exec("SELECT pg_terminate_backend(pid) " + ours);
+  ASSERT_TRUE(eventually([&] { return admin.scalar("SELECT COUNT(*) " + ours) == "0"; }));
+  for (int i = 5; i < 10; ++i) recorder.record(inclusion("f" + std::to_string(i) + ".com", 0, i));
+  ASSERT_TRUE(eventually([&] { return recorder.stored() == 10; })) << recorder.error();
+  EXPECT_TRUE(recorder.finish(RunEnd::Done).ok());
+  admin.exec("SELECT pg_terminate_backend(pid) " + ours);
+  ASSERT_TRUE(eventually([&] { return admin.scalar("SELECT COUNT(*) " + ours) == "0"; }));
+  auto latest = store->latest(Tool::Inclusion);  // a read after the loss
+  EXPECT_EQ(latest.value.size(), 10u) << latest.error;
+}
+
 // ---- Other processes ----
 
 // Runs body in a child process; its exit status is body's result (0 when it went well).

@@ -77,8 +77,8 @@ class PostgresConnection : public SqlConnection {
   StoreResult<std::vector<SqlRow>> query(const std::string& sql,
                                          const std::vector<SqlValue>& params) override {
     StoreResult<std::vector<SqlRow>> out;
-    if (!ensure_connected(out.error)) return out;
-    PgResult result(exec(sql, params));
+    PgResult result(send(sql, &params, out.error));
+    if (!out.error.empty()) return out;
     if (result.status() != PGRES_TUPLES_OK && result.status() != PGRES_COMMAND_OK) {
       out.error = problem(result.get());
       return out;
@@ -98,8 +98,8 @@ class PostgresConnection : public SqlConnection {
 
   StoreResult<std::int64_t> execute(const std::string& sql, const std::vector<SqlValue>& params) override {
     StoreResult<std::int64_t> out;
-    if (!ensure_connected(out.error)) return out;
-    PgResult result(exec(sql, params));
+    PgResult result(send(sql, &params, out.error));
+    if (!out.error.empty()) return out;
     if (result.status() != PGRES_COMMAND_OK && result.status() != PGRES_TUPLES_OK)
       out.error = problem(result.get());
     else
@@ -109,8 +109,8 @@ class PostgresConnection : public SqlConnection {
 
   StoreStatus execute_script(const std::string& sql) override {
     StoreStatus status;
-    if (!ensure_connected(status.error)) return status;
-    PgResult result(PQexec(conn_, sql.c_str()));
+    PgResult result(send(sql, nullptr, status.error));
+    if (!status.error.empty()) return status;
     if (result.status() != PGRES_COMMAND_OK && result.status() != PGRES_TUPLES_OK)
       status.error = problem(result.get());
     return status;
@@ -177,16 +177,28 @@ class PostgresConnection : public SqlConnection {
   }
 
  private:
-  PGresult* exec(const std::string& sql, const std::vector<SqlValue>& params) {
-    std::vector<const char*> values;
-    values.reserve(params.size());
-    for (const SqlValue& v : params) values.push_back(v ? v->c_str() : nullptr);
-    return PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(), nullptr,
-                        nullptr, 0);
+  // One command (with parameters, or a script without). A connection found lost outside a
+  // transaction (the server restarted since the last call) is made again and the command sent
+  // once more: outside a transaction the store only reads, sets and begins, so a second sending
+  // changes nothing. Inside one the transaction is gone with the connection, and the call fails.
+  PGresult* send(const std::string& sql, const std::vector<SqlValue>* params, std::string& error) {
+    for (int attempt = 0;; ++attempt) {
+      if (!ensure_connected(error)) return nullptr;
+      PGresult* result;
+      if (params) {
+        std::vector<const char*> values;
+        values.reserve(params->size());
+        for (const SqlValue& v : *params) values.push_back(v ? v->c_str() : nullptr);
+        result = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr, values.data(),
+                              nullptr, nullptr, 0);
+      } else {
+        result = PQexec(conn_, sql.c_str());
+      }
+      if (PQstatus(conn_) == CONNECTION_OK || in_transaction_ || attempt > 0) return result;
+      PQclear(result);
+    }
   }
 
-  // Outside a transaction a lost connection is made again (a server restarted since the last
-  // call); inside one the transaction is gone with it, and the call fails.
   bool ensure_connected(std::string& error) {
     if (PQstatus(conn_) == CONNECTION_OK) return true;
     if (!in_transaction_) {

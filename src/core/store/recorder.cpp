@@ -17,6 +17,7 @@ void Recorder::record(ItemResult result) {
   result.tool = tool_;
   if (result.at == 0) result.at = now_seconds();
   std::lock_guard lock(mutex_);
+  if (finishing_) return;  // the run has ended
   queue_.push_back(std::move(result));
   if (queue_.size() % std::max<std::size_t>(options_.batch_size, 1) == 0) wake_.notify_one();
 }

@@ -35,7 +35,7 @@ class Recorder {
   Recorder& operator=(const Recorder&) = delete;
 
   // Queues a finished item (its tool is set to the recorder's, its time to now when 0). Cheap;
-  // safe from any thread.
+  // safe from any thread. Ignored once finish() was called.
   void record(ItemResult result);
   // Writes what is queued, ends the run and stops the recorder's thread; the first call decides
   // the run's end. The error says how many items could not be recorded and why.

@@ -227,6 +227,11 @@ StoreStatus Store::in_write(const std::function<StoreStatus()>& body) {
 }
 
 StoreResult<int> Store::schema_version() {
+  std::lock_guard lock(mutex_);
+  return read_schema_version();
+}
+
+StoreResult<int> Store::read_schema_version() {
   StoreResult<int> out;
   const std::string exists =
       db_->dialect() == Dialect::Sqlite
@@ -250,7 +255,7 @@ StoreStatus Store::migrate(int limit) {
                        std::to_string(kSchemaVersion) + "); update the program, or use another store"};
   };
   // Most opens find the schema up to date and take no write lock.
-  auto seen = schema_version();
+  auto seen = read_schema_version();
   if (!seen.ok()) return {seen.error};
   if (seen.value > kSchemaVersion) return newer_than_program(seen.value);
   if (seen.value >= target) return {};
@@ -261,7 +266,7 @@ StoreStatus Store::migrate(int limit) {
       auto locked = db_->query("SELECT pg_advisory_xact_lock(7260431900)");
       if (!locked.ok()) return {locked.error};
     }
-    auto version = schema_version();
+    auto version = read_schema_version();
     if (!version.ok()) return {version.error};
     if (version.value > kSchemaVersion) return newer_than_program(version.value);
     const std::vector<std::string> steps = detail::migrations(db_->dialect());

@@ -199,6 +199,7 @@ class Store {
 
  private:
   StoreStatus in_write(const std::function<StoreStatus()>& body);
+  StoreResult<int> read_schema_version();
   std::vector<ItemResult> read_results(const std::vector<std::vector<std::optional<std::string>>>& rows);
 
   std::mutex mutex_;
