@@ -2,7 +2,10 @@
 //   store_tools --init ADDRESS                 makes the store's schema (before a timed import)
 //   store_tools --record ADDRESS TOOL N        records N generated results of a run of TOOL
 //                                              (inclusion or access) through a Recorder
-//   store_tools --write-csv FILE TOOL N        writes the same N results as CSV rows of the table
+//   store_tools --write-csv FILE TOOL N IDS    writes the same N results as CSV rows of the table:
+//                                              with-ids (every column, for sqlite3 .import) or
+//                                              no-ids (the store's own writes take the ids from
+//                                              the table's sequence; so does psql \copy then)
 //   store_tools --seed ADDRESS DOMAINS DAYS    one inclusion run a day over DOMAINS domains
 //   store_tools --query ADDRESS ROUNDS         times the monitoring's two reads beside a textbook
 //                                              SQL formulation of each, in turns, in process
@@ -63,10 +66,10 @@ std::string csv_field(const std::string& text) {
   return out + "\"";
 }
 
-// The row as the table holds it: id, run_id, tool, item, at, outcome, detail, total, day, week,
-// links, reachable, title, registrar, created, updated, expires, ip, censored, rank_rows,
-// keywords (UTF-8; an empty field is NULL).
-std::string csv_row(int id, const ItemResult& r) {
+// The row as the table holds it (without the id when `with_id` is false): id, run_id, tool, item, at,
+// outcome, detail, total, day, week, links, reachable, title, registrar, created, updated, expires, ip,
+// censored, rank_rows, keywords (UTF-8; an empty field is NULL).
+std::string csv_row(int id, bool with_id, const ItemResult& r) {
   auto number = [](const std::optional<std::int64_t>& n) { return n ? std::to_string(*n) : std::string(); };
   std::vector<std::string> fields = {std::to_string(id),
                                      std::to_string(r.run),
@@ -89,6 +92,7 @@ std::string csv_row(int id, const ItemResult& r) {
                                      "",
                                      "",
                                      ""};
+  if (!with_id) fields.erase(fields.begin());
   std::string line;
   for (std::size_t i = 0; i < fields.size(); ++i) line += (i ? "," : "") + csv_field(fields[i]);
   return line + "\n";
@@ -112,9 +116,9 @@ int record(const std::string& address, Tool tool, int n) {
   return done.ok() ? 0 : 1;
 }
 
-int write_csv(const std::string& path, Tool tool, int n) {
+int write_csv(const std::string& path, Tool tool, int n, bool with_id) {
   std::string text;
-  for (int i = 0; i < n; ++i) text += csv_row(i + 1, generated(tool, i));
+  for (int i = 0; i < n; ++i) text += csv_row(i + 1, with_id, generated(tool, i));
   return write_file(path, text) ? 0 : 1;
 }
 
@@ -243,11 +247,13 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "--init" && argc == 3) return open_or_die(argv[2]) ? 0 : 1;
   if (mode == "--record" && argc == 5) return record(argv[2], tool_named(argv[3]), std::atoi(argv[4]));
-  if (mode == "--write-csv" && argc == 5) return write_csv(argv[2], tool_named(argv[3]), std::atoi(argv[4]));
+  if (mode == "--write-csv" && argc == 6)
+    return write_csv(argv[2], tool_named(argv[3]), std::atoi(argv[4]), std::string(argv[5]) == "with-ids");
   if (mode == "--seed" && argc == 5) return seed(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
   if (mode == "--query" && argc == 4) return query(argv[2], std::atoi(argv[3]));
   std::fprintf(stderr,
-               "usage: store_tools --init ADDRESS | --record ADDRESS TOOL N | --write-csv FILE TOOL N |"
+               "usage: store_tools --init ADDRESS | --record ADDRESS TOOL N | --write-csv FILE TOOL N "
+               "with-ids|no-ids |"
                " --seed ADDRESS DOMAINS DAYS | --query ADDRESS ROUNDS\n");
   return 2;
 }

@@ -66,6 +66,8 @@ compare() {
     "$peer_name" "$b" "$bmin" "$bmax" "$(awk -v a="$a" -v b="$b" 'BEGIN { printf "%.2f", a / b }')"
 }
 
+columns="run_id, tool, item, at, outcome, detail, total, day, week, links, reachable, title, registrar, created,
+  updated, expires, ip, censored, rank_rows, keywords"
 run_row="INSERT INTO runs (id, tool, machine, started) VALUES (1, 'inclusion', 'peer', 1)"
 prep_sqlite_ours() { rm -f "$work"/ours.db*; "$TOOLS" --init "$work/ours.db"; }
 prep_sqlite_peer() { rm -f "$work"/peer.db*; "$TOOLS" --init "$work/peer.db"; sqlite3 "$work/peer.db" "$run_row"; }
@@ -74,13 +76,14 @@ prep_pg_peer() { fresh_schema bench_peer; "$TOOLS" --init "$(pg_schema bench_pee
 
 echo "recording $ROWS results, median of $RUNS runs each, in turns (wall ms, min-max; ratio of medians):"
 for tool in inclusion access; do
-  "$TOOLS" --write-csv "$work/$tool.csv" "$tool" "$ROWS"
+  "$TOOLS" --write-csv "$work/$tool.csv" "$tool" "$ROWS" with-ids
+  "$TOOLS" --write-csv "$work/$tool-no-ids.csv" "$tool" "$ROWS" no-ids
   compare "SQLite, $tool" ".import" prep_sqlite_ours prep_sqlite_peer -- \
     "$TOOLS" --record "$work/ours.db" "$tool" "$ROWS" -- \
     sqlite3 "$work/peer.db" ".import --csv $work/$tool.csv results"
   compare "PostgreSQL, $tool" "\\copy" prep_pg_ours prep_pg_peer -- \
     "$TOOLS" --record "$(pg_schema bench_ours)" "$tool" "$ROWS" -- \
-    env PGOPTIONS="-c search_path=bench_peer" psql -q "$pg" -c "\\copy results FROM '$work/$tool.csv' CSV"
+    env PGOPTIONS="-c search_path=bench_peer" psql -q "$pg" -c "\\copy results ($columns) FROM '$work/$tool-no-ids.csv' CSV"
 done
 
 echo
