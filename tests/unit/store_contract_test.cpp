@@ -47,7 +47,8 @@ class RawDatabase {
     } else {
       pg_ = PQconnectdb(address.c_str());
       EXPECT_EQ(PQstatus(pg_), CONNECTION_OK) << PQerrorMessage(pg_);
-      PQsetNoticeProcessor(pg_, [](void*, const char*) {}, nullptr);
+      PQsetNoticeProcessor(
+          pg_, [](void*, const char*) {}, nullptr);
     }
   }
   RawDatabase(const RawDatabase&) = delete;
