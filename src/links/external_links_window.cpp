@@ -1,6 +1,7 @@
 #include "links/external_links_window.h"
 
 #include <QHBoxLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/http/http.h"
@@ -74,6 +75,9 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
   set_box_text(domains_, links::load_domain_text());
   templates_ = links::load_templates();
   rows_->lv_append_numbered(templates_);
+  // Without templates the tool can do nothing: the user is told where to write them as soon as
+  // the window is up (on first opening the file has just been made, empty).
+  if (templates_.empty()) QTimer::singleShot(0, this, [this] { ask_for_templates(); });
   // The totals count across windows: a window opened again shows where they stand.
   if (links::link_totals().successes > 0 || links::link_totals().failures > 0) show_totals(totals_);
 
@@ -90,10 +94,7 @@ void ExternalLinksWindow::start_publishing() {
   if (task_->active()) return;
   if (!require_lines(domains_, QStringLiteral("域名列表是空的，请先在左边填写域名，一行一个。"))) return;
   if (templates_.empty()) {
-    offer_to_open_folder(QStringLiteral("没有可发布的网址：请在下面这个文件里每行写一个网址（用{$url}"
-                                        "代表域名），保存后重新打开本窗口。\n") +
-                             from_path(links::template_file()),
-                         from_path(links::link_folder()));
+    ask_for_templates();
     return;
   }
   if (!require_thread_count(threads_)) return;
@@ -139,5 +140,13 @@ void ExternalLinksWindow::start_publishing() {
 }
 
 void ExternalLinksWindow::stop_publishing() { task_->stop(); }
+
+void ExternalLinksWindow::ask_for_templates() {
+  offer_to_open_folder(
+      QStringLiteral("还没有可发布的网址：请在下面这个文件里每行写一个网址（用{$url}代表域名），"
+                     "保存后重新打开本窗口。\n") +
+          from_path(links::template_file()),
+      from_path(links::link_folder()));
+}
 
 }  // namespace tessaly

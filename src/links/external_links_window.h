@@ -31,6 +31,9 @@ class ExternalLinksWindow : public ToolWindow {
   WorkerTask* task() const { return task_; }
 
  private:
+  // Names url.txt by its real path and offers its folder (the tool needs templates to request).
+  void ask_for_templates();
+
   LineBox* domains_;
   ReportList* rows_;
   LineBox* page_;

@@ -8,6 +8,7 @@
 #include <QWindow>
 
 #include "core/http/endpoints.h"
+#include "core/text/files.h"
 #include "fakes/fake_server.h"
 #include "fakes/sites.h"
 #include "fakes/web_pages.h"
@@ -15,6 +16,7 @@
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "shell/main_window.h"
+#include "support/test_support.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -128,6 +130,8 @@ class MainWindowTest : public QObject {
   // page, the crawler browser's home page) stay loading: no test reaches the internet, and no
   // page title changes a window's title meanwhile. The update page loads.
   fakes::FakeServer sites_;
+  // Tool windows make their folders in the program folder on first opening.
+  TempFolder folder_;
 
   void point_at_sites() {
     fakes::point_endpoints({{"BAIDU_PING", &sites_},
@@ -140,6 +144,7 @@ class MainWindowTest : public QObject {
 
  private Q_SLOTS:
   void initTestCase() {
+    set_program_folder(folder_.path());
     sites_.set_fallback([](const fakes::RecordedRequest&, fakes::Reply& reply) { reply.hang = true; });
     fakes::serve_page(sites_, "/update.html", "在线升级", "<h1>TessalyV1.9</h1>");
     point_at_sites();
@@ -210,6 +215,7 @@ class MainWindowTest : public QObject {
   }
 
   void every_toolbox_window_opens_with_its_title_and_size() {
+    HookRecorder hooks;  // the link tool asks for its templates
     MainWindow w;
     w.show();
     for (const auto& [name, index, title, width, height] : kOpeners) {
