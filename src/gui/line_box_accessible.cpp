@@ -68,7 +68,11 @@ class LineBoxAccessible : public QAccessibleWidget, public QAccessibleTextInterf
   int characterCount() const override { return box()->char_offset(box()->text().size()); }
 
   QRect characterRect(int offset) const override {
-    const QRect inside = box()->char_rect(box()->byte_position(offset));
+    const size_t pos = box()->byte_position(offset);
+    QRect inside = box()->char_rect(pos);
+    // As wide as the character: up to where the next one on the same line begins.
+    const QRect next = box()->char_rect(box()->content().next_char(pos));
+    if (next.top() == inside.top() && next.left() > inside.left()) inside.setRight(next.left() - 1);
     return QRect(box()->viewport()->mapToGlobal(inside.topLeft()), inside.size());
   }
   int offsetAtPoint(const QPoint& point) const override {

@@ -1,5 +1,6 @@
 #include "links/external_links_window.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -75,9 +76,6 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
   set_box_text(domains_, links::load_domain_text());
   templates_ = links::load_templates();
   rows_->lv_append_numbered(templates_);
-  // Without templates the tool can do nothing: the user is told where to write them as soon as
-  // the window is up (on first opening the file has just been made, empty).
-  if (templates_.empty()) QTimer::singleShot(0, this, [this] { ask_for_templates(); });
   // The totals count across windows: a window opened again shows where they stand.
   if (links::link_totals().successes > 0 || links::link_totals().failures > 0) show_totals(totals_);
 
@@ -140,6 +138,17 @@ void ExternalLinksWindow::start_publishing() {
 }
 
 void ExternalLinksWindow::stop_publishing() { task_->stop(); }
+
+void ExternalLinksWindow::changeEvent(QEvent* event) {
+  ToolWindow::changeEvent(event);
+  // Without templates the tool can do nothing: once the window is up and in front, the user is
+  // told where to write them (on first opening the file has just been made, empty). The box
+  // then belongs to this window, which stays in front when it closes.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && templates_.empty() && !asked_) {
+    asked_ = true;
+    QTimer::singleShot(0, this, [this] { ask_for_templates(); });
+  }
+}
 
 void ExternalLinksWindow::ask_for_templates() {
   offer_to_open_folder(
