@@ -113,6 +113,7 @@ DedupeResult dedupe_lines(std::string_view text, const Progress& progress) {
       result.text.append(line);
       result.text.append("\r\n");
       result.after += data ? 1 : 0;
+      ++result.kept;
     }
     report.step();
   }

@@ -29,6 +29,7 @@ struct DedupeResult {
   std::string text;  // the kept lines, each followed by CR LF
   int before = 0;    // data lines of the source
   int after = 0;     // data lines kept (a blank line kept is not counted)
+  int kept = 0;      // every line kept, a blank one included
 };
 // Keeps the first occurrence of every line (exact byte comparison) in the original order; at
 // most one blank line survives.

@@ -280,7 +280,10 @@ class BannedFilterTest : public QObject {
     QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
   }
 
-  void empty_list_ends_at_once_and_zero_threads_wait_for_a_thread() {
+  // An empty list, or a thread count no check could start under, would make a run that never
+  // ends: both are refused at the start. While a run goes on the count is read again: set to 0
+  // it lets no further check start, raised again it lets the run finish.
+  void empty_list_and_no_thread_are_refused_and_the_count_is_read_again_while_running() {
     FakeServer server;
     FakeBaiduSearch baidu(server);
     point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
@@ -288,22 +291,34 @@ class BannedFilterTest : public QObject {
     Window win(main_);
     click(control<QPushButton>(win.w, "按钮2"));
     click(win.start);
-    QVERIFY(wait_until([&] { return win.ended(); }));
-    QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
-    QCOMPARE(win.rows->lv_row_count(), 0);
+    QCOMPARE(hooks.message_texts(), sl({"请先填写要检测的关键词，一行一个。"}));
+    QVERIFY(!win.w->task()->active());
 
+    hooks.messages.clear();
     paste(win.keywords, QStringLiteral("a\nb"));
-    win.threads->setText(QStringLiteral("零"));  // no digits: a limit of 0, no check starts
+    win.threads->setText(QStringLiteral("零"));  // no digits
     click(win.start);
-    QCOMPARE(win.rows->lv_row_count(), 2);
-    QVERIFY(win.w->task()->active());
+    QCOMPARE(hooks.message_texts(), sl({"线程数要填一个不小于1的整数（例如10），请改好后再开始。"}));
+    QVERIFY(!win.w->task()->active());
+    QCOMPARE(win.rows->lv_row_count(), 0);
     QCOMPARE(server.request_count(), size_t(0));
-    // The limit is read again while the run waits: a thread to work with, and it ends.
+
+    hooks.messages.clear();
+    baidu.set_keyword("a", {.held = true});
     win.threads->setText(QStringLiteral("1"));
-    QVERIFY(wait_until([&] { return win.ended() && win.ends->size() == 2; }));
+    click(win.start);
+    QVERIFY(wait_until([&] { return baidu.held_keyword_searches() == 1; }));
+    win.threads->setText(QStringLiteral("0"));
+    baidu.release_keywords();
+    QVERIFY(wait_until([&] { return win.cell(0, 2) == kNormal; }));
+    process_events_briefly();
+    QCOMPARE(server.requests("/s").size(), size_t(1));  // row 2 waits for a thread
+    QVERIFY(win.w->task()->active());
+    win.threads->setText(QStringLiteral("1"));
+    QVERIFY(wait_until([&] { return win.ended(); }));
     QCOMPARE(win.last_end(), JobEnd::Done);
-    QCOMPARE(server.request_count(), size_t(2));
-    QCOMPARE(hooks.message_texts(), sl({"处理完毕", "处理完毕"}));
+    QCOMPARE(server.requests("/s").size(), size_t(2));
+    QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
   }
 };
 
