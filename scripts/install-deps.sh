@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
+  qt6-translations-l10n  # Qt's Chinese texts: message-box buttons, file dialogs
   libcurl4-openssl-dev libssl-dev openssl ca-certificates
   libpcre2-dev libopencc-dev opencc
   libsqlite3-dev libpq-dev sqlite3  # the results store
