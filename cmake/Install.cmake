@@ -35,8 +35,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tessaly developers <tessaly@localhost>")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 # Shared libraries are found by dpkg-shlibdeps; what is loaded otherwise is named here: the
-# browser engine's helper process, the certificate store for HTTPS, and a Chinese font.
+# browser engine's helper process, the certificate store for HTTPS, a Chinese font, and Qt's
+# Chinese translations (the buttons of message boxes, the file dialogs).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6webenginecore6-bin, ca-certificates")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-wqy-zenhei | fonts-noto-cjk, qt6-translations-l10n")
 include(CPack)

@@ -7,8 +7,11 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
+  qt6-translations-l10n  # Qt's Chinese texts: message-box buttons, file dialogs
   libcurl4-openssl-dev libssl-dev openssl ca-certificates
   libpcre2-dev libopencc-dev opencc
+  libsqlite3-dev libpq-dev sqlite3  # the results store
+  postgresql  # the server of the store tests' throw-away cluster (scripts/pg-test-cluster.sh)
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   libqscintilla2-qt6-dev  # a peer in the list-box benchmark
   clang-14 libclang-rt-14-dev

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "gui/language.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -45,6 +46,8 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  if (!tessaly::use_chinese_language())
+    std::fprintf(stderr, "Qt's Chinese translations are missing: dialogs keep their English buttons\n");
   // The installed menu entry and icon (tessaly.desktop, the hicolor theme's "tessaly").
   QGuiApplication::setDesktopFileName(QStringLiteral("tessaly"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly")));

@@ -4,6 +4,7 @@
 #include "domains/access_test.h"
 #include "domains/domain_info.h"
 #include "domains/ip_lookup.h"
+#include "domains/whois_dates.h"
 
 namespace tessaly::cli {
 namespace {
@@ -78,9 +79,10 @@ class WhoisLines : public domains::WhoisSink {
     std::string registered = outcome == ItemOutcome::Result  ? "yes"
                              : outcome == ItemOutcome::Empty ? "no"
                                                              : "";
+    // Each date also in ISO form, for scripts; the tool's own text stays beside it.
     c_.out.row(domains::all_rows_line(position, row),
-               {to_text(position), row[0], row[1], row[2], row[3], row[4], row[5], row[6], registered,
-                status_word(outcome)});
+               {to_text(position), row[0], row[1], row[2], row[3], row[4], domains::iso_date(row[4]), row[5],
+                domains::iso_date(row[5]), row[6], domains::iso_date(row[6]), registered, status_word(outcome)});
     c_.out.flush();
     progress_.step();
   }
@@ -97,8 +99,8 @@ void run_whois(Context& c) {
   const int delay = static_cast<int>(c.args.number("delay", 2000, 0, 3'600'000));
   options.delay_ms = [delay] { return delay; };
   c.items = static_cast<long long>(options.domains.size());
-  c.out.set_columns({"id", "domain", "registrar", "name_servers", "dns_servers", "updated", "created",
-                     "expires", "registered", "status"});
+  c.out.set_columns({"id", "domain", "registrar", "name_servers", "dns_servers", "updated", "updated_iso",
+                     "created", "created_iso", "expires", "expires_iso", "registered", "status"});
   Progress progress("domains", c.items);
   WhoisLines sink(c, options.domains, progress);
   domains::run_whois_query(options, sink);

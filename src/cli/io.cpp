@@ -1,5 +1,6 @@
 #include "cli/io.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,10 +46,18 @@ Text decode_input(std::string_view bytes) {
 }
 
 Text read_text_file(const std::string& path) {
+  // A directory opens like a file on this system and reads as nothing: it is refused, as is a
+  // file whose reading fails part way, rather than taken as an empty input.
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    throw UsageError("cannot read " + path + ": is a directory");
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
   Bytes bytes = read_stream(f);
+  const bool failed = std::ferror(f) != 0;
+  const int error = errno;
   std::fclose(f);
+  if (failed) throw UsageError("cannot read " + path + ": " + std::strerror(error));
   return decode_input(bytes);
 }
 

@@ -84,21 +84,36 @@ bool is_space_at(std::string_view s, size_t i) {
                          static_cast<unsigned char>(s[i + 1]) == 0xA1);
 }
 
+// Empty, or ASCII and full-width spaces only.
+bool is_blank(std::string_view line) {
+  for (size_t i = 0; i < line.size(); i += line[i] == ' ' ? 1 : 2)
+    if (!is_space_at(line, i)) return false;
+  return true;
+}
+
 }  // namespace
+
+int data_lines(std::string_view text) {
+  int n = 0;
+  for_each_line(text, [&n](std::string_view line) { n += is_blank(line) ? 0 : 1; });
+  return n;
+}
 
 DedupeResult dedupe_lines(std::string_view text, const Progress& progress) {
   const std::vector<std::string_view> lines = line_views(text);
   DedupeResult result;
-  result.before = static_cast<int>(lines.size());
-  ProgressReport report(progress, result.before);
+  ProgressReport report(progress, static_cast<int>(lines.size()));
   LineSet seen(lines.size());
   result.text.reserve(text.size() + 2);
   for (std::string_view line : lines) {
     checkpoint();
+    const bool data = !is_blank(line);
+    result.before += data ? 1 : 0;
     if (seen.insert(line)) {
       result.text.append(line);
       result.text.append("\r\n");
-      ++result.after;
+      result.after += data ? 1 : 0;
+      ++result.kept;
     }
     report.step();
   }

@@ -21,11 +21,15 @@ using Progress = std::function<void(int done, int total)>;
 // after.
 std::string dedupe_before_text(int lines);
 std::string dedupe_after_text(int lines);
+// The lines that hold something: what the dedupe window counts as data. A blank line (empty or
+// spaces only) is no data, so a count matches the lines of text the box shows.
+int data_lines(std::string_view text);
 
 struct DedupeResult {
   std::string text;  // the kept lines, each followed by CR LF
-  int before = 0;    // lines of the source
-  int after = 0;     // lines kept
+  int before = 0;    // data lines of the source
+  int after = 0;     // data lines kept (a blank line kept is not counted)
+  int kept = 0;      // every line kept, a blank one included
 };
 // Keeps the first occurrence of every line (exact byte comparison) in the original order; at
 // most one blank line survives.

@@ -13,11 +13,6 @@
 #include "gui/worker_task.h"
 
 namespace tessaly {
-namespace {
-
-std::string number(long long n) { return to_text(n); }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
@@ -67,10 +62,8 @@ void DedupeWindow::toggle_dedupe() {
   dedupe_task_->start([text = std::move(text), list, status, bar](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     content::Progress progress = bar_progress(bridge, bar);
-    content::DedupeResult result = content::dedupe_lines(text, [&](int done, int total) {
-      if (done == 0) bridge.append(status, content::dedupe_before_text(total));
-      progress(done, total);
-    });
+    bridge.append(status, content::dedupe_before_text(content::data_lines(text)));
+    content::DedupeResult result = content::dedupe_lines(text, progress);
     bridge.set_text(list, std::move(result.text));
     bridge.append(status, content::dedupe_after_text(result.after));
   });
@@ -306,6 +299,7 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
 
   bind_line_count(first_, first_count);
   bind_line_count(second_, second_count);
+  bind_line_count(result_, result_count_);  // the lines joined, and 0 once the result is cleared
   bind_clear_button(clear_first, first_);
   bind_clear_button(clear_second, second_);
   bind_clear_button(clear_result, result_);
@@ -317,16 +311,14 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
     std::string separator = box_text(separator_);
     set_box_text(result_, {});
     LineBox* result = result_;
-    QLineEdit* count = result_count_;
     task_->restart([first = std::move(first), second = std::move(second), separator = std::move(separator),
-                    result, count](Bridge& bridge) {
+                    result](Bridge& bridge) {
       std::string text;
       LineOutput out([&](std::string_view block) { text.append(block); }, 256 * 1024);
       // Lists of different lengths are joined as far as the shorter one goes; the count box
-      // shows how many lines that made.
-      content::JoinResult joined = content::join_pairs(first, second, separator, out);
+      // follows the result box, so it shows how many lines that made.
+      content::join_pairs(first, second, separator, out);
       bridge.set_text(result, std::move(text));
-      bridge.set_text(count, number(joined.written));
     });
   });
 }

@@ -42,7 +42,7 @@ KeywordResult separate_keywords(std::string_view text, std::string_view separato
     work = replace_text(work, separator, "\r\n", 1, kAll, true);
   }
   DedupeResult kept = dedupe_lines(work, progress);
-  return KeywordResult{std::move(kept.text), kept.after};
+  return KeywordResult{std::move(kept.text), kept.kept};
 }
 
 std::string rename_options_problem(const RenameOptions& options) {

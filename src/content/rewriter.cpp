@@ -63,6 +63,12 @@ std::string rewriter_file(std::string_view name) { return program_path({kFolder,
 
 std::string library_folder() { return program_path({kFolder, "yuanchuangku"}); }
 
+bool ensure_rewriter_files() {
+  const bool files =
+      ensure_empty_files(rewriter_folder(), {"伪原创词表.txt", "替换表.txt", "原文本.txt", "生成文本.txt"});
+  return files && (file_exists(library_folder()) || make_dir(library_folder()));
+}
+
 Text read_rewriter_text(std::string_view name) { return to_text_bytes(read_file(rewriter_file(name))); }
 
 bool write_rewriter_text(std::string_view name, std::string_view text) {
@@ -284,7 +290,7 @@ SplitResult split_library(const SplitOptions& options, SplitSink& sink) {
         std::string_view body =
             std::string_view(text).substr(spans[first].first, spans[last].second - spans[first].first);
         if (!replace_file(join_path(folder, to_text(static_cast<long long>(block) + 1) + ".txt"),
-                        {body, kCrLf}))
+                          {body, kCrLf}))
           ++failed;
       },
       [&](size_t written) {

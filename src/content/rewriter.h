@@ -23,6 +23,9 @@ inline constexpr int kMaxChunkWorkers = 10;
 std::string rewriter_folder();
 std::string rewriter_file(std::string_view name);
 std::string library_folder();
+// Makes the configuration folder with its four files (empty) and the split folder, where they
+// are missing; what is there stays as it is. False when something could not be made.
+bool ensure_rewriter_files();
 
 // A file of the configuration folder as text (up to its first zero byte; empty when missing).
 Text read_rewriter_text(std::string_view name);

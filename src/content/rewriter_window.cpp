@@ -19,6 +19,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
 
@@ -47,6 +48,21 @@ std::shared_ptr<const RuleSet>& library_rules() {
 }
 
 QString write_failed(const std::string& path) { return QStringLiteral("无法写入文件：") + from_path(path); }
+
+// A file the user fills before a step can do anything: when it is still empty, the user is told
+// where it is and offered its folder, and the step does not start.
+bool user_file_filled(std::string_view name, const QString& what_to_put) {
+  if (!file_is_empty(rewriter_file(name))) return true;
+  offer_to_open_folder(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())) +
+                           QStringLiteral(" 还是空的。请") + what_to_put +
+                           QStringLiteral("，保存后再来：\n") + from_path(rewriter_file(name)),
+                       from_path(rewriter_folder()));
+  return false;
+}
+
+bool source_filled() {
+  return user_file_filled("原文本.txt", QStringLiteral("把要处理的小说或文章复制到这个文件里"));
+}
 
 class BarSink : public LibrarySink {
  public:
@@ -92,7 +108,10 @@ RewriterWindow::RewriterWindow(QWidget* parent) : ToolWindow(23, parent) {
   layout->setContentsMargins(6, 6, 6, 6);
   layout->addWidget(tabs_);
 
-  // Created: the replacement table from its file, and the processing page in front.
+  // Created: the configuration folder and its files where they are missing (a fresh program
+  // folder has none), the replacement table from its file, and the processing page in front.
+  if (!ensure_rewriter_files())
+    message_box(QStringLiteral("无法建立配置文件夹和它的文件：") + from_path(rewriter_folder()), kIconError);
   set_box_text(table_, read_rewriter_text("替换表.txt"));
   tabs_->setCurrentIndex(1);
 }
@@ -198,6 +217,7 @@ QWidget* RewriterWindow::build_help_page() {
 // ---- step 1 ----------------------------------------------------------------------------------
 
 void RewriterWindow::load_word_list() {
+  if (!user_file_filled("伪原创词表.txt", QStringLiteral("在这个文件里每行写一条“原词||替换词”"))) return;
   // A new load replaces one still running.
   ReportList* list = words_;
   QLabel* label = line_label_;
@@ -228,6 +248,7 @@ void RewriterWindow::load_word_list() {
 
 void RewriterWindow::replace_in_source() {
   if (replace_task_->active()) return;  // one replacement of the source file at a time
+  if (!source_filled()) return;
   ReportList* list = words_;
   replace_task_->start([list](Bridge& bridge) {
     std::vector<ReplacementRule> rows = bridge.call([list] {
@@ -260,6 +281,7 @@ void RewriterWindow::stop_replacement() {
 
 void RewriterWindow::process_library() {
   if (process_task_->active()) return;  // runs share the generated file: one at a time
+  if (!source_filled()) return;
   std::shared_ptr<const RuleSet>& rules = library_rules();
   if (!rules || rules->empty()) rules = std::make_shared<const RuleSet>(build_rules(box_text(table_)));
   process_bar_->setValue(0);
@@ -294,14 +316,18 @@ void RewriterWindow::open_config_folder() {
 
 void RewriterWindow::split_library() {
   if (split_task_->active()) return;  // runs write the same files: one at a time
+  if (!require_number(lines_per_file_, 1,
+                      QStringLiteral("分割行数要填一个不小于1的整数，请改好后再开始。")) ||
+      !require_thread_count(split_threads_))
+    return;
+  if (file_is_empty(rewriter_file("生成文本.txt"))) {
+    message_box(QStringLiteral("生成文本.txt 还是空的：请先在“原创库处理”页点“开始处理”生成它。\n") +
+                from_path(rewriter_file("生成文本.txt")));
+    return;
+  }
   SplitOptions options;
   options.lines_per_file = to_int(box_text(lines_per_file_));
   options.threads = to_int(box_text(split_threads_));
-  if (options.threads <= 0) return;  // no thread: nothing happens
-  if (options.lines_per_file < 1) {
-    message_box(QStringLiteral("分割行数必须大于0"));
-    return;
-  }
   split_bar_->setValue(0);
   QProgressBar* bar = split_bar_;
   split_task_->start([options, bar](Bridge& bridge) {

@@ -190,6 +190,14 @@ void DnsBatchPage::build() {
 void DnsBatchPage::login() {
   // The requests run off the window thread; a second press while they run is ignored.
   if (login_task_->active()) return;
+  // An empty e-mail or password is not sent: the console would only answer with a failure.
+  for (QLineEdit* box : {email_, password_}) {
+    if (box->text().trimmed().isEmpty()) {
+      show_message(setup_.login_incomplete);
+      box->setFocus();
+      return;
+    }
+  }
   std::string email = box_text(email_), password = box_text(password_);
   login_task_->start([this, console = setup_.console, email, password](Bridge& bridge) {
     DnsLoginResult result = console->login(email, password);

@@ -52,6 +52,7 @@ struct DnsBatchPageSetup {
   const char* login_button;
   const char* logout_button;
   DnsMessage login_succeeded, login_failed;  // no answer at all shows nothing
+  DnsMessage login_incomplete;               // the e-mail or the password box is empty
   // The boxes, the import and the list.
   const char* domain_box;
   const char* domain_count;

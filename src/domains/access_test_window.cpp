@@ -7,6 +7,7 @@
 #include "domains/access_test.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 
@@ -82,6 +83,8 @@ void AccessTestWindow::toggle_access_test() {
     task_->stop();  // the lines written so far stay; no count, no message
     return;
   }
+  if (!require_lines(sites_, QStringLiteral("请先填写要测试的网站域名，一行一个。")))
+    return;  // the results of the last run stay
   set_box_text(results_, {});
   LineBox* results = results_;
   LineBox* flagged = flagged_;

@@ -9,6 +9,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 
@@ -167,6 +168,7 @@ void DomainInfoWindow::toggle_whois_query() {
     whois_task_->stop();
     return;
   }
+  if (!require_lines(domains_, QStringLiteral("请先填写要查询的域名，一行一个。"))) return;
   domains::WhoisOptions options;
   options.domains = box_lines(domains_);
   last_query_count_ = static_cast<int>(options.domains.size());
@@ -188,6 +190,8 @@ void DomainInfoWindow::toggle_ip_query() {
     ip_task_->stop();
     return;
   }
+  if (!require_lines(domains_, QStringLiteral("请先填写要查询的域名，一行一个。")))
+    return;  // the rows of the last run stay
   rows_->lv_clear();
   TextList domains = box_lines(domains_);
   last_query_count_ = static_cast<int>(domains.size());

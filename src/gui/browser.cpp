@@ -125,6 +125,11 @@ QWebEngineProfile* browser_profile() {
 }
 
 QWebEngineView* make_browser(QWidget* parent, const char* name, QWebEnginePage* page) {
+  // The first browser a window shows turns it into a GL window, which is made anew for it; a
+  // window the program never placed would then be placed again by the window manager, as a new
+  // window is (back to the middle of the screen). A window on screen keeps its place: it is
+  // pinned where it stands, and the new window opens where the old one was.
+  if (parent && parent->window()->isVisible()) parent->window()->move(parent->window()->pos());
   auto* view = new QWebEngineView(parent);
   view->setObjectName(utf8(name));
   if (!page) page = new QWebEnginePage(browser_profile(), view);

@@ -12,6 +12,11 @@ namespace tessaly {
 inline constexpr int kIconError = 16;
 inline constexpr int kIconWarning = 48;
 inline constexpr int kIconInformation = 64;
+// Buttons of a message box (the platform's flags; none: one OK button) and the answers.
+inline constexpr int kButtonsYesNo = 4;
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerYes = 6;
+inline constexpr int kAnswerNo = 7;
 
 enum class FileDialogKind { Open, Save };
 
@@ -23,7 +28,8 @@ struct FileDialogRequest {
 };
 
 struct UiHooks {
-  // Shows a message box; flags as the platform's (64 information, 16 error); returns the button.
+  // Shows a message box; flags as the platform's (64 information, 16 error, 4 yes/no buttons);
+  // returns the button pressed (kAnswerOk, kAnswerYes, kAnswerNo).
   std::function<int(const QString& text, int flags, const QString& caption)> message_box;
   std::function<void(const QString& text)> set_clipboard_text;
   // True and the chosen path in request.file_name when the user confirms.
@@ -51,5 +57,9 @@ void quit_application();
 
 // The default caption of message boxes.
 QString default_caption();
+
+// Tells the user what to do with a folder's files (`text`, which names them by their real
+// paths) and offers to open the folder in the desktop's file browser. True when it was opened.
+bool offer_to_open_folder(const QString& text, const QString& folder);
 
 }  // namespace tessaly

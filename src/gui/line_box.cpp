@@ -47,6 +47,7 @@ QString row_chars(std::string_view bytes, std::vector<unsigned>& byte_at) {
 }  // namespace
 
 LineBox::LineBox(QWidget* parent) : QAbstractScrollArea(parent) {
+  install_line_box_accessibility();
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
   setInputMethodHints(Qt::ImhMultiLine);
@@ -98,6 +99,8 @@ void LineBox::content_changed(bool keep_layouts_before, size_t first_changed_row
   }
   update_scrollbars();
   viewport()->update();
+  announce_text();
+  announce_caret();
   Q_EMIT textChanged();
 }
 
@@ -275,8 +278,10 @@ size_t LineBox::position_at(QPoint p) const {
   return content_.row_start(row) + r.byte_at[static_cast<size_t>(clamped)];
 }
 
-QRect LineBox::caret_rect() const {
-  const size_t row = content_.row_of(caret_);
+QRect LineBox::caret_rect() const { return rect_at(caret_, static_cast<int>(preedit_.size())); }
+
+QRect LineBox::rect_at(size_t pos, int preedit_chars) const {
+  const size_t row = content_.row_of(pos);
   const size_t top = top_row();
   // Rows far outside the view are not laid out: one row height each is near enough there.
   const long long limit = viewport()->height() + row_height_;
@@ -293,7 +298,7 @@ QRect LineBox::caret_rect() const {
     }
   }
   const Row& r = row_layout(row);
-  const int index = char_index(r, content_.row_start(row), caret_) + static_cast<int>(preedit_.size());
+  const int index = char_index(r, content_.row_start(row), pos) + preedit_chars;
   QTextLine line = r.layout->lineForTextPosition(index);
   if (!line.isValid()) line = r.layout->lineAt(r.layout->lineCount() - 1);
   const auto x = static_cast<int>(line.cursorToX(index));

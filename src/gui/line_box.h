@@ -4,7 +4,9 @@
 // lays out only the rows in view, so a box of a million lines is set, read, appended to and
 // counted in milliseconds. It edits like a plain text box: typing, selection with keys and
 // mouse, clipboard, undo and redo, a context menu, scrolling, input methods. Line breaks are
-// CR LF inside; the QString face (plainText, for window tests and accessibility) uses LF.
+// CR LF inside; the QString face (plainText, for window tests and accessibility) uses LF. Like a
+// plain text box it tells assistive technology (screen readers) its text, lines, caret and
+// selection, and when they change.
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QString>
@@ -21,6 +23,9 @@ class QMenu;
 class QTextLayout;
 
 namespace tessaly {
+
+// Makes list boxes known to assistive technology (the first box does it).
+void install_line_box_accessibility();
 
 class LineBox : public QAbstractScrollArea {
   Q_OBJECT
@@ -62,6 +67,14 @@ class LineBox : public QAbstractScrollArea {
   size_t caret() const { return caret_; }
   size_t anchor() const { return anchor_; }
   bool has_selection() const { return caret_ != anchor_; }
+  // Positions as characters of the QString face and back (a CR LF and a double-byte character
+  // are one character each); both walk the text from its start.
+  int char_offset(size_t pos) const;
+  size_t byte_position(int offset) const;
+  // Where the character at pos is drawn, and the position nearest a point (viewport
+  // coordinates).
+  QRect char_rect(size_t pos) const { return rect_at(pos, 0); }
+  size_t position_at(QPoint viewport_pos) const;
   // Moves the caret (to the nearest character start); keep_anchor extends the selection.
   void set_caret(size_t pos, bool keep_anchor = false);
   void selectAll();
@@ -143,8 +156,11 @@ class LineBox : public QAbstractScrollArea {
   int last_top_row() const;
   // The row at the top of the view and the y of each row drawn from there (viewport pixels).
   size_t top_row() const;
-  size_t position_at(QPoint viewport_pos) const;
   QRect caret_rect() const;
+  QRect rect_at(size_t pos, int preedit_chars) const;
+  // Tells assistive technology about a moved caret or a changed text (only while one listens).
+  void announce_caret() const;
+  void announce_text() const;
   void ensure_caret_visible();
   int char_index(const Row& row, size_t row_start, size_t pos) const;
   void content_changed(bool keep_layouts_before = false, size_t first_changed_row = 0);

@@ -165,6 +165,7 @@ void LineBox::set_caret(size_t pos, bool keep_anchor) {
   ensure_caret_visible();
   restart_blink();
   viewport()->update();
+  announce_caret();
 }
 
 void LineBox::selectAll() {
@@ -172,6 +173,7 @@ void LineBox::selectAll() {
   caret_ = content_.size();
   last_typing_ = Typing::None;
   viewport()->update();
+  announce_caret();
 }
 
 size_t LineBox::word_start(size_t pos) const {

@@ -1,6 +1,10 @@
 #include "gui/report_list.h"
 
+#include <QEvent>
 #include <QHeaderView>
+#include <QTimer>
+
+#include <algorithm>
 
 #include "gui/gbk_qt.h"
 
@@ -148,6 +152,37 @@ ReportList::ReportList(QWidget* parent) : QTreeView(parent), model_(new ReportMo
   header()->setStretchLastSection(true);
   connect(this, &QAbstractItemView::doubleClicked, this,
           [this](const QModelIndex& index) { Q_EMIT row_double_clicked(index.row()); });
+  // The first rows a list gets widen its columns to what they hold.
+  connect(model_, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int first, int) { content_changed(first); });
+  connect(model_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex& top_left) { content_changed(top_left.row()); });
+  header()->viewport()->installEventFilter(this);
+}
+
+bool ReportList::eventFilter(QObject* watched, QEvent* event) {
+  // A user who drags a column's edge has chosen the widths: they are kept from then on.
+  if (watched == header()->viewport() && event->type() == QEvent::MouseButtonPress) user_sized_ = true;
+  return QTreeView::eventFilter(watched, event);
+}
+
+void ReportList::content_changed(int first_row) {
+  if (user_sized_ || fit_pending_ || first_row >= kFittedRows) return;
+  // Coalesced: a run writes its cells one by one, the columns are measured once they are shown.
+  fit_pending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    fit_pending_ = false;
+    if (!user_sized_) widen_columns_to_content();
+  });
+}
+
+void ReportList::widen_columns_to_content() {
+  QHeaderView* h = header();
+  const int last = model_->columnCount() - 1;
+  for (int c = 0; c < last; ++c) {  // the last column stretches to the list's edge anyway
+    const int wanted = std::max(sizeHintForColumn(c), h->sectionSizeHint(c));
+    if (wanted > h->sectionSize(c)) h->resizeSection(c, wanted);
+  }
 }
 
 void ReportList::set_columns(const std::vector<std::pair<QString, int>>& columns) {

@@ -1,7 +1,9 @@
 #pragma once
 // The report list view with check boxes ("超级列表框"): a flat table of text cells over a model of
 // plain vectors, so that 100,000 rows stay responsive. Cell texts cross as GBK, like every other
-// control content. Rows and columns are 0-based.
+// control content. Rows and columns are 0-based. Columns start at their given widths and widen
+// to the header and the cells of the first rows as these are filled (never narrower), until the
+// user sizes a column.
 #include <QAbstractTableModel>
 #include <QTreeView>
 
@@ -83,8 +85,17 @@ class ReportList : public QTreeView {
  Q_SIGNALS:
   void row_double_clicked(int row);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  static constexpr int kFittedRows = 100;  // the rows whose cells widen the columns
+  void content_changed(int first_row);
+  void widen_columns_to_content();
+
   ReportModel* model_;
+  bool user_sized_ = false;
+  bool fit_pending_ = false;
 };
 
 }  // namespace tessaly

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
+#include <QScreen>
 
+#include <algorithm>
 #include <map>
 
 #include "gui/hooks.h"
@@ -16,6 +18,37 @@ namespace {
 std::map<int, QPointer<ToolWindow>>& open_windows() {
   static std::map<int, QPointer<ToolWindow>> windows;
   return windows;
+}
+
+// The frame the window manager puts around a window, as it is around `shown` (a window on screen;
+// a window not shown yet has none that is known).
+QMargins frame_of(const QWidget* shown) {
+  if (!shown || !shown->isVisible()) return {};
+  const QRect inner = shown->geometry(), outer = shown->frameGeometry();
+  return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+          outer.bottom() - inner.bottom()};
+}
+
+// A new window opens over the window it was opened from (or the screen's middle), wholly inside
+// the available area of that screen; one larger than the area shrinks to fit it.
+void place_new_window(QWidget* window, const QWidget* anchor) {
+  const bool anchored = anchor && anchor->isVisible();
+  const QRect over = anchored ? anchor->frameGeometry() : QRect();
+  QScreen* screen = anchored ? QGuiApplication::screenAt(over.center()) : nullptr;
+  if (!screen) screen = anchor ? anchor->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // The new window gets the frame its anchor has (the same window manager draws both).
+  const QMargins frame = frame_of(anchor);
+  window->resize(window->size().boundedTo(area.size().shrunkBy(frame)));
+  QRect outer(QPoint(0, 0), window->size().grownBy(frame));  // its layout may keep it larger
+  outer.moveCenter(anchored ? over.center() : area.center());
+  // Inside the area; a window that is still too large shows its top left corner.
+  outer.moveRight(std::min(outer.right(), area.right()));
+  outer.moveBottom(std::min(outer.bottom(), area.bottom()));
+  outer.moveLeft(std::max(outer.left(), area.left()));
+  outer.moveTop(std::max(outer.top(), area.top()));
+  window->move(outer.topLeft());  // a window's position is that of its frame
 }
 
 }  // namespace
@@ -62,6 +95,7 @@ ToolWindow* open_tool_window(int window, QWidget* parent) {
   auto* w = qobject_cast<ToolWindow*>(entry->create(parent));
   if (!w) return nullptr;
   windows[window] = w;
+  place_new_window(w, parent ? parent->window() : QApplication::activeWindow());
   w->show();
   return w;
 }

@@ -23,7 +23,9 @@ class ToolWindow : public QWidget {
 };
 
 // Opens tool window `window` non-modally (or brings the open one to the front) and returns it;
-// the caller continues at once. Null for a window no tool registered.
+// the caller continues at once. A new window opens over the window of `parent` (or the active
+// window), wholly inside the screen's available area, shrunk where its size does not fit there.
+// Null for a window no tool registered.
 ToolWindow* open_tool_window(int window, QWidget* parent = nullptr);
 // The open window with that number, or null.
 ToolWindow* open_window(int window);

@@ -158,7 +158,7 @@ CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, par
   auto* reload = make_image_button(this, "超级按钮3", QStringLiteral("刷新此页面"), QStyle::SP_BrowserReload);
   auto* home = make_image_button(this, "超级按钮4", QStringLiteral("单击访问主页"), QStyle::SP_DirHomeIcon);
   address_ = make_line_box(this, "编辑框1");
-  address_->setMinimumWidth(631);
+  address_->setMinimumWidth(200);  // 631 and more at the window's own size; less on a small screen
   auto* visit_button = make_button(this, "按钮访问", QStringLiteral("访问"));
   QStringList items;
   for (const links::CrawlerIdentity& identity : links::crawler_identities()) items << from_gbk(identity.item);

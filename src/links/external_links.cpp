@@ -16,12 +16,16 @@ std::string domain_file() { return program_path({kFolder, "域名.txt"}); }
 
 std::string template_file() { return program_path({kFolder, "url.txt"}); }
 
+std::string link_folder() { return program_path({kFolder}); }
+
+bool ensure_link_files() { return ensure_empty_files(link_folder(), {"url.txt", "域名.txt"}); }
+
 Text load_domain_text() { return to_text_bytes(read_file(domain_file())); }
 
 TextList load_templates() { return split_lines(to_text_bytes(read_file(template_file()))); }
 
 bool save_domain_text(std::string_view text) {
-  const std::string folder = program_path({kFolder});
+  const std::string folder = link_folder();
   if (!file_exists(folder)) make_dir(folder);
   return replace_file(domain_file(), text);
 }

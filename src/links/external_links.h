@@ -16,6 +16,10 @@ namespace tessaly::links {
 // it was at the last start) and "超级外链工具配置/url.txt" (the templates, edited by the user).
 std::string domain_file();
 std::string template_file();
+std::string link_folder();
+// Makes the configuration folder and its two files (empty) where they are missing; what is
+// there stays as it is. False when something could not be made.
+bool ensure_link_files();
 
 // The saved domain box (empty when there is no file).
 Text load_domain_text();

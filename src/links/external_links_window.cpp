@@ -1,6 +1,8 @@
 #include "links/external_links_window.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/http/http.h"
@@ -10,6 +12,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 #include "links/external_links.h"
@@ -66,6 +69,10 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
   outer->addLayout(right, 1);
 
   // The files as they are now: the domains saved at the last start, the templates to request.
+  // A fresh program folder has neither: they are made, empty, for the user to fill.
+  if (!links::ensure_link_files())
+    message_box(QStringLiteral("无法建立配置文件夹和它的文件：") + from_path(links::link_folder()),
+                kIconError);
   set_box_text(domains_, links::load_domain_text());
   templates_ = links::load_templates();
   rows_->lv_append_numbered(templates_);
@@ -83,17 +90,13 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
 
 void ExternalLinksWindow::start_publishing() {
   if (task_->active()) return;
-  auto domains = std::make_shared<const TextList>(box_lines(domains_));
-  if (domains->empty()) {
-    message_box(QStringLiteral("域名列表是空的，请先在左边填写域名，一行一个。"));
-    return;
-  }
+  if (!require_lines(domains_, QStringLiteral("域名列表是空的，请先在左边填写域名，一行一个。"))) return;
   if (templates_.empty()) {
-    message_box(
-        QStringLiteral("没有可发布的网址：请在“超级外链工具配置\\url.txt”里每行写一个网址，"
-                       "再重新打开本窗口。"));
+    ask_for_templates();
     return;
   }
+  if (!require_thread_count(threads_)) return;
+  auto domains = std::make_shared<const TextList>(box_lines(domains_));
   const bool saved = links::save_domain_text(box_text(domains_));
   auto templates = std::make_shared<const TextList>(templates_);
   ReportList* list = rows_;
@@ -131,11 +134,28 @@ void ExternalLinksWindow::start_publishing() {
     run_pooled(bridge.job(), plan, work);
   });
   if (!saved)
-    message_box(
-        QStringLiteral("域名列表没能保存到“超级外链工具配置\\域名.txt”：") + from_path(links::domain_file()),
-        kIconError);
+    message_box(QStringLiteral("域名列表没能保存到：") + from_path(links::domain_file()), kIconError);
 }
 
 void ExternalLinksWindow::stop_publishing() { task_->stop(); }
+
+void ExternalLinksWindow::changeEvent(QEvent* event) {
+  ToolWindow::changeEvent(event);
+  // Without templates the tool can do nothing: once the window is up and in front, the user is
+  // told where to write them (on first opening the file has just been made, empty). The box
+  // then belongs to this window, which stays in front when it closes.
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && templates_.empty() && !asked_) {
+    asked_ = true;
+    QTimer::singleShot(0, this, [this] { ask_for_templates(); });
+  }
+}
+
+void ExternalLinksWindow::ask_for_templates() {
+  offer_to_open_folder(
+      QStringLiteral("还没有可发布的网址：请在下面这个文件里每行写一个网址（用{$url}代表域名），"
+                     "保存后重新打开本窗口。\n") +
+          from_path(links::template_file()),
+      from_path(links::link_folder()));
+}
 
 }  // namespace tessaly

@@ -30,7 +30,13 @@ class ExternalLinksWindow : public ToolWindow {
 
   WorkerTask* task() const { return task_; }
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
+  // Names url.txt by its real path and offers its folder (the tool needs templates to request).
+  void ask_for_templates();
+
   LineBox* domains_;
   ReportList* rows_;
   LineBox* page_;
@@ -40,6 +46,7 @@ class ExternalLinksWindow : public ToolWindow {
   QPushButton* stop_;
   WorkerTask* task_;
   TextList templates_;  // url.txt as read when the window was made
+  bool asked_ = false;  // told the user where the templates go
   std::shared_ptr<std::atomic<int>> limit_;
 };
 

@@ -10,6 +10,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 #include "research/banned_filter.h"
@@ -74,6 +75,11 @@ BannedFilterWindow::BannedFilterWindow(QWidget* parent) : ToolWindow(21, parent)
 }
 
 void BannedFilterWindow::toggle_banned_check() {
+  // A run with no keyword, or with a thread count no worker could start under, would never end.
+  if (!task_->shows_stop_wording() &&
+      (!require_lines(keywords_, QStringLiteral("请先填写要检测的关键词，一行一个。")) ||
+       !require_thread_count(threads_)))
+    return;
   auto keywords = std::make_shared<TextList>();
   ReportList* list = rows_;
   std::shared_ptr<std::atomic<int>> limit = limit_;

@@ -14,6 +14,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 
@@ -124,6 +125,7 @@ CollectionWindow::CollectionWindow(QWidget* parent) : ToolWindow(6, parent) {
   connect(pause_, &QPushButton::clicked, this, [this] { toggle_collection_pause(); });
   bind_copy_button(copy, results_, QStringLiteral("复制成功"));
   bind_clear_button(clear, results_);
+  bind_line_count(results_, count_);  // also when the results are cleared or edited
 
   browser_->load(wordlib_home());
 }
@@ -143,6 +145,9 @@ void CollectionWindow::show_login_page() {
 }
 
 void CollectionWindow::toggle_collection() {
+  if (!task_->shows_stop_wording() &&
+      !require_lines(seeds_, QStringLiteral("请先填写要采集的关键词，一行一个。")))
+    return;  // the results of the last run stay
   auto options = std::make_shared<research::CollectionOptions>();
   LineBox* results = results_;
   QLineEdit* count = count_;

@@ -8,6 +8,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 #include "research/domain_mining.h"
@@ -132,6 +133,11 @@ DomainMiningWindow::DomainMiningWindow(QWidget* parent) : ToolWindow(22, parent)
 
 void DomainMiningWindow::start_domain_mining() {
   if (task_->active()) return;
+  // Checked before the list is emptied: a refused run keeps the rows of the last one.
+  if (!require_lines(domains_, QStringLiteral("请先填写要挖掘的域名，一行一个。"))) return;
+  if (!all_pages_->isChecked() &&
+      !require_number(page_count_, 1, QStringLiteral("采集页数要填一个不小于1的整数，请改好后再开始。")))
+    return;
   research::DomainMiningOptions options;
   options.domains = box_lines(domains_);
   options.all_pages = all_pages_->isChecked();

@@ -11,6 +11,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/line_list.h"
 #include "gui/worker_task.h"
 #include "research/inclusion.h"
@@ -121,6 +122,9 @@ InclusionPage::InclusionPage(QWidget* parent) : QWidget(parent) {
 }
 
 void InclusionPage::toggle_inclusion_query() {
+  if (!task_->shows_stop_wording() &&
+      !require_lines(domains_, QStringLiteral("请先填写要查询的域名，一行一个。")))
+    return;  // the results of the last run stay
   auto options = std::make_shared<research::InclusionOptions>();
   ReportList* list = results_;
   task_->toggle(

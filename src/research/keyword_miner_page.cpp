@@ -19,6 +19,7 @@
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
+#include "gui/input_checks.h"
 #include "gui/report_list.h"
 #include "gui/tool_window.h"
 #include "gui/worker_task.h"
@@ -163,6 +164,8 @@ void KeywordMinerPage::set_header(const QString& text) { list_->report_model()->
 
 void KeywordMinerPage::start_keyword_search() {
   if (task_->active()) return;
+  // An empty seed would "find" nothing and report the search done; the last results stay.
+  if (!require_text(seed_, QStringLiteral("请先填写要挖掘的关键词。"))) return;
   backlog_.clear();
   backlog_shown_ = 0;
   ended_.reset();

@@ -12,6 +12,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include "core/http/endpoints.h"
@@ -61,6 +63,28 @@ constexpr const char* kToolbarCaptions[] = {"综合工具箱", "dnspod解析",  
 constexpr const char* kPageCaptions[] = {"综合工具箱",   "dnspod解析",   "收录查询", "词汇生成",
                                          "百度ping",     "51dns",        "挖掘机",   "在线升级",
                                          "繁体全角转换", "VIP专使用功能"};
+
+// What the update page shows when the maker's site cannot be reached: a short note of our own in
+// place of the engine's error page, with the address to try again.
+QString offline_update_page(const QUrl& address) {
+  const QString link = address.toString().toHtmlEscaped();
+  return QStringLiteral(
+             "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>在线升级</title></head>"
+             "<body style=\"font-family: sans-serif; margin: 40px; color: #333\">"
+             "<h2>暂时打不开升级页面</h2>"
+             "<p>升级网站 %1 现在连接不上：可能是网络没有连通，也可能是网站正在维护。</p>"
+             "<p>请检查网络，然后<a href=\"%1\">重新打开升级页面</a>。软件的其它功能照常可用。</p>"
+             "</body></html>")
+      .arg(link);
+}
+
+// A load that did not reach its site: refused, timed out, a name that does not resolve. An
+// answer with an error status is the site's own page, and an aborted load was replaced by another.
+bool site_unreachable(const QWebEngineLoadingInfo& info) {
+  constexpr int kAborted = -3;  // the engine's code for a load called off
+  return info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != kAborted &&
+         info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain;
+}
 
 }  // namespace
 
@@ -177,6 +201,9 @@ void MainWindow::ensure_update_browser() {
   layout->setContentsMargins(0, 0, 0, 0);
   QWebEngineView* view = make_browser(update_page_, "超文本浏览框3");
   layout->addWidget(view);
+  connect(view->page(), &QWebEnginePage::loadingChanged, view, [view](const QWebEngineLoadingInfo& info) {
+    if (site_unreachable(info)) view->setHtml(offline_update_page(info.url()));
+  });
   view->load(QUrl(QString::fromStdString(endpoint_base("PRODUCT_HOME") + "/update.html")));
 }
 

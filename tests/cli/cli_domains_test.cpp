@@ -37,8 +37,8 @@ TEST(CliWhois, RegisteredUnregisteredAndFailedDomains) {
   chinaz.set_whois("a.com", {.registrar = "Reg Inc",
                              .name_servers = "ns1.a.com",
                              .dns_servers = "dns.a.com",
-                             .updated = "2024-01-02",
-                             .created = "2001-05-06",
+                             .updated = "2024年01月02日",
+                             .created = "2001-05-06 10:20:30",
                              .expires = "2030-07-08"});
   chinaz.set_whois("broken.com", {.missing = -1});
   EndpointsFile endpoints({{"CHINAZ_WHOIS", &server}, {"CHINAZ_IP", &server}});
@@ -48,8 +48,8 @@ TEST(CliWhois, RegisteredUnregisteredAndFailedDomains) {
   EXPECT_EQ(
       r.lines(),
       (Lines{
-          R"({"id":"1","domain":"a.com","registrar":"Reg Inc","name_servers":"ns1.a.com","dns_servers":"dns.a.com","updated":"2024-01-02","created":"2001-05-06","expires":"2030-07-08","registered":"yes","status":"ok"})",
-          R"({"id":"2","domain":"free.cn","registrar":"该域名未被注册","name_servers":"","dns_servers":"","updated":"","created":"","expires":"","registered":"no","status":"empty"})"}));
+          R"({"id":"1","domain":"a.com","registrar":"Reg Inc","name_servers":"ns1.a.com","dns_servers":"dns.a.com","updated":"2024年01月02日","updated_iso":"2024-01-02","created":"2001-05-06 10:20:30","created_iso":"2001-05-06","expires":"2030-07-08","expires_iso":"2030-07-08","registered":"yes","status":"ok"})",
+          R"({"id":"2","domain":"free.cn","registrar":"该域名未被注册","name_servers":"","dns_servers":"","updated":"","updated_iso":"","created":"","created_iso":"","expires":"","expires_iso":"","registered":"no","status":"empty"})"}));
 
   CliResult text =
       run_cli({"whois", "--delay", "0", "--endpoints", endpoints.path()}, with_input("broken.com\n"));

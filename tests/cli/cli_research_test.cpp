@@ -129,6 +129,7 @@ TEST_F(CliInclusion, BadUsageSaysWhatIsWrongWithStatusTwo) {
       {{"inclusion", "--endpoints", "/nonexistent/endpoints.conf"}, "cannot read the endpoints file"},
       {{"inclusion", "--format", "xml"}, "--format takes one of text, csv, jsonl"},
       {{"inclusion", "/nonexistent/domains.txt"}, "cannot read /nonexistent/domains.txt"},
+      {{"inclusion", "/"}, "cannot read /: is a directory"},  // not an empty input
       {{"inklusion"}, "unknown command \"inklusion\""},
   };
   for (const Case& c : cases) {

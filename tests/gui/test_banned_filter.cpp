@@ -280,7 +280,9 @@ class BannedFilterTest : public QObject {
     QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
   }
 
-  void empty_list_ends_at_once_and_zero_threads_wait_for_a_thread() {
+  // An empty list, or a thread count no check could start under, would make a run that never
+  // ends: both are refused at the start, and a count fixed afterwards runs to the end.
+  void empty_list_and_no_thread_are_refused_at_the_start() {
     FakeServer server;
     FakeBaiduSearch baidu(server);
     point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
@@ -288,22 +290,25 @@ class BannedFilterTest : public QObject {
     Window win(main_);
     click(control<QPushButton>(win.w, "按钮2"));
     click(win.start);
-    QVERIFY(wait_until([&] { return win.ended(); }));
-    QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
-    QCOMPARE(win.rows->lv_row_count(), 0);
+    QCOMPARE(hooks.message_texts(), sl({"请先填写要检测的关键词，一行一个。"}));
+    QVERIFY(!win.w->task()->active());
 
+    hooks.messages.clear();
     paste(win.keywords, QStringLiteral("a\nb"));
-    win.threads->setText(QStringLiteral("零"));  // no digits: a limit of 0, no check starts
+    win.threads->setText(QStringLiteral("零"));  // no digits
     click(win.start);
-    QCOMPARE(win.rows->lv_row_count(), 2);
-    QVERIFY(win.w->task()->active());
+    QCOMPARE(hooks.message_texts(), sl({"线程数要填一个不小于1的整数（例如10），请改好后再开始。"}));
+    QVERIFY(!win.w->task()->active());
+    QCOMPARE(win.rows->lv_row_count(), 0);
     QCOMPARE(server.request_count(), size_t(0));
-    // The limit is read again while the run waits: a thread to work with, and it ends.
+
+    hooks.messages.clear();
     win.threads->setText(QStringLiteral("1"));
-    QVERIFY(wait_until([&] { return win.ended() && win.ends->size() == 2; }));
+    click(win.start);
+    QVERIFY(wait_until([&] { return win.ended(); }));
     QCOMPARE(win.last_end(), JobEnd::Done);
-    QCOMPARE(server.request_count(), size_t(2));
-    QCOMPARE(hooks.message_texts(), sl({"处理完毕", "处理完毕"}));
+    QCOMPARE(server.requests("/s").size(), size_t(2));
+    QCOMPARE(hooks.message_texts(), sl({"处理完毕"}));
   }
 };
 

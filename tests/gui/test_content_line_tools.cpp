@@ -77,6 +77,8 @@ class LineToolsTest : public QObject {
     click(start);
     QVERIFY(wait_until([&] { return start->text() == QStringLiteral("开始去重复"); }));
     QCOMPARE(text_of(w, "编辑框去重复"), QStringLiteral("站群软件\n泛站推广\n关键词挖掘\n\n"));
+    // The counts are of the keywords shown, not of the blank lines between and after them.
+    QCOMPARE(text_of(w, "编辑框去重状态框"), QStringLiteral("一共有9条数据\n去除重复后来还有3条数据\n"));
 
     control<LineBox>(w, "编辑框去重状态框")->clear();
     paste(control<LineBox>(w, "编辑框去重复"), QStringLiteral("北京市\n北京\n北京市"));
@@ -239,6 +241,7 @@ class LineToolsTest : public QObject {
     QCOMPARE(line_of(w, "编辑框3"), QStringLiteral("2"));
     click(control<QPushButton>(w, "按钮4"));
     QCOMPARE(text_of(w, "编辑框_结果"), QString());
+    QCOMPARE(line_of(w, "编辑框3"), QStringLiteral("0"));  // the count follows the emptied result
     w->close();
   }
 };

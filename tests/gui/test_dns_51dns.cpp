@@ -82,6 +82,10 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
     QVERIFY(!open_window(4));
   }
 
+  void empty_login_fields_are_refused() {
+    check_empty_login_refused(QStringLiteral("请先填写51dns邮箱和密码，再点登录。"), "/member/login");
+  }
+
   void start_checks_in_order() {
     // Empty list: this message even when not logged in.
     click(c<QPushButton>("按钮开始添加"));

@@ -89,6 +89,10 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     QVERIFY(posts.back().body.find("password=s3cret%26%2B%3D%25&") != std::string::npos);
   }
 
+  void empty_login_fields_are_refused() {
+    check_empty_login_refused(QStringLiteral("请先填写dnspod邮箱和密码，再点登录。"), "/Auth/Login");
+  }
+
   void manager_refused_before_login_and_after_logout() {
     click(c<QPushButton>("按钮批量管理"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请先登录dnspod帐号！"));

@@ -118,13 +118,27 @@ class ExternalLinksTest : public QObject {
   void opens_with_the_files_and_refuses_an_empty_domain_box() {
     HookRecorder hooks;
     {
-      Window win(main_);  // no files yet: both lists are empty
+      Window win(main_);  // a fresh program folder: the files are made, empty, for the user
       QCOMPARE(win.w->windowTitle(), QStringLiteral("超级外链工具"));
       QCOMPARE(win.domains->toPlainText(), QString());
       QCOMPARE(win.rows->lv_row_count(), 0);
       QCOMPARE(win.threads->text(), QStringLiteral("10"));
       QCOMPARE(win.start->text(), QStringLiteral("给我发,嘎嘎！"));
       QCOMPARE(win.stop->text(), QStringLiteral("给我停！"));
+      for (const std::string& file : {links::template_file(), links::domain_file()}) {
+        QVERIFY2(file_exists(file), file.c_str());
+        QCOMPARE(read_file(file), Bytes());
+      }
+      // As soon as the window is up it says where the templates go, by their real path (not a
+      // Windows-style one), and offers the folder.
+      QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
+      QCOMPARE(hooks.messages.size(), size_t(1));
+      const QString text = hooks.messages[0].text;
+      QVERIFY2(text.contains(from_path(links::template_file())), qPrintable(text));
+      QVERIFY(!text.contains(u'\\'));
+      QCOMPARE(hooks.messages[0].flags & 0x0F, kButtonsYesNo);
+      QVERIFY(hooks.shell_targets.isEmpty());  // answered no
+      save_screenshot(win.w, "link_tool_first_run");
       win.close();
     }
     write_templates({"http://a.cn/?u={$url}", "", "http://中文.cn/b"});
@@ -138,6 +152,7 @@ class ExternalLinksTest : public QObject {
     QCOMPARE(win.cell(2, 1), QStringLiteral("http://中文.cn/b"));
 
     paste(win.domains, QString());
+    hooks.messages.clear();
     click(win.start);
     QCOMPARE(hooks.messages.size(), size_t(1));
     QVERIFY(hooks.messages[0].text.startsWith(QStringLiteral("域名列表是空的")));
@@ -146,6 +161,44 @@ class ExternalLinksTest : public QObject {
     click(win.stop);  // no run: nothing but the start button staying enabled
     QVERIFY(win.start->isEnabled());
     QCOMPARE(read_file(links::domain_file()), gbk("x.cn\r\n网站.cn\r\n"));  // not saved by a refusal
+    win.close();
+  }
+
+  // Before a run starts: templates to request, and a thread count a worker can start under.
+  // A refusal starts nothing and saves nothing.
+  void refuses_to_start_without_templates_or_with_a_bad_thread_count() {
+    HookRecorder hooks;
+    {
+      Window win(main_);  // url.txt made empty on opening, which the window says at once
+      QVERIFY(wait_until([&] { return hooks.messages.size() == 1; }));
+      hooks.messages.clear();
+      paste(win.domains, QStringLiteral("a.cn"));
+      hooks.next_answers = {kAnswerYes};
+      click(win.start);
+      QCOMPARE(hooks.messages.size(), size_t(1));
+      const QString text = hooks.messages[0].text;
+      // The file by its real path (not a Windows-style one), and the folder offered.
+      QVERIFY2(text.contains(from_path(links::template_file())), qPrintable(text));
+      QVERIFY(!text.contains(u'\\'));
+      QCOMPARE(hooks.messages[0].flags & 0x0F, kButtonsYesNo);
+      QCOMPARE(hooks.shell_targets, QStringList{from_path(links::link_folder())});
+      QVERIFY(win.idle());
+      win.close();
+    }
+    write_templates({"{base}/a?u={$url}"});
+    Window win(main_);
+    paste(win.domains, QStringLiteral("a.cn"));
+    for (const char* threads : {"abc", "0", "", "3x"}) {
+      hooks.messages.clear();
+      win.threads->setText(QString::fromUtf8(threads));
+      click(win.start);
+      QCOMPARE(hooks.messages.size(), size_t(1));
+      QVERIFY2(hooks.messages[0].text.startsWith(QStringLiteral("线程数要填")), threads);
+      QCOMPARE(win.w->focusWidget(), win.threads);
+      QVERIFY(win.idle());
+    }
+    QCOMPARE(server_->request_count(), size_t(0));
+    QCOMPARE(read_file(links::domain_file()), Bytes());  // not saved by a refusal
     win.close();
   }
 

@@ -1,5 +1,6 @@
 // The list box as a user edits it (real key presses and mouse clicks) and as the program and
 // window tests reach it (GBK text, the plainText property, appends from a worker).
+#include <QAccessible>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMenu>
@@ -131,6 +132,51 @@ class LineBoxTest : public QObject {
     box.clear();
     QCOMPARE(box.item_count(), 0);
     QCOMPARE(box.toPlainText(), QString());
+  }
+
+  // What a screen reader asks of a list box: its text, its lines, the caret and the selection
+  // (as characters of the text, a CR LF one of them), and where a character is.
+  void assistive_technology_reads_text_lines_and_caret() {
+    LineBox box;
+    box.resize(300, 200);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.set_text(gbk("第一行\r\nsecond\r\n第三 line"));
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&box);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::EditableText);
+    QVERIFY(iface->state().multiLine);
+    QAccessibleTextInterface* text = iface->textInterface();
+    QVERIFY(text);
+    const QString plain = QStringLiteral("第一行\nsecond\n第三 line");
+    QCOMPARE(text->characterCount(), plain.size());
+    QCOMPARE(text->text(0, text->characterCount()), plain);
+    QCOMPARE(iface->text(QAccessible::Value), plain);
+
+    box.set_caret(gbk("第一行\r\nsec").size());
+    QCOMPARE(text->cursorPosition(), 7);
+    int start = -1, end = -1;
+    QCOMPARE(text->textAtOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end),
+             QStringLiteral("second\n"));
+    QCOMPARE(start, 4);
+    text->setCursorPosition(11);  // the start of the third line
+    QCOMPARE(box.caret(), gbk("第一行\r\nsecond\r\n").size());
+    QCOMPARE(text->textAtOffset(11, QAccessible::LineBoundary, &start, &end), QStringLiteral("第三 line"));
+
+    text->setSelection(0, 1, 3);
+    QCOMPARE(text->selectionCount(), 1);
+    QCOMPARE(box.selectedText(), QStringLiteral("一行"));
+    text->selection(0, &start, &end);
+    QCOMPARE(std::make_pair(start, end), std::make_pair(1, 3));
+    text->removeSelection(0);
+    QCOMPARE(text->selectionCount(), 0);
+
+    // The character at a point, and the point of a character, agree.
+    const QRect at = text->characterRect(4);
+    QVERIFY(at.width() > 1);  // the character's own width
+    QCOMPARE(text->offsetAtPoint(at.center() - QPoint(at.width() / 4, 0)), 4);
+    box.setReadOnly(true);
+    QVERIFY(iface->state().readOnly);
   }
 
   void read_only_box_copies_but_does_not_change() {

@@ -1,12 +1,22 @@
 #include <QGroupBox>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QWebEngineView>
+#include <QWindow>
 
+#include "core/http/endpoints.h"
+#include "core/text/files.h"
 #include "fakes/fake_server.h"
+#include "fakes/sites.h"
+#include "fakes/web_pages.h"
+#include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "shell/main_window.h"
+#include "support/test_support.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -98,24 +108,46 @@ const std::vector<std::pair<const char*, int>> kSwitchers = {
 
 QWidget* toolbox_of(MainWindow& w) { return control<QWidget>(&w, "分组框3"); }
 
+QScreen* screen_named(const char* name) {
+  for (QScreen* s : QGuiApplication::screens())
+    if (s->name() == QLatin1String(name)) return s;
+  qFatal("no test screen %s", name);
+}
+
+// Puts the main window where a user drags it: through the window system, not the program (a
+// window the program never placed is the one a window manager places anew).
+void drag_main_window(MainWindow& w, QPoint to) {
+  w.windowHandle()->setPosition(to);
+  if (!wait_until([&] { return w.geometry().topLeft() == to; }))
+    qFatal("the main window did not move to %d,%d: %d,%d", to.x(), to.y(), w.x(), w.y());
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
   Q_OBJECT
   // The pages the embedded browsers open here (the ping page, the collection window's login
-  // page, the crawler browser's home page, the update page) stay loading: no test reaches the
-  // internet, and no page title changes a window's title meanwhile.
+  // page, the crawler browser's home page) stay loading: no test reaches the internet, and no
+  // page title changes a window's title meanwhile. The update page loads.
   fakes::FakeServer sites_;
+  // Tool windows make their folders in the program folder on first opening.
+  TempFolder folder_;
 
- private Q_SLOTS:
-  void initTestCase() {
-    sites_.set_fallback([](const fakes::RecordedRequest&, fakes::Reply& reply) { reply.hang = true; });
+  void point_at_sites() {
     fakes::point_endpoints({{"BAIDU_PING", &sites_},
                             {"WORDLIB_HOME", &sites_},
                             {"AIZHAN_LOGIN", &sites_},
                             {"BAIDU_HOME", &sites_},
                             {"PRODUCT_HOME", &sites_},
                             {"PRODUCT_HOME_ALT", &sites_}});
+  }
+
+ private Q_SLOTS:
+  void initTestCase() {
+    set_program_folder(folder_.path());
+    sites_.set_fallback([](const fakes::RecordedRequest&, fakes::Reply& reply) { reply.hang = true; });
+    fakes::serve_page(sites_, "/update.html", "在线升级", "<h1>TessalyV1.9</h1>");
+    point_at_sites();
   }
   void cleanupTestCase() { fakes::reset_endpoints(); }
 
@@ -183,6 +215,7 @@ class MainWindowTest : public QObject {
   }
 
   void every_toolbox_window_opens_with_its_title_and_size() {
+    HookRecorder hooks;  // the link tool asks for its templates
     MainWindow w;
     w.show();
     for (const auto& [name, index, title, width, height] : kOpeners) {
@@ -228,6 +261,138 @@ class MainWindowTest : public QObject {
     w.toolbar_clicked(6);
     QCOMPARE(control<QTabWidget>(&w, "高级选择夹1")->currentIndex(), 7);
     control<QWidget>(&w, "超文本浏览框3");
+  }
+
+  void first_browser_page_leaves_the_main_window_where_it_is() {
+    MainWindow w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    drag_main_window(w, QPoint(140, 90));
+    const QRect before = w.frameGeometry();
+    w.toolbar_clicked(6);  // the update page: the window's first browser
+    auto* view = control<QWebEngineView>(&w, "超文本浏览框3");
+    QVERIFY(wait_for_page(view, QStringLiteral("/update.html")));
+    wait_until_drawn(view);
+    QCOMPARE(w.frameGeometry(), before);
+    // The window is made anew for the browser; it carries its place with it, which is what a
+    // window manager goes by (offscreen there is none that would move it).
+    QVERIFY(w.testAttribute(Qt::WA_Moved));
+  }
+
+  void update_page_offline_shows_a_chinese_note_of_its_own() {
+    set_endpoint_overrides("PRODUCT_HOME = http://127.0.0.1:" + std::to_string(fakes::unused_port()) + "\n");
+    MainWindow w;
+    w.show();
+    w.toolbar_clicked(6);
+    auto* view = control<QWebEngineView>(&w, "超文本浏览框3");
+    QVERIFY(wait_until([&] {
+      return run_js(view, QStringLiteral("document.body ? document.body.innerText : ''"))
+          .toString()
+          .contains(QStringLiteral("暂时打不开升级页面"));
+    }));
+    const QString text = run_js(view, QStringLiteral("document.body.innerText")).toString();
+    QVERIFY2(text.contains(QStringLiteral("/update.html")), qPrintable(text));  // the address tried
+    QVERIFY(run_js(view, QStringLiteral("document.querySelector('a').href"))
+                .toString()
+                .endsWith(QStringLiteral("/update.html")));
+    wait_until_drawn(view);
+    save_screenshot(&w, "update_page_offline");
+    point_at_sites();
+  }
+
+  // A new tool window opens over the main window, wholly inside the available area of the main
+  // window's screen; one that does not fit there shrinks to fit.
+  void tool_windows_open_over_the_main_window_inside_its_screen() {
+    struct Case {
+      const char* where;
+      const char* screen;
+      QPoint main_at;
+      const char* button;
+      int window;
+      QSize part_size;
+    };
+    const Case cases[] = {
+        {"middle of the desktop", "desktop", {500, 300}, "按钮域名批量查询", 9, {743, 461}},
+        {"bottom right corner", "desktop", {1700, 900}, "按钮域名批量查询", 9, {743, 461}},
+        {"top edge, a window taller than the main one",
+         "desktop",
+         {20, 6},
+         "按钮批量网站访问",
+         5,
+         {626, 543}},
+        {"small screen, too small for the crawler browser", "laptop", {2000, 100}, "按钮10", 26, {1347, 867}},
+    };
+    for (const Case& c : cases) {
+      MainWindow w;
+      w.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&w));
+      drag_main_window(w, c.main_at);
+      click(control<QPushButton>(toolbox_of(w), c.button));
+      ToolWindow* tool = open_window(c.window);
+      QVERIFY2(tool, c.where);
+      const QRect area = screen_named(c.screen)->availableGeometry();
+      const QRect frame = tool->frameGeometry();
+      QVERIFY2(area.contains(frame), c.where);
+      if (c.part_size.width() <= area.width() && c.part_size.height() <= area.height()) {
+        QCOMPARE(tool->size(), c.part_size);
+        // Centred over the main window as far as the screen's edges allow.
+        const QRect main = w.frameGeometry();
+        const int x =
+            std::clamp(main.center().x() - frame.width() / 2, area.left(), area.right() - frame.width() + 1);
+        const int y = std::clamp(main.center().y() - frame.height() / 2, area.top(),
+                                 area.bottom() - frame.height() + 1);
+        QVERIFY2(std::abs(frame.x() - x) <= 1 && std::abs(frame.y() - y) <= 1, c.where);
+      } else {
+        QVERIFY2(tool->width() < c.part_size.width() && tool->height() < c.part_size.height(), c.where);
+      }
+      tool->close();
+      QVERIFY(wait_until([&] { return open_window(c.window) == nullptr; }));
+    }
+  }
+
+  void message_boxes_speak_chinese_and_show_their_caption_whole() {
+    reset_ui_hooks();  // the real message box
+    struct Box {
+      QString caption;
+      int flags;
+      QStringList buttons;  // as shown
+      int answer_index;
+      int answer;
+      const char* picture;
+    };
+    const Box boxes[] = {
+        {QStringLiteral("友情提示："),
+         kIconInformation,
+         {QStringLiteral("确定")},
+         0,
+         kAnswerOk,
+         "message_box"},
+        {QStringLiteral("信息："),
+         kButtonsYesNo,
+         {QStringLiteral("是(&Y)"), QStringLiteral("否(&N)")},
+         1,
+         kAnswerNo,
+         "message_box_yes_no"},
+    };
+    for (const Box& b : boxes) {
+      QStringList shown;
+      int width_left = -1;
+      WhenThen answer([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr; },
+                      [&] {
+                        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                        for (QAbstractButton* button : box->buttons()) shown << button->text();
+                        width_left = box->width() - box->fontMetrics().horizontalAdvance(b.caption);
+                        save_screenshot(box, b.picture);
+                        click(box->buttons()[b.answer_index]);
+                      });
+      QCOMPARE(message_box(QStringLiteral("复制成功"), b.flags, b.caption), b.answer);
+      shown.sort();
+      QStringList expected = b.buttons;
+      expected.sort();
+      QCOMPARE(shown, expected);
+      // Room for the caption beside the title bar's icon and buttons.
+      QVERIFY2(width_left >= 150, qPrintable(QString::number(width_left)));
+    }
   }
 
   void tool_windows_close_with_the_main_window() {

@@ -1,3 +1,5 @@
+#include <QHeaderView>
+
 #include "core/text/charset.h"
 #include "gui/controls.h"
 #include "gui/report_list.h"
@@ -44,6 +46,42 @@ class ReportListTest : public QObject {
     QRect cell = list->visualRect(list->model()->index(0, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 10, cell.center().y()));
     QVERIFY(list->lv_is_checked(0));
+  }
+
+  // Columns widen to what the first rows hold (cells written after the row came, too), never
+  // narrower than their own width; once the user has sized a column, the widths stay.
+  void columns_widen_to_their_first_rows_until_the_user_sizes_them() {
+    ReportList* list = make_report_list(
+        nullptr, "超级列表框1",
+        {{QStringLiteral("ID"), 80}, {QStringLiteral("域名"), 60}, {QStringLiteral("总收录"), 100}});
+    std::unique_ptr<ReportList> owner(list);
+    list->resize(600, 200);
+    list->show();
+    QVERIFY(QTest::qWaitForWindowExposed(list));
+    QHeaderView* header = list->header();
+    list->lv_insert_row(-1, "1");
+    list->lv_set_cell(0, 1, "www.a-rather-long-domain-name.com.cn");
+    const int domain_width =
+        list->fontMetrics().horizontalAdvance(QStringLiteral("www.a-rather-long-domain-name.com.cn"));
+    QVERIFY(wait_until([&] { return header->sectionSize(1) >= domain_width; }));
+    QCOMPARE(header->sectionSize(0), 80);  // "1" needs less than its width
+    // Emptied and filled again: no narrower.
+    const int widened = header->sectionSize(1);
+    list->lv_clear();
+    list->lv_insert_row(-1, "1");
+    list->lv_set_cell(0, 1, "a.cn");
+    process_events_briefly();
+    QCOMPARE(header->sectionSize(1), widened);
+    // The user drags the column's edge: later rows leave it as the user made it.
+    const QPoint edge(header->sectionViewportPosition(1) + header->sectionSize(1) - 1, header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, edge);
+    QTest::mouseMove(header->viewport(), edge - QPoint(40, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, edge - QPoint(40, 0));
+    const int chosen = header->sectionSize(1);
+    QVERIFY(chosen < widened);
+    list->lv_set_cell(0, 1, "www.an-even-longer-domain-name-than-before.com.cn");
+    process_events_briefly();
+    QCOMPARE(header->sectionSize(1), chosen);
   }
 
   void hundred_thousand_rows() {

@@ -14,6 +14,7 @@
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "gui/controls.h"
+#include "gui/gbk_qt.h"
 #include "gui/line_box.h"
 #include "gui/report_list.h"
 #include "gui/support/gui_test.h"
@@ -184,13 +185,72 @@ class RewriterTest : public QObject {
 
   void a_replacement_that_cannot_be_written_says_so() {
     HookRecorder hooks;
-    std::filesystem::remove_all(rewriter_folder());  // nothing creates the folder
+    put("原文本.txt", g("甲乙\r\n"));
     open();
+    set_write_fault("原文本.txt");   // as on a full disk
     click(c<QPushButton>("按钮5"));  // an empty list writes the source back unchanged
     QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
+    set_write_fault({});
     QVERIFY2(hooks.messages[0].text.startsWith(QStringLiteral("无法写入文件：")),
              qPrintable(hooks.messages[0].text));
     QCOMPARE(hooks.messages[0].flags, kIconError);
+    QCOMPARE(get("原文本.txt"), g("甲乙\r\n"));
+  }
+
+  // A fresh program folder has no configuration folder: opening the window makes it with its
+  // empty files and the split folder, and keeps every file that is already there.
+  void first_opening_makes_the_folder_and_its_files() {
+    HookRecorder hooks;
+    std::filesystem::remove_all(rewriter_folder());
+    open();
+    QVERIFY(hooks.messages.empty());
+    for (const char* name : {"伪原创词表.txt", "替换表.txt", "原文本.txt", "生成文本.txt"}) {
+      QVERIFY2(file_exists(rewriter_file(name)), name);
+      QCOMPARE(get(name), Bytes());
+    }
+    QVERIFY(file_exists(library_folder()));
+    save_screenshot(w_, "rewriter_first_run");
+    w_->close();
+    QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
+
+    put("替换表.txt", g("的||空\r\n"));
+    put("原文本.txt", g("我的书\r\n"));
+    open();
+    QCOMPARE(get("替换表.txt"), g("的||空\r\n"));
+    QCOMPARE(get("原文本.txt"), g("我的书\r\n"));
+    QCOMPARE(box_text(c<LineBox>("编辑框1")), g("的||空\r\n"));
+  }
+
+  // A step whose file the user has not filled yet starts nothing: it names the file by its real
+  // path and offers to open the folder.
+  void empty_files_are_named_with_their_folder_offered() {
+    HookRecorder hooks;
+    open();
+    struct Step {
+      const char* button;
+      const char* file;
+      int answer;
+    };
+    const Step steps[] = {{"按钮4", "伪原创词表.txt", kAnswerYes},
+                          {"按钮5", "原文本.txt", kAnswerNo},
+                          {"按钮2", "原文本.txt", kAnswerYes}};
+    for (const Step& step : steps) {
+      hooks.messages.clear();
+      hooks.shell_targets.clear();
+      hooks.next_answers = {step.answer};
+      click(c<QPushButton>(step.button));
+      QCOMPARE(hooks.messages.size(), size_t{1});
+      const RecordedMessage& m = hooks.messages[0];
+      QVERIFY2(m.text.contains(from_path(rewriter_file(step.file))), qPrintable(m.text));
+      QVERIFY(!m.text.contains(u'\\'));  // a path of this system, not a Windows one
+      QCOMPARE(m.flags & 0x0F, kButtonsYesNo);
+      QCOMPARE(hooks.shell_targets,
+               step.answer == kAnswerYes ? QStringList{from_path(rewriter_folder())} : QStringList{});
+      QVERIFY(wait_until_idle(w_));
+    }
+    QCOMPARE(get("原文本.txt"), Bytes());  // nothing ran
+    QCOMPARE(get("生成文本.txt"), Bytes());
+    QCOMPARE(c<ReportList>("超级列表框1")->lv_row_count(), 0);
   }
 
   // The table is built on the first run of the program and kept: this test runs first of the
@@ -234,7 +294,7 @@ class RewriterTest : public QObject {
     QVERIFY(wait_until([&] { return !hooks.messages.empty(); }, 30000));
     QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("已全部停止")});
     QCOMPARE(c<QProgressBar>("进度条2")->value(), 0);
-    QVERIFY(!file_exists(rewriter_file("生成文本.txt")));
+    QCOMPARE(get("生成文本.txt"), Bytes());  // as the window made it
   }
 
   void closing_the_window_stops_its_run() {
@@ -248,7 +308,7 @@ class RewriterTest : public QObject {
     QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
     QVERIFY(wait_until([] { return running_worker_threads() == 0; }));
     QVERIFY(hooks.messages.empty());
-    QVERIFY(!file_exists(rewriter_file("生成文本.txt")));
+    QCOMPARE(get("生成文本.txt"), Bytes());
   }
 
   void splits_into_numbered_files_and_says_so_once() {
@@ -289,20 +349,44 @@ class RewriterTest : public QObject {
     }
   }
 
-  void split_without_threads_does_nothing_and_zero_lines_is_refused() {
+  // Counts that are not whole numbers of at least 1, and an empty generated text, are refused
+  // before anything is written, each with a message that says what to fix.
+  void split_refuses_bad_counts_and_an_empty_text() {
     HookRecorder hooks;
     put("生成文本.txt", numbered_lines(1, 10));
     open();
-    c<QLineEdit>("编辑框3")->setText(QStringLiteral("abc"));
-    click(c<QPushButton>("按钮1"));  // starts nothing
-    QVERIFY(wait_until_idle(w_));
-    QVERIFY(hooks.messages.empty());
-    QVERIFY(!file_exists(library_folder()));
+    struct Case {
+      QString per_file, threads;
+      const char* message;  // how it begins
+      const char* focused;  // the box to fix
+    };
+    const Case cases[] = {
+        {QStringLiteral("50"), QStringLiteral("abc"), "线程数要填", "编辑框3"},
+        {QStringLiteral("50"), QStringLiteral("0"), "线程数要填", "编辑框3"},
+        {QStringLiteral("50"), QStringLiteral("10x"), "线程数要填", "编辑框3"},
+        {QStringLiteral("0"), QStringLiteral("10"), "分割行数要填", "编辑框2"},
+        {QStringLiteral(""), QStringLiteral("10"), "分割行数要填", "编辑框2"},
+    };
+    c<QTabWidget>("选择夹1")->setCurrentIndex(2);
+    for (const Case& cs : cases) {
+      hooks.messages.clear();
+      c<QLineEdit>("编辑框2")->setText(cs.per_file);
+      c<QLineEdit>("编辑框3")->setText(cs.threads);
+      click(c<QPushButton>("按钮1"));
+      QCOMPARE(hooks.messages.size(), size_t{1});
+      QVERIFY2(hooks.messages[0].text.startsWith(QString::fromUtf8(cs.message)),
+               qPrintable(hooks.messages[0].text));
+      QCOMPARE(w_->focusWidget(), c<QWidget>(cs.focused));
+      QVERIFY(!file_exists(join_path(library_folder(), "1.txt")));
+    }
+    hooks.messages.clear();
+    put("生成文本.txt", "");
+    c<QLineEdit>("编辑框2")->setText(QStringLiteral("50"));
     c<QLineEdit>("编辑框3")->setText(QStringLiteral("10"));
-    c<QLineEdit>("编辑框2")->setText(QStringLiteral("0"));
     click(c<QPushButton>("按钮1"));
-    QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("分割行数必须大于0")});
-    QVERIFY(!file_exists(library_folder()));
+    QCOMPARE(hooks.messages.size(), size_t{1});
+    QVERIFY(hooks.messages[0].text.startsWith(QStringLiteral("生成文本.txt 还是空的")));
+    QVERIFY(!file_exists(join_path(library_folder(), "1.txt")));
   }
 };
 

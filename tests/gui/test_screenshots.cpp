@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QWebEngineView>
 
+#include "core/text/files.h"
 #include "fakes/baidu_ping.h"
 #include "fakes/baidu_search.h"
 #include "fakes/fake_server.h"
@@ -22,6 +23,7 @@
 #include "research/inclusion_page.h"
 #include "research/ping_page.h"
 #include "shell/main_window.h"
+#include "support/test_support.h"
 
 using namespace tessaly;
 using namespace tessaly::test;
@@ -55,9 +57,12 @@ class ScreenshotTest : public QObject {
   // The embedded browsers show fake pages (nothing reaches the internet).
   fakes::FakeServer ping_site_, keyword_site_, web_site_;
   fakes::FakeBaiduPing ping_{ping_site_};
+  // The windows that keep files make their folders here on first opening.
+  TempFolder folder_;
 
  private Q_SLOTS:
   void initTestCase() {
+    set_program_folder(folder_.path());
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     fakes::add_wordlib_site(keyword_site_);
     fakes::serve_page(
@@ -92,6 +97,7 @@ class ScreenshotTest : public QObject {
   }
 
   void tool_windows() {
+    HookRecorder hooks;  // the link tool asks for its templates
     MainWindow main;
     QStringList empty;
     for (int index = 1; index <= 33; ++index) {

@@ -1,8 +1,10 @@
 #pragma once
 // Small helpers shared by the core tests.
+#include <chrono>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace tessaly::test {
@@ -20,6 +22,18 @@ class TempFolder {
  private:
   std::string path_;
 };
+
+// Waits until pred() holds, looking again every few milliseconds; false when it still does not
+// hold after `timeout` (a test then fails instead of hanging).
+template <class Pred>
+bool eventually(Pred pred, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!pred()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
 
 // A UTF-8 literal as GBK text (the program's text).
 std::string g(std::string_view utf8_text);

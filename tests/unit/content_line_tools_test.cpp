@@ -24,11 +24,18 @@ TEST(LineTools, DedupeKeepsFirstOccurrenceInOrder) {
   EXPECT_EQ(r.before, 3);
   EXPECT_EQ(r.after, 2);
   // Three keywords three times with blank lines between the groups: one blank line survives,
-  // where it first appeared.
+  // where it first appeared. The counts are of data: the three keywords the box shows, not the
+  // blank line after them.
   r = dedupe_lines("a\r\nb\r\nc\r\n\r\na\r\nb\r\nc\r\n\r\na\r\nb\r\nc\r\n");
   EXPECT_EQ(r.text, "a\r\nb\r\nc\r\n\r\n");
-  EXPECT_EQ(r.before, 11);
-  EXPECT_EQ(r.after, 4);
+  EXPECT_EQ(r.before, 9);
+  EXPECT_EQ(r.after, 3);
+  // Lines of spaces are blank too; each kind of blank line is kept once and counted never.
+  r = dedupe_lines(g("  \r\nx\r\n　\r\n  \r\nx"));
+  EXPECT_EQ(r.text, g("  \r\nx\r\n　\r\n"));
+  EXPECT_EQ(r.before, 2);
+  EXPECT_EQ(r.after, 1);
+  EXPECT_EQ(data_lines(g("a\r\n\r\n 　 \r\nb\r\n")), 2);
   // Byte-exact: case and trailing spaces make lines different.
   EXPECT_EQ(dedupe_lines("a\r\nA\r\na \r\na").text, "a\r\nA\r\na \r\n");
   EXPECT_EQ(dedupe_lines("").after, 0);

@@ -69,6 +69,27 @@ TEST(Text, TrimAndNumbers) {
   EXPECT_EQ(to_half_width(g("￣☆★。")), "~**" + g("。"));  // the whole row, the stars; 。 stays
 }
 
+TEST(Text, WholeNumberTakesNothingButANumber) {
+  const std::vector<std::pair<std::string, std::optional<int>>> cases = {
+      {"10", 10},
+      {" 7 ", 7},
+      {g("　１２　"), 12},
+      {"0", 0},
+      {"2147483647", std::numeric_limits<int>::max()},
+      {"2147483648", std::nullopt},
+      {"99999999999", std::nullopt},
+      {"", std::nullopt},
+      {"   ", std::nullopt},
+      {"abc", std::nullopt},
+      {"10abc", std::nullopt},
+      {"-3", std::nullopt},
+      {"+3", std::nullopt},
+      {"1.5", std::nullopt},
+      {"1 0", std::nullopt},
+  };
+  for (const auto& [text, number] : cases) EXPECT_EQ(whole_number(text), number) << text;
+}
+
 TEST(Files, MissingFileAndMissingFolder) {
   test::TempFolder dir;
   EXPECT_EQ(read_file(dir.file("missing.txt")), "");
@@ -77,6 +98,21 @@ TEST(Files, MissingFileAndMissingFolder) {
   EXPECT_EQ(read_file(dir.file("a.txt")), "abcd");
   EXPECT_TRUE(make_dir(dir.file("sub")));
   EXPECT_FALSE(make_dir(dir.file("sub")));
+}
+
+TEST(Files, EnsureEmptyFilesMakesWhatIsMissingAndKeepsWhatIsThere) {
+  test::TempFolder dir;
+  const std::string folder = dir.file("conf");
+  EXPECT_TRUE(ensure_empty_files(folder, {"a.txt", "b.txt"}));
+  EXPECT_TRUE(file_exists(folder + "/a.txt"));
+  EXPECT_TRUE(file_is_empty(folder + "/b.txt"));
+  ASSERT_TRUE(write_file(folder + "/a.txt", "mine"));
+  EXPECT_TRUE(ensure_empty_files(folder, {"a.txt", "b.txt", "c.txt"}));  // again, one more
+  EXPECT_EQ(read_file(folder + "/a.txt"), "mine");
+  EXPECT_FALSE(file_is_empty(folder + "/a.txt"));
+  EXPECT_TRUE(file_exists(folder + "/c.txt"));
+  EXPECT_TRUE(file_is_empty(folder + "/missing.txt"));
+  EXPECT_FALSE(ensure_empty_files(dir.file("no/such"), {"a.txt"}));  // the parent is missing
 }
 
 TEST(Charset, ConversionRules) {

@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/http/item_outcome.h"
+
 namespace tessaly {
 
 enum class HttpMethod { Get, Post };
@@ -71,16 +73,8 @@ const std::string& query_failed_text();
 // or "没有得到回答（<the transport's error>）".
 std::string request_problem_text(const HttpResponse& response);
 
-// How one item of a tool ended, whichever tool and face shows it; the four never look alike:
-// - Result: the service answered and the tool's markers were found;
-// - Empty: the service answered that there is nothing (an unregistered domain, no address, no
-//   rows), shown as the tool's own empty answer;
-// - Failed: no answer, an error status, or a page whose markers are missing or unreadable, shown
-//   as query_failed_text() where the result would stand (never a 0, an empty cell or a success);
-// - RateLimited: the service kept refusing, shown as rate_limited_text(), never as a result.
-enum class ItemOutcome { Result, Empty, Failed, RateLimited };
-// The outcome of an item of one request: its failure, or Result / Empty as the answer `found`
-// what the tool looks for.
+// An item's outcome (ItemOutcome, core/http/item_outcome.h), for an item of one request: its
+// failure, or Result / Empty as the answer `found` what the tool looks for.
 ItemOutcome item_outcome(RequestOutcome request, bool found);
 // The outcome of an item made of several requests: a refusal outweighs a failure, a failure any
 // answer, and one result outweighs empty answers.

@@ -162,6 +162,26 @@ bool file_exists(const std::string& path) {
 
 bool make_dir(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
 
+bool ensure_empty_files(const std::string& folder, std::initializer_list<std::string_view> names) {
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0 && !make_dir(folder)) return false;
+  bool all = true;
+  for (std::string_view name : names) {
+    // O_EXCL: made only when missing, so nothing the user has is ever truncated.
+    const int fd = ::open(join_path(folder, name).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0)
+      ::close(fd);
+    else if (errno != EEXIST)
+      all = false;
+  }
+  return all;
+}
+
+bool file_is_empty(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) != 0 || st.st_size == 0;
+}
+
 bool move_file(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -41,6 +41,12 @@ bool replace_file(const std::string& path, std::initializer_list<std::string_vie
 void set_write_fault(std::string path_part, size_t after_bytes = 0);
 bool file_exists(const std::string& path);
 bool make_dir(const std::string& path);  // one level; false when it exists or the parent is missing
+// Makes the folder (one level) when it is missing, and in it each named file that is missing,
+// empty. A file that is there is left exactly as it is. False when the folder or a file could
+// not be made.
+bool ensure_empty_files(const std::string& folder, std::initializer_list<std::string_view> names);
+// True when the file is missing or holds no bytes (without reading it).
+bool file_is_empty(const std::string& path);
 bool move_file(const std::string& from, const std::string& to);
 // Renames only when the target does not exist yet (never replaces a file).
 bool rename_no_replace(const std::string& from, const std::string& to);

@@ -376,6 +376,18 @@ int to_int(std::string_view text) {
   return static_cast<int>(value);
 }
 
+std::optional<int> whole_number(std::string_view text) {
+  const Text t = trim_both(half_width_for_numbers(text));
+  if (t.empty() || t.size() > 10) return std::nullopt;
+  long long value = 0;
+  for (char c : t) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value > std::numeric_limits<int>::max()) return std::nullopt;
+  return static_cast<int>(value);
+}
+
 double to_double(std::string_view text) {
   Text t = half_width_for_numbers(text);
   size_t i = 0;

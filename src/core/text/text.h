@@ -3,6 +3,7 @@
 // failed search gives -1. Every search, split and replace walks character by character, so a
 // match never starts at the trail byte of a double-byte character.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,10 @@ Text repeat_text(int count, std::string_view text);
 Text spaces(int n);
 
 int to_int(std::string_view text);
+// The text as a whole number when it is nothing else: digits (ASCII or full-width) with spaces
+// around them at most, no sign, no larger than an int. What to_int would read from a box whose
+// text makes sense as a number; nothing for "", "abc", "10abc", "-3", "1.5".
+std::optional<int> whole_number(std::string_view text);
 double to_double(std::string_view text);
 Text to_text(long long value);
 Text to_text_bytes(std::string_view bytes);  // bytes up to the first zero byte

@@ -103,6 +103,29 @@ class DnsPageFixture {
     QVERIFY(wait_until_idle(page()));
   }
 
+  // A login with an empty e-mail or password (spaces count as empty) sends nothing: the message
+  // says what to fill in, the empty box gets the focus and the block stays unlocked.
+  void check_empty_login_refused(const QString& message, const std::string& login_path) {
+    struct Case {
+      const char* email;
+      const char* password;
+      const char* focused;
+    };
+    const Case cases[] = {{"", "pass", names_.email_box},
+                          {"user@example.com", "", names_.password_box},
+                          {"  ", "  ", names_.email_box}};
+    for (const Case& k : cases) {
+      c<QLineEdit>(names_.email_box)->setText(QString::fromUtf8(k.email));
+      c<QLineEdit>(names_.password_box)->setText(QString::fromUtf8(k.password));
+      click_for_message(c<QPushButton>(names_.login_button));
+      QCOMPARE(hooks->messages.back().text, message);
+      QCOMPARE(page()->window()->focusWidget(), c<QWidget>(k.focused));
+      QVERIFY(c<QPushButton>(names_.login_button)->isEnabled());
+    }
+    QVERIFY(wait_until_idle(page()));
+    QVERIFY(site->console.requests_to(login_path).empty());
+  }
+
   void import(const QString& domains, const QString& ips) {
     paste(c<LineBox>(names_.domain_box), domains);
     paste(c<LineBox>(names_.ip_box), ips);

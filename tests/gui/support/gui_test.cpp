@@ -63,7 +63,7 @@ HookRecorder::HookRecorder() {
   UiHooks& h = ui_hooks();
   h.message_box = [this](const QString& text, int flags, const QString& caption) {
     messages.push_back({text, flags, caption});
-    return 1;
+    return next_answers.isEmpty() ? kAnswerOk : next_answers.takeFirst();
   };
   h.set_clipboard_text = [this](const QString& text) { clipboard << text; };
   h.shell_open = [this](const QString&, const QString& target) { shell_targets << target; };
@@ -93,6 +93,11 @@ void save_screenshot(QWidget* window, const char* name) {
   if (folder.isEmpty()) return;
   if (!window->grab().save(folder + QChar(u'/') + QString::fromUtf8(name) + QStringLiteral(".png")))
     qWarning("could not save the picture %s", name);
+}
+
+void use_test_screens() {
+  if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" TESSALY_SOURCE_DIR "/tests/gui/support/screens.json");
 }
 
 void process_events_briefly() {

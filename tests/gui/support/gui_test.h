@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui/hooks.h"
+#include "gui/language.h"
 #include "gui/line_box.h"
 #include "gui/tool_window.h"
 #include "shell/tools.h"
@@ -78,6 +79,8 @@ class HookRecorder {
   QStringList clipboard;
   QStringList shell_targets;
   int quit_requests = 0;  // quit_application() calls
+  // Answers for the next message boxes (kAnswerYes, kAnswerNo; none left: kAnswerOk).
+  QList<int> next_answers;
   // Answers for the next file dialogs (empty: cancelled) and folder dialogs.
   QStringList next_files;
   QStringList next_folders;
@@ -131,15 +134,24 @@ void save_screenshot(QWidget* window, const char* name);
 // Waits until every job of `root` (its WorkerTasks) has reported its end.
 bool wait_until_idle(const QObject* root, int timeout_ms = 10000);
 
+// Window tests run offscreen on two fixed screens, a 1920 x 1080 desktop (the primary) and,
+// right of it, a 1280 x 720 laptop screen, instead of the platform's one 800 x 800 screen, so
+// that sizes and places do not depend on how a test program is started. Call before the
+// application exists.
+void use_test_screens();
+
 }  // namespace tessaly::test
 
-// A QTest main that enables what the embedded browser needs before the application exists and
-// registers every tool (titles and sizes of tool windows come from the registry).
+// A QTest main that sets up the test screens and what the embedded browser needs before the
+// application exists, speaks Chinese as the program does, and registers every tool (titles and
+// sizes of tool windows come from the registry).
 #define TESSALY_GUI_TEST_MAIN(TestClass)                        \
   int main(int argc, char** argv) {                             \
+    tessaly::test::use_test_screens();                          \
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); \
     QApplication app(argc, argv);                               \
     app.setAttribute(Qt::AA_Use96Dpi, true);                    \
+    tessaly::use_chinese_language();                            \
     tessaly::register_all_tools();                              \
     TestClass tc;                                               \
     QTEST_SET_MAIN_SOURCE_PATH                                  \
