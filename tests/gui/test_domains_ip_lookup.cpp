@@ -139,6 +139,7 @@ class IpLookupTest : public QObject {
     QCOMPARE(row_of(x.rows, 0, 4), sl({"1", "a.com", "查询失败", ""}));
     QCOMPARE(row_of(x.rows, 1, 4), sl({"2", "unknown.cn", "查询失败", ""}));
     QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("查询完毕，其中2个查询失败")});
+    save_screenshot(x.w, "window30_failed");
     ToolWindow* lists = x.open_lists();
     QVERIFY(control<LineBox>(lists, "编辑框1")->toPlainText().isEmpty());
     QVERIFY(control<LineBox>(lists, "编辑框2")->toPlainText().isEmpty());
