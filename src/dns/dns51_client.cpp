@@ -115,7 +115,7 @@ HttpResponse Dns51Client::exchange(std::string_view path_and_query, HttpMethod m
   options.method = method;
   options.post_text = std::string(body);
   options.cookie_jar = &jar;
-  HttpResponse reply = winhttp_request(url_of(path_and_query), options);
+  HttpResponse reply = session_request(url_of(path_and_query), options);
   checkpoint();
   return reply;
 }
@@ -134,7 +134,7 @@ DnsLoginResult Dns51Client::login(std::string_view email, std::string_view passw
   std::string empty;
   HttpOptions page;
   page.cookie_jar = &empty;
-  HttpResponse login_page = winhttp_request(url_of("/member/login"), page);
+  HttpResponse login_page = session_request(url_of("/member/login"), page);
   checkpoint();
   if (request_outcome(login_page) != RequestOutcome::Answered)
     return {DnsLogin::Failed, gbk("打开登录页面失败：") + request_problem_text(login_page)};

@@ -1,7 +1,7 @@
 #pragma once
 // The 51dns session and everything sent to the 51dns member console: login, the batch that adds
 // domains and their A records, listing and deleting domains for the manager. All requests go
-// through winhttp_request against the DNS51_WEB endpoint.
+// through session_request against the DNS51_WEB endpoint.
 #include <functional>
 #include <mutex>
 #include <string>

@@ -103,7 +103,7 @@ HttpResponse session_request(std::mutex& mutex, std::string& jar, const std::str
   options.method = method;
   options.post_text = std::string(body);
   options.cookie_jar = &sent;
-  HttpResponse reply = winhttp_request(url, options);
+  HttpResponse reply = session_request(url, options);
   checkpoint();
   std::lock_guard lock(mutex);
   merge_cookies(jar, reply.cookies);

@@ -1,7 +1,7 @@
 #pragma once
 // The DNSPod session and everything sent to the DNSPod console: login, the create-domain and
 // create-record requests of the batch, listing and removing domains for the manager. All
-// requests go through winhttp_request against the DNSPOD_WEB endpoint with the session's
+// requests go through session_request against the DNSPOD_WEB endpoint with the session's
 // cookie jar; the anti-forgery token rides in every API query.
 #include <mutex>
 #include <string>

@@ -58,7 +58,7 @@ Text totals_text(long long successes, long long failures) {
 
 LinkResult request_link(std::string_view url_template, const TextList& domains) {
   LinkResult result;
-  HttpResponse response = winhttp_request(link_url(url_template, pick_domain(domains)));
+  HttpResponse response = session_request(link_url(url_template, pick_domain(domains)));
   result.page = to_text_bytes(response.body);
   if (response.rate_limited) {
     result.outcome = ItemOutcome::RateLimited;

@@ -592,7 +592,7 @@ class FaultsTest : public QObject {
     set_program_folder(folder_->path());
     TransportSettings s;
     s.http_stall_timeout_ms = 1000;
-    s.winhttp_timeout_ms = 1000;
+    s.session_timeout_ms = 1000;
     if (!huge_body_from_environment()) s.max_body_bytes = 1024 * 1024;
     set_transport_settings(s);
     main_ = std::make_unique<MainWindow>();

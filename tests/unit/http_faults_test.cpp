@@ -31,7 +31,7 @@ const std::vector<Face>& faces() {
   static const std::vector<Face> all = {
       {"http_request", [](const std::string& u) { return http_request(u); }},
       {"http_request_bytes", [](const std::string& u) { return http_request_bytes(u); }},
-      {"winhttp_request", [](const std::string& u) { return winhttp_request(u); }},
+      {"session_request", [](const std::string& u) { return session_request(u); }},
       {"http_download", [](const std::string& u) { return http_download(u, "agent"); }},
   };
   return all;
@@ -42,7 +42,7 @@ class HttpFaultsTest : public ::testing::Test {
   void SetUp() override {
     TransportSettings s;
     s.http_stall_timeout_ms = 1500;
-    s.winhttp_timeout_ms = 1500;
+    s.session_timeout_ms = 1500;
     s.max_body_bytes = huge_body_from_environment() ? s.max_body_bytes : 1024 * 1024;
     set_transport_settings(s);
   }
@@ -92,7 +92,7 @@ TEST_F(HttpFaultsTest, EveryFaultEndsTheRequestWithoutASuccess) {
 // long the request takes to end after the stop.
 TEST_F(HttpFaultsTest, AStopEndsEveryFaultedRequestWithinASecond) {
   TransportSettings s = transport_settings();
-  s.http_stall_timeout_ms = s.winhttp_timeout_ms = 60'000;  // only the stop can end it
+  s.http_stall_timeout_ms = s.session_timeout_ms = 60'000;  // only the stop can end it
   set_transport_settings(s);
   for (Fault fault : {Fault::Hang, Fault::Trickle, Fault::HugeBody}) {
     FakeServer server;

@@ -161,7 +161,7 @@ TEST_F(PacingTest, BothFacesAndTheDownloadArePaced) {
   std::vector<HttpResponse> responses;
   run_job(job, [&] {
     responses.push_back(http_request_bytes(server.base_url() + "/page"));
-    responses.push_back(winhttp_request(server.base_url() + "/page"));
+    responses.push_back(session_request(server.base_url() + "/page"));
     responses.push_back(http_download(server.base_url() + "/page", "agent"));
   });
   for (const HttpResponse& r : responses) EXPECT_TRUE(r.rate_limited);

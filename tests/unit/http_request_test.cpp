@@ -105,8 +105,8 @@ TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
         {"Accept", "text/html"},
         {"Accept-Language", "zh-cn"},
         {"Content-Type", kForm}}},
-      {"winhttp, no headers",
-       winhttp_request,
+      {"session, no headers",
+       session_request,
        "",
        {{"Accept", "*/*"},
         {"Accept-Language", "zh-cn"},
@@ -119,9 +119,9 @@ TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
   }
 }
 
-TEST_F(HttpRequestTest, WinhttpPutsTheJarFirstAndHandsBackTheCompletedHeaders) {
+TEST_F(HttpRequestTest, SessionRequestPutsTheJarFirstAndHandsBackTheCompletedHeaders) {
   std::string jar = "a=1; b=2";
-  HttpResponse response = winhttp_request(url("/page"), {.cookie_jar = &jar});
+  HttpResponse response = session_request(url("/page"), {.cookie_jar = &jar});
   EXPECT_EQ(response.body, "hello");
   std::vector<Header> sent = {{"Cookie", "a=1; b=2"},
                               {"Accept", "*/*"},
@@ -145,7 +145,7 @@ TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
                 {.method = HttpMethod::Post, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)})
                 .body,
             std::string("got a\0b", 7));
-  EXPECT_EQ(winhttp_request(url("/form"), {.method = HttpMethod::Post, .post_text = "x=1"}).body, "got x=1");
+  EXPECT_EQ(session_request(url("/form"), {.method = HttpMethod::Post, .post_text = "x=1"}).body, "got x=1");
   // A GET carries no body.
   EXPECT_EQ(http_request(url("/page"), {.method = HttpMethod::Get, .post_text = "x=1"}).body, "hello");
   EXPECT_EQ(last().method, "GET");
@@ -197,11 +197,11 @@ TEST_F(HttpRequestTest, RedirectsFollowedUnlessDisabled) {
   EXPECT_EQ(moved.location, "/new");
   EXPECT_EQ(server.requests("/new").size(), 0u);
 
-  HttpResponse head_only = winhttp_request(url("/old"), {.no_redirect = true});
+  HttpResponse head_only = session_request(url("/old"), {.no_redirect = true});
   EXPECT_EQ(head_only.body, "moved");
   EXPECT_NE(head_only.head.find("Location: /new\r\n"), std::string::npos);
   EXPECT_EQ(head_only.head.find("HTTP/1.1"), std::string::npos);  // header lines only
-  EXPECT_EQ(winhttp_request(url("/old")).body, "new page");
+  EXPECT_EQ(session_request(url("/old")).body, "new page");
 }
 
 TEST_F(HttpRequestTest, JarsAreSentAndMerged) {
@@ -214,7 +214,7 @@ TEST_F(HttpRequestTest, JarsAreSentAndMerged) {
     const char* name;
     std::function<HttpResponse(const std::string&, const HttpOptions&)> request;
   };
-  const Case cases[] = {{"text", http_request}, {"bytes", http_request_bytes}, {"winhttp", winhttp_request}};
+  const Case cases[] = {{"text", http_request}, {"bytes", http_request_bytes}, {"session", session_request}};
   for (const auto& c : cases) {
     std::string jar = "a=1; b=2";
     HttpResponse response = c.request(url("/login"), {.cookie_jar = &jar});
@@ -231,7 +231,7 @@ TEST_F(HttpRequestTest, SetCookieInAnySpellingAndWithoutAttributes) {
     r.set_cookie("c=5", "SET-COOKIE");
     r.body = "ok";
   });
-  for (auto request : {winhttp_request, http_request_bytes}) {
+  for (auto request : {session_request, http_request_bytes}) {
     std::string jar = "z=0";
     EXPECT_EQ(request(url("/lower"), {.cookie_jar = &jar}).cookies, "a=1; c=5");
     EXPECT_EQ(jar, "a=1; c=5; z=0");
@@ -253,11 +253,11 @@ TEST_F(HttpRequestTest, WithoutAJarTheProcessCookieStoreIsUsed) {
   EXPECT_EQ(cookie_store_get(url("/any")), "sid=abc");
   EXPECT_EQ(cookie_store_get("127.0.0.1"), "sid=abc");
 
-  // A jar bypasses the store, and winhttp_request never uses it.
+  // A jar bypasses the store, and session_request never uses it.
   std::string jar;
   http_request(url("/page"), {.cookie_jar = &jar});
   EXPECT_FALSE(last().has_header("Cookie"));
-  winhttp_request(url("/page"));
+  session_request(url("/page"));
   EXPECT_FALSE(last().has_header("Cookie"));
 
   // Cookies put into the store go out with the next request; clearing the host removes them.
@@ -316,7 +316,7 @@ TEST_F(HttpRequestTest, FailuresGiveEmptyResults) {
     EXPECT_EQ(r.body, "") << bad;
     EXPECT_NE(r.error.find("unusable URL"), std::string::npos) << bad;
   }
-  EXPECT_FALSE(winhttp_request("ftp://127.0.0.1/").ok());
+  EXPECT_FALSE(session_request("ftp://127.0.0.1/").ok());
   EXPECT_EQ(server.request_count(), 0u);
 
   // The status code is not examined: a 404 page is a body like any other.
@@ -331,15 +331,15 @@ TEST_F(HttpRequestTest, BodyLimitAndTimeOuts) {
   server.handle("GET", "/hang", [](const RecordedRequest&, Reply& r) { r.hang = true; });
   TransportSettings s;
   s.max_body_bytes = 1000;
-  s.winhttp_timeout_ms = 300;
+  s.session_timeout_ms = 300;
   s.http_stall_timeout_ms = 300;
   set_transport_settings(s);
   HttpResponse big = http_request_bytes(url("/big"));
   EXPECT_LE(big.body.size(), 1000u);
   EXPECT_EQ(big.error, "body over the size limit");
-  EXPECT_EQ(winhttp_request(url("/big")).body, "");
+  EXPECT_EQ(session_request(url("/big")).body, "");
 
-  for (auto request : {winhttp_request, http_request}) {
+  for (auto request : {session_request, http_request}) {
     auto started = std::chrono::steady_clock::now();
     HttpResponse hung = request(url("/hang"), {});
     EXPECT_EQ(hung.body, "");
@@ -352,7 +352,7 @@ TEST_F(HttpRequestTest, BodyLimitAndTimeOuts) {
 
 TEST_F(HttpRequestTest, StoppingTheJobEndsARequestThatNeverGetsAnAnswer) {
   server.handle("GET", "/hang", [](const RecordedRequest&, Reply& r) { r.hang = true; });
-  for (auto request : {http_request, winhttp_request}) {
+  for (auto request : {http_request, session_request}) {
     Job job;
     auto finished = std::async(std::launch::async, [&] {
       Job::Scope scope(&job);
@@ -376,19 +376,19 @@ TEST(HttpsRequest, CertificatesAreVerified) {
   reset_transport_settings();
   FakeServer server(FakeServer::Scheme::Https);
   server.handle("*", "/secure", [](const RecordedRequest&, Reply& r) { r.body = "secret"; });
-  EXPECT_EQ(winhttp_request(server.base_url() + "/secure").body, "");
+  EXPECT_EQ(session_request(server.base_url() + "/secure").body, "");
   EXPECT_EQ(http_request(server.base_url() + "/secure").body, "");
   EXPECT_EQ(server.request_count(), 0u);  // the password never left
 
   trust_test_ca();
-  EXPECT_EQ(winhttp_request(server.base_url() + "/secure").body, "secret");
-  EXPECT_EQ(winhttp_request(server.localhost_url() + "/secure").body, "secret");
+  EXPECT_EQ(session_request(server.base_url() + "/secure").body, "secret");
+  EXPECT_EQ(session_request(server.localhost_url() + "/secure").body, "secret");
   // TLS is chosen by the URL's first five characters.
   std::string upper = "HTTPS://127.0.0.1:" + std::to_string(server.port()) + "/secure";
   EXPECT_EQ(http_request(upper).body, "secret");
   EXPECT_TRUE(server.requests().back().https);
   untrust_test_ca();
-  EXPECT_EQ(winhttp_request(server.base_url() + "/secure").body, "");
+  EXPECT_EQ(session_request(server.base_url() + "/secure").body, "");
   reset_transport_settings();
 }
 

@@ -2,7 +2,7 @@
 // The process-wide cookie store. http_request and http_request_bytes use it whenever they are
 // called without a cookie jar: cookies a site sets are kept here and sent back to it on later
 // requests, the way a browser's store works, for as long as the program runs. Requests with a
-// jar, and winhttp_request always, bypass it. The functions below let other parts of the
+// jar, and session_request always, bypass it. The functions below let other parts of the
 // program read and write it (the embedded browser's cookies are bridged through them, and the
 // DNS sessions read and clear the cookies of their console).
 #include <functional>

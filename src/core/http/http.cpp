@@ -61,7 +61,7 @@ std::string connect_url(const std::string& url) {
          wire_safe(url_path(url));
 }
 
-// winhttp_request takes absolute http and https URLs as they are.
+// session_request takes absolute http and https URLs as they are.
 std::string absolute_url(const std::string& url) {
   std::string lower = to_lower(left(url, 8));
   if (lower.rfind("http://", 0) != 0 && lower.rfind("https://", 0) != 0) return {};
@@ -225,7 +225,7 @@ HttpResponse http_download(const std::string& url, const std::string& agent) {
   return response;
 }
 
-HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
+HttpResponse session_request(const std::string& url, const HttpOptions& o) {
   checkpoint();
   std::string headers = o.headers;
   if (headers.empty())
@@ -258,8 +258,8 @@ HttpResponse winhttp_request(const std::string& url, const HttpOptions& o) {
     t.follow_redirects = !o.no_redirect;
     t.cookie_store = false;
     // Resolve and connect have a time-out each; libcurl measures them as one.
-    t.connect_timeout_ms = 2 * settings.winhttp_timeout_ms;
-    t.stall_timeout_ms = settings.winhttp_timeout_ms;
+    t.connect_timeout_ms = 2 * settings.session_timeout_ms;
+    t.stall_timeout_ms = settings.session_timeout_ms;
     r = transport::perform_paced(t);
     if (r.outcome == transport::Outcome::Stopped) return stopped_result();
   }

@@ -1,7 +1,7 @@
 #pragma once
 // The two request functions and the text helpers around them. One libcurl transport with two
 // faces: http_request/http_request_bytes (default headers, process-wide cookie store when no jar
-// is given, see cookie_store.h) and winhttp_request (15-second time-outs, cookies only through
+// is given, see cookie_store.h) and session_request (15-second time-outs, cookies only through
 // the caller's jar). Certificates are always verified against the system store.
 //
 // Every request is a checkpoint of the calling thread's job: a paused job waits before it, and a
@@ -32,7 +32,7 @@ struct HttpOptions {
   std::string headers{};              // extra header lines (CR LF separated)
   std::string* cookie_jar = nullptr;  // the caller's session jar "a=1; b=2", updated with the
                                       // cookies the response sets; null: the process cookie
-                                      // store (http_request*) or no cookies (winhttp_request)
+                                      // store (http_request*) or no cookies (session_request)
   bool no_redirect = false;           // true: redirects are not followed
   bool raw_body = false;              // http_request: the body bytes as they came (not converted
                                       // from UTF-8, not cut at a zero byte)
@@ -45,7 +45,7 @@ struct HttpResponse {
   std::string error{};         // why the request failed; empty when a response arrived whole
   std::string sent_headers{};  // the request's header lines as completed with the defaults
   std::string head{};          // http_request*: the response head (status line and header lines,
-                               // CR LF); winhttp_request: the header lines without the status line
+                               // CR LF); session_request: the header lines without the status line
   std::string cookies{};       // the cookies this response set, "a=1; b=2"
   std::string location{};      // http_request: the Location header's value, or the whole head
                                // when there is none
@@ -98,7 +98,7 @@ std::string failures_tail(const OutcomeCounts& counts, CountUnit unit = CountUni
 
 // Default User-Agent strings of the two faces.
 extern const char* const kHttpRequestAgent;
-extern const char* const kHttpBytesAgent;  // also winhttp_request's
+extern const char* const kHttpBytesAgent;  // also session_request's
 
 // The body as GBK text up to its first zero byte, converted from UTF-8 when the bytes "utf-8"
 // occur below position 500 of the body or "utf-8" (any case) in the response head.
@@ -106,7 +106,7 @@ HttpResponse http_request(const std::string& url, const HttpOptions& options = {
 // The body bytes as they came.
 HttpResponse http_request_bytes(const std::string& url, const HttpOptions& options = {});
 // The body bytes; cookies only through options.cookie_jar; any spelling of Set-Cookie.
-HttpResponse winhttp_request(const std::string& url, const HttpOptions& options = {});
+HttpResponse session_request(const std::string& url, const HttpOptions& options = {});
 
 // A plain download as the platform library's URL opener makes it: an HTTP/1.0 GET carrying only
 // the agent and "Accept: */*", redirects followed, the process cookie store. The body bytes as

@@ -81,7 +81,7 @@ void set_extra_ca_file(std::string path) {
 
 void set_winhttp_timeout_ms(int ms) {
   std::lock_guard lock(settings_mutex);
-  settings.winhttp_timeout_ms = ms;
+  settings.session_timeout_ms = ms;
 }
 
 namespace transport {

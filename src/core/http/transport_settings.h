@@ -8,8 +8,8 @@ namespace tessaly {
 struct TransportSettings {
   // A PEM file of CA certificates trusted in addition to the system store ("" = none).
   std::string extra_ca_file;
-  // winhttp_request: resolve, connect, send and receive time-outs.
-  int winhttp_timeout_ms = 15'000;
+  // session_request: resolve, connect, send and receive time-outs.
+  int session_timeout_ms = 15'000;
   // http_request and http_request_bytes: time allowed to resolve and connect, and the longest
   // stretch without a byte moving once connected, after which the request fails.
   int http_connect_timeout_ms = 60'000;

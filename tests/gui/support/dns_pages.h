@@ -166,7 +166,7 @@ class DnsPageFixture {
       QuickTransport() {
         TransportSettings quick = saved;
         quick.http_stall_timeout_ms = 1000;
-        quick.winhttp_timeout_ms = 1000;
+        quick.session_timeout_ms = 1000;
         quick.max_body_bytes = 1024 * 1024;
         set_transport_settings(quick);
       }
