@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/text/charset.h"  // gbk(): a UTF-8 literal as GBK text
+
 namespace tessaly::test {
 
 // A fresh empty folder under the system's temporary folder; removed by ~TempFolder.
@@ -39,5 +41,6 @@ bool eventually(Pred pred, std::chrono::milliseconds timeout = std::chrono::seco
 std::string g(std::string_view utf8_text);
 // UTF-8 literals as a list of GBK texts.
 std::vector<std::string> gl(std::initializer_list<const char*> utf8_items);
+std::vector<std::string> gbk_list(std::initializer_list<const char*> utf8_items);
 
 }  // namespace tessaly::test
