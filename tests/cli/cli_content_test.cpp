@@ -60,7 +60,7 @@ TEST(CliText, ShuffleKeepsEveryLineAndJoinPairsTwoFiles) {
 
   TempFolder folder;
   write_file(folder.file("first.txt"), "www.a.com\r\nwww.b.com\r\n");
-  write_file(folder.file("second.txt"), g("百度\r\n搜搜\r\n网易\r\n"));  // GBK
+  write_file(folder.file("second.txt"), gbk("百度\r\n搜搜\r\n网易\r\n"));  // GBK
   CliResult joined =
       run_cli({"join", "--separator", "+", folder.file("first.txt"), folder.file("second.txt")});
   EXPECT_EQ(joined.status, 0) << joined.err;
@@ -96,10 +96,10 @@ TEST(CliRewriter, TheThreeStepsInTheProgramFolder) {
   EXPECT_NE(missing.err.find("伪原创生成配置"), std::string::npos) << missing.err;
 
   ASSERT_TRUE(make_dir(folder));
-  write_file(join_path(folder, "伪原创词表.txt"), g("美丽||漂亮\r\n坏行\r\n快乐||高兴\r\n"));
-  write_file(join_path(folder, "替换表.txt"), g("。||。换行符\r\n"));
+  write_file(join_path(folder, "伪原创词表.txt"), gbk("美丽||漂亮\r\n坏行\r\n快乐||高兴\r\n"));
+  write_file(join_path(folder, "替换表.txt"), gbk("。||。换行符\r\n"));
   std::string source;
-  for (int i = 0; i < 60; ++i) source += g("美丽的花。快乐的人。\r\n");
+  for (int i = 0; i < 60; ++i) source += gbk("美丽的花。快乐的人。\r\n");
   write_file(join_path(folder, "原文本.txt"), source);
 
   CliResult replaced = run_cli({"rewrite-replace"}, in_folder(program.path()));

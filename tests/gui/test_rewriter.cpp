@@ -33,7 +33,7 @@ Bytes split_file(int n) { return read_file(join_path(library_folder(), std::to_s
 
 Text numbered_lines(int from, int to) {
   Text t;
-  for (int i = from; i <= to; ++i) t += g("第") + std::to_string(i) + g("句。") + "\r\n";
+  for (int i = from; i <= to; ++i) t += gbk("第") + std::to_string(i) + gbk("句。") + "\r\n";
   return t;
 }
 
@@ -76,7 +76,7 @@ class RewriterTest : public QObject {
   }
 
   void created_with_its_table_on_the_processing_page() {
-    put("替换表.txt", g("的||空\r\n。||。换行符\r\n"));
+    put("替换表.txt", gbk("的||空\r\n。||。换行符\r\n"));
     open();
     QCOMPARE(w_->windowTitle(), QStringLiteral("伪原创生成工具"));
     QCOMPARE(w_->size(), QSize(407, 450));
@@ -86,7 +86,7 @@ class RewriterTest : public QObject {
     QCOMPARE(tabs->count(), pages.size());
     for (int i = 0; i < pages.size(); ++i) QCOMPARE(tabs->tabText(i), pages[i]);
     QCOMPARE(tabs->currentIndex(), 1);
-    QCOMPARE(box_text(c<LineBox>("编辑框1")), g("的||空\r\n。||。换行符\r\n"));
+    QCOMPARE(box_text(c<LineBox>("编辑框1")), gbk("的||空\r\n。||。换行符\r\n"));
     QVERIFY(!c<QCheckBox>("选择框1")->isChecked());
     QCOMPARE(c<QCheckBox>("选择框1")->text(), QStringLiteral("去掉空格"));
     QCOMPARE(c<QLineEdit>("编辑框2")->text(), QStringLiteral("50"));
@@ -135,8 +135,8 @@ class RewriterTest : public QObject {
 
   void replaces_the_word_list_in_the_source() {
     HookRecorder hooks;
-    put("伪原创词表.txt", g("甲||乙甲\r\n只有一段\r\na||b||c\r\n乙||丙\r\n"));
-    put("原文本.txt", g("甲乙中文\r\n甲"));
+    put("伪原创词表.txt", gbk("甲||乙甲\r\n只有一段\r\na||b||c\r\n乙||丙\r\n"));
+    put("原文本.txt", gbk("甲乙中文\r\n甲"));
     open();
     auto* list = c<ReportList>("超级列表框1");
     c<QTabWidget>("选择夹1")->setCurrentIndex(0);
@@ -144,8 +144,8 @@ class RewriterTest : public QObject {
     QVERIFY(wait_until([&] { return list->lv_row_count() == 2 && !c<QLabel>("标签3")->text().isEmpty(); }));
     QCOMPARE(list->lv_get_cell(0, 0), std::string("1"));
     QCOMPARE(list->lv_get_cell(1, 0), std::string("4"));  // lines 2 and 3 were skipped but counted
-    QCOMPARE(list->lv_get_cell(1, 1), g("乙"));
-    QCOMPARE(list->lv_get_cell(1, 2), g("丙"));
+    QCOMPARE(list->lv_get_cell(1, 1), gbk("乙"));
+    QCOMPARE(list->lv_get_cell(1, 2), gbk("丙"));
     QCOMPARE(c<QLabel>("标签3")->text(), QStringLiteral("4"));
 
     click(c<QPushButton>("按钮5"));
@@ -153,9 +153,9 @@ class RewriterTest : public QObject {
     QCOMPARE(hooks.messages.size(), size_t{1});
     QCOMPARE(hooks.messages[0].text, QStringLiteral("替换完毕"));
     QCOMPARE(hooks.messages[0].caption, QStringLiteral("友情提示："));
-    QCOMPARE(list->lv_get_cell(0, 3), g("共替换2次"));
-    QCOMPARE(list->lv_get_cell(1, 3), g("共替换3次"));  // row 2 also meets what row 1 put in
-    QCOMPARE(get("原文本.txt"), g("丙甲丙中文\r\n丙甲"));
+    QCOMPARE(list->lv_get_cell(0, 3), gbk("共替换2次"));
+    QCOMPARE(list->lv_get_cell(1, 3), gbk("共替换3次"));  // row 2 also meets what row 1 put in
+    QCOMPARE(get("原文本.txt"), gbk("丙甲丙中文\r\n丙甲"));
 
     // Loading again starts from an empty list.
     click(c<QPushButton>("按钮4"));
@@ -165,8 +165,8 @@ class RewriterTest : public QObject {
 
   void stopping_the_replacement_leaves_the_source_alone() {
     HookRecorder hooks;
-    put("伪原创词表.txt", g("甲||乙\r\n"));
-    put("原文本.txt", g("甲甲甲\r\n"));
+    put("伪原创词表.txt", gbk("甲||乙\r\n"));
+    put("原文本.txt", gbk("甲甲甲\r\n"));
     open();
     auto* list = c<ReportList>("超级列表框1");
     click(c<QPushButton>("按钮4"));
@@ -175,17 +175,17 @@ class RewriterTest : public QObject {
     click(c<QPushButton>("按钮6"));  // before the worker could read the list back
     QVERIFY(wait_until_idle(w_));
     QVERIFY(hooks.messages.empty());
-    QCOMPARE(get("原文本.txt"), g("甲甲甲\r\n"));
+    QCOMPARE(get("原文本.txt"), gbk("甲甲甲\r\n"));
     QCOMPARE(list->lv_get_cell(0, 3), std::string());
     // The next start works as usual.
     click(c<QPushButton>("按钮5"));
     QVERIFY(wait_until([&] { return count_of(hooks, QStringLiteral("替换完毕")) == 1; }));
-    QCOMPARE(get("原文本.txt"), g("乙乙乙\r\n"));
+    QCOMPARE(get("原文本.txt"), gbk("乙乙乙\r\n"));
   }
 
   void a_replacement_that_cannot_be_written_says_so() {
     HookRecorder hooks;
-    put("原文本.txt", g("甲乙\r\n"));
+    put("原文本.txt", gbk("甲乙\r\n"));
     open();
     set_write_fault("原文本.txt");   // as on a full disk
     click(c<QPushButton>("按钮5"));  // an empty list writes the source back unchanged
@@ -194,7 +194,7 @@ class RewriterTest : public QObject {
     QVERIFY2(hooks.messages[0].text.startsWith(QStringLiteral("无法写入文件：")),
              qPrintable(hooks.messages[0].text));
     QCOMPARE(hooks.messages[0].flags, kIconError);
-    QCOMPARE(get("原文本.txt"), g("甲乙\r\n"));
+    QCOMPARE(get("原文本.txt"), gbk("甲乙\r\n"));
   }
 
   // A fresh program folder has no configuration folder: opening the window makes it with its
@@ -213,12 +213,12 @@ class RewriterTest : public QObject {
     w_->close();
     QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
 
-    put("替换表.txt", g("的||空\r\n"));
-    put("原文本.txt", g("我的书\r\n"));
+    put("替换表.txt", gbk("的||空\r\n"));
+    put("原文本.txt", gbk("我的书\r\n"));
     open();
-    QCOMPARE(get("替换表.txt"), g("的||空\r\n"));
-    QCOMPARE(get("原文本.txt"), g("我的书\r\n"));
-    QCOMPARE(box_text(c<LineBox>("编辑框1")), g("的||空\r\n"));
+    QCOMPARE(get("替换表.txt"), gbk("的||空\r\n"));
+    QCOMPARE(get("原文本.txt"), gbk("我的书\r\n"));
+    QCOMPARE(box_text(c<LineBox>("编辑框1")), gbk("的||空\r\n"));
   }
 
   // A step whose file the user has not filled yet starts nothing: it names the file by its real
@@ -257,7 +257,7 @@ class RewriterTest : public QObject {
   // processing tests.
   void processes_the_library_with_the_table_of_the_first_run() {
     HookRecorder hooks;
-    put("原文本.txt", g("我的书。他的笔。\r\n\r\n第二 行\r\n\r\n\r\n　第三行\r\n"));
+    put("原文本.txt", gbk("我的书。他的笔。\r\n\r\n第二 行\r\n\r\n\r\n　第三行\r\n"));
     open();
     paste(c<LineBox>("编辑框1"), QStringLiteral("的||空\n。||。换行符\n"));
     c<QCheckBox>("选择框1")->setChecked(true);
@@ -272,7 +272,7 @@ class RewriterTest : public QObject {
     QCOMPARE(m.caption, QStringLiteral("提示"));
     QCOMPARE(m.flags, kIconInformation);
     QCOMPARE(c<QProgressBar>("进度条2")->value(), 100);
-    const Text expected = g("我书。\r\n他笔。\r\n第二行\r\n第三行\r\n");
+    const Text expected = gbk("我书。\r\n他笔。\r\n第二行\r\n第三行\r\n");
     QCOMPARE(get("生成文本.txt"), expected);
 
     // A changed table is not read again until the program restarts.
@@ -286,7 +286,7 @@ class RewriterTest : public QObject {
   void stopping_the_processing_writes_nothing() {
     HookRecorder hooks;
     Text source;
-    while (source.size() < (8u << 20)) source += g("这是一段很长的小说文字，用来测试停止。\r\n");
+    while (source.size() < (8u << 20)) source += gbk("这是一段很长的小说文字，用来测试停止。\r\n");
     put("原文本.txt", source);
     open();
     click(c<QPushButton>("按钮2"));
@@ -300,7 +300,7 @@ class RewriterTest : public QObject {
   void closing_the_window_stops_its_run() {
     HookRecorder hooks;
     Text source;
-    while (source.size() < (8u << 20)) source += g("关闭窗口时正在处理的文字。\r\n");
+    while (source.size() < (8u << 20)) source += gbk("关闭窗口时正在处理的文字。\r\n");
     put("原文本.txt", source);
     open();
     click(c<QPushButton>("按钮2"));

@@ -6,7 +6,6 @@
 
 namespace tessaly::content {
 namespace {
-using test::g;
 
 struct ConversionCase {
   Conversion conversion;
@@ -16,25 +15,25 @@ struct ConversionCase {
 
 TEST(Conversions, CharacterTables) {
   const std::vector<ConversionCase> cases = {
-      {Conversion::ToFullWidth, "Ab 1~", g("Ａｂ　１～")},
-      {Conversion::ToHalfWidth, g("Ａｂ　１～"), "Ab 1~"},
-      {Conversion::ToFullWidth, "$}", g("￥｝")},
+      {Conversion::ToFullWidth, "Ab 1~", gbk("Ａｂ　１～")},
+      {Conversion::ToHalfWidth, gbk("Ａｂ　１～"), "Ab 1~"},
+      {Conversion::ToFullWidth, "$}", gbk("￥｝")},
       // The whole full-width row comes back, including "￥" and "￣", and both stars become "*".
-      {Conversion::ToHalfWidth, g("￥￣☆★"), "$~**"},
+      {Conversion::ToHalfWidth, gbk("￥￣☆★"), "$~**"},
       // Only "，" (A3 AC) is a full-width ASCII form; "。" (A1 A3) stays.
-      {Conversion::ToHalfWidth, g("，。"), g(",。")},
+      {Conversion::ToHalfWidth, gbk("，。"), gbk(",。")},
       {Conversion::ToFullWidth, std::string("\x7F\x01", 2), std::string("\x7F\x01", 2)},
-      {Conversion::ToUpper, g("abc中文ａ"), g("ABC中文ａ")},
-      {Conversion::ToLower, g("ABC中文Ａ"), g("abc中文Ａ")},
+      {Conversion::ToUpper, gbk("abc中文ａ"), gbk("ABC中文ａ")},
+      {Conversion::ToLower, gbk("ABC中文Ａ"), gbk("abc中文Ａ")},
       // A lead byte 0x81 with the trail byte "a" is one character: the trail byte never changes.
       {Conversion::ToUpper,
        std::string("\x81"
                    "aa"),
        std::string("\x81"
                    "aA")},
-      {Conversion::ToTraditional, g("简体中文"), g("簡體中文")},
-      {Conversion::ToSimplified, g("簡體中文"), g("简体中文")},
-      {Conversion::ToTraditional, g("站群软件SEO优化"), g("站羣軟件SEO優化")},
+      {Conversion::ToTraditional, gbk("简体中文"), gbk("簡體中文")},
+      {Conversion::ToSimplified, gbk("簡體中文"), gbk("简体中文")},
+      {Conversion::ToTraditional, gbk("站群软件SEO优化"), gbk("站羣軟件SEO優化")},
       {Conversion::ToTraditional, "abc 123", "abc 123"},
   };
   for (const auto& c : cases)
@@ -59,9 +58,9 @@ TEST(Conversions, ChineseKeepsByteLengthOfEveryLine) {
     for (size_t i = 0; i < out.size(); i += 2) ASSERT_GE(static_cast<unsigned char>(out[i]), 0x81u) << i;
   }
   // Mixed widths: ASCII and double-byte characters keep their places.
-  std::string mixed = g("a简b体1");
+  std::string mixed = gbk("a简b体1");
   std::string out = convert_line(mixed, Conversion::ToTraditional);
-  EXPECT_EQ(out, g("a簡b體1"));
+  EXPECT_EQ(out, gbk("a簡b體1"));
 }
 
 TEST(Conversions, LinesAndLineBreaks) {

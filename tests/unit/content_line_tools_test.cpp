@@ -9,7 +9,6 @@
 
 namespace tessaly::content {
 namespace {
-using test::g;
 
 std::string collect(const std::function<void(LineOutput&)>& run) {
   std::string text;
@@ -19,8 +18,8 @@ std::string collect(const std::function<void(LineOutput&)>& run) {
 }
 
 TEST(LineTools, DedupeKeepsFirstOccurrenceInOrder) {
-  DedupeResult r = dedupe_lines(g("北京市\r\n北京\r\n北京市"));
-  EXPECT_EQ(r.text, g("北京市\r\n北京\r\n"));
+  DedupeResult r = dedupe_lines(gbk("北京市\r\n北京\r\n北京市"));
+  EXPECT_EQ(r.text, gbk("北京市\r\n北京\r\n"));
   EXPECT_EQ(r.before, 3);
   EXPECT_EQ(r.after, 2);
   // Three keywords three times with blank lines between the groups: one blank line survives,
@@ -31,11 +30,11 @@ TEST(LineTools, DedupeKeepsFirstOccurrenceInOrder) {
   EXPECT_EQ(r.before, 9);
   EXPECT_EQ(r.after, 3);
   // Lines of spaces are blank too; each kind of blank line is kept once and counted never.
-  r = dedupe_lines(g("  \r\nx\r\n　\r\n  \r\nx"));
-  EXPECT_EQ(r.text, g("  \r\nx\r\n　\r\n"));
+  r = dedupe_lines(gbk("  \r\nx\r\n　\r\n  \r\nx"));
+  EXPECT_EQ(r.text, gbk("  \r\nx\r\n　\r\n"));
   EXPECT_EQ(r.before, 2);
   EXPECT_EQ(r.after, 1);
-  EXPECT_EQ(data_lines(g("a\r\n\r\n 　 \r\nb\r\n")), 2);
+  EXPECT_EQ(data_lines(gbk("a\r\n\r\n 　 \r\nb\r\n")), 2);
   // Byte-exact: case and trailing spaces make lines different.
   EXPECT_EQ(dedupe_lines("a\r\nA\r\na \r\na").text, "a\r\nA\r\na \r\n");
   EXPECT_EQ(dedupe_lines("").after, 0);
@@ -70,19 +69,19 @@ TEST(LineTools, Pinyin) {
       {PinyinForm::Full, "ａ1", "1"},  // full-width letters have no pinyin
   };
   for (const auto& c : cases) {
-    std::string line = g(c.line);
+    std::string line = gbk(c.line);
     EXPECT_EQ(c.form == PinyinForm::Full ? pinyin_full(line) : pinyin_first_letters(line), c.expected)
         << c.line;
   }
   // The byte-pair walk: after one ASCII byte the pairs straddle characters ("a站群" gives "j").
-  EXPECT_EQ(pinyin_first_letters(g("a站群")), "j");
-  EXPECT_EQ(pinyin_lines(g("泛站推广\r\n\r\n站群"), PinyinForm::FirstLetters), "fztg\r\n\r\nzq\r\n");
+  EXPECT_EQ(pinyin_first_letters(gbk("a站群")), "j");
+  EXPECT_EQ(pinyin_lines(gbk("泛站推广\r\n\r\n站群"), PinyinForm::FirstLetters), "fztg\r\n\r\nzq\r\n");
 }
 
 TEST(LineTools, Trim) {
-  const std::string sample = g("  a b  \r\n\r\n　c　d　");
-  EXPECT_EQ(trim_lines(sample), g("ab\r\nc　d\r\n"));
-  EXPECT_EQ(trim_line(g(" 　 ")), "");
+  const std::string sample = gbk("  a b  \r\n\r\n　c　d　");
+  EXPECT_EQ(trim_lines(sample), gbk("ab\r\nc　d\r\n"));
+  EXPECT_EQ(trim_line(gbk(" 　 ")), "");
   EXPECT_EQ(trim_line("x\t y"), "x\ty");  // a tab is no space
   // A trailing A1 A1 that is the trail of one character and the lead of the next is no space.
   std::string tricky = std::string("\x81\xA1\xA1") + "x";
@@ -160,8 +159,8 @@ TEST(LineTools, JoinStopsAtTheShorterList) {
   };
   for (const auto& c : cases) {
     JoinResult r;
-    std::string out = collect([&](LineOutput& w) { r = join_pairs(g(c.first), g(c.second), "-", w); });
-    EXPECT_EQ(out, g(c.expected)) << c.first;
+    std::string out = collect([&](LineOutput& w) { r = join_pairs(gbk(c.first), gbk(c.second), "-", w); });
+    EXPECT_EQ(out, gbk(c.expected)) << c.first;
     EXPECT_EQ(r.written, c.written) << c.first;
   }
 }

@@ -11,13 +11,12 @@
 
 namespace tessaly::content {
 namespace {
-using test::g;
 using test::TempFolder;
 
 const char* const kPattern = "---(.*?)状态:OK---标题：(.*?)_";
 
 std::string report_line(int n, const char* domain, const char* title) {
-  return std::to_string(n) + "---" + domain + g("状态:OK---标题：") + g(title);
+  return std::to_string(n) + "---" + domain + gbk("状态:OK---标题：") + gbk(title);
 }
 
 TEST(PatternTools, GroupsFollowTheMatches) {
@@ -33,12 +32,12 @@ TEST(PatternTools, GroupsFollowTheMatches) {
       report_line(1, "a.com", "甲站_x") + "\r\n2---b.com nothing\r\n" + report_line(3, "c.com", "丙站_x");
   const std::vector<Case> cases = {
       {three, 1, "a.com\r\nb.com\r\nc.com\r\n"},
-      {three, 2, g("甲站\r\n乙站\r\n丙站\r\n")},
+      {three, 2, gbk("甲站\r\n乙站\r\n丙站\r\n")},
       {three, 3, "\r\n\r\n\r\n"},
       {second_broken, 1, "a.com\r\nc.com\r\n\r\n"},
   };
   for (const auto& c : cases) {
-    GroupMatchResult r = match_groups(g(kPattern), c.source, c.group);
+    GroupMatchResult r = match_groups(gbk(kPattern), c.source, c.group);
     EXPECT_TRUE(r.valid);
     EXPECT_EQ(r.text, c.expected) << c.group;
     EXPECT_EQ(r.lines, 3);
@@ -55,8 +54,8 @@ TEST(PatternTools, InvalidPatternGivesNothing) {
 }
 
 TEST(PatternTools, SeparateKeywords) {
-  EXPECT_EQ(default_keyword_separators(), g("，|,|。| |  |    |     |      |        "));
-  KeywordResult r = separate_keywords(g("A，B, C。A"), default_keyword_separators());
+  EXPECT_EQ(default_keyword_separators(), gbk("，|,|。| |  |    |     |      |        "));
+  KeywordResult r = separate_keywords(gbk("A，B, C。A"), default_keyword_separators());
   EXPECT_EQ(r.text, "A\r\nB\r\n\r\nC\r\n");
   EXPECT_EQ(r.kept, 4);
   // Empty separators (a doubled or trailing "|") are ignored; separators never cut a character.

@@ -10,7 +10,6 @@
 
 using namespace tessaly;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 
 namespace {
 
@@ -50,7 +49,7 @@ TEST_F(Dns51ClientTest, LoginOutcomes) {
   site.console.set_login_silent(true);
   DnsLoginResult silent = client.login("me@example.com", "a&b=c+d%");
   EXPECT_EQ(silent.result, DnsLogin::NoAnswer);
-  EXPECT_EQ(silent.problem, g("服务器的回答里没有登录结果"));
+  EXPECT_EQ(silent.problem, gbk("服务器的回答里没有登录结果"));
   EXPECT_FALSE(client.logged_in());
   site.console.set_login_silent(false);
   login();
@@ -62,7 +61,7 @@ TEST_F(Dns51ClientTest, LoginOutcomes) {
   site.server.stop();
   DnsLoginResult down = client.login("me@example.com", "a&b=c+d%");
   EXPECT_EQ(down.result, DnsLogin::Failed);
-  EXPECT_EQ(down.problem.rfind(g("打开登录页面失败：没有得到回答（"), 0), 0u) << utf8(down.problem);
+  EXPECT_EQ(down.problem.rfind(gbk("打开登录页面失败：没有得到回答（"), 0), 0u) << utf8(down.problem);
   EXPECT_FALSE(client.logged_in());
   EXPECT_EQ(site.console.requests_to("/member/login").size(), requests);
 }

@@ -7,7 +7,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using tessaly::test::g;
 
 TEST(DnsCookieValue, FindsTrimsAndTerminatesTheJar) {
   struct Case {
@@ -82,12 +81,12 @@ TEST(DnsFormValues, PercentEncoding) {
   // Values can neither cut the form nor add fields; letters, digits, "-" and "." stay readable.
   EXPECT_EQ(form_value("p&ss=1+2%3 x"), "p%26ss%3D1%2B2%253%20x");
   EXPECT_EQ(form_value("www.a-b.com"), "www.a-b.com");
-  EXPECT_EQ(form_value(g("中")), "%E4%B8%AD");  // UTF-8 on the wire
+  EXPECT_EQ(form_value(gbk("中")), "%E4%B8%AD");  // UTF-8 on the wire
 }
 
 TEST(DnsImportPairs, PairsLinesAndRefusesDifferentCounts) {
   EXPECT_FALSE(import_domain_ip_pairs("a.com\r\nb.com\r\nc.com", "1.1.1.1\r\n2.2.2.2").has_value());
-  EXPECT_EQ(import_count_message(), g("请输入数量相同的域名和IP"));
+  EXPECT_EQ(import_count_message(), gbk("请输入数量相同的域名和IP"));
 
   // A final line break adds no line; an empty line in the middle is a pair with an empty value.
   auto pairs = import_domain_ip_pairs("a.com\r\n\r\nc.com\r\n", "1.1.1.1\r\n2.2.2.2\r\n3.3.3.3");
@@ -105,6 +104,6 @@ TEST(DnsImportPairs, PairsLinesAndRefusesDifferentCounts) {
 
 TEST(DnsTimeText, NowTextHasTheDateTimeForm) {
   std::string t = now_text();
-  EXPECT_NE(t.find(g("年")), std::string::npos);
-  EXPECT_NE(t.find(g("日")), std::string::npos);
+  EXPECT_NE(t.find(gbk("年")), std::string::npos);
+  EXPECT_NE(t.find(gbk("日")), std::string::npos);
 }

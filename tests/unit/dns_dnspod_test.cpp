@@ -11,7 +11,6 @@
 
 using namespace tessaly;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 using tessaly::test::TempFolder;
 
 namespace {
@@ -62,14 +61,14 @@ TEST_F(DnspodClientTest, LoginFailures) {
                      [](const RecordedRequest&, Reply& reply) { reply.body = "<html>maintenance</html>"; });
   DnsLoginResult silent = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
   EXPECT_EQ(silent.result, DnsLogin::NoAnswer);
-  EXPECT_EQ(silent.problem, g("服务器的回答里没有登录结果"));
+  EXPECT_EQ(silent.problem, gbk("服务器的回答里没有登录结果"));
   // A console that does not answer ends the attempt at the login page (the form is not sent),
   // saying why.
   const size_t posts = site.console.requests_to("/Auth/Login").size();
   site.server.stop();
   DnsLoginResult down = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
   EXPECT_EQ(down.result, DnsLogin::Failed);
-  EXPECT_EQ(down.problem.rfind(g("打开登录页面失败：没有得到回答（"), 0), 0u) << utf8(down.problem);
+  EXPECT_EQ(down.problem.rfind(gbk("打开登录页面失败：没有得到回答（"), 0), 0u) << utf8(down.problem);
   EXPECT_EQ(site.console.requests_to("/Auth/Login").size(), posts);
 }
 
@@ -212,7 +211,7 @@ TEST(DnspodDomainList, ParsesItemsWithTheirColumns) {
     std::string sid = logged.set_cookies[0].substr(0, logged.set_cookies[0].find(';'));
     return console.handle({"POST", "/Api/Domain.List", xsrf, "", xsrf + "; " + sid}).body;
   }();
-  auto rows = parse_dnspod_domain_list(g(xml));
+  auto rows = parse_dnspod_domain_list(gbk(xml));
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0].name, "a.com");
   EXPECT_EQ(rows[0].position, 1);

@@ -14,7 +14,6 @@
 using namespace tessaly;
 using namespace tessaly::domains;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 
 namespace {
 
@@ -61,14 +60,14 @@ TEST(WebPageCharset, PagesBecomeGbkFromTheirOwnCharset) {
     std::string body, head, text;
   } cases[] = {
       {"UTF-8 by header", "<title>中文</title>", "Content-Type: text/html; charset=utf-8\r\n",
-       g("<title>中文</title>")},
-      {"GBK undeclared", gbk_page, "Content-Type: text/html\r\n", g("<title>简体</title>")},
-      {"UTF-8 undeclared", "<title>中文</title>", "", g("<title>中文</title>")},
-      {"Big5 by header", big5_page, "Content-Type: text/html; charset=big5\r\n", g("<title>繁體</title>")},
+       gbk("<title>中文</title>")},
+      {"GBK undeclared", gbk_page, "Content-Type: text/html\r\n", gbk("<title>简体</title>")},
+      {"UTF-8 undeclared", "<title>中文</title>", "", gbk("<title>中文</title>")},
+      {"Big5 by header", big5_page, "Content-Type: text/html; charset=big5\r\n", gbk("<title>繁體</title>")},
       {"GB18030", convert_charset("<title>中</title>", "UTF-8", "GB18030"),
-       "Content-Type: text/html; charset=gb18030\r\n", g("<title>中</title>")},
+       "Content-Type: text/html; charset=gb18030\r\n", gbk("<title>中</title>")},
       {"unknown charset: guessed", gbk_page, "Content-Type: text/html; charset=x-nonsense\r\n",
-       g("<title>简体</title>")},
+       gbk("<title>简体</title>")},
       {"cut at a zero byte", std::string("ab\0cd", 5), "", "ab"},
   };
   for (const auto& c : cases) EXPECT_EQ(web_page_text(c.body, c.head), c.text) << c.name;
@@ -80,12 +79,12 @@ TEST(WebPageCharset, CharacterReferences) {
   } cases[] = {
       {"A &amp; B", "A & B"},
       {"&lt;b&gt; &quot;q&quot; &apos;", "<b> \"q\" '"},
-      {"&#20013;&#x6587;&#X6587;", g("中文文")},
-      {"&copy; 2024&nbsp;&mdash;", g("© 2024 —")},
+      {"&#20013;&#x6587;&#X6587;", gbk("中文文")},
+      {"&copy; 2024&nbsp;&mdash;", gbk("© 2024 —")},
       {"&unknown; & &amp", "&unknown; & &amp"},
       {"&#xZZ; &#; &#0;", "&#xZZ; &#; ?"},
       {"&#128512;", "?"},  // no GBK character for it
-      {g("中&amp;文"), g("中&文")},
+      {gbk("中&amp;文"), gbk("中&文")},
   };
   for (const auto& c : cases) EXPECT_EQ(decode_html_entities(c.in), c.out) << c.in;
 }
@@ -110,17 +109,17 @@ TEST(DomainsAccessTest, TitlesAndResultLines) {
   PatternMatcher matcher;
   for (const auto& c : cases) EXPECT_EQ(page_title(matcher, c.page), c.title) << c.page;
 
-  EXPECT_EQ(access_result_line(1, "a.com", g("首页")), g("1---a.com状态:OK---标题：首页\r\n"));
-  EXPECT_EQ(access_result_line(12, "b.cn", ""), g("12★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"));
-  EXPECT_EQ(access_failed_line(3, "c.cn"), g("3★---c.cn状态:NO---标题：查询失败★★\r\n"));
-  EXPECT_EQ(access_rate_limited_line(4, "d.cn"), g("4---d.cn状态:频率受限\r\n"));
+  EXPECT_EQ(access_result_line(1, "a.com", gbk("首页")), gbk("1---a.com状态:OK---标题：首页\r\n"));
+  EXPECT_EQ(access_result_line(12, "b.cn", ""), gbk("12★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"));
+  EXPECT_EQ(access_failed_line(3, "c.cn"), gbk("3★---c.cn状态:NO---标题：查询失败★★\r\n"));
+  EXPECT_EQ(access_rate_limited_line(4, "d.cn"), gbk("4---d.cn状态:频率受限\r\n"));
   EXPECT_EQ(
-      flagged_domains(g("1---a.com状态:OK---标题：x\r\n2★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"
+      flagged_domains(gbk("1---a.com状态:OK---标题：x\r\n2★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"
                         "3★---状态:NO---标题：此域名可能不能访问。★★\r\n")),
       (TextList{"b.cn", ""}));
   // A site that brought no answer is flagged too.
   EXPECT_EQ(flagged_domains(access_failed_line(3, "c.cn")), TextList{"c.cn"});
-  EXPECT_EQ(access_summary(3), g("查询完毕不能访问的域名一共有3个"));
+  EXPECT_EQ(access_summary(3), gbk("查询完毕不能访问的域名一共有3个"));
 }
 
 TEST(DomainsAccessTest, EverySiteIsRequestedAsTypedAndShowsItsTitle) {
@@ -136,12 +135,12 @@ TEST(DomainsAccessTest, EverySiteIsRequestedAsTypedAndShowsItsTitle) {
   for (const SitePage& page : FakeSites::pages()) {
     std::string site = server.base_url() + page.path;
     list.push_back(site);
-    expected.push_back(access_result_line(++k, site, g(page.title)));
+    expected.push_back(access_result_line(++k, site, gbk(page.title)));
   }
   const std::string bare = "127.0.0.1:" + std::to_string(server.port());  // no scheme, no path
   const std::string dead = "http://127.0.0.1:" + std::to_string(unused_port()) + "/";
   list.insert(list.end(), {bare, dead, ""});
-  expected.push_back(access_result_line(++k, bare, g("首页")));
+  expected.push_back(access_result_line(++k, bare, gbk("首页")));
   expected.push_back(access_failed_line(++k, dead));
   expected.push_back(access_failed_line(++k, ""));
   run_access_test(list, sink);
@@ -153,10 +152,10 @@ TEST(DomainsAccessTest, EverySiteIsRequestedAsTypedAndShowsItsTitle) {
 TEST(DomainsIpLookup, UrlAndPatterns) {
   EXPECT_NE(ip_lookup_url("a.com").find("/ips1388.asp?ip=a.com&action=2"), std::string::npos);
   IpLookupResult r = read_ip_lookup(
-      g("<h1><font color=\"blue\">a.com >> 1.2.3.4</font></h1><ul><li>本站主数据：广东 电信</li>"));
+      gbk("<h1><font color=\"blue\">a.com >> 1.2.3.4</font></h1><ul><li>本站主数据：广东 电信</li>"));
   EXPECT_EQ(r.ip, "1.2.3.4");
-  EXPECT_EQ(r.region, g("广东 电信"));
-  r = read_ip_lookup(g("<h1><font color=\"blue\">x.cn</font></h1><p>没有</p>"));
+  EXPECT_EQ(r.region, gbk("广东 电信"));
+  r = read_ip_lookup(gbk("<h1><font color=\"blue\">x.cn</font></h1><p>没有</p>"));
   EXPECT_EQ(r.ip, "");
   EXPECT_EQ(r.region, "");
 }

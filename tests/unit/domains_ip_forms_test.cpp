@@ -8,7 +8,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 std::string forms(const IpFormsOptions& o) {
   TextOutput out;
@@ -92,7 +91,7 @@ TEST(IpForms, LinesWithoutFourNumbersAreSkipped) {
   // Spaces around the line and full-width digits are read as the address.
   std::string loopback = forms(one("127.0.0.1", 1));
   EXPECT_EQ(forms(one(" 127.0.0.1 ", 1)), loopback);
-  EXPECT_EQ(forms(one(g("１２７.0.0.１"), 1)), loopback);
+  EXPECT_EQ(forms(one(gbk("１２７.0.0.１"), 1)), loopback);
   // No range check: 300 is 0454 in octal and 0x12C in hexadecimal.
   EXPECT_EQ(split_lines(forms(one("300.0.0.0", 1)))[0], "http://0454.0/");
 }

@@ -9,7 +9,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 TextList random_lines(const RandomLabelOptions& o) {
   TextOutput out;
@@ -118,7 +117,7 @@ TEST(PinyinLabels, FirstLettersWalkBytePairs) {
       {"Corvane站群", "j"}, {"站群2014", "zq"},      {"", ""},
       {"abc", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(pinyin_initials(g(c.text)), c.initials) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(pinyin_initials(gbk(c.text)), c.initials) << c.text;
 }
 
 TEST(PinyinLabels, FullPinyin) {
@@ -133,12 +132,12 @@ TEST(PinyinLabels, FullPinyin) {
       {"Ａ站１", "Azhan1"},       // full-width letters and digits come out in half width
       {"绿 女", "lv nv"},         // a space stays a space; u-umlaut is v
   };
-  for (const auto& c : cases) EXPECT_EQ(full_pinyin_label(g(c.text)), c.label) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(full_pinyin_label(gbk(c.text)), c.label) << c.text;
 }
 
 TEST(PinyinLabels, OrderOfModesAndForms) {
   PinyinLabelOptions o;
-  o.keywords = {g("泛站推广"), g("站群")};
+  o.keywords = {gbk("泛站推广"), gbk("站群")};
   o.domains = {"d1.com", "d2.net"};
   o.mode = GenerationMode::Sequential;
   EXPECT_EQ(pinyin_lines(o), (TextList{"fztg.d1.com", "zq.d1.com", "fztg.d2.net", "zq.d2.net"}));
@@ -155,9 +154,9 @@ TEST(PinyinLabels, OrderOfModesAndForms) {
 TEST(PinyinLabels, DefaultKeywords) {
   const TextList& k = default_pinyin_keywords();
   ASSERT_EQ(k.size(), 23u);
-  EXPECT_EQ(k.front(), g("Corvane站群"));
-  EXPECT_EQ(k[3], g("泛站群推广"));
-  EXPECT_EQ(k.back(), g("站群教程"));
+  EXPECT_EQ(k.front(), gbk("Corvane站群"));
+  EXPECT_EQ(k[3], gbk("泛站群推广"));
+  EXPECT_EQ(k.back(), gbk("站群教程"));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 template <class F>
 std::string run(F f) {
@@ -73,14 +72,14 @@ TEST(SmallGenerators, CutBeforeSeparator) {
       {"a1d2\r\n12", "d", "a1\r\n"},       // a letter is itself, never a pattern class
       {"a.b--c\r\nx-y", "--", "a.b\r\n"},  // several characters, taken literally
       {"a+b*c", "*", "a+b\r\n"},
-      {g("北京.市\r\n上海"), ".", g("北京\r\n")},
-      {g("北京市区\r\n上海市"), g("市"), g("北京\r\n上海\r\n")},
+      {gbk("北京.市\r\n上海"), ".", gbk("北京\r\n")},
+      {gbk("北京市区\r\n上海市"), gbk("市"), gbk("北京\r\n上海\r\n")},
       {"a.b", "", ""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(run([&](LineOutput& o) { cut_before_lines(c.text, c.separator, o); }), c.expected) << c.text;
   // The separator is never found across two characters: "啊" is B0 A1, "A1B0" straddles "啊啊".
-  EXPECT_EQ(run([](LineOutput& o) { cut_before_lines(g("啊啊"), "\xA1\xB0", o); }), "");
+  EXPECT_EQ(run([](LineOutput& o) { cut_before_lines(gbk("啊啊"), "\xA1\xB0", o); }), "");
 }
 
 TEST(SmallGenerators, IpRun) {
@@ -126,8 +125,8 @@ TEST(SmallGenerators, RuleLinksAndDefaultRules) {
                          "/third.cgi?w=",
                          "/s?wd="};
   ASSERT_EQ(rules.size(), 17u);
-  const std::string utf8_marks = g("{关键字_UTF8}{号码_UTF8}");
-  const std::string gbk_marks = g("{关键字_GBK}{号码_GBK}");
+  const std::string utf8_marks = gbk("{关键字_UTF8}{号码_UTF8}");
+  const std::string gbk_marks = gbk("{关键字_GBK}{号码_GBK}");
   for (size_t i = 0; i < rules.size(); ++i) {
     const std::string& rule = rules[i];
     ASSERT_EQ(rule.rfind("http://", 0), 0u) << i;

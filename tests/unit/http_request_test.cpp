@@ -16,7 +16,6 @@
 
 using namespace tessaly;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 
 namespace {
 
@@ -136,10 +135,10 @@ TEST_F(HttpRequestTest, SessionRequestPutsTheJarFirstAndHandsBackTheCompletedHea
 TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
   server.handle("POST", "/form",
                 [](const RecordedRequest& r, Reply& reply) { reply.body = "got " + r.body; });
-  EXPECT_EQ(http_request(url("/form"), {.method = HttpMethod::Post, .post_text = g("名=值")}).body,
-            "got " + g("名=值"));
+  EXPECT_EQ(http_request(url("/form"), {.method = HttpMethod::Post, .post_text = gbk("名=值")}).body,
+            "got " + gbk("名=值"));
   EXPECT_EQ(last().method, "POST");
-  EXPECT_EQ(last().header("Content-Length"), std::to_string(g("名=值").size()));
+  EXPECT_EQ(last().header("Content-Length"), std::to_string(gbk("名=值").size()));
   EXPECT_EQ(http_request_bytes(
                 url("/form"),
                 {.method = HttpMethod::Post, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)})
@@ -169,9 +168,9 @@ TEST_F(HttpRequestTest, Utf8IsConvertedOnlyWhenDeclaredEarlyOrInTheHead) {
   server.handle("GET", "/zero",
                 [&](const RecordedRequest&, Reply& r) { r.body = std::string("abc\0def", 7); });
   EXPECT_EQ(http_request(url("/early")).body, convert_charset(early));
-  EXPECT_NE(http_request(url("/early")).body.find(g("收录")), std::string::npos);
+  EXPECT_NE(http_request(url("/early")).body.find(gbk("收录")), std::string::npos);
   EXPECT_EQ(http_request(url("/late")).body, late);
-  EXPECT_EQ(http_request(url("/head")).body, g("收录"));
+  EXPECT_EQ(http_request(url("/head")).body, gbk("收录"));
   EXPECT_EQ(http_request_bytes(url("/head")).body, chinese);  // the bytes face never converts
   EXPECT_EQ(http_request(url("/zero")).body, "abc");
   EXPECT_EQ(http_request_bytes(url("/zero")).body, std::string("abc\0def", 7));
@@ -394,7 +393,7 @@ TEST(HttpsRequest, CertificatesAreVerified) {
 
 TEST_F(HttpRequestTest, PathAndQueryGoOutAsGiven) {
   server.handle("GET", "/s", [](const RecordedRequest&, Reply& r) { r.body = "s"; });
-  std::string raw = "/s?wd=\"" + g("中文") + ".com\"&x=%3A";
+  std::string raw = "/s?wd=\"" + gbk("中文") + ".com\"&x=%3A";
   EXPECT_EQ(http_request(url(raw)).body, "s");
   EXPECT_EQ(last().target, raw);
   http_request(url("/s?wd=a b"));
@@ -421,8 +420,8 @@ TEST(ItemOutcomes, CombineShowAndCount) {
     EXPECT_EQ(combined_outcome(c.a, c.b), c.combined);
     EXPECT_EQ(combined_outcome(c.b, c.a), c.combined);
   }
-  EXPECT_EQ(failure_text(ItemOutcome::Failed), g("查询失败"));
-  EXPECT_EQ(failure_text(ItemOutcome::RateLimited), g("频率受限"));
+  EXPECT_EQ(failure_text(ItemOutcome::Failed), gbk("查询失败"));
+  EXPECT_EQ(failure_text(ItemOutcome::RateLimited), gbk("频率受限"));
   EXPECT_EQ(failure_text(ItemOutcome::Empty), "");
 
   OutcomeCounts counts;
@@ -431,11 +430,11 @@ TEST(ItemOutcomes, CombineShowAndCount) {
   EXPECT_EQ(failures_tail(counts), "");
   counts.add(ItemOutcome::Failed);
   counts.add(ItemOutcome::Failed);
-  EXPECT_EQ(failures_tail(counts), g("，其中2个查询失败"));
+  EXPECT_EQ(failures_tail(counts), gbk("，其中2个查询失败"));
   counts.add(ItemOutcome::RateLimited);
   EXPECT_FALSE(counts.all_answered());
-  EXPECT_EQ(failures_tail(counts, CountUnit::Pages), g("，其中2页查询失败，1页频率受限"));
-  EXPECT_EQ(failures_tail({.rate_limited = 3}, CountUnit::Requests), g("，其中3次频率受限"));
+  EXPECT_EQ(failures_tail(counts, CountUnit::Pages), gbk("，其中2页查询失败，1页频率受限"));
+  EXPECT_EQ(failures_tail({.rate_limited = 3}, CountUnit::Requests), gbk("，其中3次频率受限"));
 
   HttpResponse refused;
   refused.rate_limited = true;
@@ -443,9 +442,9 @@ TEST(ItemOutcomes, CombineShowAndCount) {
   error_status.status = 503;
   HttpResponse no_answer;
   no_answer.error = "no data for 1000 ms";
-  EXPECT_EQ(request_problem_text(refused), g("频率受限"));
-  EXPECT_EQ(request_problem_text(error_status), g("服务器回答HTTP 503"));
-  EXPECT_EQ(request_problem_text(no_answer), g("没有得到回答（no data for 1000 ms）"));
+  EXPECT_EQ(request_problem_text(refused), gbk("频率受限"));
+  EXPECT_EQ(request_problem_text(error_status), gbk("服务器回答HTTP 503"));
+  EXPECT_EQ(request_problem_text(no_answer), gbk("没有得到回答（no data for 1000 ms）"));
 
   // A page request answered without any markup brought no page.
   HttpResponse page, junk, empty;

@@ -5,7 +5,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using tessaly::test::g;
 
 namespace {
 
@@ -71,8 +70,8 @@ TEST(HttpUrl, EncodeTable) {
     const char* encoded;
   };
   const Case cases[] = {
-      {g("中"), true, true, "%E4%B8%AD"},
-      {g("中"), true, false, "%D6%D0"},
+      {gbk("中"), true, true, "%E4%B8%AD"},
+      {gbk("中"), true, false, "%D6%D0"},
       {"site:a-b.com/x y", true, true, "site%3Aa-b.com%2Fx%20y"},
       {"Az09-.", true, false, "Az09-."},
       {"ab", false, false, "%61%62"},
@@ -83,12 +82,12 @@ TEST(HttpUrl, EncodeTable) {
 }
 
 TEST(HttpUrl, DecodeTable) {
-  EXPECT_EQ(url_decode("%E4%B8%AD", true), g("中"));
-  EXPECT_EQ(url_decode("%d6%D0"), g("中"));
+  EXPECT_EQ(url_decode("%E4%B8%AD", true), gbk("中"));
+  EXPECT_EQ(url_decode("%d6%D0"), gbk("中"));
   EXPECT_EQ(url_decode("a%20b+c"), "a b+c");
   EXPECT_EQ(url_decode("100%"), "100%");
   EXPECT_EQ(url_decode("%zz%4"), "%zz%4");
-  EXPECT_EQ(url_decode(url_encode(g("收录 查询/x"), true, true), true), g("收录 查询/x"));
+  EXPECT_EQ(url_decode(url_encode(gbk("收录 查询/x"), true, true), true), gbk("收录 查询/x"));
 }
 
 TEST(HttpUrl, MergeCookiesTable) {

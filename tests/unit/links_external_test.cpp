@@ -12,7 +12,6 @@
 
 using namespace tessaly;
 using namespace tessaly::links;
-using tessaly::test::g;
 
 namespace {
 
@@ -53,7 +52,7 @@ TEST(LinksExternal, TheDomainIsDrawnFromTheListAndTheTestLooksForTitle) {
   EXPECT_TRUE(link_succeeded("subtitles"));
   EXPECT_FALSE(link_succeeded("<TITLE>x</TITLE>"));
   EXPECT_FALSE(link_succeeded(""));
-  EXPECT_EQ(totals_text(12, 0), g("成功：12个，失败：0个"));
+  EXPECT_EQ(totals_text(12, 0), gbk("成功：12个，失败：0个"));
 }
 
 TEST(LinksExternal, DomainsAreSavedWholeAndTemplatesReadAsLines) {
@@ -63,9 +62,9 @@ TEST(LinksExternal, DomainsAreSavedWholeAndTemplatesReadAsLines) {
   EXPECT_TRUE(load_templates().empty());
 
   // The folder is made when it is missing; the file holds the box exactly.
-  ASSERT_TRUE(save_domain_text(g("a.cn\r\n中文.cn\r\n")));
-  EXPECT_EQ(read_file(folder.path() + "/超级外链工具配置/域名.txt"), g("a.cn\r\n中文.cn\r\n"));
-  EXPECT_EQ(load_domain_text(), g("a.cn\r\n中文.cn\r\n"));
+  ASSERT_TRUE(save_domain_text(gbk("a.cn\r\n中文.cn\r\n")));
+  EXPECT_EQ(read_file(folder.path() + "/超级外链工具配置/域名.txt"), gbk("a.cn\r\n中文.cn\r\n"));
+  EXPECT_EQ(load_domain_text(), gbk("a.cn\r\n中文.cn\r\n"));
   EXPECT_FALSE(file_exists(domain_file() + ".tmp"));
 
   write_file(template_file(), "http://a/?u={$url}\r\n\r\nhttp://b/\r\n");

@@ -13,7 +13,6 @@ using store::AlertRule;
 using store::ItemHistory;
 using store::ItemResult;
 using store::Outcome;
-using test::g;
 
 constexpr std::int64_t kDay = 86'400;
 constexpr std::int64_t kNow = 20'000 * kDay + 3600;  // 2024-10-04 01:00 UTC
@@ -45,12 +44,12 @@ ItemResult page(const std::string& title) {
   ItemResult r;
   r.outcome = title.empty() ? Outcome::Empty : Outcome::Result;
   r.reachable = !title.empty();
-  r.title = g(title);
+  r.title = gbk(title);
   return r;
 }
 ItemResult expiry(const std::string& date) {
   ItemResult r;
-  r.expires = g(date);
+  r.expires = gbk(date);
   return r;
 }
 ItemResult check(bool censored) {
@@ -174,7 +173,7 @@ TEST(Alerts, DatesAreReadInTheFormsWhoisPagesShow) {
       {"永久", std::nullopt},
       {"", std::nullopt},
   };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(parse_date(g(text)), expected) << text;
+  for (const auto& [text, expected] : cases) EXPECT_EQ(parse_date(gbk(text)), expected) << text;
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 // Everything a search gives: per match each group, then a replacement with every kind of
 // reference (which also pins the positions).
@@ -92,9 +91,9 @@ const char* const kUnicodePatterns[] = {
 
 TEST(PatternByteSearch, TakesThePatternsItCan) {
   for (const char* p : kBytePatterns)
-    EXPECT_TRUE(detail::translate_pattern_for_bytes(utf8(g(p))).has_value()) << p;
+    EXPECT_TRUE(detail::translate_pattern_for_bytes(utf8(gbk(p))).has_value()) << p;
   for (const char* p : kUnicodePatterns)
-    EXPECT_FALSE(detail::translate_pattern_for_bytes(utf8(g(p))).has_value()) << p;
+    EXPECT_FALSE(detail::translate_pattern_for_bytes(utf8(gbk(p))).has_value()) << p;
 }
 
 TEST(PatternByteSearch, SameMatchesAsTheUnicodeForm) {
@@ -116,11 +115,11 @@ TEST(PatternByteSearch, SameMatchesAsTheUnicodeForm) {
                                             ".",
                                             "_",
                                             "-",
-                                            g("中"),
-                                            g("文"),
-                                            g("关键词"),
-                                            g("　"),
-                                            g("。"),
+                                            gbk("中"),
+                                            gbk("文"),
+                                            gbk("关键词"),
+                                            gbk("　"),
+                                            gbk("。"),
                                             "\x81"
                                             "a",
                                             "\x81"
@@ -155,7 +154,7 @@ TEST(PatternByteSearch, SameMatchesAsTheUnicodeForm) {
     subjects.push_back(s);
   }
   for (const char* p : kBytePatterns) {
-    const std::string pattern = g(p);
+    const std::string pattern = gbk(p);
     for (const auto& s : subjects)
       ASSERT_EQ(outcome(false, pattern, s), outcome(true, pattern, s))
           << p << " over " << testing::PrintToString(s);
@@ -192,7 +191,7 @@ TEST(PatternByteSearch, MatchesNeverSplitACharacter) {
             "\x81"
             "A-");
   // The full-width space is \s; the bytes A1 A1 across two characters are not.
-  ASSERT_TRUE(m.search("\\s", g("a　b") + "\xB0\xA1\xA1"
+  ASSERT_TRUE(m.search("\\s", gbk("a　b") + "\xB0\xA1\xA1"
                                           "b"));
   EXPECT_EQ(m.match_count(), 1);
 }

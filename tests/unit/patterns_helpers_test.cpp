@@ -14,7 +14,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 TEST(WebText, TextBetween) {
   struct Case {
@@ -36,7 +35,7 @@ TEST(WebText, TextBetween) {
       {"a=;", "a=", ";", 1, false, ""},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(text_between(g(c.text), g(c.left), g(c.right), c.start, c.fold), g(c.expected))
+    EXPECT_EQ(text_between(gbk(c.text), gbk(c.left), gbk(c.right), c.start, c.fold), gbk(c.expected))
         << c.text << " " << c.left << " " << c.right;
 }
 
@@ -77,10 +76,10 @@ TEST(WebText, ExtractAllBetween) {
   };
   for (const auto& c : cases) {
     std::vector<std::string> out{"stale"};
-    int n = extract_all_between(g(c.text), g(c.left), g(c.right), out, c.case_sensitive, c.max_length,
-                                g(c.prefix), g(c.suffix), c.with_left, c.with_right, c.start);
+    int n = extract_all_between(gbk(c.text), gbk(c.left), gbk(c.right), out, c.case_sensitive, c.max_length,
+                                gbk(c.prefix), gbk(c.suffix), c.with_left, c.with_right, c.start);
     std::vector<std::string> expected;
-    for (const char* e : c.expected) expected.push_back(g(e));
+    for (const char* e : c.expected) expected.push_back(gbk(e));
     EXPECT_EQ(out, expected) << c.text << " " << c.left << " " << c.right;
     EXPECT_EQ(n, static_cast<int>(expected.size())) << c.text;
   }
@@ -115,7 +114,7 @@ TEST(WebText, DateTexts) {
       {{2024, 3, 7, 0, 0, 0}, "2024年3月7日"},
       {{2024, 12, 31, 0, 30, 0}, "2024年12月31日0时30分"},
   };
-  for (const auto& c : cases) EXPECT_EQ(date_time_text(c.date), g(c.expected)) << c.expected;
+  for (const auto& c : cases) EXPECT_EQ(date_time_text(c.date), gbk(c.expected)) << c.expected;
   DateParts now = local_now();
   EXPECT_GE(now.year, 2024);
   EXPECT_TRUE(now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31);
@@ -202,7 +201,7 @@ TEST(Pinyin, IsChinese) {
       {"　中", true}, {"a中", false}, {"中", true},  {" 中a", true}, {"", false},
       {"　", false},  {"。中", false}, {"Ａ", false}, {"齄", true},
   };
-  for (const auto& c : cases) EXPECT_EQ(is_chinese(g(c.text)), c.expected) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(is_chinese(gbk(c.text)), c.expected) << c.text;
   EXPECT_FALSE(is_chinese("\xB0"));  // a lone lead byte
 }
 
@@ -224,11 +223,11 @@ TEST(Pinyin, WellKnownReadings) {
       {"做", "zuo", "z"},     {"双", "shuang", "sh"}, {"齄", "zha", "zh"},    {"鑫", "xin", "x"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(pinyin_of(g(c.ch)), c.full) << c.ch;
-    EXPECT_EQ(pinyin_initial_of(g(c.ch)), c.initial) << c.ch;
+    EXPECT_EQ(pinyin_of(gbk(c.ch)), c.full) << c.ch;
+    EXPECT_EQ(pinyin_initial_of(gbk(c.ch)), c.initial) << c.ch;
   }
   EXPECT_EQ(pinyin_of("a"), "");
-  EXPECT_EQ(pinyin_of(g("。")), "");
+  EXPECT_EQ(pinyin_of(gbk("。")), "");
   EXPECT_EQ(pinyin_initial_of(""), "");
 }
 
@@ -249,12 +248,12 @@ TEST(Pinyin, EveryGb2312CharacterHasASyllable) {
 }
 
 TEST(Pinyin, ToPinyin) {
-  EXPECT_EQ(to_pinyin(g("中国")), "zhongguo");
-  EXPECT_EQ(to_pinyin(g("中国"), true), "zhong guo ");
-  EXPECT_EQ(to_pinyin(g("ab 女,1")), "ab nv,1");
-  EXPECT_EQ(to_pinyin(g("Ａ绿。")), g("Alv。"));
+  EXPECT_EQ(to_pinyin(gbk("中国")), "zhongguo");
+  EXPECT_EQ(to_pinyin(gbk("中国"), true), "zhong guo ");
+  EXPECT_EQ(to_pinyin(gbk("ab 女,1")), "ab nv,1");
+  EXPECT_EQ(to_pinyin(gbk("Ａ绿。")), gbk("Alv。"));
   // A single-byte character left after the full-width step does not shift the walk.
-  EXPECT_EQ(to_pinyin(g("a\t安\r\n北")), "a\tan\r\nbei");
+  EXPECT_EQ(to_pinyin(gbk("a\t安\r\n北")), "a\tan\r\nbei");
   EXPECT_EQ(to_pinyin(""), "");
 }
 

@@ -9,13 +9,12 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 // All matches of a search: for each match, the whole match and its groups (UTF-8 texts).
 std::vector<std::vector<std::string>> all_matches(const std::string& pattern_utf8,
                                                   const std::string& subject_utf8) {
   PatternMatcher m;
-  EXPECT_TRUE(m.search(g(pattern_utf8), g(subject_utf8))) << pattern_utf8 << ": " << m.error();
+  EXPECT_TRUE(m.search(gbk(pattern_utf8), gbk(subject_utf8))) << pattern_utf8 << ": " << m.error();
   std::vector<std::vector<std::string>> out;
   for (int i = 1; i <= m.match_count(); ++i) {
     std::vector<std::string> groups;
@@ -78,7 +77,7 @@ TEST(PatternMatcher, DialectAndFlags) {
     std::vector<std::vector<std::string>> want;
     for (const auto& m : c.expected) {
       std::vector<std::string> row;
-      for (const auto& s : m) row.push_back(g(s));
+      for (const auto& s : m) row.push_back(gbk(s));
       want.push_back(row);
     }
     // Compare only the groups the case lists.
@@ -133,8 +132,8 @@ TEST(PatternMatcher, ReplaceAllReferences) {
   };
   for (const auto& c : cases) {
     PatternMatcher m;
-    ASSERT_TRUE(m.search(g(c.pattern), g(c.subject))) << c.pattern;
-    EXPECT_EQ(m.replace_all(g(c.replacement)), g(c.expected)) << c.pattern << " -> " << c.replacement;
+    ASSERT_TRUE(m.search(gbk(c.pattern), gbk(c.subject))) << c.pattern;
+    EXPECT_EQ(m.replace_all(gbk(c.replacement)), gbk(c.expected)) << c.pattern << " -> " << c.replacement;
   }
   PatternMatcher twelve;
   ASSERT_TRUE(twelve.search("(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)(k)(l)", "abcdefghijkl"));
@@ -144,24 +143,24 @@ TEST(PatternMatcher, ReplaceAllReferences) {
 TEST(PatternMatcher, BytesThatDoNotDecodeStayInPlace) {
   // A lone lead byte before ASCII, and a user-defined GBK character: unmatched pieces and
   // groups come back byte for byte.
-  std::string subject = std::string("\x81<b>x</b>\xAA\xA1") + g("中");
+  std::string subject = std::string("\x81<b>x</b>\xAA\xA1") + gbk("中");
   PatternMatcher m;
   ASSERT_TRUE(m.search("<b>(.*?)</b>(.)", subject));
   ASSERT_EQ(m.match_count(), 1);
   EXPECT_EQ(m.group_text(1, 1), "x");
   EXPECT_EQ(m.group_text(1, 2), "\xAA\xA1");
-  EXPECT_EQ(m.replace_all("$1"), std::string("\x81x") + g("中"));
+  EXPECT_EQ(m.replace_all("$1"), std::string("\x81x") + gbk("中"));
 
   // The single-byte euro sign and a stray 0xFF before the match shift nothing.
-  std::string mixed = std::string("\x80\xFF") + g("价格") + "\x80" + "12" + g("元");
-  ASSERT_TRUE(m.search(g("€(\\d+)(.)"), mixed));
+  std::string mixed = std::string("\x80\xFF") + gbk("价格") + "\x80" + "12" + gbk("元");
+  ASSERT_TRUE(m.search(gbk("€(\\d+)(.)"), mixed));
   ASSERT_EQ(m.match_count(), 1);
   EXPECT_EQ(m.group_text(1, 0),
             "\x80"
             "12" +
-                g("元"));
-  EXPECT_EQ(m.group_text(1, 2), g("元"));
-  EXPECT_EQ(m.replace_all("[$1]"), std::string("\x80\xFF") + g("价格") + "[12]");
+                gbk("元"));
+  EXPECT_EQ(m.group_text(1, 2), gbk("元"));
+  EXPECT_EQ(m.replace_all("[$1]"), std::string("\x80\xFF") + gbk("价格") + "[12]");
 }
 
 TEST(PatternMatcher, RunawayBacktrackingEndsTheSearch) {
@@ -196,20 +195,20 @@ TEST(PatternMatcher, AClassWithNonSpaceTakesACharacterOnce) {
 
 TEST(PatternMatcher, ReusedMatcherAndLargeSubject) {
   std::string subject;
-  for (int i = 0; i < 200000; ++i) subject += g("第") + std::to_string(i) + g("行\r\n");
+  for (int i = 0; i < 200000; ++i) subject += gbk("第") + std::to_string(i) + gbk("行\r\n");
   PatternMatcher m;
-  ASSERT_TRUE(m.search(g("第(\\d+)行"), subject));
+  ASSERT_TRUE(m.search(gbk("第(\\d+)行"), subject));
   ASSERT_EQ(m.match_count(), 200000);
   EXPECT_EQ(m.group_text(123457, 1), "123456");
   ASSERT_TRUE(m.search("^(.+)$", subject));
   ASSERT_EQ(m.match_count(), 200000);
-  EXPECT_EQ(m.group_text(200000, 1), g("第199999行"));
+  EXPECT_EQ(m.group_text(200000, 1), gbk("第199999行"));
   ASSERT_TRUE(m.search("nope", "x"));
   EXPECT_EQ(m.match_count(), 0);
 }
 
 TEST(PatternMatcher, BorrowedSubjectGivesTheSameResults) {
-  const std::string text = g("甲a1b22乙\r\nc333");
+  const std::string text = gbk("甲a1b22乙\r\nc333");
   PatternMatcher kept, borrowed;
   ASSERT_TRUE(kept.search("(\\d+)", text));
   ASSERT_TRUE(borrowed.search("(x)", "x"));  // a kept subject before is let go
@@ -229,9 +228,9 @@ TEST(PatternMatcher, BorrowedSubjectGivesTheSameResults) {
 }
 
 TEST(WebText, StripHtml) {
-  EXPECT_EQ(strip_html(g("<p>a&nbsp;b</p><script>x</script>")), "ab");
-  EXPECT_EQ(strip_html(g("<STYLE>p{}</style>标题<br/>&lt; 正文")), g("标题 正文"));
-  EXPECT_EQ(strip_html(g("<script>\r\nvar a=1;\r\n</script>行")), g("行"));
+  EXPECT_EQ(strip_html(gbk("<p>a&nbsp;b</p><script>x</script>")), "ab");
+  EXPECT_EQ(strip_html(gbk("<STYLE>p{}</style>标题<br/>&lt; 正文")), gbk("标题 正文"));
+  EXPECT_EQ(strip_html(gbk("<script>\r\nvar a=1;\r\n</script>行")), gbk("行"));
 }
 
 }  // namespace

@@ -16,7 +16,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 constexpr const char* kNode = "/usr/bin/node";
 
@@ -148,8 +147,8 @@ TEST(PatternsAgainstNode, SameMatchesAndReplacements) {
   std::string input;
   // Node gets the texts as GBK holds them (a character GBK lacks is "?" for both).
   for (const auto& c : cases)
-    input += to_hex(utf8(g(c.pattern))) + " " + to_hex(utf8(g(c.subject))) + " " +
-             to_hex(utf8(g(c.replacement))) + "\n";
+    input += to_hex(utf8(gbk(c.pattern))) + " " + to_hex(utf8(gbk(c.subject))) + " " +
+             to_hex(utf8(gbk(c.replacement))) + "\n";
   test::TempFolder dir;
   std::vector<std::string> lines = run_node(dir, kRegexScript, input);
   ASSERT_EQ(lines.size(), cases.size());
@@ -160,10 +159,10 @@ TEST(PatternsAgainstNode, SameMatchesAndReplacements) {
     std::string first;
     tokens >> first;
     PatternMatcher m;
-    bool compiled = m.search(g(c.pattern), g(c.subject));
+    bool compiled = m.search(gbk(c.pattern), gbk(c.subject));
     ASSERT_EQ(compiled, first != "E") << m.error();
     if (!compiled) continue;
-    EXPECT_EQ(utf8(m.replace_all(g(c.replacement))), from_hex(first));
+    EXPECT_EQ(utf8(m.replace_all(gbk(c.replacement))), from_hex(first));
     std::vector<std::string> expected_matches;
     for (std::string t; tokens >> t;) expected_matches.push_back(t);
     ASSERT_EQ(m.match_count(), static_cast<int>(expected_matches.size()));

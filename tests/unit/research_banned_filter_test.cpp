@@ -11,13 +11,12 @@
 
 using namespace tessaly;
 using namespace tessaly::research;
-using tessaly::test::g;
 
 namespace {
 
 TEST(ResearchBannedFilter, SearchUrlEncodesTheKeywordAsUtf8) {
   set_endpoint_overrides("BAIDU_WEB_SEARCH = http://search.test:81");
-  EXPECT_EQ(banned_search_url(g("传奇私服")),
+  EXPECT_EQ(banned_search_url(gbk("传奇私服")),
             "http://search.test:81/s?wd=%E4%BC%A0%E5%A5%87%E7%A7%81%E6%9C%8D");
   EXPECT_EQ(banned_search_url("a-b.c d_e"), "http://search.test:81/s?wd=a-b.c%20d%5Fe");
   EXPECT_EQ(banned_search_url(""), "http://search.test:81/s?wd=");
@@ -37,8 +36,8 @@ TEST(ResearchBannedFilter, ThePageIsCensoredWhenItCarriesTheNoticeWithoutItsFull
       {"", false},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(banned_page_status(g(c.page)),
-              c.censored ? g("根据相关法律法规和政策，部分搜索结果未予显示。") : g("正常关键词"))
+    EXPECT_EQ(banned_page_status(gbk(c.page)),
+              c.censored ? gbk("根据相关法律法规和政策，部分搜索结果未予显示。") : gbk("正常关键词"))
         << c.page;
 }
 
@@ -48,9 +47,9 @@ TEST(ResearchBannedFilter, CheckTellsNormalCensoredAndFailedApart) {
   baidu.set_keyword("传奇私服", {.censored = true});
   baidu.set_keyword("坏词", {.fails = true});
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
-  EXPECT_EQ(check_keyword_banned(g("Corvane站群")).status, g("正常关键词"));
-  EXPECT_EQ(check_keyword_banned(g("传奇私服")).status, g("根据相关法律法规和政策，部分搜索结果未予显示。"));
-  EXPECT_EQ(check_keyword_banned(g("坏词")).status, g("查询失败"));  // an error reply is no results page
+  EXPECT_EQ(check_keyword_banned(gbk("Corvane站群")).status, gbk("正常关键词"));
+  EXPECT_EQ(check_keyword_banned(gbk("传奇私服")).status, gbk("根据相关法律法规和政策，部分搜索结果未予显示。"));
+  EXPECT_EQ(check_keyword_banned(gbk("坏词")).status, gbk("查询失败"));  // an error reply is no results page
 
   auto requests = server.requests("/s");
   ASSERT_EQ(requests.size(), 3u);
@@ -60,18 +59,18 @@ TEST(ResearchBannedFilter, CheckTellsNormalCensoredAndFailedApart) {
 
   // Nothing listening: the request fails and the keyword could not be checked.
   server.stop();
-  EXPECT_EQ(check_keyword_banned("a").status, g("查询失败"));
+  EXPECT_EQ(check_keyword_banned("a").status, gbk("查询失败"));
   // Nor is a reply of stray bytes a results page without the notice.
   fakes::FakeServer garbage;
   fakes::answer_with_fault(garbage, fakes::Fault::BadBytes);
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &garbage}});
-  EXPECT_EQ(check_keyword_banned("a").status, g("查询失败"));
+  EXPECT_EQ(check_keyword_banned("a").status, gbk("查询失败"));
   fakes::reset_endpoints();
 }
 
 TEST(ResearchBannedFilter, FilterKeepsTheNormalRowsAndCountsTheFailedOnes) {
-  const Text normal = g("正常关键词"), censored = g("根据相关法律法规和政策，部分搜索结果未予显示。"),
-             failed = g("查询失败");
+  const Text normal = gbk("正常关键词"), censored = gbk("根据相关法律法规和政策，部分搜索结果未予显示。"),
+             failed = gbk("查询失败");
   struct Case {
     const char* name;
     TextList statuses;
@@ -79,7 +78,7 @@ TEST(ResearchBannedFilter, FilterKeepsTheNormalRowsAndCountsTheFailedOnes) {
     int normal, failed;
     const char* label;
   };
-  const TextList keywords = {"a", g("天天娱乐城"), "c", "", "e"};
+  const TextList keywords = {"a", gbk("天天娱乐城"), "c", "", "e"};
   const Case cases[] = {
       {"complete run",
        {normal, censored, normal, normal, censored},
@@ -102,9 +101,9 @@ TEST(ResearchBannedFilter, FilterKeepsTheNormalRowsAndCountsTheFailedOnes) {
     EXPECT_EQ(r.rows, 5) << c.name;
     EXPECT_EQ(r.normal, c.normal) << c.name;
     EXPECT_EQ(r.failed, c.failed) << c.name;
-    EXPECT_EQ(banned_filter_label(r), g(c.label)) << c.name;
+    EXPECT_EQ(banned_filter_label(r), gbk(c.label)) << c.name;
   }
-  EXPECT_EQ(banned_filter_label(filter_normal_keywords({}, {})), g("一共有0关键词，替换完毕还有0个词"));
+  EXPECT_EQ(banned_filter_label(filter_normal_keywords({}, {})), gbk("一共有0关键词，替换完毕还有0个词"));
 }
 
 }  // namespace

@@ -14,13 +14,12 @@
 using namespace tessaly;
 using namespace tessaly::research;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 
 namespace {
 
 TEST(ResearchCollection, UrlsEncodeEveryByteOfTheUtf8Seed) {
   set_endpoint_overrides("WORDLIB_SEARCH = http://ciku.test\nAIZHAN_KEYWORDS = http://ci.aizhan.test");
-  const Text seed = g("站a 1");  // every byte encoded, letters, digits and the space included
+  const Text seed = gbk("站a 1");  // every byte encoded, letters, digits and the space included
   const std::string e = "%E7%AB%99%61%20%31";
   EXPECT_EQ(collection_url(CollectionSource::Wordlib, seed, 0), "http://ciku.test/s?wd=" + e + "&citype=0");
   EXPECT_EQ(collection_url(CollectionSource::Wordlib, seed, 3),
@@ -57,14 +56,14 @@ TEST(ResearchCollection, PageCountsAndItems) {
 
   EXPECT_EQ(collection_items(
                 CollectionSource::Wordlib, m,
-                "<a onclick=\"getdata(this,'" + g("站群") + "')\"></a><a onclick=\"GETDATA(this,'b')\">"),
-            (TextList{g("站群"), "b"}));
+                "<a onclick=\"getdata(this,'" + gbk("站群") + "')\"></a><a onclick=\"GETDATA(this,'b')\">"),
+            (TextList{gbk("站群"), "b"}));
   // Aizhan's red font is removed in its exact spelling only.
   EXPECT_EQ(collection_items(
                 CollectionSource::Aizhan, m,
-                "<td><a rel=\"nofollow\"><font color=\"#FF0000\">" + g("站群") +
+                "<td><a rel=\"nofollow\"><font color=\"#FF0000\">" + gbk("站群") +
                     "</font>x</a></td>\r\n<td><a rel=\"nofollow\"><FONT color=\"#ff0000\">y</FONT></a></td>"),
-            (TextList{g("站群") + "x", "<FONT color=\"#ff0000\">y</FONT>"}));
+            (TextList{gbk("站群") + "x", "<FONT color=\"#ff0000\">y</FONT>"}));
 }
 
 TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) {
@@ -76,7 +75,7 @@ TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) 
   ASSERT_TRUE(cookie_store_set(server.base_url() + "/", "ciku_session=logged-in; Path=/"));
 
   CollectionOptions options;
-  options.seeds = split_lines(g("站群\r\n推广\r\n"));
+  options.seeds = split_lines(gbk("站群\r\n推广\r\n"));
   options.page_wait_ms = 0;
   struct Collected : CollectionSink {
     Text text;
@@ -91,7 +90,7 @@ TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) 
   Text expected;
   for (const char* seed : {"站群", "推广"})
     for (int page = 1; page <= 4; ++page)
-      for (int k = 1; k <= 3; ++k) expected += g(keyword_item(seed, page, k)) + "\r\n";
+      for (int k = 1; k <= 3; ++k) expected += gbk(keyword_item(seed, page, k)) + "\r\n";
   EXPECT_EQ(collected, expected);
   // Per seed: the counting request without a page number, then pages 1 to 4; all with the login.
   auto requests = server.requests("/s");
@@ -103,9 +102,9 @@ TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) 
   for (const auto& r : requests) EXPECT_EQ(r.header("Cookie"), "ciku_session=logged-in");
 
   EXPECT_EQ(collection_closing_message(CollectionSource::Aizhan, 24),
-            g("采集方式为爱站网采集：一共采集了24条数据"));
+            gbk("采集方式为爱站网采集：一共采集了24条数据"));
   EXPECT_EQ(collection_closing_message(CollectionSource::Wordlib, 0, {.failed = 2, .rate_limited = 1}),
-            g("采集方式为词库网采集：一共采集了0条数据，其中2页查询失败，1页频率受限"));
+            gbk("采集方式为词库网采集：一共采集了0条数据，其中2页查询失败，1页频率受限"));
   cookie_store_clear_all();
   reset_endpoints();
 }

@@ -15,7 +15,6 @@
 using namespace tessaly;
 using namespace tessaly::research;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 
 namespace {
 
@@ -24,7 +23,7 @@ TEST(ResearchDomainMining, RankPageUrlsNumberEveryPageButTheUnnumberedFirst) {
   EXPECT_EQ(rank_page_url("a.com", 0), "http://rank.test:82/baidu/a.com/position/");
   EXPECT_EQ(rank_page_url("a.com", 1), "http://rank.test:82/baidu/a.com/1/position/");
   EXPECT_EQ(rank_page_url("www.a.com", 12), "http://rank.test:82/baidu/www.a.com/12/position/");
-  EXPECT_EQ(rank_page_url(g("中文.com"), 2), "http://rank.test:82/baidu/" + g("中文.com") + "/2/position/");
+  EXPECT_EQ(rank_page_url(gbk("中文.com"), 2), "http://rank.test:82/baidu/" + gbk("中文.com") + "/2/position/");
   set_endpoint_overrides("");
 }
 
@@ -58,12 +57,12 @@ TEST(ResearchDomainMining, PageTextIsGbkWithZeroAndSubstituteBytesReplaced) {
   } cases[] = {
       {"", ""},
       {"plain", "plain"},
-      {"中文页面", g("中文页面")},
+      {"中文页面", gbk("中文页面")},
       {std::string("a\0b\x1A"
                    "c",
                    5),
-       "a" + g("替换") + "b" + g("替换") + "c"},
-      {std::string("\0\0", 2), g("替换替换")},
+       "a" + gbk("替换") + "b" + gbk("替换") + "c"},
+      {std::string("\0\0", 2), gbk("替换替换")},
       {"\xEF\xBB\xBF"
        "bom",
        "bom"},
@@ -87,9 +86,9 @@ TEST(ResearchDomainMining, RowsPairKeywordsAndVolumesByPosition) {
     std::vector<std::vector<std::string>> rows;  // keyword, url, volume
   } cases[] = {
       {"two rows, two volumes",
-       row("http://a.com/1", g("词一")) + volume(base, "12") + row("http://a.com/2", g("词二")) +
+       row("http://a.com/1", gbk("词一")) + volume(base, "12") + row("http://a.com/2", gbk("词二")) +
            volume(base, "7"),
-       {{g("词一"), "http://a.com/1", "12"}, {g("词二"), "http://a.com/2", "7"}}},
+       {{gbk("词一"), "http://a.com/1", "12"}, {gbk("词二"), "http://a.com/2", "7"}}},
       {"more rows than volumes",
        row("u1", "k1") + volume(base, "5") + row("u2", "k2") + row("u3", "k3"),
        {{"k1", "u1", "5"}, {"k2", "u2", ""}, {"k3", "u3", ""}}},
@@ -127,7 +126,7 @@ TEST(ResearchDomainMining, PagerLinksAreCountedInTheFirstPagerBlockOnly) {
       {"<div class=\"page\"><a href=\"/baidu/a/2/position/\">2</a><a "
        "href=\"/baidu/a/3/position/\">3</a></div>",
        2},
-      {"<div class=\"page\"><a href=\"x/position/\">" + g("下一页") + "</a></div>",
+      {"<div class=\"page\"><a href=\"x/position/\">" + gbk("下一页") + "</a></div>",
        1},  // whatever the link says
       {"<a href=\"/position/\">9</a><div class=\"page\"><a href=\"/2/position/\">2</a></div>", 1},
       {"<div class=\"page\">\r\n<a href=\"/2/position/\">2</a></div>", 0},  // the block stays on one line
@@ -176,7 +175,7 @@ TEST_F(DomainMiningRunTest, FixedCountFetchesNumberedPagesAndReadsTheCountForEve
   ASSERT_EQ(sink.rows.size(), 9u);
   for (size_t i = 0; i < sink.rows.size(); ++i)
     EXPECT_EQ(sink.rows[i].first, before + 1 + static_cast<long long>(i));
-  EXPECT_EQ(sink.rows[0].second.keyword, g(FakeAizhanRank::keyword("a.com", 1, 1)));
+  EXPECT_EQ(sink.rows[0].second.keyword, gbk(FakeAizhanRank::keyword("a.com", 1, 1)));
   EXPECT_EQ(sink.rows[0].second.url, FakeAizhanRank::url("a.com", 1, 1));
   EXPECT_EQ(sink.rows[5].second.volume, FakeAizhanRank::volume(3, 2));
   EXPECT_EQ(sink.rows[6].second.volume, FakeAizhanRank::volume(1, 1));

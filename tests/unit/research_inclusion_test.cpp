@@ -10,13 +10,12 @@
 
 using namespace tessaly;
 using namespace tessaly::research;
-using tessaly::test::g;
 
 namespace {
 
 TEST(ResearchInclusion, QueryUrlsEncodeSiteSearchesAndSendTheQuotedDomainRaw) {
   set_endpoint_overrides("BAIDU_WEB_SEARCH = http://search.test:81");
-  const std::string domain = g("中文站.com");  // GBK D6 D0 CE C4 D5 BE
+  const std::string domain = gbk("中文站.com");  // GBK D6 D0 CE C4 D5 BE
   EXPECT_EQ(inclusion_query_url(domain, InclusionQuery::Total),
             "http://search.test:81/s?wd=site%3A%E4%B8%AD%E6%96%87%E7%AB%99.com");
   EXPECT_EQ(inclusion_query_url("www.a-b.cn", InclusionQuery::Day),
@@ -30,15 +29,15 @@ TEST(ResearchInclusion, QueryUrlsEncodeSiteSearchesAndSendTheQuotedDomainRaw) {
 
 TEST(ResearchInclusion, CountIsTheCapturedTextOrNothing) {
   PatternMatcher m;
-  const std::string site_page = g("<div>百度为您找到相关结果数约1,230个</div>");
-  const std::string links_page = g("<div>百度为您找到相关结果约 98 个</div>");
-  EXPECT_EQ(inclusion_count(m, site_page, InclusionQuery::Total), g("约1,230"));
+  const std::string site_page = gbk("<div>百度为您找到相关结果数约1,230个</div>");
+  const std::string links_page = gbk("<div>百度为您找到相关结果约 98 个</div>");
+  EXPECT_EQ(inclusion_count(m, site_page, InclusionQuery::Total), gbk("约1,230"));
   EXPECT_EQ(inclusion_count(m, site_page, InclusionQuery::Links),
-            g("数约1,230"));  // the back-link pattern has no 数
+            gbk("数约1,230"));  // the back-link pattern has no 数
   EXPECT_EQ(inclusion_count(m, links_page, InclusionQuery::Week), "");
-  EXPECT_EQ(inclusion_count(m, links_page, InclusionQuery::Links), g("约 98 "));
+  EXPECT_EQ(inclusion_count(m, links_page, InclusionQuery::Links), gbk("约 98 "));
   EXPECT_EQ(inclusion_count(m, "", InclusionQuery::Day), "");
-  EXPECT_EQ(inclusion_count(m, g("找到相关结果数个"), InclusionQuery::Total), "");  // an empty capture
+  EXPECT_EQ(inclusion_count(m, gbk("找到相关结果数个"), InclusionQuery::Total), "");  // an empty capture
 }
 
 struct RecordingSink : InclusionSink {
@@ -73,7 +72,7 @@ TEST(ResearchInclusion, ExportLinesAreNumberedFromOne) {
   EXPECT_EQ(inclusion_export_text({}), "");
   std::vector<InclusionRow> rows = {{"a.com", "1", "2", "3", "4"}, {"", "0", "0", "0", "0"}};
   EXPECT_EQ(inclusion_export_text(rows),
-            g("1---域名：a.com---总收录：1---24小时收录：2---一周收录：3---百度反链：4\r\n"
+            gbk("1---域名：a.com---总收录：1---24小时收录：2---一周收录：3---百度反链：4\r\n"
               "2---域名：---总收录：0---24小时收录：0---一周收录：0---百度反链：0\r\n"));
 }
 

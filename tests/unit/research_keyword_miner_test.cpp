@@ -14,8 +14,7 @@
 
 using namespace tessaly;
 using namespace tessaly::research;
-using tessaly::test::g;
-using tessaly::test::gl;
+using tessaly::test::gbk_list;
 
 namespace {
 
@@ -26,23 +25,23 @@ TEST(KeywordAdmission, DuplicatesIgnoreLetterCaseAndTheSeedTestReadsTheBoxNow) {
   KeywordAdmission admission(live, [&] { ++asked; });
   EXPECT_TRUE(admission.offer("seo"));
   EXPECT_FALSE(admission.offer("SEO"));  // already listed in another letter case
-  EXPECT_TRUE(admission.offer(g("SEO优化")));
-  EXPECT_FALSE(admission.offer(g("seo优化")));
+  EXPECT_TRUE(admission.offer(gbk("SEO优化")));
+  EXPECT_FALSE(admission.offer(gbk("seo优化")));
   EXPECT_FALSE(admission.offer(""));
   EXPECT_EQ(asked, 1);  // once for the whole batch
-  EXPECT_EQ(admission.take_pending(), gl({"seo", "SEO优化"}));
+  EXPECT_EQ(admission.take_pending(), gbk_list({"seo", "SEO优化"}));
   EXPECT_TRUE(admission.take_pending().empty());
 
   live.set_must_contain(true);
-  EXPECT_TRUE(admission.offer(g("seo工具")));
-  EXPECT_FALSE(admission.offer(g("SEO教程")));  // the seed test is case-sensitive
-  EXPECT_FALSE(admission.offer(g("网站优化")));
-  EXPECT_TRUE(admission.admit(g("网站优化")));  // the duplicate test alone
-  live.set_seed_box(g("网站"));
-  EXPECT_TRUE(admission.offer(g("网站建设")));  // the box as it is now
-  EXPECT_FALSE(admission.offer(g("seo推广")));
+  EXPECT_TRUE(admission.offer(gbk("seo工具")));
+  EXPECT_FALSE(admission.offer(gbk("SEO教程")));  // the seed test is case-sensitive
+  EXPECT_FALSE(admission.offer(gbk("网站优化")));
+  EXPECT_TRUE(admission.admit(gbk("网站优化")));  // the duplicate test alone
+  live.set_seed_box(gbk("网站"));
+  EXPECT_TRUE(admission.offer(gbk("网站建设")));  // the box as it is now
+  EXPECT_FALSE(admission.offer(gbk("seo推广")));
   EXPECT_EQ(asked, 2);
-  EXPECT_EQ(admission.take_pending(), gl({"seo工具", "网站优化", "网站建设"}));
+  EXPECT_EQ(admission.take_pending(), gbk_list({"seo工具", "网站优化", "网站建设"}));
   EXPECT_EQ(admission.admitted(), 5u);
 }
 
@@ -79,9 +78,9 @@ struct Graph {
 TEST(KeywordExpansion, ThreeLevelsAndTheSeedTests) {
   Graph graph;
   graph.answers = {
-      {g("减肥"), gl({"减肥茶", "瘦身", "减肥"})}, {g("减肥茶"), gl({"减肥茶排行", "绿茶"})},
-      {g("瘦身"), gl({"瘦身操", "减肥操"})},       {g("减肥茶排行"), gl({"减肥茶排行榜", "排行"})},
-      {g("减肥操"), gl({"减肥操视频"})},
+      {gbk("减肥"), gbk_list({"减肥茶", "瘦身", "减肥"})}, {gbk("减肥茶"), gbk_list({"减肥茶排行", "绿茶"})},
+      {gbk("瘦身"), gbk_list({"瘦身操", "减肥操"})},       {gbk("减肥茶排行"), gbk_list({"减肥茶排行榜", "排行"})},
+      {gbk("减肥操"), gbk_list({"减肥操视频"})},
   };
   struct Case {
     bool must_contain;
@@ -92,21 +91,21 @@ TEST(KeywordExpansion, ThreeLevelsAndTheSeedTests) {
       // Unticked: 瘦身 lacks the seed but is listed and expanded; of its answers only 减肥操 is.
       // 减肥 answers itself: listed again (the admission drops it) and expanded again.
       {false,
-       gl({"减肥茶", "减肥茶排行", "减肥茶排行榜", "瘦身", "减肥操", "减肥操视频", "减肥", "减肥茶",
+       gbk_list({"减肥茶", "减肥茶排行", "减肥茶排行榜", "瘦身", "减肥操", "减肥操视频", "减肥", "减肥茶",
            "减肥茶排行", "减肥", "减肥茶", "减肥"}),
-       gl({"减肥", "减肥茶", "减肥茶排行", "瘦身", "减肥操", "减肥", "减肥茶", "减肥"})},
+       gbk_list({"减肥", "减肥茶", "减肥茶排行", "瘦身", "减肥操", "减肥", "减肥茶", "减肥"})},
       // Ticked: 瘦身 is neither listed nor expanded.
       {true,
-       gl({"减肥茶", "减肥茶排行", "减肥茶排行榜", "减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶", "减肥"}),
-       gl({"减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶", "减肥"})},
+       gbk_list({"减肥茶", "减肥茶排行", "减肥茶排行榜", "减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶", "减肥"}),
+       gbk_list({"减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶", "减肥"})},
   };
   for (const auto& c : cases) {
     MinerLive live;
-    live.set_seed_box(g("减肥"));
+    live.set_seed_box(gbk("减肥"));
     live.set_must_contain(c.must_contain);
     graph.asked.clear();
     TextList offered;
-    expand_suggestions(g("减肥"), std::ref(graph), live, [&](const Text& w) { offered.push_back(w); });
+    expand_suggestions(gbk("减肥"), std::ref(graph), live, [&](const Text& w) { offered.push_back(w); });
     EXPECT_EQ(offered, c.offered) << c.must_contain;
     EXPECT_EQ(graph.asked, c.asked) << c.must_contain;
   }
@@ -122,9 +121,9 @@ struct MinerRun {
   bool word_library_empty = false;
 
   MinerRun(const std::string& seed_utf8, std::vector<MinerSource> sources, bool remember = true) {
-    live.set_seed_box(g(seed_utf8));
+    live.set_seed_box(gbk(seed_utf8));
     for (MinerSource s : sources) live.set_ticked(s, true);
-    MinerRunOptions options{g(seed_utf8), sources, remember};
+    MinerRunOptions options{gbk(seed_utf8), sources, remember};
     MinerEvents events;
     std::mutex mutex;
     events.word_library_empty = [this] { word_library_empty = true; };
@@ -223,7 +222,7 @@ TEST(KeywordMinerRun, FailedEmptyAndUntickedSourcesStillEnd) {
   // A source whose box was unticked before it started asks for nothing.
   services.word_library.set_mode(fakes::SuggestMode::Normal);
   size_t before = services.request_count();
-  MinerRunOptions options{g("减肥"), {MinerSource::WordLibrary, MinerSource::Bing}, true};
+  MinerRunOptions options{gbk("减肥"), {MinerSource::WordLibrary, MinerSource::Bing}, true};
   MinerLive live;  // nothing ticked
   KeywordAdmission admission(live, {});
   Job job;
@@ -275,7 +274,7 @@ TEST(KeywordMinerRun, StopEndsEverySourceInTheMiddleOfARequest) {
   JobOutcome outcome;
   std::thread runner([&] {
     outcome = run_job(job, [&] {
-      run_keyword_miner(job, {g("减肥"), {MinerSource::Bing, MinerSource::So360}, true}, live, admission, {});
+      run_keyword_miner(job, {gbk("减肥"), {MinerSource::Bing, MinerSource::So360}, true}, live, admission, {});
     });
   });
   ASSERT_TRUE(server.wait_for_requests(2));

@@ -7,8 +7,7 @@
 
 using namespace tessaly;
 using namespace tessaly::research;
-using tessaly::test::g;
-using tessaly::test::gl;
+using tessaly::test::gbk_list;
 
 namespace {
 
@@ -19,7 +18,7 @@ TEST(KeywordSources, RequestsOnTheConfiguredHosts) {
       "http://sh.test:8080\n"
       "BING_HOME = http://b.test\nBING_SUGGEST = http://bs.test\nBAIDU_SUGGEST = http://z.test\n"
       "SO360_SUGGEST = http://q.test\nBAIDU_WEB_SEARCH = http://www.test");
-  const Text seed = g("减肥 a-b.c_d");  // U keeps letters, digits, "-" and "."; G encodes every byte
+  const Text seed = gbk("减肥 a-b.c_d");  // U keeps letters, digits, "-" and "."; G encodes every byte
   struct Case {
     std::string url;
     const char* expected;
@@ -27,23 +26,23 @@ TEST(KeywordSources, RequestsOnTheConfiguredHosts) {
   const std::vector<Case> cases = {
       {keyword_search_url(seed), "http://www.test/s?wd=%E5%87%8F%E8%82%A5%20a-b.c%5Fd"},
       {wordlib_search_url(seed), "http://w.test/s?wd=%E5%87%8F%E8%82%A5%20a-b.c%5Fd&citype=0"},
-      {wordlib_data_url(g("减肥's 茶"), "k5Xy", "1700000000123"),
+      {wordlib_data_url(gbk("减肥's 茶"), "k5Xy", "1700000000123"),
        "http://wd.test/dataprocess.ashx?action=csearch&callback=jQuery110107156980433501303_1406893219390"
        "&kw=%u51CF%u80A5%u2019s%20%u8336&key=k5Xy&from=&_=1700000000123"},
       {kandianbao_url(seed), "http://k.test/wajue/%E5%87%8F%E8%82%A5%20a-b.c%5Fd/"},
-      {taobao_suggest_url(g("连衣裙"), "1700000000123", "4821"),
+      {taobao_suggest_url(gbk("连衣裙"), "1700000000123", "4821"),
        "http://t.test/sug?code=utf-8&q=%E8%BF%9E%E8%A1%A3%E8%A3%99&_ksTS=1700000000123_4821"
        "&callback=jsonp450&k=1&area=c2c&bucketid=1"},
-      {sogou_search_url(g("减肥a")), "http://s.test/sidx?type=0&query=%BC%F5%B7%CA%61&newstype=-1"},
-      {sogou_hint_url(g("减肥a"), "2024-02-05", "2024-03-06", "u1x5"),
+      {sogou_search_url(gbk("减肥a")), "http://s.test/sidx?type=0&query=%BC%F5%B7%CA%61&newstype=-1"},
+      {sogou_hint_url(gbk("减肥a"), "2024-02-05", "2024-03-06", "u1x5"),
        "http://sh.test:8080/trend/idx_hint.jsp?ie=utf8&nosplit=1&type=query&query=%E5%87%8F%E8%82%A5a"
        "&fdate=2024-02-05&tdate=2024-03-06&area=&uuid=u1x5&domain=-1"},
       {bing_home_url(), "http://b.test/?scope=web#"},
-      {bing_suggest_url(g("减肥"), "IG0"),
+      {bing_suggest_url(gbk("减肥"), "IG0"),
        "http://bs.test/AS/Suggestions?pt=page.home&scope=web&qry=%E5%87%8F%E8%82%A5&cp=2&o=hs&cvid=IG0"},
-      {zhidao_suggest_url(g("减肥"), "1700000000123"),
+      {zhidao_suggest_url(gbk("减肥"), "1700000000123"),
        "http://z.test/su?wd=%E5%87%8F%E8%82%A5&prod=zhidao&_=1700000000123"},
-      {so360_suggest_url(g("减肥")),
+      {so360_suggest_url(gbk("减肥")),
        "http://q.test/"
        "suggest?callback=suggest_so&encodein=utf-8&encodeout=utf-8&format=json&fields=word,obdata"
        "&word=%E5%87%8F%E8%82%A5"},
@@ -74,44 +73,44 @@ TEST(KeywordSources, AnswersAsTheMarkersReadThem) {
   };
   const std::vector<Case> cases = {
       {"word library entries",
-       wordlib_entries(g("<a onclick=\"getdata(this,'减肥茶','12','k1','')\">x</a>"
+       wordlib_entries(gbk("<a onclick=\"getdata(this,'减肥茶','12','k1','')\">x</a>"
                          "<a onclick=\"getdata(this,'减肥药','7','k2','')\">y</a>")),
-       gl({"'减肥茶','12','k1',", "'减肥药','7','k2',"})},
-      {"word library words", wordlib_keywords(g("jQuery1({data:[{kw:\"减肥茶\",n:1},{kw:\"瘦身\",n:2}]})")),
-       gl({"减肥茶", "瘦身"})},
+       gbk_list({"'减肥茶','12','k1',", "'减肥药','7','k2',"})},
+      {"word library words", wordlib_keywords(gbk("jQuery1({data:[{kw:\"减肥茶\",n:1},{kw:\"瘦身\",n:2}]})")),
+       gbk_list({"减肥茶", "瘦身"})},
       {"kandianbao rows",
        kandianbao_items(
-           g("<tbody id=\"result\"><tr class=\"r\">\n<td><b>减肥</b>茶</td><td>9</td>\n<td class=\"n\">"
+           gbk("<tbody id=\"result\"><tr class=\"r\">\n<td><b>减肥</b>茶</td><td>9</td>\n<td class=\"n\">"
              "1</td>\n</tr>\n<tr class=\"r\">\n<td>瘦身</td><td>8</td>\n<td class=\"n\">2</td>\n</tr>\n"
              "</tbody><tr class=\"r\">\n<td>outside</td><td>0</td>\n<td ")),
-       gl({"<b>减肥</b>茶</td><td>9", "瘦身</td><td>8"})},
+       gbk_list({"<b>减肥</b>茶</td><td>9", "瘦身</td><td>8"})},
       // The last item of the list is read too (its closing bracket is part of the "]]").
       {"taobao list",
-       taobao_items(g("jsonp450({\"result\":[[\"减肥茶\",\"51\"],[\"减肥药\",\"7\"]],\"magic\":[]})")),
-       gl({"减肥茶\",\"51", "减肥药\",\"7"})},
-      {"taobao one item", taobao_items(g("jsonp450({\"result\":[[\"减肥茶\",\"51\"]]})")),
-       gl({"减肥茶\",\"51"})},
-      {"taobao no list", taobao_items(g("jsonp450({\"result\":[]})")), {}},
+       taobao_items(gbk("jsonp450({\"result\":[[\"减肥茶\",\"51\"],[\"减肥药\",\"7\"]],\"magic\":[]})")),
+       gbk_list({"减肥茶\",\"51", "减肥药\",\"7"})},
+      {"taobao one item", taobao_items(gbk("jsonp450({\"result\":[[\"减肥茶\",\"51\"]]})")),
+       gbk_list({"减肥茶\",\"51"})},
+      {"taobao no list", taobao_items(gbk("jsonp450({\"result\":[]})")), {}},
       {"sogou hints",
-       sogou_hints(g("{\"code\":0,\"data\":[{\"title\":\"减肥\",\"id\":1},{\"title\":\"瘦身\"}]}")),
-       gl({"减肥", "瘦身"})},
+       sogou_hints(gbk("{\"code\":0,\"data\":[{\"title\":\"减肥\",\"id\":1},{\"title\":\"瘦身\"}]}")),
+       gbk_list({"减肥", "瘦身"})},
       {"bing",
-       bing_suggestions(g("<li class=\"sa_sg\" query=\"减肥 方法\"><span>x</span></li><li query=\"b\">")),
-       gl({"减肥 方法", "b"})},
+       bing_suggestions(gbk("<li class=\"sa_sg\" query=\"减肥 方法\"><span>x</span></li><li query=\"b\">")),
+       gbk_list({"减肥 方法", "b"})},
       // The separator between two suggestions is not one of them.
       {"zhidao",
-       zhidao_suggestions(g("window.baidu.sug({q:\"减肥\",p:false,s:[\"减肥茶\",\"减肥药\",\"减肥\"]});")),
-       gl({"减肥茶", "减肥药", "减肥"})},
-      {"zhidao empty", zhidao_suggestions(g("window.baidu.sug({q:\"x\",p:false,s:[]});")), {}},
+       zhidao_suggestions(gbk("window.baidu.sug({q:\"减肥\",p:false,s:[\"减肥茶\",\"减肥药\",\"减肥\"]});")),
+       gbk_list({"减肥茶", "减肥药", "减肥"})},
+      {"zhidao empty", zhidao_suggestions(gbk("window.baidu.sug({q:\"x\",p:false,s:[]});")), {}},
       {"360",
-       so360_suggestions(g("suggest_so({\"query\":\"a\",\"result\":[{\"word\":\"减肥\",\"obdata\":\"\"}]})")),
-       gl({"减肥"})},
-      {"360 blank first", so360_suggestions(g("{\"word\":\"\",\"obdata\":\"\"},{\"word\":\"b\"}")), {}},
+       so360_suggestions(gbk("suggest_so({\"query\":\"a\",\"result\":[{\"word\":\"减肥\",\"obdata\":\"\"}]})")),
+       gbk_list({"减肥"})},
+      {"360 blank first", so360_suggestions(gbk("{\"word\":\"\",\"obdata\":\"\"},{\"word\":\"b\"}")), {}},
   };
   for (const auto& c : cases) EXPECT_EQ(c.got, c.expected) << c.what;
 
-  EXPECT_EQ(sogou_uuid(g("<script>var uuid=\"ab-12\";</script>")), "ab-12");
-  EXPECT_EQ(bing_ig(g("_G={ST:1,IG:\"5C8A\",EF:{}}")), "5C8A");
+  EXPECT_EQ(sogou_uuid(gbk("<script>var uuid=\"ab-12\";</script>")), "ab-12");
+  EXPECT_EQ(bing_ig(gbk("_G={ST:1,IG:\"5C8A\",EF:{}}")), "5C8A");
   EXPECT_EQ(bing_ig(""), "");
 }
 
@@ -131,10 +130,10 @@ TEST(KeywordSources, WordLibraryEntryValues) {
   };
   for (const auto& c : cases) {
     Text v1, v5;
-    EXPECT_EQ(wordlib_entry_values(g(c.entry), v1, v5), c.ok) << c.entry;
+    EXPECT_EQ(wordlib_entry_values(gbk(c.entry), v1, v5), c.ok) << c.entry;
     if (c.ok) {
-      EXPECT_EQ(v1, g(c.value1));
-      EXPECT_EQ(v5, g(c.value5));
+      EXPECT_EQ(v1, gbk(c.value1));
+      EXPECT_EQ(v5, gbk(c.value5));
     }
   }
 }
@@ -152,7 +151,7 @@ TEST(KeywordSources, TaobaoKeywordCleaning) {
       {"<em>连衣裙<\\/em>\",\"51", kTaobaoCut, "连衣裙"},
       {"no cut here", kTaobaoCut, "no cut here"},
   };
-  for (const auto& c : cases) EXPECT_EQ(taobao_keyword(g(c.item), c.cut), g(c.expected)) << c.item;
+  for (const auto& c : cases) EXPECT_EQ(taobao_keyword(gbk(c.item), c.cut), gbk(c.expected)) << c.item;
 }
 
 }  // namespace

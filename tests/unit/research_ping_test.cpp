@@ -11,7 +11,6 @@
 
 using namespace tessaly;
 using namespace tessaly::research;
-using tessaly::test::g;
 
 namespace {
 
@@ -32,7 +31,7 @@ class ScriptedBrowser : public PingDriver {
 
   void navigate(const std::string& url) override { log.push_back("navigate " + url); }
   bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
-    if (text == g("博客地址")) {
+    if (text == gbk("博客地址")) {
       if (before_form) before_form(++form_waits_);
       return !no_form && !give_up();
     }
@@ -64,7 +63,7 @@ class ScriptedBrowser : public PingDriver {
 };
 
 Text status(const Text& address) {
-  return g("恭喜你的域名-") + address + g("提交成功,百度将尽快会收录你的网站！\r\n");
+  return gbk("恭喜你的域名-") + address + gbk("提交成功,百度将尽快会收录你的网站！\r\n");
 }
 
 TEST(ResearchPing, EachAddressIsLoadedFilledClickedAndConfirmed) {
@@ -81,7 +80,7 @@ TEST(ResearchPing, EachAddressIsLoadedFilledClickedAndConfirmed) {
   EXPECT_EQ(browser.log,
             (std::vector<std::string>{page, "fill 1 http://a.cn", "click 1", page, "fill 1 http://",
                                       "click 1", page, "fill 1 http://http://b.cn", "click 1"}));
-  EXPECT_EQ(browser.statuses, (std::vector<Text>{status("a.cn"), g("域名-提交失败：页面没有确认收到。\r\n"),
+  EXPECT_EQ(browser.statuses, (std::vector<Text>{status("a.cn"), gbk("域名-提交失败：页面没有确认收到。\r\n"),
                                                  status("http://b.cn")}));
   EXPECT_EQ(browser.outcomes,
             (std::vector<ItemOutcome>{ItemOutcome::Result, ItemOutcome::Failed, ItemOutcome::Result}));
@@ -97,10 +96,10 @@ TEST(ResearchPing, AnAddressWhoseFormPageFailsIsReportedNotSkipped) {
     const char* line;
   } cases[] = {
       {{}, ItemOutcome::Failed, "域名-a.cn提交失败：ping页面没有打开。\r\n"},
-      {{g("服务器回答HTTP 503"), false},
+      {{gbk("服务器回答HTTP 503"), false},
        ItemOutcome::Failed,
        "域名-a.cn提交失败：ping页面没有打开（服务器回答HTTP 503）。\r\n"},
-      {{g("服务器回答HTTP 429"), true}, ItemOutcome::RateLimited, "域名-a.cn频率受限，没有提交。\r\n"},
+      {{gbk("服务器回答HTTP 429"), true}, ItemOutcome::RateLimited, "域名-a.cn频率受限，没有提交。\r\n"},
   };
   for (const Case& c : cases) {
     ScriptedBrowser browser;
@@ -110,7 +109,7 @@ TEST(ResearchPing, AnAddressWhoseFormPageFailsIsReportedNotSkipped) {
     EXPECT_EQ(run_ping_pass(state, {"a.cn", "b.cn"}, browser), PingPassEnd::Finished);
     EXPECT_TRUE(browser.filled().empty());
     EXPECT_EQ(browser.statuses.size(), 2u);
-    EXPECT_EQ(browser.statuses.front(), g(c.line));
+    EXPECT_EQ(browser.statuses.front(), gbk(c.line));
     EXPECT_EQ(browser.outcomes.front(), c.outcome);
   }
 }
@@ -181,10 +180,10 @@ TEST(ResearchPing, PauseOrStopBeforeTheFormLeavesTheAddressUnsent) {
 TEST(ResearchPing, ScriptsCarryIdentifierAndValueAsStringLiterals) {
   // Quotes, backslashes and line breaks are escaped; a GBK character whose trail byte is a
   // backslash (0x5C) stays whole.
-  const Text value = "http://a\"b\\c\r\n" + g("誠");
-  ASSERT_EQ(g("誠").back(), '\\');
+  const Text value = "http://a\"b\\c\r\n" + gbk("誠");
+  ASSERT_EQ(gbk("誠").back(), '\\');
   Text script = fill_text_input_script("1", value);
-  EXPECT_NE(script.find("(\"1\", \"http://a\\\"b\\\\c\\x0d\\x0a" + g("誠") + "\")"), std::string::npos);
+  EXPECT_NE(script.find("(\"1\", \"http://a\\\"b\\\\c\\x0d\\x0a" + gbk("誠") + "\")"), std::string::npos);
   EXPECT_NE(click_button_input_script("1").find("})(\"1\")"), std::string::npos);
 }
 

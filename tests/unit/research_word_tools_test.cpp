@@ -13,12 +13,11 @@
 using namespace tessaly;
 using namespace tessaly::research;
 using namespace tessaly::fakes;
-using tessaly::test::g;
 
 namespace {
 
 TEST(ResearchWordTools, PunctuationPatternIsOneClassOfTheListWithItsSeparators) {
-  EXPECT_EQ(punctuation_pattern(), g("[\\*|。|，|；|：|？|！|……|—|～|〔|〕|《|》|‘|’|“|”|\\.|,|;|:|\\?|!|…|-|"
+  EXPECT_EQ(punctuation_pattern(), gbk("[\\*|。|，|；|：|？|！|……|—|～|〔|〕|《|》|‘|’|“|”|\\.|,|;|:|\\?|!|…|-|"
                                      "~|\\(|\\)|<|>|'|'|\"|、|{|}|_|=|`|~|@|#|$|%|^|&|\r\n]"));
 }
 
@@ -27,14 +26,14 @@ TEST(ResearchWordTools, FilterRemovesTheClassAndFullWidthSpaces) {
     const char* name;
     std::string in, out;
   } cases[] = {
-      {"Chinese punctuation and the line break", g("你好，世界！\r\n再见。"), g("你好世界再见")},
-      {"letters and digits stay", g("abc 123，XYZ"), g("abc 123XYZ")},
+      {"Chinese punctuation and the line break", gbk("你好，世界！\r\n再见。"), gbk("你好世界再见")},
+      {"letters and digits stay", gbk("abc 123，XYZ"), gbk("abc 123XYZ")},
       {"the bar goes, the hyphen stays", "a|b-c", "ab-c"},
-      {"ASCII punctuation", "a.b,c;d:e?f!g(h)i<j>k'l\"m{n}o_p=q`r~s@t#u$v%w^x&y*z",
+      {"ASCII punctuation", "a.b,c;d:e?f!gbk(h)i<j>k'l\"m{n}o_p=q`r~s@t#u$v%w^x&y*z",
        "abcdefghijklmnopqrstuvwxyz"},
       {"lone CR and LF are members too", "a\rb\nc", "abc"},
-      {"full-width space removed, ASCII space kept", g("甲　乙 丙"), g("甲乙 丙")},
-      {"characters outside the list stay", g("【标题】「引号」"), g("【标题】「引号」")},
+      {"full-width space removed, ASCII space kept", gbk("甲　乙 丙"), gbk("甲乙 丙")},
+      {"characters outside the list stay", gbk("【标题】「引号」"), gbk("【标题】「引号」")},
       {"empty", "", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(filter_punctuation(c.in), c.out) << c.name;
@@ -44,9 +43,9 @@ TEST(ResearchWordTools, SplitPutsEveryCharacterOnALineOfItsOwn) {
   struct Case {
     std::string in, out;
   } cases[] = {
-      {g("ab你"), g("a\r\nb\r\n你\r\n")},
-      {g("Ａ１"), "A\r\n1\r\n"},  // full-width forms become half-width first
-      {g("中　文"), g("中\r\n \r\n文\r\n")},
+      {gbk("ab你"), gbk("a\r\nb\r\n你\r\n")},
+      {gbk("Ａ１"), "A\r\n1\r\n"},  // full-width forms become half-width first
+      {gbk("中　文"), gbk("中\r\n \r\n文\r\n")},
       {"a\r\n", "a\r\n\r\r\n\n\r\n"},  // line breaks are characters as well
       {"x\xB0", "x\r\n\xB0\r\n"},      // a lone lead byte at the end stands alone
       {"", ""},
@@ -59,7 +58,7 @@ TEST(ResearchWordTools, SplitPutsEveryCharacterOnALineOfItsOwn) {
 }
 
 TEST(ResearchWordTools, RequestBodyAndAnswerLines) {
-  EXPECT_EQ(translation_request_body(g("你好\r\na-b.c d")),
+  EXPECT_EQ(translation_request_body(gbk("你好\r\na-b.c d")),
             "from=zh&to=en&query=%E4%BD%A0%E5%A5%BD%0D%0Aa-b.c%20d&transtype=trans");
   EXPECT_EQ(translation_request_body(""), "from=zh&to=en&query=&transtype=trans");
 
@@ -86,7 +85,7 @@ class TranslateTest : public ::testing::Test {
 TEST_F(TranslateTest, OnePostForTheWholeTextAndOneLinePerAnswer) {
   translate.add_word("你", "you");
   translate.add_word("好", "good");
-  TranslationResult r = translate_text(g("你\r\n好\r\n"));
+  TranslationResult r = translate_text(gbk("你\r\n好\r\n"));
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.lines, "you\r\ngood\r\n");
   auto requests = server.requests("/v2transapi");
@@ -98,15 +97,15 @@ TEST_F(TranslateTest, OnePostForTheWholeTextAndOneLinePerAnswer) {
 
 TEST_F(TranslateTest, FailuresAreReportedNotTurnedIntoAnEmptyResult) {
   translate.set_mode(FakeTranslate::Mode::ServerError);
-  TranslationResult r = translate_text(g("你"));
+  TranslationResult r = translate_text(gbk("你"));
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.outcome, ItemOutcome::Failed);
-  EXPECT_EQ(r.reason, g("翻译请求失败：服务器回答HTTP 500"));
+  EXPECT_EQ(r.reason, gbk("翻译请求失败：服务器回答HTTP 500"));
 
   translate.set_mode(FakeTranslate::Mode::NoTranslation);
-  r = translate_text(g("你"));
+  r = translate_text(gbk("你"));
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.reason, g("翻译服务没有返回译文"));
+  EXPECT_EQ(r.reason, gbk("翻译服务没有返回译文"));
   // An empty text still goes out, and an answer without translations is then no failure.
   r = translate_text("");
   EXPECT_TRUE(r.ok);
@@ -115,9 +114,9 @@ TEST_F(TranslateTest, FailuresAreReportedNotTurnedIntoAnEmptyResult) {
   EXPECT_EQ(server.requests("/v2transapi").back().body, "from=zh&to=en&query=&transtype=trans");
 
   set_endpoint_overrides("BAIDU_TRANSLATE = http://127.0.0.1:" + std::to_string(unused_port()));
-  r = translate_text(g("你"));
+  r = translate_text(gbk("你"));
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.reason.rfind(g("翻译请求失败："), 0), 0u);
+  EXPECT_EQ(r.reason.rfind(gbk("翻译请求失败："), 0), 0u);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using tessaly::test::g;
 using tessaly::test::TempFolder;
 
 namespace {
@@ -34,8 +33,8 @@ Text naive_apply(Text text, const std::vector<ReplacementRule>& rules, std::vect
 // characters whose bytes also form other characters when read one byte off ("中文" holds the
 // bytes of "形"; "啊、" holds the full-width space's bytes A1 A1).
 const std::vector<std::string> kAtoms = {
-    "a",     "b",     "ab",    " ",     "\r\n",  "\r",    "\n",    g("中"),
-    g("文"), g("形"), g("啊"), g("、"), g("　"), g("空"), g("甲"), g("乙"),
+    "a",     "b",     "ab",    " ",     "\r\n",  "\r",    "\n",    gbk("中"),
+    gbk("文"), gbk("形"), gbk("啊"), gbk("、"), gbk("　"), gbk("空"), gbk("甲"), gbk("乙"),
 };
 
 Text random_text(std::mt19937& rng, int atoms) {
@@ -96,7 +95,7 @@ struct SplitRecorder : SplitSink {
 
 Text numbered_lines(int from, int to) {
   Text t;
-  for (int i = from; i <= to; ++i) t += g("第") + std::to_string(i) + g("句。") + "\r\n";
+  for (int i = from; i <= to; ++i) t += gbk("第") + std::to_string(i) + gbk("句。") + "\r\n";
   return t;
 }
 
@@ -120,35 +119,35 @@ TEST(RuleSet, SameResultAndCountsAsOneReplaceTextPerRule) {
 }
 
 TEST(RuleSet, NeverMatchesAcrossTwoCharacters) {
-  RuleSet set({{g("形"), "X"}, {"\xA1\xA1", "Y"}});
-  Text text = g("中文啊、");  // D6D0 CEC4 B0A1 A1A2: "形" and A1A1 only one byte off
+  RuleSet set({{gbk("形"), "X"}, {"\xA1\xA1", "Y"}});
+  Text text = gbk("中文啊、");  // D6D0 CEC4 B0A1 A1A2: "形" and A1A1 only one byte off
   set.apply(text);
-  EXPECT_EQ(text, g("中文啊、"));
+  EXPECT_EQ(text, gbk("中文啊、"));
 }
 
 // ---- step 1 -------------------------------------------------------------------------------------
 
 TEST(WordList, KeepsPairsAndCountsSkippedLines) {
   auto rows =
-      parse_word_list(g("美丽||漂亮\r\n只有一段\r\n甲||乙||丙\r\n\r\n快乐||开心\r\n||空词\r\n尾巴||\r\n"));
+      parse_word_list(gbk("美丽||漂亮\r\n只有一段\r\n甲||乙||丙\r\n\r\n快乐||开心\r\n||空词\r\n尾巴||\r\n"));
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].line, 1);
-  EXPECT_EQ(rows[0].word, g("美丽"));
-  EXPECT_EQ(rows[0].replacement, g("漂亮"));
+  EXPECT_EQ(rows[0].word, gbk("美丽"));
+  EXPECT_EQ(rows[0].replacement, gbk("漂亮"));
   EXPECT_EQ(rows[1].line, 5);  // lines 2 (one piece), 3 (three pieces) and 4 (empty) were counted
-  EXPECT_EQ(rows[1].word, g("快乐"));
+  EXPECT_EQ(rows[1].word, gbk("快乐"));
   EXPECT_EQ(rows[2].line, 6);
   EXPECT_EQ(rows[2].word, "");
-  EXPECT_EQ(rows[2].replacement, g("空词"));
+  EXPECT_EQ(rows[2].replacement, gbk("空词"));
 }
 
 TEST(WordReplace, RowsWorkInOrderOnEachOthersResults) {
   // Row 2 matches what row 1 inserted; row 1 does not search its own insertions again.
-  RuleSet rules({{g("甲"), g("乙甲")}, {g("乙"), g("丙")}, {g("形"), "X"}, {"", "nothing"}});
-  auto result = replace_words(g("甲乙中文\r\n甲"), rules, 2);
-  EXPECT_EQ(result.text, g("丙甲丙中文\r\n丙甲"));
+  RuleSet rules({{gbk("甲"), gbk("乙甲")}, {gbk("乙"), gbk("丙")}, {gbk("形"), "X"}, {"", "nothing"}});
+  auto result = replace_words(gbk("甲乙中文\r\n甲"), rules, 2);
+  EXPECT_EQ(result.text, gbk("丙甲丙中文\r\n丙甲"));
   EXPECT_EQ(result.counts, (std::vector<long long>{2, 3, 0, 0}));
-  EXPECT_EQ(replacement_count_text(3), g("共替换3次"));
+  EXPECT_EQ(replacement_count_text(3), gbk("共替换3次"));
 }
 
 TEST(WordReplace, ManyThreadsGiveTheResultOfOnePass) {
@@ -172,19 +171,19 @@ TEST(WordReplace, ManyThreadsGiveTheResultOfOnePass) {
 
 TEST(LibraryRules, EmptyWordAndLineBreakWord) {
   auto rules = build_rules(
-      g("的||空\r\n。||。换行符\r\n天上||天空\r\na||b||c\r\n没有分隔\r\n尾巴||\r\n\r\n换行符||换行符换行符"));
+      gbk("的||空\r\n。||。换行符\r\n天上||天空\r\na||b||c\r\n没有分隔\r\n尾巴||\r\n\r\n换行符||换行符换行符"));
   ASSERT_EQ(rules.size(), 5u);
-  EXPECT_EQ(rules[0].find, g("的"));
+  EXPECT_EQ(rules[0].find, gbk("的"));
   EXPECT_EQ(rules[0].replacement, "");
-  EXPECT_EQ(rules[1].replacement, g("。") + "\r\n");
-  EXPECT_EQ(rules[2].replacement, g("天空"));  // a word that merely holds "空" stays whole
+  EXPECT_EQ(rules[1].replacement, gbk("。") + "\r\n");
+  EXPECT_EQ(rules[2].replacement, gbk("天空"));  // a word that merely holds "空" stays whole
   EXPECT_EQ(rules[3].find, "a");
   EXPECT_EQ(rules[3].replacement, "b");
-  EXPECT_EQ(rules[4].replacement, "\r\n" + g("换行符"));  // only the first one becomes a line break
+  EXPECT_EQ(rules[4].replacement, "\r\n" + gbk("换行符"));  // only the first one becomes a line break
 
-  Text chunk = g("我的书。他的笔。");
-  process_chunk(chunk, RuleSet(build_rules(g("的||空\r\n。||。换行符"))), false);
-  EXPECT_EQ(chunk, g("我书。") + "\r\n" + g("他笔。") + "\r\n");
+  Text chunk = gbk("我的书。他的笔。");
+  process_chunk(chunk, RuleSet(build_rules(gbk("的||空\r\n。||。换行符"))), false);
+  EXPECT_EQ(chunk, gbk("我书。") + "\r\n" + gbk("他笔。") + "\r\n");
 }
 
 TEST(ChunkText, CutsBetweenCrAndLfAndJoinsByteForByte) {
@@ -192,11 +191,11 @@ TEST(ChunkText, CutsBetweenCrAndLfAndJoinsByteForByte) {
   for (bool wide : {false, true}) {
     for (size_t cr = 4990; cr <= 5010; ++cr) {
       Text text;
-      while (text.size() < cr) text += wide ? g("字") : "x";
+      while (text.size() < cr) text += wide ? gbk("字") : "x";
       text.resize(cr);
       if (wide && cr % 2) text.back() = 'y';
       text += "\r\n";
-      while (text.size() < 12345) text += wide ? g("文") : "z";
+      while (text.size() < 12345) text += wide ? gbk("文") : "z";
       TextList chunks = chunk_text(text);
       ASSERT_EQ(join_text(chunks, {}), text) << cr;
       for (size_t k = 0; k < chunks.size(); ++k) {
@@ -214,7 +213,7 @@ TEST(ChunkText, CutsBetweenCrAndLfAndJoinsByteForByte) {
 }
 
 TEST(ChunkText, ALineLongerThanTheWindowIsCutOnAWholeCharacter) {
-  Text text = "x" + repeat_text(6000, g("字"));  // 12001 bytes, no line break, odd start
+  Text text = "x" + repeat_text(6000, gbk("字"));  // 12001 bytes, no line break, odd start
   TextList chunks = chunk_text(text);
   ASSERT_EQ(chunks.size(), 3u);
   EXPECT_EQ(chunks[0].size(), 4999u);
@@ -223,13 +222,13 @@ TEST(ChunkText, ALineLongerThanTheWindowIsCutOnAWholeCharacter) {
 
 TEST(LibraryChunks, SpacesOfBothKindsAndBlankLinesGo) {
   RuleSet none;
-  Text chunk = "a b" + g("　中　文") + g("啊、") + "\r\n\r\n\r\n\r\nc";
+  Text chunk = "a b" + gbk("　中　文") + gbk("啊、") + "\r\n\r\n\r\n\r\nc";
   process_chunk(chunk, none, true);
-  EXPECT_EQ(chunk, "ab" + g("中文") + g("啊、") + "\r\nc");  // A1 A1 across two characters stays
+  EXPECT_EQ(chunk, "ab" + gbk("中文") + gbk("啊、") + "\r\nc");  // A1 A1 across two characters stays
 
-  Text kept = "a b" + g("　") + "\r\n\r\nc";
+  Text kept = "a b" + gbk("　") + "\r\n\r\nc";
   process_chunk(kept, none, false);
-  EXPECT_EQ(kept, "a b" + g("　") + "\r\nc");
+  EXPECT_EQ(kept, "a b" + gbk("　") + "\r\nc");
 }
 
 TEST_F(RewriterFiles, ABlankLineAcrossTwoChunksGoesToo) {
@@ -249,7 +248,7 @@ TEST_F(RewriterFiles, TenWorkersFinishExactlyOnceWithEveryChunkInOrder) {
   std::mt19937 rng(11);
   Text text;
   while (text.size() < 400000) text += random_text(rng, 1 + rng() % 80) + "\r\n";
-  auto rules = build_rules(g("中||文\r\n文||形形\r\na||空\r\n乙||。换行符"));
+  auto rules = build_rules(gbk("中||文\r\n文||形形\r\na||空\r\n乙||。换行符"));
   RuleSet set(rules);
   // The expected text: every chunk on its own, joined.
   TextList expected_chunks = chunk_text(text);
@@ -268,15 +267,15 @@ TEST_F(RewriterFiles, TenWorkersFinishExactlyOnceWithEveryChunkInOrder) {
     EXPECT_EQ(sink.percents.back(), 100);
     EXPECT_TRUE(std::is_sorted(sink.percents.begin(), sink.percents.end()));
   }
-  EXPECT_EQ(finish_message(81, 1234), g("总共81个线程 已全部完成 历时1234毫秒"));
+  EXPECT_EQ(finish_message(81, 1234), gbk("总共81个线程 已全部完成 历时1234毫秒"));
 }
 
 TEST_F(RewriterFiles, WithNothingToChangeTheGeneratedTextIsTheSource) {
   Text text;
-  for (int i = 0; i < 3000; ++i) text += g("这是没有空行的一句话，") + std::to_string(i) + "\r\n";
+  for (int i = 0; i < 3000; ++i) text += gbk("这是没有空行的一句话，") + std::to_string(i) + "\r\n";
   put("原文本.txt", text);
   RecordingSink sink;
-  EXPECT_EQ(dispatch_chunks(RuleSet(build_rules(g("不存在||别的"))), {}, sink).end, LibraryEnd::Finished);
+  EXPECT_EQ(dispatch_chunks(RuleSet(build_rules(gbk("不存在||别的"))), {}, sink).end, LibraryEnd::Finished);
   EXPECT_EQ(get("生成文本.txt"), text);
 }
 

@@ -30,7 +30,6 @@ namespace tessaly::store {
 namespace {
 
 using test::eventually;
-using test::g;
 using namespace std::chrono_literals;
 
 enum class Backend { Sqlite, Postgres };
@@ -164,25 +163,25 @@ INSTANTIATE_TEST_SUITE_P(Backends, StoreContract, ::testing::Values(Backend::Sql
 TEST_P(StoreContract, KeepsRunsAndEveryToolsValuesAsGiven) {
   auto store = open();
   ASSERT_TRUE(store);
-  auto run = store->begin_run(Tool::Whois, g("机器-1"), 1000);
+  auto run = store->begin_run(Tool::Whois, gbk("机器-1"), 1000);
   ASSERT_TRUE(run.ok()) << run.error;
 
   std::vector<ItemResult> written(4);
   written[0].tool = Tool::Access;
-  written[0].item = g("例子.中国");
+  written[0].item = gbk("例子.中国");
   written[0].reachable = true;
-  written[0].title = g("百度一下，你就知道 \"引号\" 'x'");
+  written[0].title = gbk("百度一下，你就知道 \"引号\" 'x'");
   written[1].tool = Tool::Whois;
   written[1].item = "example.com";
-  written[1].registrar = g("阿里云计算有限公司");
+  written[1].registrar = gbk("阿里云计算有限公司");
   written[1].created = "2001-02-03";
   written[1].updated = "2024-05-06";
-  written[1].expires = g("2030年04月05日");
+  written[1].expires = gbk("2030年04月05日");
   written[2].tool = Tool::Rank;
   written[2].item = "example.com";
   written[2].outcome = Outcome::Empty;
   written[2].rank_rows = 2;
-  written[2].keywords = g("关键词一\r\n带\t制表\\反斜杠");  // COPY's separators inside a text
+  written[2].keywords = gbk("关键词一\r\n带\t制表\\反斜杠");  // COPY's separators inside a text
   // A failure keeps its reason and none of the values it was handed.
   written[3].tool = Tool::Ip;
   written[3].item = "down.example";
@@ -196,7 +195,7 @@ TEST_P(StoreContract, KeepsRunsAndEveryToolsValuesAsGiven) {
   ASSERT_TRUE(store->write_results(written).ok());
   ASSERT_TRUE(store->end_run(run.value, RunEnd::Stopped, 3000).ok());
 
-  auto access = store->history(Tool::Access, g("例子.中国"));
+  auto access = store->history(Tool::Access, gbk("例子.中国"));
   ASSERT_EQ(access.value.size(), 1u) << access.error;
   EXPECT_EQ(access.value[0].title, written[0].title);
   EXPECT_EQ(access.value[0].reachable, true);
@@ -223,7 +222,7 @@ TEST_P(StoreContract, KeepsRunsAndEveryToolsValuesAsGiven) {
   auto runs = store->runs();
   ASSERT_EQ(runs.value.size(), 1u) << runs.error;
   EXPECT_EQ(runs.value[0].tool, Tool::Whois);
-  EXPECT_EQ(runs.value[0].machine, g("机器-1"));
+  EXPECT_EQ(runs.value[0].machine, gbk("机器-1"));
   EXPECT_EQ(runs.value[0].started, 1000);
   EXPECT_EQ(runs.value[0].ended, 3000);
   EXPECT_EQ(runs.value[0].end, RunEnd::Stopped);
@@ -368,7 +367,7 @@ TEST_P(StoreContract, MonitoringShowsEachDomainsNewestValuesAndRaisesAlertsFromT
     r.at = at;
     r.outcome = outcome;
     r.reachable = !title.empty();
-    r.title = g(title);
+    r.title = gbk(title);
     add(r);
   };
   // drop.com: 1000 -> 400; zero.com: 24-hour count 0 on three days; calm.com: nothing happens.
@@ -396,7 +395,7 @@ TEST_P(StoreContract, MonitoringShowsEachDomainsNewestValuesAndRaisesAlertsFromT
   for (bool censored : {false, true}) {
     ItemResult banned;
     banned.tool = Tool::Banned;
-    banned.item = g("敏感词");
+    banned.item = gbk("敏感词");
     banned.at = kNow - (censored ? 1 : 2) * kDay;
     banned.censored = censored;
     add(banned);
@@ -412,7 +411,7 @@ TEST_P(StoreContract, MonitoringShowsEachDomainsNewestValuesAndRaisesAlertsFromT
   const monitor::DomainRow& drop = rows.value[2];
   EXPECT_EQ(drop.inclusion.current->total, 400);
   EXPECT_EQ(monitor::count_change(drop.inclusion, &ItemResult::total), -600);
-  EXPECT_EQ(rows.value[4].access.current->title, g("澳门赌场"));
+  EXPECT_EQ(rows.value[4].access.current->title, gbk("澳门赌场"));
   EXPECT_EQ(rows.value[3].whois.current->expires, "2024-10-06");
 
   auto alerts = monitor::find_alerts(*store, kNow);
@@ -422,7 +421,7 @@ TEST_P(StoreContract, MonitoringShowsEachDomainsNewestValuesAndRaisesAlertsFromT
   const std::vector<std::pair<std::string, AlertKind>> expected = {
       {"down.com", AlertKind::Unreachable}, {"drop.com", AlertKind::InclusionDrop},
       {"expiring.com", AlertKind::Expiry},  {"hijacked.com", AlertKind::TitleChanged},
-      {"zero.com", AlertKind::DayZero},     {g("敏感词"), AlertKind::NewlyCensored}};
+      {"zero.com", AlertKind::DayZero},     {gbk("敏感词"), AlertKind::NewlyCensored}};
   EXPECT_EQ(raised, expected);
   // Only the alerts of the last day: not those of the inclusion run two days ago.
   auto today = monitor::find_alerts(*store, kNow, kNow - kDay);
@@ -585,13 +584,13 @@ TEST_P(StoreContract, AMigrationFromTheFirstSchemaKeepsTheData) {
     ASSERT_TRUE(first);
     EXPECT_EQ(first->schema_version().value, 1);
     EXPECT_FALSE(first->alert_rules().ok());  // version 1 had no alert rules
-    const RunId run = first->begin_run(Tool::Access, g("旧机器"), 100).value;
+    const RunId run = first->begin_run(Tool::Access, gbk("旧机器"), 100).value;
     ItemResult r;
     r.tool = Tool::Access;
     r.item = "a.com";
     r.at = 150;
     r.reachable = true;
-    r.title = g("标题");
+    r.title = gbk("标题");
     r.run = run;
     ASSERT_TRUE(first->write_results({r, inclusion("a.com", 160, 42, Outcome::Result, run)}).ok());
     ASSERT_TRUE(first->end_run(run, RunEnd::Done, 200).ok());
@@ -601,11 +600,11 @@ TEST_P(StoreContract, AMigrationFromTheFirstSchemaKeepsTheData) {
   EXPECT_EQ(store->schema_version().value, kSchemaVersion);
   auto access = store->history(Tool::Access, "a.com").value;
   ASSERT_EQ(access.size(), 1u);
-  EXPECT_EQ(access[0].title, g("标题"));
+  EXPECT_EQ(access[0].title, gbk("标题"));
   EXPECT_EQ(store->history(Tool::Inclusion, "a.com").value.at(0).total, 42);
   auto runs = store->runs().value;
   ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].machine, g("旧机器"));
+  EXPECT_EQ(runs[0].machine, gbk("旧机器"));
   EXPECT_EQ(runs[0].end, RunEnd::Done);
   EXPECT_EQ(runs[0].results, 2);
   EXPECT_EQ(store->alert_rules().value[0].value, 50);
@@ -656,7 +655,7 @@ TEST_P(StoreContract, TheRecorderWritesByCountByTimeAndAtTheEnd) {
     EXPECT_EQ(recorder.stored(), 25);
   }
   {
-    Recorder recorder(*store, Tool::Ip, batches(1000, 20ms, g("甲")));
+    Recorder recorder(*store, Tool::Ip, batches(1000, 20ms, gbk("甲")));
     ItemResult r;
     r.item = "t.com";
     r.ip = "10.0.0.1";
@@ -670,7 +669,7 @@ TEST_P(StoreContract, TheRecorderWritesByCountByTimeAndAtTheEnd) {
   EXPECT_EQ(runs[0].end, RunEnd::Done);
   EXPECT_EQ(runs[0].machine, machine_name());
   EXPECT_EQ(runs[1].tool, Tool::Ip);
-  EXPECT_EQ(runs[1].machine, g("甲"));
+  EXPECT_EQ(runs[1].machine, gbk("甲"));
   EXPECT_EQ(runs[1].end, RunEnd::Stopped);
   auto ip = store->history(Tool::Ip, "t.com").value;
   ASSERT_EQ(ip.size(), 1u);
@@ -843,13 +842,13 @@ TEST(StoreAddress, WithoutConfigurationTheStoreIsAnSqliteFileInTheProgramFolderI
 TEST(StoreValues, CountsAreReadAsTheResultsPageShowsThem) {
   const std::vector<std::pair<std::string, std::optional<std::int64_t>>> cases = {
       {"1,234", 1234},
-      {g("约100,000,000"), 100000000},
+      {gbk("约100,000,000"), 100000000},
       {" 12 ", 12},
-      {g("　7　"), 7},
+      {gbk("　7　"), 7},
       {"0", 0},
       {"", std::nullopt},
-      {g("频率受限"), std::nullopt},
-      {g("12万"), std::nullopt},
+      {gbk("频率受限"), std::nullopt},
+      {gbk("12万"), std::nullopt},
       {"-3", std::nullopt},
       {"1234567890123456789012", std::nullopt}};
   for (const auto& [text, expected] : cases) EXPECT_EQ(parse_count(text), expected) << utf8(text);

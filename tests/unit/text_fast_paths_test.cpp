@@ -13,7 +13,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 // Pieces that put every kind of byte next to every other: ASCII, CR and LF alone and together,
 // GBK characters whose trail byte is an ASCII letter or CR, the full-width space (A1 A1), lone
@@ -27,8 +26,8 @@ std::vector<std::string> pieces() {
           "\r\n",
           " ",
           ",",
-          g("中"),
-          g("关键词"),
+          gbk("中"),
+          gbk("关键词"),
           "\x81"
           "a",
           "\x81"
@@ -226,7 +225,7 @@ TEST(Charset, TablesAgreeWithTheSystemConverter) {
   EXPECT_EQ(gbk("a\xE4\xB8"), "a??");
   EXPECT_EQ(gbk("\xEF\xBB\xBF"
                 "\xE4\xB8\xAD"),
-            g("中"));
+            gbk("中"));
 }
 
 }  // namespace

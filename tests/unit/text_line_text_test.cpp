@@ -11,7 +11,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 // Row starts of a CR LF text, from scratch.
 std::vector<size_t> model_starts(const std::string& text) {
@@ -63,7 +62,7 @@ TEST(LineText, IndexesRowsAndItems) {
       {"a\nb", "a\r\nb", 2, 2},
       {"\n\n", "\r\n\r\n", 3, 2},
       {"a\r\n\r\nb\n", "a\r\n\r\nb\r\n", 4, 3},
-      {g("北京\n上海"), g("北京\r\n上海"), 2, 2},
+      {gbk("北京\n上海"), gbk("北京\r\n上海"), 2, 2},
   };
   for (const Case& c : cases) {
     LineText t(c.in);
@@ -72,26 +71,26 @@ TEST(LineText, IndexesRowsAndItems) {
     EXPECT_EQ(t.items(), c.items) << c.in;
     expect_indexed(t, c.in);
   }
-  EXPECT_EQ(LineText(g("短\r\n最长的一行\r\nab")).longest_row(), 1u);
+  EXPECT_EQ(LineText(gbk("短\r\n最长的一行\r\nab")).longest_row(), 1u);
 }
 
 TEST(LineText, AppendsKeepTheIndexAndPairUpSplitLineBreaks) {
   // Blocks as a worker streams them: a CR at the end of one block, its LF starting the next.
   LineText t;
   std::string model;
-  const std::string blocks[] = {"one\r", "\ntwo", "\n", "three\r\n", "", "\r\n", g("四\r"), "\n"};
+  const std::string blocks[] = {"one\r", "\ntwo", "\n", "three\r\n", "", "\r\n", gbk("四\r"), "\n"};
   for (const std::string& block : blocks) {
     t.append(block);
     expect_indexed(t, t.bytes());
   }
-  EXPECT_EQ(t.bytes(), "one\r\ntwo\r\nthree\r\n\r\n" + g("四\r\n"));
+  EXPECT_EQ(t.bytes(), "one\r\ntwo\r\nthree\r\n\r\n" + gbk("四\r\n"));
   EXPECT_EQ(t.items(), 5);
 }
 
 TEST(LineText, RandomEditsMatchTheModel) {
-  const std::vector<std::string> pieces = {"a", "bc", "\r\n", "\n", g("中"), g("文字\r\n"), "\r\n\r\n", ""};
+  const std::vector<std::string> pieces = {"a", "bc", "\r\n", "\n", gbk("中"), gbk("文字\r\n"), "\r\n\r\n", ""};
   std::mt19937 rng(15);
-  LineText t(g("起\r\nab\r\n\r\n尾"));
+  LineText t(gbk("起\r\nab\r\n\r\n尾"));
   for (int step = 0; step < 2000; ++step) {
     // Edits fall between characters, as the box makes them.
     std::vector<size_t> stops{0};
@@ -117,7 +116,7 @@ TEST(LineText, RandomEditsMatchTheModel) {
 }
 
 TEST(LineText, CharacterStepsTreatPairsAsOne) {
-  const std::string text = g("a中\r\nb") + "\xB0";  // a lone lead byte at the end
+  const std::string text = gbk("a中\r\nb") + "\xB0";  // a lone lead byte at the end
   LineText t(text);
   std::vector<size_t> forward{0};
   for (size_t p = 0; p < t.size();) forward.push_back(p = t.next_char(p));

@@ -7,13 +7,12 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 TEST(Text, NeedleNeverMatchesAtTrailByte) {
   // "啊" is B0 A1; "A1B0" would be found straddling two characters by a byte scan.
-  std::string two = g("啊啊");
+  std::string two = gbk("啊啊");
   EXPECT_EQ(find_text(two, "\xA1\xB0"), -1);
-  EXPECT_EQ(find_text(g("阿a"), "a"), 3);
+  EXPECT_EQ(find_text(gbk("阿a"), "a"), 3);
   // "盃" is B1 5C? use a character whose trail byte is an ASCII letter: "癅" is AF 40 in GBK? Use
   // a constructed case: lead 0x81 with trail 'a' (0x61) is one character in GBK.
   std::string with_trail_a = std::string(
@@ -56,24 +55,24 @@ TEST(Text, SplitRules) {
 }
 
 TEST(Text, TrimAndNumbers) {
-  EXPECT_EQ(trim_both(g("　a b\t")), "a b\t");
-  EXPECT_EQ(trim_both(g("  甲  ")), g("甲"));
-  EXPECT_EQ(remove_spaces(g("a　b c")), "abc");
-  EXPECT_EQ(to_int(g("１２３")), 123);
+  EXPECT_EQ(trim_both(gbk("　a b\t")), "a b\t");
+  EXPECT_EQ(trim_both(gbk("  甲  ")), gbk("甲"));
+  EXPECT_EQ(remove_spaces(gbk("a　b c")), "abc");
+  EXPECT_EQ(to_int(gbk("１２３")), 123);
   EXPECT_EQ(to_int("12abc"), 12);
   EXPECT_EQ(to_int("abc"), 0);
-  EXPECT_EQ(to_int(g("　－４２")), -42);
+  EXPECT_EQ(to_int(gbk("　－４２")), -42);
   EXPECT_DOUBLE_EQ(to_double("3.5e2x"), 350.0);
-  EXPECT_EQ(to_full_width("a ~"), g("ａ　～"));
-  EXPECT_EQ(to_half_width(g("ａ　～")), "a ~");
-  EXPECT_EQ(to_half_width(g("￣☆★。")), "~**" + g("。"));  // the whole row, the stars; 。 stays
+  EXPECT_EQ(to_full_width("a ~"), gbk("ａ　～"));
+  EXPECT_EQ(to_half_width(gbk("ａ　～")), "a ~");
+  EXPECT_EQ(to_half_width(gbk("￣☆★。")), "~**" + gbk("。"));  // the whole row, the stars; 。 stays
 }
 
 TEST(Text, WholeNumberTakesNothingButANumber) {
   const std::vector<std::pair<std::string, std::optional<int>>> cases = {
       {"10", 10},
       {" 7 ", 7},
-      {g("　１２　"), 12},
+      {gbk("　１２　"), 12},
       {"0", 0},
       {"2147483647", std::numeric_limits<int>::max()},
       {"2147483648", std::nullopt},
@@ -120,7 +119,7 @@ TEST(Charset, ConversionRules) {
                             "abc",
                             "UTF-8", "GBK"),
             "abc");
-  EXPECT_EQ(utf8(g("中文")), "中文");
+  EXPECT_EQ(utf8(gbk("中文")), "中文");
   EXPECT_EQ(gbk("a😀b"), "a?b");  // not in GBK
 }
 

@@ -8,7 +8,6 @@
 
 namespace tessaly {
 namespace {
-using test::g;
 
 struct Recorder : VocabularySink {
   std::vector<std::string> lines;
@@ -24,7 +23,7 @@ struct Recorder : VocabularySink {
 
 TextList items(std::initializer_list<const char*> utf8) {
   TextList out;
-  for (const char* s : utf8) out.push_back(g(s));
+  for (const char* s : utf8) out.push_back(gbk(s));
   return out;
 }
 
@@ -65,7 +64,7 @@ TEST(Vocabulary, AllCombinationsFollowTheBlockOrder) {
     o.use_endings = c.endings;
     Recorder r;
     generate_vocabulary(o, r);
-    EXPECT_EQ(lines_of(r.lines), g(c.expected)) << c.name;
+    EXPECT_EQ(lines_of(r.lines), gbk(c.expected)) << c.name;
   }
 }
 
@@ -78,14 +77,14 @@ TEST(Vocabulary, EmptyItemsAndEmptyLists) {
   Recorder r;
   generate_vocabulary(o, r);
   // A blank middle word is an item of its own: 北京 + "" + 站群.
-  EXPECT_EQ(r.lines[1], g("北京站群\r\n"));
+  EXPECT_EQ(r.lines[1], gbk("北京站群\r\n"));
   EXPECT_EQ(r.lines.size(), 3u + 3u + 1u);
 
   // An empty list makes every block that loops over it add nothing; the rest still runs.
   o.middles.clear();
   Recorder empty;
   generate_vocabulary(o, empty);
-  EXPECT_EQ(lines_of(empty.lines), g("北京站群\r\n"));
+  EXPECT_EQ(lines_of(empty.lines), gbk("北京站群\r\n"));
 }
 
 TEST(Vocabulary, RandomModeDrawsCountLinesPerBlock) {
