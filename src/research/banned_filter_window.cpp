@@ -124,7 +124,7 @@ void BannedFilterWindow::filter_normal_keywords() {
     keywords.push_back(rows_->lv_get_cell(r, kKeywordColumn));
     statuses.push_back(rows_->lv_get_cell(r, kStatusColumn));
   }
-  research::BannedFilterResult result = research::filter_normal_keywords(keywords, statuses);
+  research::BannedFilterResult result = tessaly::research::filter_normal_keywords(keywords, statuses);
   set_box_text(keywords_, result.keywords);
   summary_->setText(from_gbk(research::banned_filter_label(result)));
 }

@@ -61,7 +61,7 @@ WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(28, parent) {
 }
 
 void WordToolsWindow::filter_punctuation() {
-  set_box_text(text_, research::filter_punctuation(box_text(text_)));
+  set_box_text(text_, tessaly::research::filter_punctuation(box_text(text_)));
   split_->setEnabled(true);
 }
 
