@@ -22,7 +22,6 @@
 namespace {
 
 using namespace tessaly;
-using namespace tessaly::content;
 using namespace tessaly::bench;
 
 const std::string& lines_1m() {

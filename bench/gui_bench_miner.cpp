@@ -227,21 +227,21 @@ int main(int argc, char** argv) {
 
   // The same run without a window, with and without the memory of answers: all six sources,
   // then each source alone for its own request count.
-  auto plain_run = [](std::vector<research::MinerSource> sources, bool remember, size_t& keywords) {
-    research::MinerLive live;
+  auto plain_run = [](std::vector<MinerSource> sources, bool remember, size_t& keywords) {
+    MinerLive live;
     live.set_seed_box(gbk("减肥"));
-    for (research::MinerSource s : sources) live.set_ticked(s, true);
-    research::KeywordAdmission admission(live, {});
-    research::MinerRunResult result;
+    for (MinerSource s : sources) live.set_ticked(s, true);
+    KeywordAdmission admission(live, {});
+    MinerRunResult result;
     Job job;
     run_job(job, [&] {
-      result = research::run_keyword_miner(job, {gbk("减肥"), sources, remember}, live, admission, {});
+      result = run_keyword_miner(job, {gbk("减肥"), sources, remember}, live, admission, {});
     });
     keywords = admission.admitted();
     return result.requests;
   };
-  std::vector<research::MinerSource> all;
-  for (int s = 0; s < research::kMinerSourceCount; ++s) all.push_back(static_cast<research::MinerSource>(s));
+  std::vector<MinerSource> all;
+  for (int s = 0; s < kMinerSourceCount; ++s) all.push_back(static_cast<MinerSource>(s));
   for (bool remember : {true, false}) {
     size_t keywords = 0;
     QElapsedTimer clock;
@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
                 keywords);
   }
   const char* names[] = {"word library", "taobao", "sogou", "bing", "zhidao", "360"};
-  for (research::MinerSource s : all) {
+  for (MinerSource s : all) {
     size_t with_keywords = 0, without_keywords = 0;
     long long with = plain_run({s}, true, with_keywords), without = plain_run({s}, false, without_keywords);
     std::printf("  %-12s requests without the memory %5lld, with it %5lld (%zu keywords both: %s)\n",

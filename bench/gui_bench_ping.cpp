@@ -52,12 +52,12 @@ bool polled_wait(QWebEnginePage* page, const QString& text) {
 int polled_pass(QWebEnginePage* page, int addresses) {
   int confirmed = 0;
   for (int i = 0; i < addresses; ++i) {
-    page->load(QUrl(QString::fromStdString(research::ping_page_url())));
+    page->load(QUrl(QString::fromStdString(ping_page_url())));
     if (!polled_wait(page, QStringLiteral("博客地址"))) continue;
     std::string address = "peer" + std::to_string(i) + ".example";
-    run_page_script(page, QString::fromStdString(research::fill_text_input_script("1", "http://" + address)),
+    run_page_script(page, QString::fromStdString(fill_text_input_script("1", "http://" + address)),
                     5000);
-    run_page_script(page, QString::fromStdString(research::click_button_input_script("1")), 5000);
+    run_page_script(page, QString::fromStdString(click_button_input_script("1")), 5000);
     if (polled_wait(page, QStringLiteral("恭喜您，您的博客地址或RSS地址已经成功提交。"))) ++confirmed;
   }
   return confirmed;

@@ -76,9 +76,9 @@ void BM_WhoisParse(benchmark::State& state) {
   for (auto _ : state) {
     int registered = 0;
     for (const auto& p : pages) {
-      Text text = domains::info_page_text(p);
-      if (!domains::has_whois_marker(text)) continue;
-      domains::WhoisResult r = domains::read_whois(matcher, domains::info_decoded_text(text));
+      Text text = info_page_text(p);
+      if (!has_whois_marker(text)) continue;
+      WhoisResult r = read_whois(matcher, info_decoded_text(text));
       registered += !r.fields[0].empty();
     }
     benchmark::DoNotOptimize(registered);
@@ -96,9 +96,9 @@ void BM_WhoisFindPeer(benchmark::State& state) {
   for (auto _ : state) {
     int registered = 0;
     for (const auto& p : pages) {
-      Text text = domains::info_page_text(p);
+      Text text = info_page_text(p);
       if (text.find("<div class=\"div_whois\">") == std::string::npos) continue;
-      Text decoded = domains::info_decoded_text(text);
+      Text decoded = info_decoded_text(text);
       size_t at = decoded.find("<div id=\"whoisinfo\" class=\"div_whois\">");
       if (at == std::string::npos) continue;
       std::string fields[6];
@@ -150,7 +150,7 @@ int access_mode(int sites, int runs) {
   write_file(url_file, url_file_text);
   write_file(config_file, curl_config);
 
-  struct Count : domains::AccessSink {
+  struct Count : AccessSink {
     int ok = 0;
     void result_line(const Text& line) override { ok += line.find("OK") != std::string::npos; }
   };
@@ -160,7 +160,7 @@ int access_mode(int sites, int runs) {
     Count sink;
     Job job;
     auto t0 = Clock::now();
-    run_job(job, [&] { domains::run_access_test(urls, sink); });
+    run_job(job, [&] { run_access_test(urls, sink); });
     ours.push_back(seconds_since(t0));
     ok = sink.ok;
 

@@ -109,7 +109,7 @@ void banned_filter(const test::TempFolder& folder) {
   for (int i = 0; i < kKeywords; ++i) {
     Text k = gbk("关键词") + std::to_string(i);
     keywords += k + "\r\n";
-    urls += research::banned_search_url(k) + "\n";
+    urls += banned_search_url(k) + "\n";
   }
   bool done = false;
   ui_hooks().message_box = [&](const QString&, int, const QString&) {
@@ -159,8 +159,8 @@ int main(int argc, char** argv) {
   fakes::FakeBaiduSearch baidu(server);
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
   make_dir(folder.path() + "/超级外链工具配置");
-  write_file(links::template_file(), server.base_url() + "/page?u={$url}\r\n");
-  write_file(links::domain_file(), "a.cn\r\nb.cn\r\nc.cn\r\n");
+  write_file(template_file(), server.base_url() + "/page?u={$url}\r\n");
+  write_file(domain_file(), "a.cn\r\nb.cn\r\nc.cn\r\n");
 
   for (int threads : {10, 50}) link_tool(server, threads, seconds);
   server.clear_log();

@@ -19,7 +19,6 @@
 #include "research/word_tools.h"
 
 using namespace tessaly;
-using namespace tessaly::research;
 
 namespace {
 
@@ -39,22 +38,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PatternMatcher matcher;
   switch (in.param(0) % 12) {
     case 0: {
-      const Text text = domains::info_page_text(page);
-      const Text decoded = domains::info_decoded_text(text);
-      (void)domains::has_whois_marker(text);
-      const domains::WhoisResult whois = domains::read_whois(matcher, decoded);
+      const Text text = info_page_text(page);
+      const Text decoded = info_decoded_text(text);
+      (void)has_whois_marker(text);
+      const WhoisResult whois = read_whois(matcher, decoded);
       for (const Text& field : whois.fields) FUZZ_CHECK(field.size() <= decoded.size() + 64);
-      FUZZ_CHECK(domains::read_ip_address(decoded).size() <= decoded.size());
+      FUZZ_CHECK(read_ip_address(decoded).size() <= decoded.size());
       break;
     }
     case 1: {
-      const domains::IpLookupResult found = domains::read_ip_lookup(page);
+      const IpLookupResult found = read_ip_lookup(page);
       FUZZ_CHECK(found.ip.size() + found.region.size() <= page.size());
       break;
     }
     case 2:
-      FUZZ_CHECK(domains::page_title(matcher, page).size() <= page.size());
-      bounded(domains::flagged_domains(page), page);
+      FUZZ_CHECK(page_title(matcher, page).size() <= page.size());
+      bounded(flagged_domains(page), page);
       break;
     case 3: {
       const Text text = rank_page_text(page);

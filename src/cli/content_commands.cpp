@@ -80,24 +80,24 @@ void run_vocabulary(Context& c) {
 void run_dedupe(Context& c) {
   Text text = read_input(c.args);
   start_lines(c);
-  content::DedupeResult result = content::dedupe_lines(text);
+  DedupeResult result = dedupe_lines(text);
   c.out.lines(result.text);
-  note(utf8(trim_right(content::dedupe_before_text(result.before))));
-  note(utf8(trim_right(content::dedupe_after_text(result.after))));
+  note(utf8(trim_right(dedupe_before_text(result.before))));
+  note(utf8(trim_right(dedupe_after_text(result.after))));
 }
 
 void run_trim(Context& c) {
   Text text = read_input(c.args);
   start_lines(c);
-  c.out.lines(content::trim_lines(text));
+  c.out.lines(trim_lines(text));
 }
 
 void run_shuffle(Context& c) {
   Text text = read_input(c.args);
   std::uint64_t seed = c.args.has("seed") ? static_cast<std::uint64_t>(c.args.number("seed", 0, 0, LLONG_MAX))
-                                          : content::fresh_seed();
+                                          : fresh_seed();
   start_lines(c);
-  c.out.lines(content::shuffle_lines(text, seed));
+  c.out.lines(shuffle_lines(text, seed));
 }
 
 void run_pinyin(Context& c) {
@@ -105,7 +105,7 @@ void run_pinyin(Context& c) {
   Text text = read_input(c.args);
   start_lines(c);
   c.out.lines(
-      content::pinyin_lines(text, initials ? content::PinyinForm::FirstLetters : content::PinyinForm::Full));
+      pinyin_lines(text, initials ? PinyinForm::FirstLetters : PinyinForm::Full));
 }
 
 void run_suffix(Context& c) {
@@ -114,7 +114,7 @@ void run_suffix(Context& c) {
   Text text = read_input(c.args);
   start_lines(c);
   Lines lines(c.out);
-  content::append_suffix(text, suffix, lines.out());
+  append_suffix(text, suffix, lines.out());
 }
 
 void run_take(Context& c) {
@@ -123,7 +123,7 @@ void run_take(Context& c) {
   Text separator = decode_input(c.args.value(left ? "left" : "right"));
   Text text = read_input(c.args);
   start_lines(c);
-  c.out.lines(left ? content::take_left(text, separator) : content::take_right(text, separator));
+  c.out.lines(left ? take_left(text, separator) : take_right(text, separator));
 }
 
 void run_join(Context& c) {
@@ -133,10 +133,10 @@ void run_join(Context& c) {
   Text second = read_text_file(c.args.inputs()[1]);
   Text separator = decode_input(c.args.value("separator", "-"));
   start_lines(c);
-  content::JoinResult result;
+  JoinResult result;
   {
     Lines lines(c.out);
-    result = content::join_pairs(first, second, separator, lines.out());
+    result = join_pairs(first, second, separator, lines.out());
   }
   if (result.first != result.second)
     note("the lists differ in length (" + std::to_string(result.first) + " and " +
@@ -144,19 +144,19 @@ void run_join(Context& c) {
 }
 
 void run_convert(Context& c) {
-  static const std::vector<std::pair<std::string, content::Conversion>> kConversions = {
-      {"half", content::Conversion::ToHalfWidth},        {"full", content::Conversion::ToFullWidth},
-      {"simplified", content::Conversion::ToSimplified}, {"traditional", content::Conversion::ToTraditional},
-      {"upper", content::Conversion::ToUpper},           {"lower", content::Conversion::ToLower}};
+  static const std::vector<std::pair<std::string, Conversion>> kConversions = {
+      {"half", Conversion::ToHalfWidth},        {"full", Conversion::ToFullWidth},
+      {"simplified", Conversion::ToSimplified}, {"traditional", Conversion::ToTraditional},
+      {"upper", Conversion::ToUpper},           {"lower", Conversion::ToLower}};
   if (!c.args.has("to"))
     throw UsageError("--to is missing (half, full, simplified, traditional, upper, lower)");
   std::string to = c.args.choice("to", "", {"half", "full", "simplified", "traditional", "upper", "lower"});
-  content::Conversion conversion{};
+  Conversion conversion{};
   for (const auto& [name, value] : kConversions)
     if (name == to) conversion = value;
   Text text = read_input(c.args);
   start_lines(c);
-  content::convert_lines(text, conversion, [&c](std::string_view block) { c.out.lines(block); });
+  convert_lines(text, conversion, [&c](std::string_view block) { c.out.lines(block); });
 }
 
 // --- article rewriter --------------------------------------------------------------------------

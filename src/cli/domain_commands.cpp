@@ -11,7 +11,7 @@ namespace {
 
 // --- access test -------------------------------------------------------------------------------
 
-class AccessLines : public domains::AccessSink {
+class AccessLines : public AccessSink {
  public:
   AccessLines(Context& c, const TextList& sites, Progress& progress)
       : c_(c), sites_(sites), progress_(progress) {}
@@ -58,14 +58,14 @@ void run_access(Context& c) {
   c.out.set_columns({"id", "site", "reachable", "title", "status"});
   Progress progress("sites", c.items);
   AccessLines sink(c, sites, progress);
-  domains::run_access_test(sites, sink);
+  run_access_test(sites, sink);
   progress.clear();
-  note(utf8(domains::access_summary(sink.flagged()) + failures_tail(sink.counts())));
+  note(utf8(access_summary(sink.flagged()) + failures_tail(sink.counts())));
 }
 
 // --- whois -------------------------------------------------------------------------------------
 
-class WhoisLines : public domains::WhoisSink {
+class WhoisLines : public WhoisSink {
  public:
   WhoisLines(Context& c, const TextList& domains, Progress& progress)
       : c_(c), domains_(domains), progress_(progress) {}
@@ -74,16 +74,16 @@ class WhoisLines : public domains::WhoisSink {
   void request_problem(int position, RequestOutcome outcome, const std::string& why) override {
     c_.problems.add(position, domains_[static_cast<size_t>(position - 1)], outcome, why);
   }
-  void write_row(int index, const domains::DomainInfoRow& row, ItemOutcome outcome) override {
+  void write_row(int index, const DomainInfoRow& row, ItemOutcome outcome) override {
     const int position = index + 1;
     std::string registered = outcome == ItemOutcome::Result  ? "yes"
                              : outcome == ItemOutcome::Empty ? "no"
                                                              : "";
     // Each date also in ISO form, for scripts; the tool's own text stays beside it.
     c_.out.row(
-        domains::all_rows_line(position, row),
-        {to_text(position), row[0], row[1], row[2], row[3], row[4], domains::iso_date(row[4]), row[5],
-         domains::iso_date(row[5]), row[6], domains::iso_date(row[6]), registered, status_word(outcome)});
+        all_rows_line(position, row),
+        {to_text(position), row[0], row[1], row[2], row[3], row[4], iso_date(row[4]), row[5],
+         iso_date(row[5]), row[6], iso_date(row[6]), registered, status_word(outcome)});
     c_.out.flush();
     progress_.step();
   }
@@ -95,7 +95,7 @@ class WhoisLines : public domains::WhoisSink {
 };
 
 void run_whois(Context& c) {
-  domains::WhoisOptions options;
+  WhoisOptions options;
   options.domains = read_input_lines(c.args);
   const int delay = static_cast<int>(c.args.number("delay", 2000, 0, 3'600'000));
   options.delay_ms = [delay] { return delay; };
@@ -104,12 +104,12 @@ void run_whois(Context& c) {
                      "created", "created_iso", "expires", "expires_iso", "registered", "status"});
   Progress progress("domains", c.items);
   WhoisLines sink(c, options.domains, progress);
-  domains::run_whois_query(options, sink);
+  run_whois_query(options, sink);
 }
 
 // --- IP lookup ---------------------------------------------------------------------------------
 
-class IpLines : public domains::IpLookupSink {
+class IpLines : public IpLookupSink {
  public:
   IpLines(Context& c, Progress& progress) : c_(c), progress_(progress) {}
 
@@ -120,7 +120,7 @@ class IpLines : public domains::IpLookupSink {
   void request_problem(int position, RequestOutcome outcome, const std::string& why) override {
     c_.problems.add(position, domain_, outcome, why);
   }
-  void result(int position, const domains::IpLookupResult& found, ItemOutcome outcome) override {
+  void result(int position, const IpLookupResult& found, ItemOutcome outcome) override {
     c_.out.row(to_text(position) + "---" + domain_ + "---" + found.ip + "---" + found.region,
                {to_text(position), domain_, found.ip, found.region, status_word(outcome)});
     c_.out.flush();
@@ -139,7 +139,7 @@ void run_ip(Context& c) {
   c.out.set_columns({"id", "domain", "ip", "region", "status"});
   Progress progress("domains", c.items);
   IpLines sink(c, progress);
-  domains::run_ip_lookup(domains, sink);
+  run_ip_lookup(domains, sink);
 }
 
 }  // namespace

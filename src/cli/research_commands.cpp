@@ -18,7 +18,7 @@ namespace {
 
 // --- inclusion ---------------------------------------------------------------------------------
 
-class InclusionLines : public research::InclusionSink {
+class InclusionLines : public InclusionSink {
  public:
   InclusionLines(Context& c, Progress& progress) : c_(c), progress_(progress) {}
 
@@ -33,7 +33,7 @@ class InclusionLines : public research::InclusionSink {
     if (column != 5) return;
     // The row is whole with its last count.
     c_.out.row(
-        research::inclusion_export_line(position, row_),
+        inclusion_export_line(position, row_),
         {to_text(position), row_.domain, row_.total, row_.day, row_.week, row_.links, status_word(outcome_)});
     c_.out.flush();
     progress_.step();
@@ -45,19 +45,19 @@ class InclusionLines : public research::InclusionSink {
  private:
   Context& c_;
   Progress& progress_;
-  research::InclusionRow row_;
+  InclusionRow row_;
   ItemOutcome outcome_ = ItemOutcome::Empty;  // of the row's queries so far
 };
 
 void run_inclusion(Context& c) {
-  research::InclusionOptions options;
+  InclusionOptions options;
   options.domains = read_input_lines(c.args);
   options.domain_wait_ms = static_cast<int>(c.args.number("delay", 500, 0, 3'600'000));
   c.items = static_cast<long long>(options.domains.size());
   c.out.set_columns({"id", "domain", "total", "day", "week", "links", "status"});
   Progress progress("domains", c.items);
   InclusionLines sink(c, progress);
-  research::run_inclusion_query(options, sink);
+  run_inclusion_query(options, sink);
 }
 
 // --- banned-word check -------------------------------------------------------------------------
@@ -72,16 +72,16 @@ void run_banned(Context& c) {
 
   // The checks end in any order; rows go out in list order as soon as the rows before them are
   // done.
-  std::vector<std::optional<research::BannedCheck>> results(keywords.size());
+  std::vector<std::optional<BannedCheck>> results(keywords.size());
   std::mutex mutex;
   size_t next_out = 0;
   auto emit_ready = [&] {
     for (; next_out < results.size() && results[next_out]; ++next_out) {
-      const research::BannedCheck& check = *results[next_out];
+      const BannedCheck& check = *results[next_out];
       const Text& keyword = keywords[next_out];
       const int position = static_cast<int>(next_out) + 1;
-      const bool normal = check.status == research::banned_status_normal();
-      const bool censored = check.status == research::banned_status_censored();
+      const bool normal = check.status == banned_status_normal();
+      const bool censored = check.status == banned_status_censored();
       if (normal_only && c.out.format() == Format::Text && !normal) continue;
       c.out.row(normal_only ? keyword : to_text(position) + "---" + keyword + "---" + check.status,
                 {to_text(position), keyword,
@@ -97,7 +97,7 @@ void run_banned(Context& c) {
                 .work =
                     [&](int row, int) {
                       const Text& keyword = keywords[static_cast<size_t>(row)];
-                      research::BannedCheck check = research::check_keyword_banned(keyword);
+                      BannedCheck check = check_keyword_banned(keyword);
                       if (check.outcome != ItemOutcome::Result)
                         c.problems.add(row + 1, keyword, check.outcome, check.problem);
                       {
@@ -112,12 +112,12 @@ void run_banned(Context& c) {
   progress.clear();
   TextList statuses;
   for (const auto& r : results) statuses.push_back(r ? r->status : Text());
-  note(utf8(research::banned_filter_label(research::filter_normal_keywords(keywords, statuses))));
+  note(utf8(banned_filter_label(filter_normal_keywords(keywords, statuses))));
 }
 
 // --- domain keyword mining ---------------------------------------------------------------------
 
-class RankLines : public research::DomainMiningSink {
+class RankLines : public DomainMiningSink {
  public:
   RankLines(Context& c, Progress& progress) : c_(c), progress_(progress) {}
 
@@ -125,7 +125,7 @@ class RankLines : public research::DomainMiningSink {
     if (position > 1) progress_.step();
     domain_ = domain;
   }
-  void rows_found(const std::vector<std::pair<long long, research::RankRow>>& rows) override {
+  void rows_found(const std::vector<std::pair<long long, RankRow>>& rows) override {
     for (const auto& [id, row] : rows)
       c_.out.row(to_text(id) + "---" + row.keyword + "---" + row.url + "---" + row.volume,
                  {to_text(id), domain_, row.keyword, row.url, row.volume});
@@ -142,7 +142,7 @@ class RankLines : public research::DomainMiningSink {
 };
 
 void run_rank(Context& c) {
-  research::DomainMiningOptions options;
+  DomainMiningOptions options;
   options.domains = read_input_lines(c.args);
   options.all_pages = c.args.has("all-pages");
   const int pages = static_cast<int>(c.args.number("pages", 3, 0, 10'000));
@@ -153,19 +153,19 @@ void run_rank(Context& c) {
   c.out.set_columns({"id", "domain", "keyword", "url", "volume"});
   Progress progress("domains", c.items);
   RankLines sink(c, progress);
-  research::mine_domain_keywords(options, sink);
+  mine_domain_keywords(options, sink);
 }
 
 // --- keyword miner -----------------------------------------------------------------------------
 
-const std::map<std::string, research::MinerSource> kSourceNames = {
-    {"baidu", research::MinerSource::WordLibrary}, {"taobao", research::MinerSource::Taobao},
-    {"sogou", research::MinerSource::Sogou},       {"bing", research::MinerSource::Bing},
-    {"zhidao", research::MinerSource::Zhidao},     {"360", research::MinerSource::So360},
+const std::map<std::string, MinerSource> kSourceNames = {
+    {"baidu", MinerSource::WordLibrary}, {"taobao", MinerSource::Taobao},
+    {"sogou", MinerSource::Sogou},       {"bing", MinerSource::Bing},
+    {"zhidao", MinerSource::Zhidao},     {"360", MinerSource::So360},
 };
 
-std::vector<research::MinerSource> miner_sources(const std::string& list) {
-  std::vector<research::MinerSource> sources;
+std::vector<MinerSource> miner_sources(const std::string& list) {
+  std::vector<MinerSource> sources;
   for (const Text& name : split_text(list, ",")) {
     auto it = kSourceNames.find(trim_both(name));
     if (it == kSourceNames.end())
@@ -184,7 +184,7 @@ void run_miner(Context& c) {
   if (seeds.empty())
     for (Text& line : read_input_lines(c.args))
       if (!trim_both(line).empty()) seeds.push_back(std::move(line));
-  const std::vector<research::MinerSource> sources =
+  const std::vector<MinerSource> sources =
       miner_sources(c.args.value("sources", "baidu,taobao,sogou,bing,zhidao,360"));
   c.items = static_cast<long long>(seeds.size());
   c.out.set_columns({"seed", "keyword"});
@@ -192,24 +192,24 @@ void run_miner(Context& c) {
 
   for (size_t k = 0; k < seeds.size(); ++k) {
     const Text& seed = seeds[k];
-    research::MinerLive live;
+    MinerLive live;
     live.set_seed_box(seed);
     live.set_must_contain(c.args.has("must-contain"));
-    for (research::MinerSource s : sources) live.set_ticked(s, true);
+    for (MinerSource s : sources) live.set_ticked(s, true);
     std::mutex write_mutex;
-    research::KeywordAdmission* admission_ptr = nullptr;
+    KeywordAdmission* admission_ptr = nullptr;
     // Admitted keywords go out in admission order, as they come.
     auto write_pending = [&] {
       std::lock_guard lock(write_mutex);
       for (const Text& keyword : admission_ptr->take_pending()) c.out.row(keyword, {seed, keyword});
       c.out.flush();
     };
-    research::KeywordAdmission admission(live, [&] { write_pending(); });
+    KeywordAdmission admission(live, [&] { write_pending(); });
     admission_ptr = &admission;
-    research::MinerRunOptions options;
+    MinerRunOptions options;
     options.seed = seed;
     options.sources = sources;
-    research::MinerRunResult result = research::run_keyword_miner(c.job, options, live, admission, {});
+    MinerRunResult result = run_keyword_miner(c.job, options, live, admission, {});
     write_pending();
     if (result.outcome == ItemOutcome::Failed || result.outcome == ItemOutcome::RateLimited) {
       bool limited = result.outcome == ItemOutcome::RateLimited;

@@ -9,7 +9,7 @@
 #include "core/text/charset.h"
 #include "core/text/text.h"
 
-namespace tessaly::content {
+namespace tessaly {
 namespace {
 
 // Simplified <-> traditional as a table over GBK double-byte codes: entry (lead << 8 | trail)
@@ -184,4 +184,4 @@ std::string convert_text(std::string_view text, Conversion conversion) {
 
 bool chinese_tables_loaded() { return traditional_table().loaded && simplified_table().loaded; }
 
-}  // namespace tessaly::content
+}  // namespace tessaly

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace tessaly::content {
+namespace tessaly {
 
 enum class Conversion { ToHalfWidth, ToFullWidth, ToSimplified, ToTraditional, ToUpper, ToLower };
 
@@ -25,4 +25,4 @@ std::string convert_text(std::string_view text, Conversion conversion);
 // installed); those conversions then leave text unchanged.
 bool chinese_tables_loaded();
 
-}  // namespace tessaly::content
+}  // namespace tessaly

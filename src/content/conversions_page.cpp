@@ -21,15 +21,15 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new W
   struct ButtonDef {
     const char* name;
     const char* caption;
-    content::Conversion conversion;
+    Conversion conversion;
   };
   const ButtonDef defs[] = {
-      {"按钮全角转半角", "全角转半角", content::Conversion::ToHalfWidth},
-      {"按钮半角转全角", "半角转全角", content::Conversion::ToFullWidth},
-      {"按钮繁转简", "繁转简", content::Conversion::ToSimplified},
-      {"按钮转繁体", "简转繁", content::Conversion::ToTraditional},
-      {"按钮转大写", "转大写", content::Conversion::ToUpper},
-      {"按钮转小写", "转小写", content::Conversion::ToLower},
+      {"按钮全角转半角", "全角转半角", Conversion::ToHalfWidth},
+      {"按钮半角转全角", "半角转全角", Conversion::ToFullWidth},
+      {"按钮繁转简", "繁转简", Conversion::ToSimplified},
+      {"按钮转繁体", "简转繁", Conversion::ToTraditional},
+      {"按钮转大写", "转大写", Conversion::ToUpper},
+      {"按钮转小写", "转小写", Conversion::ToLower},
   };
   auto* buttons = new QGridLayout;
   buttons->setSpacing(8);
@@ -37,7 +37,7 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new W
   for (const ButtonDef& d : defs) {
     QPushButton* b = make_button(frame, d.name, QString::fromUtf8(d.caption));
     b->setMinimumHeight(30);
-    const content::Conversion conversion = d.conversion;
+    const Conversion conversion = d.conversion;
     connect(b, &QPushButton::clicked, this, [this, conversion] { convert(conversion); });
     buttons->addWidget(b, k / 2, k % 2);
     ++k;
@@ -50,7 +50,7 @@ ConversionsPage::ConversionsPage(QWidget* parent) : QWidget(parent), task_(new W
   row->addWidget(framed(frame, QStringLiteral("转换的结果"), output_), 1);
 }
 
-void ConversionsPage::convert(content::Conversion conversion) {
+void ConversionsPage::convert(Conversion conversion) {
   // A new conversion replaces one still running: the earlier one writes no more.
   std::string text = box_text(input_);
   set_box_text(output_, {});
@@ -58,7 +58,7 @@ void ConversionsPage::convert(content::Conversion conversion) {
   task_->restart([text = std::move(text), conversion, output](Bridge& bridge) {
     // Converting is quick; showing a long result is what costs, so the result box gets the
     // whole text at once, its rows indexed on this worker.
-    bridge.set_text(output, content::convert_text(text, conversion));
+    bridge.set_text(output, convert_text(text, conversion));
   });
 }
 

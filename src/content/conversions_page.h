@@ -19,7 +19,7 @@ class ConversionsPage : public QWidget {
 
   // Converts the input list into the result box. A conversion still running is stopped first,
   // so two runs never interleave their lines.
-  void convert(content::Conversion conversion);
+  void convert(Conversion conversion);
   // True while a conversion is writing its result.
   bool converting() const;
 

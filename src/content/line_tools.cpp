@@ -9,7 +9,7 @@
 #include "core/text/charset.h"
 #include "core/text/text.h"
 
-namespace tessaly::content {
+namespace tessaly {
 
 std::string dedupe_before_text(int lines) { return gbk("一共有") + to_text(lines) + gbk("条数据\r\n"); }
 
@@ -268,4 +268,4 @@ JoinResult join_pairs(std::string_view first, std::string_view second, std::stri
   return result;
 }
 
-}  // namespace tessaly::content
+}  // namespace tessaly

@@ -11,7 +11,7 @@
 #include "core/jobs/job.h"
 #include "core/text/line_output.h"
 
-namespace tessaly::content {
+namespace tessaly {
 
 // Told (done, total) lines: once with done = 0 before the walk, every few thousand lines, and
 // with done = total at the end.
@@ -73,4 +73,4 @@ struct JoinResult {
 JoinResult join_pairs(std::string_view first, std::string_view second, std::string_view separator,
                       LineOutput& out);
 
-}  // namespace tessaly::content
+}  // namespace tessaly

@@ -61,11 +61,11 @@ void DedupeWindow::toggle_dedupe() {
   QProgressBar* bar = progress_;
   dedupe_task_->start([text = std::move(text), list, status, bar](Bridge& bridge) {
     bridge.set_progress(bar, 0);
-    content::Progress progress = bar_progress(bridge, bar);
-    bridge.append(status, content::dedupe_before_text(content::data_lines(text)));
-    content::DedupeResult result = content::dedupe_lines(text, progress);
+    Progress progress = bar_progress(bridge, bar);
+    bridge.append(status, dedupe_before_text(data_lines(text)));
+    DedupeResult result = dedupe_lines(text, progress);
     bridge.set_text(list, std::move(result.text));
-    bridge.append(status, content::dedupe_after_text(result.after));
+    bridge.append(status, dedupe_after_text(result.after));
   });
 }
 
@@ -77,7 +77,7 @@ void DedupeWindow::convert_pinyin(bool full) {
   pinyin_task_->restart([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     std::string out =
-        content::pinyin_lines(text, full ? content::PinyinForm::Full : content::PinyinForm::FirstLetters,
+        pinyin_lines(text, full ? PinyinForm::Full : PinyinForm::FirstLetters,
                               bar_progress(bridge, bar));
     bridge.set_text(list, std::move(out));
   });
@@ -112,7 +112,7 @@ TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
     LineBox* list = list_;
     QProgressBar* bar = progress_;
     task_->start([text = std::move(text), list, bar](Bridge& bridge) {
-      bridge.set_text(list, content::trim_lines(text, bar_progress(bridge, bar)));
+      bridge.set_text(list, trim_lines(text, bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
@@ -141,11 +141,11 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
     std::string text = box_text(list_);
     LineBox* list = list_;
     QProgressBar* bar = progress_;
-    const std::uint64_t seed = content::fresh_seed();
+    const std::uint64_t seed = fresh_seed();
     // A second click starts over from the list as it stands.
     task_->restart([text = std::move(text), list, bar, seed](Bridge& bridge) {
       bridge.set_progress(bar, 0);
-      bridge.set_text(list, content::shuffle_lines(text, seed, bar_progress(bridge, bar)));
+      bridge.set_text(list, shuffle_lines(text, seed, bar_progress(bridge, bar)));
     });
   });
   bind_clear_button(clear, list_);
@@ -184,7 +184,7 @@ KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, paren
     LineBox* output = output_;
     task_->start([text = std::move(text), suffix = std::move(suffix), output](Bridge& bridge) {
       LineOutput out([&](std::string_view block) { bridge.append(output, block); }, 256 * 1024);
-      content::append_suffix(text, suffix, out);
+      append_suffix(text, suffix, out);
     });
   });
   bind_clear_button(clear_input, input_);
@@ -241,7 +241,7 @@ void TakeTextWindow::take(bool left) {
   std::string text = box_text(list_);
   LineBox* list = list_;
   task_->restart([text = std::move(text), separator = std::move(separator), list, left](Bridge& bridge) {
-    bridge.set_text(list, left ? content::take_left(text, separator) : content::take_right(text, separator));
+    bridge.set_text(list, left ? take_left(text, separator) : take_right(text, separator));
   });
 }
 
@@ -317,7 +317,7 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
       LineOutput out([&](std::string_view block) { text.append(block); }, 256 * 1024);
       // Lists of different lengths are joined as far as the shorter one goes; the count box
       // follows the result box, so it shows how many lines that made.
-      content::join_pairs(first, second, separator, out);
+      join_pairs(first, second, separator, out);
       bridge.set_text(result, std::move(text));
     });
   });

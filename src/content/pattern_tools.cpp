@@ -10,7 +10,7 @@
 #include "core/text/files.h"
 #include "core/text/text.h"
 
-namespace tessaly::content {
+namespace tessaly {
 
 GroupMatchResult match_groups(std::string_view pattern, std::string_view source, int group) {
   GroupMatchResult result;
@@ -85,4 +85,4 @@ RenameResult rename_files(const RenameOptions& options, const Progress& progress
   return result;
 }
 
-}  // namespace tessaly::content
+}  // namespace tessaly

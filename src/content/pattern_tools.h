@@ -7,7 +7,7 @@
 
 #include "content/line_tools.h"
 
-namespace tessaly::content {
+namespace tessaly {
 
 struct GroupMatchResult {
   bool valid = true;  // false: the pattern did not compile (text is then empty)
@@ -49,4 +49,4 @@ RenameResult rename_files(const RenameOptions& options, const Progress& progress
 // Why the options cannot be used (UTF-8 message), or empty when they can.
 std::string rename_options_problem(const RenameOptions& options);
 
-}  // namespace tessaly::content
+}  // namespace tessaly

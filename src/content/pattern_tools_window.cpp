@@ -75,7 +75,7 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
     set_box_text(result_, {});
     LineBox* result = result_;
     task_->restart([pattern = std::move(pattern), source = std::move(source), group, result](Bridge& bridge) {
-      content::GroupMatchResult matched = content::match_groups(pattern, source, group);
+      GroupMatchResult matched = match_groups(pattern, source, group);
       if (!matched.valid) {
         bridge.message_box(utf8("正则表达式有错误，没有匹配任何内容：\n") +
                            QString::fromStdString(matched.error));
@@ -92,7 +92,7 @@ bool RegexMatchWindow::busy() const { return task_->active(); }
 KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13, parent) {
   path_ = make_line_box(nullptr, "编辑框1");
   auto* open = make_button(nullptr, "按钮1", utf8("打开"));
-  separators_ = make_line_box(nullptr, "编辑框2", from_gbk(content::default_keyword_separators()));
+  separators_ = make_line_box(nullptr, "编辑框2", from_gbk(default_keyword_separators()));
   auto* hint = make_label(nullptr, "标签4", utf8("提示：输入你的关键词中需要替换的字符，然后用 “|” 分开"));
   hint->setWordWrap(true);
   output_path_ = make_line_box(nullptr, "编辑框3");
@@ -144,8 +144,8 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
     QLineEdit* output_path = output_path_;
     QProgressBar* bar = progress_;
     task_->start([path, separators = std::move(separators), message, output_path, bar](Bridge& bridge) {
-      content::KeywordResult kept =
-          content::separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
+      KeywordResult kept =
+          separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
       const std::string target = program_folder() + "/b.txt";
       if (replace_file(target, kept.text)) {
         bridge.set_text(message,
@@ -202,11 +202,11 @@ void BatchRenameWindow::toggle() {
     message_box(utf8("已经停止了改"));
     return;
   }
-  content::RenameOptions options;
+  RenameOptions options;
   options.folder = to_path(folder_->text());
   options.name_length = to_int(box_text(length_));
   options.extension = to_path(extension_->text());
-  const std::string problem = content::rename_options_problem(options);
+  const std::string problem = rename_options_problem(options);
   if (!problem.empty()) {
     message_box(QString::fromStdString(problem));
     return;
@@ -214,7 +214,7 @@ void BatchRenameWindow::toggle() {
   QProgressBar* bar = progress_;
   task_->start([options = std::move(options), bar](Bridge& bridge) {
     bridge.set_progress(bar, 0);
-    content::RenameResult result = content::rename_files(options, bar_progress(bridge, bar));
+    RenameResult result = rename_files(options, bar_progress(bridge, bar));
     if (result.failed == 0) {
       bridge.message_box(utf8("恭喜你，全部改名成功"));
     } else {

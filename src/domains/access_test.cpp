@@ -5,7 +5,7 @@
 #include "core/patterns/web_text.h"
 #include "core/text/charset.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 
 namespace {
 
@@ -109,4 +109,4 @@ void run_access_test(const TextList& sites, AccessSink& sink) {
   }
 }
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

@@ -11,7 +11,7 @@ namespace tessaly {
 class PatternMatcher;
 }
 
-namespace tessaly::domains {
+namespace tessaly {
 
 // The page's title: the text of its first title element (any case) with its character
 // references decoded (control characters as spaces); a title over several lines has each line
@@ -53,4 +53,4 @@ class AccessSink {
 // was typed (http and path "/" when it has no scheme).
 void run_access_test(const TextList& sites, AccessSink& sink);
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

@@ -14,7 +14,7 @@
 namespace tessaly {
 namespace {
 
-class BoxSink : public domains::AccessSink {
+class BoxSink : public AccessSink {
  public:
   BoxSink(Bridge& bridge, LineBox* box) : bridge_(bridge), box_(box) {}
   void site_checked(int, const Text&, const Text&, ItemOutcome outcome) override { counts_.add(outcome); }
@@ -90,14 +90,14 @@ void AccessTestWindow::toggle_access_test() {
   LineBox* flagged = flagged_;
   task_->start([sites = box_lines(sites_), results, flagged](Bridge& bridge) {
     BoxSink sink(bridge, results);
-    domains::run_access_test(sites, sink);
+    run_access_test(sites, sink);
     // Counted from the box as it stands after the run, typed lines included.
-    TextList found = domains::flagged_domains(bridge.call([results] { return box_text(results); }));
+    TextList found = flagged_domains(bridge.call([results] { return box_text(results); }));
     Text lines;
     for (const Text& d : found) lines += d + "\r\n";
     if (!lines.empty()) bridge.append(flagged, lines);
     bridge.message_box(
-        from_gbk(domains::access_summary(static_cast<int>(found.size())) + failures_tail(sink.counts())), 0,
+        from_gbk(access_summary(static_cast<int>(found.size())) + failures_tail(sink.counts())), 0,
         QStringLiteral("友情提示"));
   });
 }

@@ -6,7 +6,7 @@
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 
 const char* const kDomainIpFile = "域名-IP.txt";
 
@@ -193,4 +193,4 @@ Text domain_ip_export_text(const std::vector<DomainInfoRow>& rows) {
   return out;
 }
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

@@ -14,7 +14,7 @@ namespace tessaly {
 class PatternMatcher;
 }
 
-namespace tessaly::domains {
+namespace tessaly {
 
 // One row of the result list: domain, registrar (or IP), name servers, DNS servers, update,
 // creation and expiry dates.
@@ -96,4 +96,4 @@ Text info_export_text(const std::vector<DomainInfoRow>& rows, InfoExport mode);
 Text domain_ip_export_text(const std::vector<DomainInfoRow>& rows);
 extern const char* const kDomainIpFile;
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

@@ -19,14 +19,14 @@ namespace {
 const QString kPaused = QStringLiteral("开始添加");
 const QString kRunning = QStringLiteral("暂停添加");
 
-class WhoisListSink : public domains::WhoisSink {
+class WhoisListSink : public WhoisSink {
  public:
   WhoisListSink(Bridge& bridge, ReportList* list, LineBox* status)
       : bridge_(bridge), list_(list), status_(status) {}
 
   void status(const Text& line) override { bridge_.append(status_, line); }
 
-  void write_row(int index, const domains::DomainInfoRow& row, ItemOutcome outcome) override {
+  void write_row(int index, const DomainInfoRow& row, ItemOutcome outcome) override {
     counts_.add(outcome);
     ReportList* list = list_;
     bridge_.post([list, index, row] {
@@ -43,7 +43,7 @@ class WhoisListSink : public domains::WhoisSink {
   OutcomeCounts counts_;
 };
 
-class IpListSink : public domains::IpQuerySink {
+class IpListSink : public IpQuerySink {
  public:
   IpListSink(Bridge& bridge, ReportList* list) : bridge_(bridge), list_(list) {}
 
@@ -169,17 +169,17 @@ void DomainInfoWindow::toggle_whois_query() {
     return;
   }
   if (!require_lines(domains_, QStringLiteral("请先填写要查询的域名，一行一个。"))) return;
-  domains::WhoisOptions options;
+  WhoisOptions options;
   options.domains = box_lines(domains_);
   last_query_count_ = static_cast<int>(options.domains.size());
   QLineEdit* delay = delay_;
   ReportList* list = rows_;
   LineBox* status = status_;
   whois_task_->start([options = std::move(options), delay, list, status](Bridge& bridge) {
-    domains::WhoisOptions o = options;
+    WhoisOptions o = options;
     o.delay_ms = [&bridge, delay] { return bridge.call([delay] { return to_int(box_text(delay)); }); };
     WhoisListSink sink(bridge, list, status);
-    domains::run_whois_query(o, sink);
+    run_whois_query(o, sink);
     bridge.message_box(QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.counts())), 0,
                        QStringLiteral("友情提示"));
   });
@@ -198,7 +198,7 @@ void DomainInfoWindow::toggle_ip_query() {
   ReportList* list = rows_;
   ip_task_->start([domains = std::move(domains), list](Bridge& bridge) {
     IpListSink sink(bridge, list);
-    domains::run_ip_query(domains, sink);
+    run_ip_query(domains, sink);
     bridge.message_box(QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.counts())));
   });
 }
@@ -206,8 +206,8 @@ void DomainInfoWindow::toggle_ip_query() {
 namespace {
 
 // Rows 0 to count - 1 of the list; rows the list does not have read as empty texts.
-std::vector<domains::DomainInfoRow> export_rows(const ReportList* list, int count) {
-  std::vector<domains::DomainInfoRow> rows(static_cast<size_t>(std::max(count, 0)));
+std::vector<DomainInfoRow> export_rows(const ReportList* list, int count) {
+  std::vector<DomainInfoRow> rows(static_cast<size_t>(std::max(count, 0)));
   const int present = std::min(count, list->lv_row_count());
   for (int r = 0; r < present; ++r)
     for (int c = 0; c < 7; ++c)
@@ -218,16 +218,16 @@ std::vector<domains::DomainInfoRow> export_rows(const ReportList* list, int coun
 }  // namespace
 
 void DomainInfoWindow::export_domain_info() {
-  domains::InfoExport mode = export_all_->isChecked()   ? domains::InfoExport::AllRows
-                             : export_dns_->isChecked() ? domains::InfoExport::DomainDns
-                                                        : domains::InfoExport::ErrorDomains;
-  write_export_file(program_path({domains::info_export_file(mode)}),
-                    domains::info_export_text(export_rows(rows_, last_query_count_), mode));
+  InfoExport mode = export_all_->isChecked()   ? InfoExport::AllRows
+                             : export_dns_->isChecked() ? InfoExport::DomainDns
+                                                        : InfoExport::ErrorDomains;
+  write_export_file(program_path({info_export_file(mode)}),
+                    info_export_text(export_rows(rows_, last_query_count_), mode));
 }
 
 void DomainInfoWindow::export_domain_ip() {
-  write_export_file(join_path(desktop_folder(), domains::kDomainIpFile),
-                    domains::domain_ip_export_text(export_rows(rows_, last_query_count_)));
+  write_export_file(join_path(desktop_folder(), kDomainIpFile),
+                    domain_ip_export_text(export_rows(rows_, last_query_count_)));
 }
 
 }  // namespace tessaly

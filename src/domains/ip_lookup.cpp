@@ -5,7 +5,7 @@
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 
 std::string ip_lookup_url(const Text& domain) {
   return endpoint_base("IP138_LOOKUP") + "/ips1388.asp?ip=" + domain + "&action=2";
@@ -38,4 +38,4 @@ void run_ip_lookup(const TextList& domains, IpLookupSink& sink) {
   }
 }
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

@@ -6,7 +6,7 @@
 #include "core/http/http.h"
 #include "core/text/text.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 
 std::string ip_lookup_url(const Text& domain);
 
@@ -34,4 +34,4 @@ class IpLookupSink {
 // The lookup worker: every line of the list in order, without pauses.
 void run_ip_lookup(const TextList& domains, IpLookupSink& sink);
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

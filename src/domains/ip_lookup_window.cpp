@@ -13,7 +13,7 @@
 namespace tessaly {
 namespace {
 
-class LookupListSink : public domains::IpLookupSink {
+class LookupListSink : public IpLookupSink {
  public:
   LookupListSink(Bridge& bridge, ReportList* list, std::vector<ItemOutcome>* outcomes)
       : bridge_(bridge), list_(list), outcomes_(outcomes) {}
@@ -27,7 +27,7 @@ class LookupListSink : public domains::IpLookupSink {
     });
   }
 
-  void result(int row, const domains::IpLookupResult& found, ItemOutcome outcome) override {
+  void result(int row, const IpLookupResult& found, ItemOutcome outcome) override {
     counts_.add(outcome);
     bridge_.set_cell(list_, row, 2, found.ip);
     bridge_.set_cell(list_, row, 3, found.region);
@@ -82,7 +82,7 @@ void IpLookupWindow::start_ip_lookup() {
   ReportList* list = rows_;
   task->start([domains = box_lines(domains_), list, outcomes = &outcomes_](Bridge& bridge) {
     LookupListSink sink(bridge, list, outcomes);
-    domains::run_ip_lookup(domains, sink);
+    run_ip_lookup(domains, sink);
     // A run that got every answer ends silently; one that did not says how many failed.
     if (!sink.counts().all_answered())
       bridge.message_box(QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.counts())));

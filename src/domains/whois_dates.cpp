@@ -4,7 +4,7 @@
 
 #include "core/text/charset.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 namespace {
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
@@ -59,4 +59,4 @@ Text iso_date(std::string_view text) {
   return {};
 }
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

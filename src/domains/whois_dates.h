@@ -5,11 +5,11 @@
 
 #include "core/text/text.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 
 // The first date in the text, as "YYYY-MM-DD": a four-digit year, a month and a day, in that
 // order, separated by "年"/"月"(/"日"), "-", "/" or "."; anything may follow (a time, a zone).
 // Empty when the text holds no such date or it is not a real day (2030-02-30).
 Text iso_date(std::string_view text);
 
-}  // namespace tessaly::domains
+}  // namespace tessaly

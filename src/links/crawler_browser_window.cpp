@@ -103,7 +103,7 @@ QWebEngineProfile* crawler_profile() {
 }
 
 bool apply_crawler_identity(const QString& item) {
-  std::optional<std::string> agent = links::crawler_user_agent(to_gbk(item));
+  std::optional<std::string> agent = crawler_user_agent(to_gbk(item));
   if (!agent) return false;
   crawler_agent()->set(QByteArray::fromStdString(*agent));
   return true;
@@ -161,7 +161,7 @@ CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, par
   address_->setMinimumWidth(200);  // 631 and more at the window's own size; less on a small screen
   auto* visit_button = make_button(this, "按钮访问", QStringLiteral("访问"));
   QStringList items;
-  for (const links::CrawlerIdentity& identity : links::crawler_identities()) items << from_gbk(identity.item);
+  for (const CrawlerIdentity& identity : crawler_identities()) items << from_gbk(identity.item);
   crawlers_ = make_combo(this, "组合框1", items, 0);
   auto* baidu = make_button(this, "按钮1", QStringLiteral("百度一下"));
   auto* save = make_button(this, "按钮2", QStringLiteral("保存网页"));

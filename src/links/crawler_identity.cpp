@@ -2,7 +2,7 @@
 
 #include "core/text/charset.h"
 
-namespace tessaly::links {
+namespace tessaly {
 namespace {
 
 // The crawlers' published help pages, as their agents name them.
@@ -34,4 +34,4 @@ std::optional<std::string> crawler_user_agent(std::string_view item) {
   return std::nullopt;
 }
 
-}  // namespace tessaly::links
+}  // namespace tessaly

@@ -9,7 +9,7 @@
 
 #include "core/text/text.h"
 
-namespace tessaly::links {
+namespace tessaly {
 
 struct CrawlerIdentity {
   Text item;               // the list item (GBK), for example "百度蜘蛛"
@@ -21,4 +21,4 @@ const std::vector<CrawlerIdentity>& crawler_identities();
 // The User-Agent of a list item; none for a text that is not in the table.
 std::optional<std::string> crawler_user_agent(std::string_view item);
 
-}  // namespace tessaly::links
+}  // namespace tessaly

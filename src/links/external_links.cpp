@@ -5,7 +5,7 @@
 #include "core/text/charset.h"
 #include "core/text/files.h"
 
-namespace tessaly::links {
+namespace tessaly {
 namespace {
 
 const char* const kFolder = "超级外链工具配置";
@@ -70,4 +70,4 @@ LinkResult request_link(std::string_view url_template, const TextList& domains) 
   return result;
 }
 
-}  // namespace tessaly::links
+}  // namespace tessaly

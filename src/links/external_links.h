@@ -10,7 +10,7 @@
 #include "core/http/http.h"
 #include "core/text/text.h"
 
-namespace tessaly::links {
+namespace tessaly {
 
 // The configuration files in the program folder: "超级外链工具配置/域名.txt" (the domain box as
 // it was at the last start) and "超级外链工具配置/url.txt" (the templates, edited by the user).
@@ -58,4 +58,4 @@ struct LinkResult {
 // test, and the result counted in the totals (a rate limited request is not counted).
 LinkResult request_link(std::string_view url_template, const TextList& domains);
 
-}  // namespace tessaly::links
+}  // namespace tessaly

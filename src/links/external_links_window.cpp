@@ -25,8 +25,8 @@ constexpr int kStatusColumn = 2, kThreadColumn = 3;  // column 1 holds the templ
 constexpr int kScrollSlot = 0, kTotalsSlot = 0;
 
 void show_totals(QLineEdit* box) {
-  const links::LinkTotals& totals = links::link_totals();
-  set_box_text(box, links::totals_text(totals.successes, totals.failures));
+  const LinkTotals& totals = link_totals();
+  set_box_text(box, totals_text(totals.successes, totals.failures));
 }
 
 }  // namespace
@@ -70,14 +70,14 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
 
   // The files as they are now: the domains saved at the last start, the templates to request.
   // A fresh program folder has neither: they are made, empty, for the user to fill.
-  if (!links::ensure_link_files())
-    message_box(QStringLiteral("无法建立配置文件夹和它的文件：") + from_path(links::link_folder()),
+  if (!ensure_link_files())
+    message_box(QStringLiteral("无法建立配置文件夹和它的文件：") + from_path(link_folder()),
                 kIconError);
-  set_box_text(domains_, links::load_domain_text());
-  templates_ = links::load_templates();
+  set_box_text(domains_, load_domain_text());
+  templates_ = load_templates();
   rows_->lv_append_numbered(templates_);
   // The totals count across windows: a window opened again shows where they stand.
-  if (links::link_totals().successes > 0 || links::link_totals().failures > 0) show_totals(totals_);
+  if (link_totals().successes > 0 || link_totals().failures > 0) show_totals(totals_);
 
   task_ = new WorkerTask(this);
   task_->disable_while_active({start_});
@@ -97,7 +97,7 @@ void ExternalLinksWindow::start_publishing() {
   }
   if (!require_thread_count(threads_)) return;
   auto domains = std::make_shared<const TextList>(box_lines(domains_));
-  const bool saved = links::save_domain_text(box_text(domains_));
+  const bool saved = save_domain_text(box_text(domains_));
   auto templates = std::make_shared<const TextList>(templates_);
   ReportList* list = rows_;
   LineBox* page = page_;
@@ -118,8 +118,8 @@ void ExternalLinksWindow::start_publishing() {
                   .work =
                       [&](int row, int) {
                         bridge.set_cell(list, row, kStatusColumn, working);
-                        links::LinkResult result =
-                            links::request_link((*templates)[static_cast<size_t>(row)], *domains);
+                        LinkResult result =
+                            request_link((*templates)[static_cast<size_t>(row)], *domains);
                         bridge.set_text(page, std::move(result.page));
                         bridge.set_cell(list, row, kStatusColumn,
                                         result.outcome == ItemOutcome::RateLimited ? rate_limited_text()
@@ -134,7 +134,7 @@ void ExternalLinksWindow::start_publishing() {
     run_pooled(bridge.job(), plan, work);
   });
   if (!saved)
-    message_box(QStringLiteral("域名列表没能保存到：") + from_path(links::domain_file()), kIconError);
+    message_box(QStringLiteral("域名列表没能保存到：") + from_path(domain_file()), kIconError);
 }
 
 void ExternalLinksWindow::stop_publishing() { task_->stop(); }
@@ -154,8 +154,8 @@ void ExternalLinksWindow::ask_for_templates() {
   offer_to_open_folder(
       QStringLiteral("还没有可发布的网址：请在下面这个文件里每行写一个网址（用{$url}代表域名），"
                      "保存后重新打开本窗口。\n") +
-          from_path(links::template_file()),
-      from_path(links::link_folder()));
+          from_path(template_file()),
+      from_path(link_folder()));
 }
 
 }  // namespace tessaly

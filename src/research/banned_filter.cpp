@@ -4,7 +4,7 @@
 #include "core/http/http.h"
 #include "core/text/charset.h"
 
-namespace tessaly::research {
+namespace tessaly {
 namespace {
 
 const char* const kNotice = "根据相关法律法规和政策，部分搜索结果未予显示";
@@ -69,4 +69,4 @@ Text banned_filter_label(const BannedFilterResult& result) {
   return label;
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -9,7 +9,7 @@
 #include "core/http/http.h"
 #include "core/text/text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 // The "状态" texts of a checked row (GBK).
 const Text& banned_status_normal();    // "正常关键词"
@@ -50,4 +50,4 @@ BannedFilterResult filter_normal_keywords(const TextList& keywords, const TextLi
 // "，频率受限L个" when the service refused some.
 Text banned_filter_label(const BannedFilterResult& result);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -100,8 +100,8 @@ void BannedFilterWindow::toggle_banned_check() {
                           },
                       .work =
                           [&](int row, int) {
-                            research::BannedCheck check =
-                                research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
+                            BannedCheck check =
+                                check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
                             {
                               std::lock_guard guard(counts_lock);
                               counts.add(check.outcome);
@@ -124,16 +124,16 @@ void BannedFilterWindow::filter_normal_keywords() {
     keywords.push_back(rows_->lv_get_cell(r, kKeywordColumn));
     statuses.push_back(rows_->lv_get_cell(r, kStatusColumn));
   }
-  research::BannedFilterResult result = tessaly::research::filter_normal_keywords(keywords, statuses);
+  BannedFilterResult result = tessaly::filter_normal_keywords(keywords, statuses);
   set_box_text(keywords_, result.keywords);
-  summary_->setText(from_gbk(research::banned_filter_label(result)));
+  summary_->setText(from_gbk(banned_filter_label(result)));
 }
 
 void BannedFilterWindow::open_row_search() {
   int row = rows_->selected_row();
   if (row < 0) return;
   shell_open(QStringLiteral("open"),
-             from_gbk(research::banned_search_url(rows_->lv_get_cell(row, kKeywordColumn))));
+             from_gbk(banned_search_url(rows_->lv_get_cell(row, kKeywordColumn))));
 }
 
 }  // namespace tessaly

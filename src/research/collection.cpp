@@ -8,7 +8,7 @@
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 
-namespace tessaly::research {
+namespace tessaly {
 namespace {
 
 // Every byte of the UTF-8 form as %XX, letters and digits included.
@@ -95,4 +95,4 @@ Text collection_closing_message(CollectionSource source, int lines, const Outcom
          failures_tail(failed_pages, CountUnit::Pages);
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

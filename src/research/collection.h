@@ -12,7 +12,7 @@ namespace tessaly {
 class PatternMatcher;
 }
 
-namespace tessaly::research {
+namespace tessaly {
 
 enum class CollectionSource { Wordlib, Aizhan };
 
@@ -51,4 +51,4 @@ void run_collection(const CollectionOptions& options, CollectionSink& sink);
 // nothing ("，其中N页查询失败") when there were some.
 Text collection_closing_message(CollectionSource source, int lines, const OutcomeCounts& failed_pages = {});
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -130,8 +130,8 @@ CollectionWindow::CollectionWindow(QWidget* parent) : ToolWindow(6, parent) {
   browser_->load(wordlib_home());
 }
 
-research::CollectionSource CollectionWindow::selected_source() const {
-  return aizhan_->isChecked() ? research::CollectionSource::Aizhan : research::CollectionSource::Wordlib;
+CollectionSource CollectionWindow::selected_source() const {
+  return aizhan_->isChecked() ? CollectionSource::Aizhan : CollectionSource::Wordlib;
 }
 
 void CollectionWindow::select_wordlib_source() { browser_->load(wordlib_home()); }
@@ -148,7 +148,7 @@ void CollectionWindow::toggle_collection() {
   if (!task_->shows_stop_wording() &&
       !require_lines(seeds_, QStringLiteral("请先填写要采集的关键词，一行一个。")))
     return;  // the results of the last run stay
-  auto options = std::make_shared<research::CollectionOptions>();
+  auto options = std::make_shared<CollectionOptions>();
   LineBox* results = results_;
   QLineEdit* count = count_;
   task_->toggle(
@@ -159,7 +159,7 @@ void CollectionWindow::toggle_collection() {
       },
       [options, results, count](Bridge& bridge) {
         // Appends each page's keywords and counts the pages that brought none back.
-        struct BoxSink : research::CollectionSink {
+        struct BoxSink : CollectionSink {
           BoxSink(Bridge& b, LineBox* box) : bridge(b), results(box) {}
           void lines(const Text& lines) override { bridge.append(results, lines); }
           void page_problem(int, RequestOutcome outcome, const std::string&) override {
@@ -169,11 +169,11 @@ void CollectionWindow::toggle_collection() {
           LineBox* results;
           OutcomeCounts failed_pages;
         } sink(bridge, results);
-        research::run_collection(*options, sink);
+        run_collection(*options, sink);
         int lines = bridge.call([results] { return count_lines(box_text(results)); });
         bridge.set_text(count, to_text(lines));
         bridge.message_box(
-            from_gbk(research::collection_closing_message(options->source, lines, sink.failed_pages)), 0,
+            from_gbk(collection_closing_message(options->source, lines, sink.failed_pages)), 0,
             QStringLiteral("友情提示"));
       });
 }

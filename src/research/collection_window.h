@@ -34,7 +34,7 @@ class CollectionWindow : public ToolWindow {
   WorkerTask* task() const { return task_; }
 
  private:
-  research::CollectionSource selected_source() const;
+  CollectionSource selected_source() const;
 
   QTabWidget* tabs_;
   QWebEngineView* browser_;

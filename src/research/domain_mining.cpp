@@ -8,7 +8,7 @@
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 const char* const kRankPageAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
 
@@ -112,4 +112,4 @@ void mine_domain_keywords(const DomainMiningOptions& options, DomainMiningSink& 
   }
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

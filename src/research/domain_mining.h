@@ -10,7 +10,7 @@
 #include "core/http/http.h"
 #include "core/text/text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 // The user agent of the rank-page download.
 extern const char* const kRankPageAgent;
@@ -65,4 +65,4 @@ class DomainMiningSink {
 // The worker's body: downloads and reads every page. Requests and waits are checkpoints.
 void mine_domain_keywords(const DomainMiningOptions& options, DomainMiningSink& sink);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

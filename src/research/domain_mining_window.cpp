@@ -25,11 +25,11 @@ const char* const kUsage =
     "双击一行可以在浏览器里打开该关键词的页面。";
 
 // Appends each page's rows to the list and keeps the newest row in view.
-class ListSink : public research::DomainMiningSink {
+class ListSink : public DomainMiningSink {
  public:
   ListSink(Bridge& bridge, ReportList* list) : bridge_(bridge), list_(list) {}
 
-  void rows_found(const std::vector<std::pair<long long, research::RankRow>>& rows) override {
+  void rows_found(const std::vector<std::pair<long long, RankRow>>& rows) override {
     ReportList* list = list_;
     bridge_.post([list, rows] {
       std::vector<std::string> ids;
@@ -138,7 +138,7 @@ void DomainMiningWindow::start_domain_mining() {
   if (!all_pages_->isChecked() &&
       !require_number(page_count_, 1, QStringLiteral("采集页数要填一个不小于1的整数，请改好后再开始。")))
     return;
-  research::DomainMiningOptions options;
+  DomainMiningOptions options;
   options.domains = box_lines(domains_);
   options.all_pages = all_pages_->isChecked();
   rows_->lv_clear();
@@ -148,11 +148,11 @@ void DomainMiningWindow::start_domain_mining() {
   task_->start([options = std::move(options), count, delay, list](Bridge& bridge) {
     // Both boxes are read again while the run goes on: the page count for every domain, the
     // pause for every page.
-    research::DomainMiningOptions o = options;
+    DomainMiningOptions o = options;
     o.page_count = [&bridge, count] { return bridge.call([count] { return to_int(box_text(count)); }); };
     o.delay_ms = [&bridge, delay] { return bridge.call([delay] { return to_int(box_text(delay)); }); };
     ListSink sink(bridge, list);
-    research::mine_domain_keywords(o, sink);
+    mine_domain_keywords(o, sink);
     bridge.message_box(
         QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.failed_pages(), CountUnit::Pages)),
         kIconInformation, QStringLiteral("友情提示："));

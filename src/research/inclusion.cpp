@@ -6,7 +6,7 @@
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 std::string inclusion_query_url(const Text& domain, InclusionQuery query) {
   std::string base = endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=";
@@ -74,4 +74,4 @@ Text inclusion_export_text(const std::vector<InclusionRow>& rows) {
   return out;
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -12,7 +12,7 @@ namespace tessaly {
 class PatternMatcher;
 }
 
-namespace tessaly::research {
+namespace tessaly {
 
 enum class InclusionQuery { Total = 1, Day = 2, Week = 3, Links = 4 };
 
@@ -60,4 +60,4 @@ Text inclusion_export_line(int position, const InclusionRow& row);
 // The export file's content: one line per row, numbered from 1, each ending in CR LF.
 Text inclusion_export_text(const std::vector<InclusionRow>& rows);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

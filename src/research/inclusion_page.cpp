@@ -21,7 +21,7 @@ namespace {
 
 // Writes the worker's rows into the result list through the bridge. A row is appended with its
 // position in column 0, whatever rows the list already holds.
-class ListSink : public research::InclusionSink {
+class ListSink : public InclusionSink {
  public:
   ListSink(Bridge& bridge, ReportList* list) : bridge_(bridge), list_(list) {}
 
@@ -125,7 +125,7 @@ void InclusionPage::toggle_inclusion_query() {
   if (!task_->shows_stop_wording() &&
       !require_lines(domains_, QStringLiteral("请先填写要查询的域名，一行一个。")))
     return;  // the results of the last run stay
-  auto options = std::make_shared<research::InclusionOptions>();
+  auto options = std::make_shared<InclusionOptions>();
   ReportList* list = results_;
   task_->toggle(
       [this, options, list] {
@@ -134,26 +134,26 @@ void InclusionPage::toggle_inclusion_query() {
       },
       [options, list](Bridge& bridge) {
         ListSink sink(bridge, list);
-        research::run_inclusion_query(*options, sink);
+        run_inclusion_query(*options, sink);
       });
 }
 
 void InclusionPage::export_inclusion_results() {
-  std::vector<research::InclusionRow> rows;
+  std::vector<InclusionRow> rows;
   for (int r = 0; r < results_->lv_row_count(); ++r) {
     rows.push_back({results_->lv_get_cell(r, 1), results_->lv_get_cell(r, 2), results_->lv_get_cell(r, 3),
                     results_->lv_get_cell(r, 4), results_->lv_get_cell(r, 5)});
   }
   // The file name is typed by the user: it is a native name, not program text.
   std::string path = program_folder() + "/" + to_path(file_name_->text());
-  write_export_file(path, research::inclusion_export_text(rows));
+  write_export_file(path, inclusion_export_text(rows));
 }
 
 void InclusionPage::open_site_search() {
   int row = results_->selected_row();
   if (row < 0) return;
   std::string url =
-      research::inclusion_query_url(results_->lv_get_cell(row, 1), research::InclusionQuery::Total);
+      inclusion_query_url(results_->lv_get_cell(row, 1), InclusionQuery::Total);
   shell_open(QStringLiteral("open"), from_gbk(url));
 }
 

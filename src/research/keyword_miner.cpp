@@ -11,7 +11,7 @@
 #include "core/text/charset.h"
 #include "research/keyword_sources.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 Text completion_text(MinerSource source) {
   static const Text done = gbk("搜索完成");
@@ -278,4 +278,4 @@ OutcomeCounts MinerRunResult::unanswered() const {
   return counts;
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -16,7 +16,7 @@
 #include "core/jobs/job.h"
 #include "core/text/text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 // The sources in the order a run starts them.
 enum class MinerSource { WordLibrary, Taobao, Sogou, Bing, Zhidao, So360 };
@@ -116,4 +116,4 @@ struct MinerRunResult {
 MinerRunResult run_keyword_miner(Job& job, const MinerRunOptions& options, const MinerLive& live,
                                  KeywordAdmission& admission, const MinerEvents& events);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

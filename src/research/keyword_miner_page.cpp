@@ -29,7 +29,6 @@
 namespace tessaly {
 namespace {
 
-using research::MinerSource;
 
 struct SourceBox {
   const char* name;
@@ -105,7 +104,7 @@ KeywordMinerPage::KeywordMinerPage(QWidget* parent) : QWidget(parent) {
   }
   must_contain_ = make_check(this, "包含", QStringLiteral("必需包含关键词"), false);
   progress_ = make_progress(this, "进度条关键词挖掘");
-  progress_->setRange(0, research::kMinerSourceCount);
+  progress_->setRange(0, kMinerSourceCount);
   progress_->setValue(0);
   progress_->setFormat(QStringLiteral("%v/%m"));  // sources ended
 
@@ -171,7 +170,7 @@ void KeywordMinerPage::start_keyword_search() {
   ended_.reset();
   list_->lv_clear();
   set_header(counter(0, "条]"));
-  research::MinerRunOptions options;
+  MinerRunOptions options;
   options.seed = to_gbk(seed_->text());
   set_header(counter(0, "]获取中"));
   progress_->setValue(0);
@@ -185,7 +184,7 @@ void KeywordMinerPage::start_keyword_search() {
   };
   auto link = std::make_shared<Link>();
   QPointer<KeywordMinerPage> self(this);
-  admission_ = std::make_shared<research::KeywordAdmission>(*live_, [link, self] {
+  admission_ = std::make_shared<KeywordAdmission>(*live_, [link, self] {
     if (Bridge* bridge = link->bridge.load())
       bridge->post([self] {
         if (self) self->show_admitted();
@@ -196,15 +195,15 @@ void KeywordMinerPage::start_keyword_search() {
                 list = list_, progress = progress_](Bridge& bridge) {
     link->bridge.store(&bridge);  // before any source starts
     bridge.job().set_pacing(configured_pacing());
-    research::MinerEvents events;
+    MinerEvents events;
     events.word_library_empty = [&bridge, list] {
       bridge.post([list] { list->report_model()->set_column_title(0, QStringLiteral("关键词[0]结束")); });
     };
     events.source_ended = [&bridge, progress](MinerSource, int ended) {
       bridge.set_progress(progress, ended);
     };
-    research::MinerRunResult result =
-        research::run_keyword_miner(bridge.job(), options, *live, *admission, events);
+    MinerRunResult result =
+        run_keyword_miner(bridge.job(), options, *live, *admission, events);
     run_end->last.store(result.last);
     run_end->failed_requests.store(result.unanswered().failed);
     run_end->rate_limited_requests.store(result.unanswered().rate_limited);
@@ -256,7 +255,7 @@ void KeywordMinerPage::announce_end(const JobOutcome& outcome) {
   OutcomeCounts unanswered;
   unanswered.failed = run_end_->failed_requests.load();
   unanswered.rate_limited = run_end_->rate_limited_requests.load();
-  message_box(from_gbk(research::completion_text(run_end_->last.load()) +
+  message_box(from_gbk(completion_text(run_end_->last.load()) +
                        failures_tail(unanswered, CountUnit::Requests)),
               kIconInformation, QStringLiteral("提示"));
 }
@@ -264,7 +263,7 @@ void KeywordMinerPage::announce_end(const JobOutcome& outcome) {
 void KeywordMinerPage::open_keyword_search() {
   int row = list_->selected_row();
   if (row < 0) return;
-  shell_open(QStringLiteral("open"), from_gbk(research::keyword_search_url(list_->lv_get_cell(row, 0))));
+  shell_open(QStringLiteral("open"), from_gbk(keyword_search_url(list_->lv_get_cell(row, 0))));
 }
 
 void KeywordMinerPage::open_miner_export() {

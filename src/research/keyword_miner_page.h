@@ -51,16 +51,16 @@ class KeywordMinerPage : public QWidget {
   QPushButton* pause_;
   QPushButton* stop_;
   QPushButton* export_;
-  std::array<QCheckBox*, research::kMinerSourceCount> sources_{};
+  std::array<QCheckBox*, kMinerSourceCount> sources_{};
   QCheckBox* must_contain_;
   QProgressBar* progress_;
   ReportList* list_;
   WorkerTask* task_;
-  std::shared_ptr<research::MinerLive> live_ = std::make_shared<research::MinerLive>();
-  std::shared_ptr<research::KeywordAdmission> admission_;  // the current or last run's
+  std::shared_ptr<MinerLive> live_ = std::make_shared<MinerLive>();
+  std::shared_ptr<KeywordAdmission> admission_;  // the current or last run's
   struct RunEnd {
     std::atomic<bool> any_source{false};
-    std::atomic<research::MinerSource> last{research::MinerSource::WordLibrary};
+    std::atomic<MinerSource> last{MinerSource::WordLibrary};
     std::atomic<int> failed_requests{0}, rate_limited_requests{0};
   };
   std::shared_ptr<RunEnd> run_end_;

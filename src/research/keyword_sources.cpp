@@ -7,7 +7,7 @@
 #include "core/patterns/random.h"
 #include "core/patterns/web_text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 namespace {
 
 // U: UTF-8, letters, digits, "-" and "." kept. G: the GBK bytes, every one encoded.
@@ -133,4 +133,4 @@ TextList zhidao_suggestions(const Text& answer) {
 
 TextList so360_suggestions(const Text& answer) { return between_all(answer, "word\":\"", "\""); }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

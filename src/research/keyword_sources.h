@@ -7,7 +7,7 @@
 
 #include "core/text/text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 // --- requests (full URLs on the configured endpoints) ---
 
@@ -68,4 +68,4 @@ TextList zhidao_suggestions(const Text& answer);
 // 360: every text between word":" and ".
 TextList so360_suggestions(const Text& answer);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -6,7 +6,7 @@
 #include "core/http/endpoints.h"
 #include "core/text/charset.h"
 
-namespace tessaly::research {
+namespace tessaly {
 namespace {
 
 // A JavaScript string literal holding the text as it is. Double-byte characters pass through
@@ -127,4 +127,4 @@ Text click_button_input_script(const Text& identifier) {
          js_literal(identifier) + ")";
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -13,7 +13,7 @@
 #include "core/http/http.h"
 #include "core/text/text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 // The page the browser shows and drives.
 std::string ping_page_url();
@@ -76,4 +76,4 @@ Text fill_text_input_script(const Text& identifier, const Text& value);
 // button elements; the one found is clicked; true when one was.
 Text click_button_input_script(const Text& identifier);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

@@ -34,7 +34,7 @@ const QString kReadText = QStringLiteral(
 
 // Drives the page's browser for a pass. Every wait pumps window messages, so the buttons (and
 // anything else) keep working; a closed window ends every wait at once.
-class PingBrowserDriver : public research::PingDriver {
+class PingBrowserDriver : public PingDriver {
  public:
   explicit PingBrowserDriver(PingPage* page) : page_(page) {}
 
@@ -50,8 +50,8 @@ class PingBrowserDriver : public research::PingDriver {
     if (QWebEnginePage* still = page()) still->load(QUrl(QString::fromStdString(url)));
   }
 
-  research::PingLoadProblem load_problem() override {
-    return aborted() ? research::PingLoadProblem{} : page_->load_problem_;
+  PingLoadProblem load_problem() override {
+    return aborted() ? PingLoadProblem{} : page_->load_problem_;
   }
 
   bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
@@ -74,11 +74,11 @@ class PingBrowserDriver : public research::PingDriver {
   }
 
   void fill_text_input(const Text& identifier, const Text& value) override {
-    run_page_script(page(), from_gbk(research::fill_text_input_script(identifier, value)), kScriptLimitMs);
+    run_page_script(page(), from_gbk(fill_text_input_script(identifier, value)), kScriptLimitMs);
   }
 
   void click_button_input(const Text& identifier) override {
-    run_page_script(page(), from_gbk(research::click_button_input_script(identifier)), kScriptLimitMs);
+    run_page_script(page(), from_gbk(click_button_input_script(identifier)), kScriptLimitMs);
   }
 
   void address_done(const Text&, ItemOutcome, const Text& status_line) override {
@@ -159,7 +159,7 @@ QWebEngineView* PingPage::browser() {
       load_problem_ = {gbk("没有得到回答（") + to_gbk(info.errorString()) + gbk("）"), false};
     }
   });
-  browser_->load(QUrl(QString::fromStdString(research::ping_page_url())));
+  browser_->load(QUrl(QString::fromStdString(ping_page_url())));
   return browser_;
 }
 
@@ -224,9 +224,9 @@ void PingPage::run_pass() {
   QPointer<PingPage> self(this);
   const TextList addresses = split_lines(box_text(addresses_));
   PingBrowserDriver driver(this);
-  research::PingPassEnd end = research::run_ping_pass(run_, addresses, driver);
+  PingPassEnd end = run_ping_pass(run_, addresses, driver);
   if (!self) return;
-  set_state(end == research::PingPassEnd::Paused ? JobState::Paused : JobState::Idle);
+  set_state(end == PingPassEnd::Paused ? JobState::Paused : JobState::Idle);
 }
 
 void PingPage::set_state(JobState state) {

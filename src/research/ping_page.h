@@ -34,7 +34,7 @@ class PingPage : public QWidget {
   // Idle (no pass), Running, Stopping (pause or stop asked for, the current address finishing),
   // Paused (a pass ended by pause; continue resumes it).
   JobState state() const { return state_; }
-  const research::PingRunState& run_state() const { return run_; }
+  const PingRunState& run_state() const { return run_; }
   // The browser control (made when the page is first shown, or by the first pass).
   QWebEngineView* browser();
 
@@ -61,11 +61,11 @@ class PingPage : public QWidget {
   QWidget* browser_frame_;
   QWebEngineView* browser_ = nullptr;
   QWidget* watched_window_ = nullptr;
-  research::PingRunState run_;
+  PingRunState run_;
   JobState state_ = JobState::Idle;
   bool closing_ = false;    // the window is closing: a running pass ends where it stands
   int loads_finished_ = 0;  // page loads the browser has finished (a wait looks again at each)
-  research::PingLoadProblem load_problem_;  // of the latest load the browser started
+  PingLoadProblem load_problem_;  // of the latest load the browser started
 };
 
 }  // namespace tessaly

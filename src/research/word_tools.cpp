@@ -6,7 +6,7 @@
 #include "core/patterns/pattern_matcher.h"
 #include "core/text/charset.h"
 
-namespace tessaly::research {
+namespace tessaly {
 namespace {
 
 // The 48 texts step 1 removes, in their order (the apostrophe and "~" twice, CR LF last).
@@ -83,4 +83,4 @@ TranslationResult translate_text(const Text& text) {
   return result;
 }
 
-}  // namespace tessaly::research
+}  // namespace tessaly

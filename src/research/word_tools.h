@@ -8,7 +8,7 @@
 #include "core/text/line_output.h"
 #include "core/text/text.h"
 
-namespace tessaly::research {
+namespace tessaly {
 
 // The character class of step 1, built from the punctuation list: every item followed by "|",
 // "*", ".", "?", "(" and ")" escaped, the last "|" dropped, wrapped in "[...]". The separators
@@ -41,4 +41,4 @@ struct TranslationResult {
 // kept refusing it), or when the answer holds no translation for a text that is not empty.
 TranslationResult translate_text(const Text& text);
 
-}  // namespace tessaly::research
+}  // namespace tessaly

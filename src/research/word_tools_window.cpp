@@ -61,7 +61,7 @@ WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(28, parent) {
 }
 
 void WordToolsWindow::filter_punctuation() {
-  set_box_text(text_, tessaly::research::filter_punctuation(box_text(text_)));
+  set_box_text(text_, tessaly::filter_punctuation(box_text(text_)));
   split_->setEnabled(true);
 }
 
@@ -74,7 +74,7 @@ void WordToolsWindow::toggle_split() {
   split_task_->start([text = box_text(box), box](Bridge& bridge) {
     bridge.set_text(box, {});
     LineOutput out(box_writer(bridge, box));
-    research::split_characters(text, out);
+    split_characters(text, out);
     out.flush();
   });
 }
@@ -83,7 +83,7 @@ void WordToolsWindow::translate_lines() {
   if (translate_task_->active()) return;
   LineBox* box = text_;
   translate_task_->start([text = box_text(box), box](Bridge& bridge) {
-    research::TranslationResult result = research::translate_text(text);
+    TranslationResult result = translate_text(text);
     if (result.ok) {
       bridge.set_text(box, result.lines);
       return;

@@ -88,7 +88,7 @@ class ExternalLinksTest : public QObject {
       text += line + "\r\n";
     }
     make_dir(folder_->path() + "/超级外链工具配置");
-    write_file(links::template_file(), gbk(text));
+    write_file(template_file(), gbk(text));
   }
 
  private Q_SLOTS:
@@ -125,7 +125,7 @@ class ExternalLinksTest : public QObject {
       QCOMPARE(win.threads->text(), QStringLiteral("10"));
       QCOMPARE(win.start->text(), QStringLiteral("给我发,嘎嘎！"));
       QCOMPARE(win.stop->text(), QStringLiteral("给我停！"));
-      for (const std::string& file : {links::template_file(), links::domain_file()}) {
+      for (const std::string& file : {template_file(), domain_file()}) {
         QVERIFY2(file_exists(file), file.c_str());
         QCOMPARE(read_file(file), Bytes());
       }
@@ -134,7 +134,7 @@ class ExternalLinksTest : public QObject {
       QVERIFY(wait_until([&] { return !hooks.messages.empty(); }));
       QCOMPARE(hooks.messages.size(), size_t(1));
       const QString text = hooks.messages[0].text;
-      QVERIFY2(text.contains(from_path(links::template_file())), qPrintable(text));
+      QVERIFY2(text.contains(from_path(template_file())), qPrintable(text));
       QVERIFY(!text.contains(u'\\'));
       QCOMPARE(hooks.messages[0].flags & 0x0F, kButtonsYesNo);
       QVERIFY(hooks.shell_targets.isEmpty());  // answered no
@@ -142,7 +142,7 @@ class ExternalLinksTest : public QObject {
       win.close();
     }
     write_templates({"http://a.cn/?u={$url}", "", "http://中文.cn/b"});
-    write_file(links::domain_file(), gbk("x.cn\r\n网站.cn\r\n"));
+    write_file(domain_file(), gbk("x.cn\r\n网站.cn\r\n"));
     Window win(main_);
     QCOMPARE(win.domains->toPlainText(), QStringLiteral("x.cn\n网站.cn\n"));
     QCOMPARE(win.rows->lv_row_count(), 3);
@@ -160,7 +160,7 @@ class ExternalLinksTest : public QObject {
     QVERIFY(win.start->isEnabled());
     click(win.stop);  // no run: nothing but the start button staying enabled
     QVERIFY(win.start->isEnabled());
-    QCOMPARE(read_file(links::domain_file()), gbk("x.cn\r\n网站.cn\r\n"));  // not saved by a refusal
+    QCOMPARE(read_file(domain_file()), gbk("x.cn\r\n网站.cn\r\n"));  // not saved by a refusal
     win.close();
   }
 
@@ -178,10 +178,10 @@ class ExternalLinksTest : public QObject {
       QCOMPARE(hooks.messages.size(), size_t(1));
       const QString text = hooks.messages[0].text;
       // The file by its real path (not a Windows-style one), and the folder offered.
-      QVERIFY2(text.contains(from_path(links::template_file())), qPrintable(text));
+      QVERIFY2(text.contains(from_path(template_file())), qPrintable(text));
       QVERIFY(!text.contains(u'\\'));
       QCOMPARE(hooks.messages[0].flags & 0x0F, kButtonsYesNo);
-      QCOMPARE(hooks.shell_targets, QStringList{from_path(links::link_folder())});
+      QCOMPARE(hooks.shell_targets, QStringList{from_path(link_folder())});
       QVERIFY(win.idle());
       win.close();
     }
@@ -198,7 +198,7 @@ class ExternalLinksTest : public QObject {
       QVERIFY(win.idle());
     }
     QCOMPARE(server_->request_count(), size_t(0));
-    QCOMPARE(read_file(links::domain_file()), Bytes());  // not saved by a refusal
+    QCOMPARE(read_file(domain_file()), Bytes());  // not saved by a refusal
     win.close();
   }
 
@@ -208,12 +208,12 @@ class ExternalLinksTest : public QObject {
     target_->set_page("/plain", {.title = false, .delay_ms = 20});
     HookRecorder hooks;
     Window win(main_);
-    const long long successes = links::link_totals().successes, failures = links::link_totals().failures;
+    const long long successes = link_totals().successes, failures = link_totals().failures;
     paste(win.domains, QStringLiteral("a.cn\nb.cn\nc.cn"));
 
     click(win.start);
     QVERIFY(!win.start->isEnabled());
-    QCOMPARE(read_file(links::domain_file()), std::string("a.cn\r\nb.cn\r\nc.cn"));  // saved at start
+    QCOMPARE(read_file(domain_file()), std::string("a.cn\r\nb.cn\r\nc.cn"));  // saved at start
     QVERIFY(server_->wait_for_requests(150, 20000));
     QVERIFY(wait_until([&] { return target_->peak_in_flight() == 10; }));
     QVERIFY(wait_until([&] { return !win.totals->text().isEmpty() && !win.page->toPlainText().isEmpty(); }));
@@ -243,8 +243,8 @@ class ExternalLinksTest : public QObject {
     QCOMPARE(per_path.size(), size_t(3));
     auto [fewest, most] = std::minmax({per_path["/add"], per_path["/two"], per_path["/plain"]});
     QVERIFY(most - fewest <= 1);
-    QCOMPARE(links::link_totals().successes - successes, (long long)(requests.size()) - plain);
-    QCOMPARE(links::link_totals().failures - failures, plain);
+    QCOMPARE(link_totals().successes - successes, (long long)(requests.size()) - plain);
+    QCOMPARE(link_totals().failures - failures, plain);
     QCOMPARE(hooks.messages.size(), size_t(0));
   }
 
@@ -255,7 +255,7 @@ class ExternalLinksTest : public QObject {
     auto win = std::make_unique<Window>(main_);
     paste(win->domains, QStringLiteral("d.cn"));
     win->threads->setText(QStringLiteral("1"));
-    const long long s0 = links::link_totals().successes, f0 = links::link_totals().failures;
+    const long long s0 = link_totals().successes, f0 = link_totals().failures;
 
     click(win->start);
     QVERIFY(server_->wait_for_requests(6));
@@ -267,7 +267,7 @@ class ExternalLinksTest : public QObject {
     target_->release();
     QVERIFY(wait_until([&] { return win->idle(); }));
     QVERIFY(win->start->isEnabled());
-    long long s1 = links::link_totals().successes, f1 = links::link_totals().failures;
+    long long s1 = link_totals().successes, f1 = link_totals().failures;
     QCOMPARE(s1 - s0 + f1 - f0, (long long)server_->request_count());
     QCOMPARE(win->totals->text(), totals_text(s1, f1));
     QCOMPARE(win->cell(0, 2), QStringLiteral("成功"));
@@ -283,7 +283,7 @@ class ExternalLinksTest : public QObject {
     QVERIFY(server_->wait_for_requests(before + 4));
     click(win->stop);
     QVERIFY(wait_until([&] { return win->idle(); }));
-    long long s2 = links::link_totals().successes, f2 = links::link_totals().failures;
+    long long s2 = link_totals().successes, f2 = link_totals().failures;
     QVERIFY(s2 > s1 && f2 > f1);
     QCOMPARE(win->totals->text(), totals_text(s2, f2));
 
@@ -298,7 +298,7 @@ class ExternalLinksTest : public QObject {
     QVERIFY(server_->wait_for_requests(seen + 2));
     click(again.stop);
     QVERIFY(wait_until([&] { return again.idle(); }));
-    long long s3 = links::link_totals().successes, f3 = links::link_totals().failures;
+    long long s3 = link_totals().successes, f3 = link_totals().failures;
     QVERIFY(s3 + f3 >= s2 + f2 + 2);
     QCOMPARE(again.totals->text(), totals_text(s3, f3));
     again.close();
@@ -342,13 +342,13 @@ class ExternalLinksTest : public QObject {
     QVERIFY(win.w->isVisible());
 
     // Stop: no new request, the three under way finish and write.
-    const long long done = links::link_totals().successes;
+    const long long done = link_totals().successes;
     click(win.stop);
     QVERIFY(win.w->task()->active());
     QVERIFY(!win.start->isEnabled());
     target_->release();
     QVERIFY(wait_until([&] { return win.idle(); }));
-    QCOMPARE(links::link_totals().successes, done + 3);
+    QCOMPARE(link_totals().successes, done + 3);
     QCOMPARE(server_->request_count(), size_t(3));
     QCOMPARE(win.cell(0, 2), QStringLiteral("成功"));
     QVERIFY(win.start->isEnabled());

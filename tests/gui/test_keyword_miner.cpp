@@ -451,8 +451,8 @@ class KeywordMinerTest : public QObject {
                                  QStringLiteral("&callback=jsonp450&k=1&area=c2c&bucketid=1"));
     QCOMPARE(target("/sidx"), QStringLiteral("/sidx?type=0&query=%BC%F5%B7%CA&newstype=-1"));
     const long long now = std::time(nullptr);
-    QString d31 = QString::fromStdString(research::days_before_text(now, 31));
-    QString d1 = QString::fromStdString(research::days_before_text(now, 1));
+    QString d31 = QString::fromStdString(days_before_text(now, 31));
+    QString d1 = QString::fromStdString(days_before_text(now, 1));
     QString uuid = param("/trend/idx_hint.jsp", "uuid");
     QVERIFY(!uuid.isEmpty());
     QCOMPARE(target("/trend/idx_hint.jsp"),

@@ -4,7 +4,7 @@
 #include "content/conversions.h"
 #include "support/test_support.h"
 
-namespace tessaly::content {
+namespace tessaly {
 namespace {
 
 struct ConversionCase {
@@ -81,4 +81,4 @@ TEST(Conversions, LinesAndLineBreaks) {
 }
 
 }  // namespace
-}  // namespace tessaly::content
+}  // namespace tessaly

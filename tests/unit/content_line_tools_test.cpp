@@ -7,7 +7,7 @@
 #include "core/text/text.h"
 #include "support/test_support.h"
 
-namespace tessaly::content {
+namespace tessaly {
 namespace {
 
 std::string collect(const std::function<void(LineOutput&)>& run) {
@@ -166,4 +166,4 @@ TEST(LineTools, JoinStopsAtTheShorterList) {
 }
 
 }  // namespace
-}  // namespace tessaly::content
+}  // namespace tessaly

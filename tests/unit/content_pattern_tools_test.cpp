@@ -9,7 +9,7 @@
 #include "content/pattern_tools.h"
 #include "support/test_support.h"
 
-namespace tessaly::content {
+namespace tessaly {
 namespace {
 using test::TempFolder;
 
@@ -106,4 +106,4 @@ TEST(PatternTools, RenameRefusesUnusableOptions) {
 }
 
 }  // namespace
-}  // namespace tessaly::content
+}  // namespace tessaly

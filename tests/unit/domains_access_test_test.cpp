@@ -12,7 +12,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using namespace tessaly::domains;
 using namespace tessaly::fakes;
 
 namespace {

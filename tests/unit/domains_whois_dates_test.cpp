@@ -4,7 +4,7 @@
 #include "domains/whois_dates.h"
 #include "support/test_support.h"
 
-namespace tessaly::domains {
+namespace tessaly {
 namespace {
 
 TEST(DomainsWhoisDates, IsoFormOfEveryWayOfWritingADate) {
@@ -32,4 +32,4 @@ TEST(DomainsWhoisDates, IsoFormOfEveryWayOfWritingADate) {
 }
 
 }  // namespace
-}  // namespace tessaly::domains
+}  // namespace tessaly

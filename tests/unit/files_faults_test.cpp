@@ -45,7 +45,7 @@ TEST_F(FilesFaultsTest, AWriteThatFailsPartWayLeavesTheEarlierFileWhole) {
        [] {
          return program_path({"超级外链工具配置", "域名.txt"});
        },
-       [](std::string_view b) { return links::save_domain_text(b); }},
+       [](std::string_view b) { return save_domain_text(b); }},
   };
   make_dir(rewriter_folder());
   const std::string earlier(5000, 'e');

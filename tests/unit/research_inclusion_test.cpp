@@ -9,7 +9,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using namespace tessaly::research;
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using namespace tessaly::research;
 using tessaly::test::gbk_list;
 
 namespace {

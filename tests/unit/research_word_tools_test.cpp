@@ -11,7 +11,6 @@
 #include "support/test_support.h"
 
 using namespace tessaly;
-using namespace tessaly::research;
 using namespace tessaly::fakes;
 
 namespace {
