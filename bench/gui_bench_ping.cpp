@@ -38,7 +38,7 @@ constexpr int kPeerAddresses = 10;
 // The peer's wait: a read of the page every 300 ms, up to 5000 ms.
 bool polled_wait(QWebEnginePage* page, const QString& text) {
   for (int waited = 0; waited < 5000; waited += 300) {
-    pump_delay(300);
+    pump_until([] { return false; }, 300);
     QVariant shown = run_page_script(page,
                                      QStringLiteral("document.documentElement ? "
                                                     "document.documentElement.innerText : ''"),
@@ -55,8 +55,7 @@ int polled_pass(QWebEnginePage* page, int addresses) {
     page->load(QUrl(QString::fromStdString(ping_page_url())));
     if (!polled_wait(page, QStringLiteral("博客地址"))) continue;
     std::string address = "peer" + std::to_string(i) + ".example";
-    run_page_script(page, QString::fromStdString(fill_text_input_script("1", "http://" + address)),
-                    5000);
+    run_page_script(page, QString::fromStdString(fill_text_input_script("1", "http://" + address)), 5000);
     run_page_script(page, QString::fromStdString(click_button_input_script("1")), 5000);
     if (polled_wait(page, QStringLiteral("恭喜您，您的博客地址或RSS地址已经成功提交。"))) ++confirmed;
   }

@@ -54,10 +54,4 @@ void append_text(QWidget* box, std::string_view gbk_text);
 // that read it while they run (a pooled run's worker limit).
 std::shared_ptr<std::atomic<int>> live_number(QLineEdit* box);
 
-// The control with the given name under root, or null.
-template <class T>
-T* find_control(const QWidget* root, const char* name) {
-  return root->findChild<T*>(QString::fromUtf8(name));
-}
-
 }  // namespace tessaly

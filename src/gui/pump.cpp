@@ -6,8 +6,6 @@
 #include <QEventLoop>
 #include <QThread>
 
-#include <algorithm>
-
 #include "core/jobs/job.h"
 
 namespace tessaly {
@@ -18,21 +16,6 @@ bool on_window_thread() {
 }
 
 }  // namespace
-
-bool pump_delay(int amount, DelayUnit unit) {
-  static const long long factors[] = {1, 1000, 60'000, 3'600'000};
-  long long ms = static_cast<long long>(amount) * factors[static_cast<int>(unit)];
-  pump_wait(static_cast<int>(std::min<long long>(ms, 0x7FFFFFFF)));
-  return true;
-}
-
-void pump_wait(int ms) {
-  if (ms <= 0) return;
-  if (on_window_thread())
-    pump_until([] { return false; }, ms);
-  else
-    sleep_ms(ms);
-}
 
 bool pump_until(const std::function<bool()>& done, int timeout_ms) {
   QElapsedTimer clock;
@@ -50,20 +33,6 @@ bool pump_until(const std::function<bool()>& done, int timeout_ms) {
     if (!dispatcher->processEvents(QEventLoop::AllEvents)) QThread::msleep(1);
   }
   return true;
-}
-
-void do_events() {
-  if (on_window_thread())
-    QCoreApplication::processEvents();
-  else
-    checkpoint();
-}
-
-void do_events_if_input() {
-  if (on_window_thread())
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-  else
-    checkpoint();
 }
 
 }  // namespace tessaly

@@ -79,11 +79,6 @@ void set_extra_ca_file(std::string path) {
   ca_blob.reset();  // read again: the file may have been replaced
 }
 
-void set_winhttp_timeout_ms(int ms) {
-  std::lock_guard lock(settings_mutex);
-  settings.session_timeout_ms = ms;
-}
-
 namespace transport {
 namespace {
 

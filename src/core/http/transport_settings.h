@@ -22,8 +22,7 @@ TransportSettings transport_settings();
 void set_transport_settings(const TransportSettings& settings);
 void reset_transport_settings();
 
-// Shorthands.
+// Shorthand.
 void set_extra_ca_file(std::string path);
-void set_winhttp_timeout_ms(int ms);
 
 }  // namespace tessaly

@@ -107,8 +107,6 @@ Text half_width_for_numbers(std::string_view text) { return to_half_width(text);
 
 }  // namespace
 
-int text_length(std::string_view text) { return static_cast<int>(text.size()); }
-
 Text left(std::string_view text, int n) {
   if (n <= 0) return {};
   return Text(text.substr(0, static_cast<size_t>(n)));
@@ -343,11 +341,6 @@ Text to_half_width(std::string_view text) {
   return out;
 }
 
-int char_code(std::string_view text, int position) {
-  if (position < 1 || static_cast<size_t>(position) > text.size()) return 0;
-  return static_cast<signed char>(text[position - 1]);
-}
-
 Text repeat_text(int count, std::string_view text) {
   Text out;
   if (count <= 0) return out;
@@ -432,11 +425,7 @@ Text to_hex(long long value) {
   return out;
 }
 
-int floor_int(double value) { return static_cast<int>(std::floor(value)); }
-
 int bytes_length(std::string_view bytes) { return static_cast<int>(bytes.size()); }
-
-Bytes bytes_left(std::string_view bytes, int n) { return left(bytes, n); }
 
 int find_bytes(std::string_view bytes, std::string_view needle, int start) {
   if (start < 1) start = 1;
@@ -444,7 +433,5 @@ int find_bytes(std::string_view bytes, std::string_view needle, int start) {
   size_t pos = bytes.find(needle, static_cast<size_t>(start - 1));
   return pos == std::string_view::npos ? kNotFound : static_cast<int>(pos) + 1;
 }
-
-Bytes blank_bytes(int n) { return n > 0 ? Bytes(static_cast<size_t>(n), '\0') : Bytes(); }
 
 }  // namespace tessaly

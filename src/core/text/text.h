@@ -23,7 +23,6 @@ inline int char_size(std::string_view s, size_t i) {
   return (static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.size()) ? 2 : 1;
 }
 
-int text_length(std::string_view text);
 Text left(std::string_view text, int n);
 Text right(std::string_view text, int n);
 Text mid(std::string_view text, int start, int n);
@@ -55,7 +54,6 @@ Text to_lower(std::string_view text);
 // row A3A1..A3FE -> ASCII, A1A1 -> space, A1AB -> "~", "☆" and "★" -> "*".
 Text to_full_width(std::string_view text);
 Text to_half_width(std::string_view text);
-int char_code(std::string_view text, int position = 1);
 Text repeat_text(int count, std::string_view text);
 Text spaces(int n);
 
@@ -68,12 +66,9 @@ double to_double(std::string_view text);
 Text to_text(long long value);
 Text to_text_bytes(std::string_view bytes);  // bytes up to the first zero byte
 Text to_hex(long long value);
-int floor_int(double value);
 
 int bytes_length(std::string_view bytes);
-Bytes bytes_left(std::string_view bytes, int n);
 int find_bytes(std::string_view bytes, std::string_view needle, int start = 1);
-Bytes blank_bytes(int n);
 
 namespace detail {
 // 0-based index of the first occurrence of the needle at or after `from` (a character start)
