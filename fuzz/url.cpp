@@ -41,19 +41,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool keep_safe = in.flag(0, 0);
 
   // Any bytes survive an encode/decode round trip.
-  const std::string encoded = url_encode(bytes, keep_safe);
+  const std::string encoded = url_encode(bytes, {.keep_safe = keep_safe});
   FUZZ_CHECK(url_safe(encoded, keep_safe));
   if (!keep_safe) FUZZ_EQ(encoded.size(), bytes.size() * 3);
   FUZZ_EQ(url_decode(encoded), std::string(bytes));
-  FUZZ_EQ(form_bytes(bytes), url_encode(bytes, true));
+  FUZZ_EQ(form_bytes(bytes), url_encode(bytes, {.keep_safe = true}));
 
   // GBK text that the code pages can carry (text once through UTF-8 and back) survives the
   // UTF-8 round trip.
   const std::string stable = gbk(utf8(text));
-  const std::string encoded_utf8 = url_encode(stable, keep_safe, true);
+  const std::string encoded_utf8 = url_encode(stable, {.keep_safe = keep_safe, .utf8 = true});
   FUZZ_CHECK(url_safe(encoded_utf8, keep_safe));
   FUZZ_EQ(url_decode(encoded_utf8, true), stable);
-  FUZZ_EQ(form_value(stable), url_encode(stable, true, true));
+  FUZZ_EQ(form_value(stable), url_encode(stable, {.keep_safe = true, .utf8 = true}));
 
   // Decoding any text never grows it.
   FUZZ_CHECK(url_decode(bytes).size() <= bytes.size());

@@ -73,9 +73,11 @@ std::string service_cookie_domain(std::string_view endpoint_key) {
   return second == std::string::npos ? host : host.substr(second + 1);
 }
 
-std::string form_value(std::string_view gbk_text) { return url_encode(gbk_text, true, true); }
+std::string form_value(std::string_view gbk_text) {
+  return url_encode(gbk_text, {.keep_safe = true, .utf8 = true});
+}
 
-std::string form_bytes(std::string_view bytes) { return url_encode(bytes, true, false); }
+std::string form_bytes(std::string_view bytes) { return url_encode(bytes, {.keep_safe = true}); }
 
 Text now_text() { return date_time_text(local_now()); }
 

@@ -1,9 +1,9 @@
 #include "domains/label_generators.h"
 
+#include "core/jobs/job.h"
 #include "core/patterns/pinyin.h"
 #include "core/patterns/random.h"
 #include "core/text/charset.h"
-#include "core/jobs/job.h"
 
 namespace tessaly {
 namespace {
@@ -28,9 +28,9 @@ std::string random_label(LabelKind kind, int length) {
     case LabelKind::LettersAndDigits:
       return to_lower(random_alnum(length));
     case LabelKind::Letters:
-      return random_letters(length, 0);
+      return random_letters(length);
     case LabelKind::Digits:
-      return random_digits(length, 0);
+      return random_digits(length);
   }
   return {};
 }

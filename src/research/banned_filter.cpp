@@ -22,7 +22,8 @@ const Text& banned_status_censored() {
 }
 
 std::string banned_search_url(const Text& keyword) {
-  return endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=" + url_encode(keyword, true, true);
+  return endpoint_base("BAIDU_WEB_SEARCH") +
+         "/s?wd=" + url_encode(keyword, {.keep_safe = true, .utf8 = true});
 }
 
 Text banned_page_status(const Text& page) {

@@ -12,7 +12,7 @@ namespace tessaly {
 namespace {
 
 // Every byte of the UTF-8 form as %XX, letters and digits included.
-std::string encoded(const Text& seed) { return url_encode(seed, false, true); }
+std::string encoded(const Text& seed) { return url_encode(seed, {.utf8 = true}); }
 
 const std::string& pager_pattern(CollectionSource source) {
   static const std::string wordlib = "<a class=\"link \".*?\">(.*?)</a>";

@@ -12,11 +12,11 @@ std::string inclusion_query_url(const Text& domain, InclusionQuery query) {
   std::string base = endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=";
   switch (query) {
     case InclusionQuery::Total:
-      return base + url_encode("site:" + domain, true, true);
+      return base + url_encode("site:" + domain, {.keep_safe = true, .utf8 = true});
     case InclusionQuery::Day:
-      return base + url_encode("site:" + domain, true, true) + "&pn=0&lm=1";
+      return base + url_encode("site:" + domain, {.keep_safe = true, .utf8 = true}) + "&pn=0&lm=1";
     case InclusionQuery::Week:
-      return base + url_encode("site:" + domain, true, true) + "&pn=0&lm=7";
+      return base + url_encode("site:" + domain, {.keep_safe = true, .utf8 = true}) + "&pn=0&lm=7";
     case InclusionQuery::Links:
       return base + "\"" + domain + "\"";
   }

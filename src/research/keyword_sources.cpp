@@ -10,9 +10,9 @@
 namespace tessaly {
 namespace {
 
-// U: UTF-8, letters, digits, "-" and "." kept. G: the GBK bytes, every one encoded.
-std::string u(const Text& text) { return url_encode(text, true, true); }
-std::string g(const Text& text) { return url_encode(text, false, false); }
+// A query value as UTF-8 (letters, digits, "-" and "." kept), or as the GBK bytes, every one encoded.
+std::string utf8_query(const Text& text) { return url_encode(text, {.keep_safe = true, .utf8 = true}); }
+std::string gbk_query(const Text& text) { return url_encode(text); }
 
 TextList between_all(std::string_view text, std::string_view left, std::string_view right) {
   TextList out;
@@ -23,11 +23,11 @@ TextList between_all(std::string_view text, std::string_view left, std::string_v
 }  // namespace
 
 std::string keyword_search_url(const Text& keyword) {
-  return endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=" + u(keyword);
+  return endpoint_base("BAIDU_WEB_SEARCH") + "/s?wd=" + utf8_query(keyword);
 }
 
 std::string wordlib_search_url(const Text& seed) {
-  return endpoint_base("WORDLIB_SEARCH") + "/s?wd=" + u(seed) + "&citype=0";
+  return endpoint_base("WORDLIB_SEARCH") + "/s?wd=" + utf8_query(seed) + "&citype=0";
 }
 
 std::string wordlib_data_url(const Text& value1, const Text& value5, const std::string& t) {
@@ -37,43 +37,43 @@ std::string wordlib_data_url(const Text& value1, const Text& value5, const std::
 }
 
 std::string kandianbao_url(const Text& seed) {
-  return endpoint_base("KANDIANBAO_WAJUE") + "/wajue/" + u(seed) + "/";
+  return endpoint_base("KANDIANBAO_WAJUE") + "/wajue/" + utf8_query(seed) + "/";
 }
 
 std::string taobao_suggest_url(const Text& seed, const std::string& t, const std::string& r) {
-  return endpoint_base("TAOBAO_SUGGEST") + "/sug?code=utf-8&q=" + u(seed) + "&_ksTS=" + t + "_" + r +
+  return endpoint_base("TAOBAO_SUGGEST") + "/sug?code=utf-8&q=" + utf8_query(seed) + "&_ksTS=" + t + "_" + r +
          "&callback=jsonp450&k=1&area=c2c&bucketid=1";
 }
 
 std::string sogou_search_url(const Text& word) {
-  return endpoint_base("SOGOU_INDEX_SEARCH") + "/sidx?type=0&query=" + g(word) + "&newstype=-1";
+  return endpoint_base("SOGOU_INDEX_SEARCH") + "/sidx?type=0&query=" + gbk_query(word) + "&newstype=-1";
 }
 
 std::string sogou_hint_url(const Text& word, const std::string& d31, const std::string& d1,
                            const std::string& uuid) {
   return endpoint_base("SOGOU_INDEX_HINT") +
-         "/trend/idx_hint.jsp?ie=utf8&nosplit=1&type=query&query=" + u(word) + "&fdate=" + d31 +
+         "/trend/idx_hint.jsp?ie=utf8&nosplit=1&type=query&query=" + utf8_query(word) + "&fdate=" + d31 +
          "&tdate=" + d1 + "&area=&uuid=" + uuid + "&domain=-1";
 }
 
 std::string bing_home_url() { return endpoint_base("BING_HOME") + "/?scope=web#"; }
 
 std::string bing_suggest_url(const Text& word, const std::string& ig) {
-  return endpoint_base("BING_SUGGEST") + "/AS/Suggestions?pt=page.home&scope=web&qry=" + u(word) +
+  return endpoint_base("BING_SUGGEST") + "/AS/Suggestions?pt=page.home&scope=web&qry=" + utf8_query(word) +
          "&cp=2&o=hs&cvid=" + ig;
 }
 
 std::string zhidao_suggest_url(const Text& word, const std::string& t) {
-  return endpoint_base("BAIDU_SUGGEST") + "/su?wd=" + u(word) + "&prod=zhidao&_=" + t;
+  return endpoint_base("BAIDU_SUGGEST") + "/su?wd=" + utf8_query(word) + "&prod=zhidao&_=" + t;
 }
 
 std::string so360_suggest_url(const Text& word) {
   return endpoint_base("SO360_SUGGEST") +
          "/suggest?callback=suggest_so&encodein=utf-8&encodeout=utf-8&format=json&fields=word,obdata&word=" +
-         u(word);
+         utf8_query(word);
 }
 
-std::string taobao_random_digits() { return random_digits(random_between(3, 6), 0); }
+std::string taobao_random_digits() { return random_digits(random_between(3, 6)); }
 
 std::string days_before_text(long long unix_seconds, int days) {
   // The clock is read as China time: the Unix time plus eight hours, taken as UTC.

@@ -48,7 +48,7 @@ void split_characters(const Text& text, LineOutput& out) {
 }
 
 std::string translation_request_body(const Text& text) {
-  return "from=zh&to=en&query=" + url_encode(text, true, true) + "&transtype=trans";
+  return "from=zh&to=en&query=" + url_encode(text, {.keep_safe = true, .utf8 = true}) + "&transtype=trans";
 }
 
 Text translation_lines(const Text& answer, int* count) {

@@ -91,7 +91,7 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
     click(c<QPushButton>("按钮开始添加"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请导入域名+IP后再执行"));
     QCOMPARE(hooks->messages.back().caption, QStringLiteral("提示"));
-    QCOMPARE(hooks->messages.back().flags, 64);
+    QCOMPARE(hooks->messages.back().flags, kIconInformation);
     import(QStringLiteral("a.com"), QStringLiteral("1.1.1.1"));
     click(c<QPushButton>("按钮开始添加"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请登录后再执行"));

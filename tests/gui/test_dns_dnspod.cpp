@@ -73,14 +73,14 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     site->console.set_plain_slash_marker(true);
     login(kEmail, kPassword);
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登陆失败!"));
-    QCOMPARE(hooks->messages.back().flags, 16);
+    QCOMPARE(hooks->messages.back().flags, kIconError);
     QCOMPARE(hooks->messages.back().caption, QStringLiteral("信息："));
     QVERIFY(c<QPushButton>("按钮_登陆DNSpod")->isEnabled());
 
     site->console.set_plain_slash_marker(false);
     login(kEmail, kPassword);
     QCOMPARE(hooks->messages.back().text, QStringLiteral("登陆成功!"));
-    QCOMPARE(hooks->messages.back().flags, 64);
+    QCOMPARE(hooks->messages.back().flags, kIconInformation);
     QVERIFY(!c<QPushButton>("按钮_登陆DNSpod")->isEnabled());
     QVERIFY(!c<QLineEdit>("编辑框_DNSPod邮箱")->isEnabled());
     QVERIFY(!c<QLineEdit>("编辑框_Dnspod密码")->isEnabled());
@@ -97,7 +97,7 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     click(c<QPushButton>("按钮批量管理"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请先登录dnspod帐号！"));
     QCOMPARE(hooks->messages.back().caption, QStringLiteral("友情提示："));
-    QCOMPARE(hooks->messages.back().flags, 64);
+    QCOMPARE(hooks->messages.back().flags, kIconInformation);
     QVERIFY(!open_window(17));
 
     login(kEmail, kPassword);

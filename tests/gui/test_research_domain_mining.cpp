@@ -25,7 +25,7 @@ using namespace tessaly::test;
 namespace {
 
 QString cell(const ReportList* list, int row, int column) { return from_gbk(list->lv_get_cell(row, column)); }
-QString u(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString from_utf8(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace
 
@@ -114,22 +114,22 @@ class DomainMiningTest : public QObject {
     QCOMPARE(hooks.messages[0].flags, kIconInformation);
 
     QStringList targets;
-    for (const auto& r : server_->requests()) targets << u(r.target);
+    for (const auto& r : server_->requests()) targets << from_utf8(r.target);
     QCOMPARE(targets, sl({"/baidu/a.com/1/position/", "/baidu/a.com/2/position/", "/baidu/b.cn/1/position/",
                           "/baidu/b.cn/2/position/"}));
     const auto first = server_->requests().front();
-    QCOMPARE(u(first.version), QStringLiteral("HTTP/1.0"));
-    QCOMPARE(u(first.header("User-Agent")),
+    QCOMPARE(from_utf8(first.version), QStringLiteral("HTTP/1.0"));
+    QCOMPARE(from_utf8(first.header("User-Agent")),
              QStringLiteral("Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)"));
 
     // a.com: 2 pages of 2 rows; b.cn: 3 rows with one volume link, then a page beyond its last.
     QCOMPARE(x.rows->lv_row_count(), 7);
     const int first_id = cell(x.rows, 0, 0).toInt();
     for (int r = 0; r < 7; ++r) QCOMPARE(cell(x.rows, r, 0).toInt(), first_id + r);
-    QCOMPARE(cell(x.rows, 0, 1), u(FakeAizhanRank::keyword("a.com", 1, 1)));
-    QCOMPARE(cell(x.rows, 3, 2), u(FakeAizhanRank::url("a.com", 2, 2)));
-    QCOMPARE(cell(x.rows, 3, 3), u(FakeAizhanRank::volume(2, 2)));
-    QCOMPARE(cell(x.rows, 4, 3), u(FakeAizhanRank::volume(1, 1)));
+    QCOMPARE(cell(x.rows, 0, 1), from_utf8(FakeAizhanRank::keyword("a.com", 1, 1)));
+    QCOMPARE(cell(x.rows, 3, 2), from_utf8(FakeAizhanRank::url("a.com", 2, 2)));
+    QCOMPARE(cell(x.rows, 3, 3), from_utf8(FakeAizhanRank::volume(2, 2)));
+    QCOMPARE(cell(x.rows, 4, 3), from_utf8(FakeAizhanRank::volume(1, 1)));
     QCOMPARE(cell(x.rows, 5, 3), QString());
 
     // "导出词": the keywords in list order, and copied as they stand.
@@ -152,7 +152,7 @@ class DomainMiningTest : public QObject {
     QRect rect = x.rows->visualRect(x.rows->report_model()->index(3, 1));
     QTest::mouseClick(x.rows->viewport(), Qt::LeftButton, {}, rect.center());
     QTest::mouseDClick(x.rows->viewport(), Qt::LeftButton, {}, rect.center());
-    QCOMPARE(hooks.shell_targets, QStringList{u(FakeAizhanRank::url("a.com", 2, 2))});
+    QCOMPARE(hooks.shell_targets, QStringList{from_utf8(FakeAizhanRank::url("a.com", 2, 2))});
 
     // A second run empties the list and numbers on after the first run's last ID.
     paste(x.domains, QStringLiteral("b.cn"));
@@ -175,7 +175,7 @@ class DomainMiningTest : public QObject {
     click(x.start);
     QVERIFY(wait_until_idle(x.w));
     QStringList targets;
-    for (const auto& r : server_->requests()) targets << u(r.target);
+    for (const auto& r : server_->requests()) targets << from_utf8(r.target);
     QCOMPARE(targets, sl({"/baidu/a.com/position/", "/baidu/a.com/2/position/", "/baidu/a.com/3/position/",
                           "/baidu/a.com/4/position/", "/baidu/b.cn/position/"}));
     QCOMPARE(x.rows->lv_row_count(), 4 * 2 + 3);

@@ -78,7 +78,7 @@ TEST(HttpUrl, EncodeTable) {
       {"a+b", true, false, "a%2Bb"},
       {"", true, true, ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(url_encode(c.text, c.keep_safe, c.utf8), c.encoded) << c.encoded;
+  for (const auto& c : cases) EXPECT_EQ(url_encode(c.text, {c.keep_safe, c.utf8}), c.encoded) << c.encoded;
 }
 
 TEST(HttpUrl, DecodeTable) {
@@ -87,7 +87,8 @@ TEST(HttpUrl, DecodeTable) {
   EXPECT_EQ(url_decode("a%20b+c"), "a b+c");
   EXPECT_EQ(url_decode("100%"), "100%");
   EXPECT_EQ(url_decode("%zz%4"), "%zz%4");
-  EXPECT_EQ(url_decode(url_encode(gbk("收录 查询/x"), true, true), true), gbk("收录 查询/x"));
+  EXPECT_EQ(url_decode(url_encode(gbk("收录 查询/x"), {.keep_safe = true, .utf8 = true}), true),
+            gbk("收录 查询/x"));
 }
 
 TEST(HttpUrl, MergeCookiesTable) {

@@ -90,7 +90,8 @@ TEST(WebText, UnixTimeIsRealEpochMilliseconds) {
   std::string ms = unix_time_text();
   long long after = static_cast<long long>(std::time(nullptr)) * 1000 + 1000;
   ASSERT_EQ(ms.size(), 13u);
-  ASSERT_TRUE(std::all_of(ms.begin(), ms.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }));
+  ASSERT_TRUE(
+      std::all_of(ms.begin(), ms.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }));
   long long value = std::stoll(ms);
   EXPECT_GE(value, before);
   EXPECT_LE(value, after);
@@ -107,12 +108,9 @@ TEST(WebText, DateTexts) {
     const char* expected;
   };
   const std::vector<Case> cases = {
-      {{2024, 3, 7, 9, 5, 6}, "2024年3月7日9时5分6秒"},
-      {{2024, 3, 7, 9, 5, 0}, "2024年3月7日9时5分"},
-      {{2024, 3, 7, 9, 0, 0}, "2024年3月7日9时"},
-      {{2024, 3, 7, 9, 0, 6}, "2024年3月7日9时0分6秒"},
-      {{2024, 3, 7, 0, 0, 0}, "2024年3月7日"},
-      {{2024, 12, 31, 0, 30, 0}, "2024年12月31日0时30分"},
+      {{2024, 3, 7, 9, 5, 6}, "2024年3月7日9时5分6秒"}, {{2024, 3, 7, 9, 5, 0}, "2024年3月7日9时5分"},
+      {{2024, 3, 7, 9, 0, 0}, "2024年3月7日9时"},       {{2024, 3, 7, 9, 0, 6}, "2024年3月7日9时0分6秒"},
+      {{2024, 3, 7, 0, 0, 0}, "2024年3月7日"},          {{2024, 12, 31, 0, 30, 0}, "2024年12月31日0时30分"},
   };
   for (const auto& c : cases) EXPECT_EQ(date_time_text(c.date), gbk(c.expected)) << c.expected;
   DateParts now = local_now();
@@ -142,16 +140,19 @@ TEST(Random, Strings) {
   std::string digits = random_digits(200);
   EXPECT_EQ(digits.size(), 200u);
   EXPECT_TRUE(std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }));
-  std::string odd = random_digits(200, 1), even = random_digits(200, 2);
+  std::string odd = random_digits(200, Digits::Odd), even = random_digits(200, Digits::Even);
   EXPECT_TRUE(std::all_of(odd.begin(), odd.end(), [](char c) { return (c - '0') % 2 == 1; })) << odd;
   EXPECT_TRUE(std::all_of(even.begin(), even.end(), [](char c) { return (c - '0') % 2 == 0; })) << even;
   std::string alnum = random_alnum(300);
   EXPECT_EQ(alnum.size(), 300u);
-  EXPECT_TRUE(std::all_of(alnum.begin(), alnum.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }));
-  std::string lower = random_letters(100), upper = random_letters(100, 1), mixed = random_letters(300, 2);
+  EXPECT_TRUE(std::all_of(alnum.begin(), alnum.end(),
+                          [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }));
+  std::string lower = random_letters(100), upper = random_letters(100, LetterCase::Upper),
+              mixed = random_letters(300, LetterCase::Mixed);
   EXPECT_TRUE(std::all_of(lower.begin(), lower.end(), [](char c) { return c >= 'a' && c <= 'z'; }));
   EXPECT_TRUE(std::all_of(upper.begin(), upper.end(), [](char c) { return c >= 'A' && c <= 'Z'; }));
-  EXPECT_TRUE(std::all_of(mixed.begin(), mixed.end(), [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }));
+  EXPECT_TRUE(std::all_of(mixed.begin(), mixed.end(),
+                          [](char c) { return std::isalpha(static_cast<unsigned char>(c)); }));
   EXPECT_TRUE(std::any_of(mixed.begin(), mixed.end(), [](char c) { return c >= 'A' && c <= 'Z'; }));
   EXPECT_TRUE(std::any_of(mixed.begin(), mixed.end(), [](char c) { return c >= 'a' && c <= 'z'; }));
   EXPECT_EQ(random_digits(0), "");
@@ -166,8 +167,7 @@ TEST(Random, IntBoundsAndSequence) {
       {1, 100000, 1, 32768},  // 15-bit generator: never above min + 32767
       {-5, 3, 0, 3},          // negative bounds count as 0
       {10, 2, 2, 10},         // reversed bounds are swapped
-      {-7, -9, 0, 0},
-      {0, 2147483647, 0, 32767},
+      {-7, -9, 0, 0},        {0, 2147483647, 0, 32767},
   };
   for (const auto& c : cases) {
     for (int i = 0; i < 20000; ++i) {
@@ -198,7 +198,7 @@ TEST(Pinyin, IsChinese) {
     bool expected;
   };
   const std::vector<Case> cases = {
-      {"　中", true}, {"a中", false}, {"中", true},  {" 中a", true}, {"", false},
+      {"　中", true}, {"a中", false},  {"中", true},  {" 中a", true}, {"", false},
       {"　", false},  {"。中", false}, {"Ａ", false}, {"齄", true},
   };
   for (const auto& c : cases) EXPECT_EQ(is_chinese(gbk(c.text)), c.expected) << c.text;
@@ -212,15 +212,15 @@ TEST(Pinyin, WellKnownReadings) {
     const char* initial;
   };
   const std::vector<Case> cases = {
-      {"啊", "a", "a"},       {"安", "an", "an"},     {"爱", "ai", "ai"},     {"二", "er", "er"},
-      {"欧", "ou", "ou"},     {"女", "nv", "n"},      {"绿", "lv", "l"},      {"中", "zhong", "zh"},
-      {"国", "guo", "g"},     {"吃", "chi", "ch"},  {"上", "shang", "sh"},  {"海", "hai", "h"},
-      {"北", "bei", "b"},     {"京", "jing", "j"},    {"广", "guang", "g"},   {"州", "zhou", "zh"},
-      {"深", "shen", "sh"},   {"圳", "zhen", "zh"},   {"网", "wang", "w"},    {"站", "zhan", "zh"},
-      {"群", "qun", "q"},     {"优", "you", "y"},     {"化", "hua", "h"},     {"词", "ci", "c"},
-      {"库", "ku", "k"},      {"热", "re", "r"},      {"笑", "xiao", "x"},    {"怕", "pa", "p"},
-      {"门", "men", "m"},     {"饭", "fan", "f"},     {"大", "da", "d"},      {"天", "tian", "t"},
-      {"做", "zuo", "z"},     {"双", "shuang", "sh"}, {"齄", "zha", "zh"},    {"鑫", "xin", "x"},
+      {"啊", "a", "a"},     {"安", "an", "an"},     {"爱", "ai", "ai"},    {"二", "er", "er"},
+      {"欧", "ou", "ou"},   {"女", "nv", "n"},      {"绿", "lv", "l"},     {"中", "zhong", "zh"},
+      {"国", "guo", "g"},   {"吃", "chi", "ch"},    {"上", "shang", "sh"}, {"海", "hai", "h"},
+      {"北", "bei", "b"},   {"京", "jing", "j"},    {"广", "guang", "g"},  {"州", "zhou", "zh"},
+      {"深", "shen", "sh"}, {"圳", "zhen", "zh"},   {"网", "wang", "w"},   {"站", "zhan", "zh"},
+      {"群", "qun", "q"},   {"优", "you", "y"},     {"化", "hua", "h"},    {"词", "ci", "c"},
+      {"库", "ku", "k"},    {"热", "re", "r"},      {"笑", "xiao", "x"},   {"怕", "pa", "p"},
+      {"门", "men", "m"},   {"饭", "fan", "f"},     {"大", "da", "d"},     {"天", "tian", "t"},
+      {"做", "zuo", "z"},   {"双", "shuang", "sh"}, {"齄", "zha", "zh"},   {"鑫", "xin", "x"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(pinyin_of(gbk(c.ch)), c.full) << c.ch;

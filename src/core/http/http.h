@@ -122,9 +122,12 @@ int url_port(std::string_view url);
 std::string url_path(std::string_view url);
 std::string header_name(std::string_view line);
 std::string header_value(std::string_view line);
-// keep_safe: ASCII letters, digits, "-" and "." stay; every other byte becomes %XX (upper-case
-// hex, a space is %20). utf8: the GBK text is encoded as UTF-8 first.
-std::string url_encode(std::string_view text, bool keep_safe = false, bool utf8 = false);
+// Every byte becomes %XX (upper-case hex, a space is %20), except what the options keep.
+struct UrlEncoding {
+  bool keep_safe = false;  // ASCII letters, digits, "-" and "." stay as they are
+  bool utf8 = false;       // the GBK text is encoded as UTF-8 first
+};
+std::string url_encode(std::string_view text, UrlEncoding encoding = {});
 // "%" and two hex digits become a byte ("%" followed by anything else stays as it is); utf8:
 // the bytes are read as UTF-8 and converted to GBK.
 std::string url_decode(std::string_view text, bool utf8 = false);

@@ -107,16 +107,16 @@ std::string header_value(std::string_view line) {
   return trim_both(line.substr(colon + 1));
 }
 
-std::string url_encode(std::string_view text, bool keep_safe, bool utf8) {
+std::string url_encode(std::string_view text, UrlEncoding encoding) {
   if (text.empty()) return {};
-  std::string bytes = utf8 ? convert_charset(text, "GBK", "UTF-8") : std::string(text);
+  std::string bytes = encoding.utf8 ? convert_charset(text, "GBK", "UTF-8") : std::string(text);
   static const char* const kHex = "0123456789ABCDEF";
   std::string out;
   out.reserve(bytes.size() * 3);
   for (unsigned char c : bytes) {
     bool safe =
         (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
-    if (keep_safe && safe) {
+    if (encoding.keep_safe && safe) {
       out.push_back(static_cast<char>(c));
     } else {
       out.push_back('%');

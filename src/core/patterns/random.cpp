@@ -19,8 +19,7 @@ uint32_t fast_counter() {
 #ifdef TESSALY_HAVE_TSC
   return static_cast<uint32_t>(__rdtsc());
 #else
-  return static_cast<uint32_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  return static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count());
 #endif
 }
 
@@ -67,12 +66,12 @@ int random_between(int low, int high) {
   return static_cast<int>(static_cast<int64_t>(low) + static_cast<int64_t>(x % span));
 }
 
-std::string random_digits(int n, int kind) {
+std::string random_digits(int n, Digits digits) {
   std::string out;
   for (int i = 0; i < n; ++i) {
-    if (kind == 0)
+    if (digits == Digits::Any)
       out += digit(random_between(0, 9));
-    else if (kind == 1)
+    else if (digits == Digits::Odd)
       out += digit(random_between(0, 4) * 2 + 1);
     else
       out += digit(random_between(0, 4) * 2);
@@ -84,18 +83,25 @@ std::string random_alnum(int n) {
   std::string out;
   for (int i = 0; i < n; ++i) {
     switch (random_between(1, 3)) {
-      case 1: out += digit(random_between(0, 9)); break;
-      case 2: out += static_cast<char>('A' + random_between(0, 25)); break;
-      default: out += static_cast<char>('a' + random_between(0, 25)); break;
+      case 1:
+        out += digit(random_between(0, 9));
+        break;
+      case 2:
+        out += static_cast<char>('A' + random_between(0, 25));
+        break;
+      default:
+        out += static_cast<char>('a' + random_between(0, 25));
+        break;
     }
   }
   return out;
 }
 
-std::string random_letters(int n, int letter_case) {
+std::string random_letters(int n, LetterCase letter_case) {
   std::string out;
   for (int i = 0; i < n; ++i) {
-    bool upper = letter_case == 1 || (letter_case != 0 && random_between(1, 2) == 2);
+    bool upper =
+        letter_case == LetterCase::Upper || (letter_case == LetterCase::Mixed && random_between(1, 2) == 2);
     out += static_cast<char>((upper ? 'A' : 'a') + random_between(0, 25));
   }
   return out;

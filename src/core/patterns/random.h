@@ -10,9 +10,11 @@ namespace tessaly {
 
 // low..high inclusive; 0 when high < low.
 int random_between(int low, int high);
-std::string random_digits(int n, int kind = 0);  // 0 any, 1 odd, other even
+enum class Digits { Any, Odd, Even };
+std::string random_digits(int n, Digits digits = Digits::Any);
 std::string random_alnum(int n);
-std::string random_letters(int n, int letter_case = 0);  // 0 lower, 1 upper, other mixed
+enum class LetterCase { Lower, Upper, Mixed };
+std::string random_letters(int n, LetterCase letter_case = LetterCase::Lower);
 // With a seed: from it. Without: tick count plus an internal counter, which then moves on by
 // ((tick + counter) mod 256) + 100, so two reseeds in the same millisecond differ.
 void reseed_random(std::optional<unsigned> seed = std::nullopt);
