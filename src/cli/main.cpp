@@ -18,10 +18,7 @@
 #include "core/http/pacing.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-
-#ifndef TESSALY_VERSION
-#define TESSALY_VERSION "dev"
-#endif
+#include "core/version.h"
 
 using namespace tessaly;
 using namespace tessaly::cli;
@@ -217,7 +214,7 @@ int main(int argc, char** argv) {
     return kDone;
   }
   if (name == "--version") {
-    std::printf("tessaly-cli %s\n", TESSALY_VERSION);
+    std::printf("tessaly-cli %s\n", kVersion);
     return kDone;
   }
   auto it = std::find_if(commands.begin(), commands.end(), [&](const Command& c) { return name == c.name; });

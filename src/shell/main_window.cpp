@@ -17,6 +17,7 @@
 #include <QWebEngineView>
 
 #include "core/http/endpoints.h"
+#include "core/version.h"
 #include "gui/browser.h"
 #include "gui/controls.h"
 #include "gui/tool_registry.h"
@@ -91,7 +92,7 @@ bool site_unreachable(const QWebEngineLoadingInfo& info) {
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
   register_all_tools();
   setObjectName(QStringLiteral("MainWindow"));
-  setWindowTitle(QStringLiteral("TessalyV1.8 -站群必备利器"));
+  setWindowTitle(QStringLiteral("TessalyV") + QLatin1String(kVersion) + QStringLiteral(" -站群必备利器"));
   resize(854, 510);
 
   toolbar_ = new QToolBar(this);
