@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
   {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
-      auto* w = static_cast<DedupeWindow*>(open_tool_window(8));
+      auto* w = open_tool_window<DedupeWindow>();
       auto* list = find<LineBox>(w, "编辑框去重复");
       auto* start = find<QAbstractButton>(w, "按钮去重复");
       set_box_text(list, lines);
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
-      auto* w = static_cast<ShuffleWindow*>(open_tool_window(16));
+      auto* w = open_tool_window<ShuffleWindow>();
       auto* list = find<LineBox>(w, "编辑框关键词");
       set_box_text(list, lines);
       bool changed = false;
@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
   {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
-      auto* w = static_cast<DedupeWindow*>(open_tool_window(8));
+      auto* w = open_tool_window<DedupeWindow>();
       auto* list = find<LineBox>(w, "编辑框去重复");
       set_box_text(list, text);
       bool changed = false;

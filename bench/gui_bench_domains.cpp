@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "domains/ip_forms_window.h"
+#include "domains/label_generator_window.h"
+#include "domains/small_generators_window.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
@@ -99,7 +102,7 @@ int main(int argc, char** argv) {
   {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
-      ToolWindow* w = open_tool_window(27);
+      ToolWindow* w = open_tool_window(IpFormsWindow::kWindow);
       auto* start = find<QAbstractButton>(w, "按钮1");
       auto* out = find<LineBox>(w, "编辑框2");
       set_box_text(find<LineBox>(w, "编辑框1"), to_gbk_lines(addresses));
@@ -115,7 +118,7 @@ int main(int argc, char** argv) {
   {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
-      ToolWindow* w = open_tool_window(19);
+      ToolWindow* w = open_tool_window(LabelGeneratorWindow::kSubDomainWindow);
       auto* start = find<QAbstractButton>(w, "按钮开始生成");
       auto* out = find<LineBox>(w, "编辑框生成域名");
       set_box_text(find<LineBox>(w, "编辑框顶级域名"), to_gbk_lines(domains));
@@ -131,7 +134,7 @@ int main(int argc, char** argv) {
   {
     std::vector<Timing> t;
     for (int r = 0; r < runs; ++r) {
-      ToolWindow* w = open_tool_window(12);
+      ToolWindow* w = open_tool_window(SuffixWindow::kWindow);
       auto* add = find<QAbstractButton>(w, "按钮开始加");
       auto* list = find<LineBox>(w, "编辑框域名");
       set_box_text(list, to_gbk_lines(items));

@@ -33,7 +33,9 @@
 #include "gui/worker_task.h"
 #include "gui_bench_support.h"
 #include "links/external_links.h"
+#include "links/external_links_window.h"
 #include "research/banned_filter.h"
+#include "research/banned_filter_window.h"
 #include "shell/tools.h"
 #include "support/test_support.h"
 
@@ -70,7 +72,7 @@ double wrk_rate(const std::string& url, int connections, int seconds) {
 }
 
 void link_tool(fakes::FakeServer& server, int threads, int seconds) {
-  ToolWindow* w = open_tool_window(24);
+  ToolWindow* w = open_tool_window(ExternalLinksWindow::kWindow);
   find<QLineEdit>(w, "编辑框线程x")->setText(QString::number(threads));
   auto* start = find<QAbstractButton>(w, "按钮开始发布");
   auto* task = w->findChild<WorkerTask*>();
@@ -92,7 +94,8 @@ void link_tool(fakes::FakeServer& server, int threads, int seconds) {
       "ms)\n",
       threads, rate, gap, probe.longest_end_ms());
   w->close();
-  if (!QTest::qWaitFor([] { return open_window(24) == nullptr; })) qFatal("the link tool did not close");
+  if (!QTest::qWaitFor([] { return open_window(ExternalLinksWindow::kWindow) == nullptr; }))
+    qFatal("the link tool did not close");
   if (have("wrk")) {
     const double peer = wrk_rate(server.base_url() + "/page?u=a.cn", threads, seconds);
     std::printf("  peer: wrk -t2 -c%-2d         %8.0f requests/s   (ours / peer %.2f)\n", threads, peer,
@@ -116,7 +119,7 @@ void banned_filter(const test::TempFolder& folder) {
     done = true;
     return 1;
   };
-  ToolWindow* w = open_tool_window(21);
+  ToolWindow* w = open_tool_window(BannedFilterWindow::kWindow);
   set_box_text(find<LineBox>(w, "编辑框1"), keywords);
   settle(w);
   GapProbe probe;

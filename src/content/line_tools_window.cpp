@@ -15,7 +15,7 @@
 namespace tessaly {
 
 // ---------------------------------------------------------------------------------------------
-DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
+DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   list_ = make_list_box(nullptr, "编辑框去重复", data_text("samples/dedupe.txt"));
   status_ = make_list_box(nullptr, "编辑框去重状态框");
   status_->setReadOnly(true);
@@ -47,8 +47,6 @@ DedupeWindow::DedupeWindow(QWidget* parent) : ToolWindow(8, parent) {
   bind_clear_button(clear, list_);
 }
 
-bool DedupeWindow::busy() const { return dedupe_task_->active() || pinyin_task_->active(); }
-
 void DedupeWindow::toggle_dedupe() {
   if (dedupe_task_->shows_stop_wording()) {
     dedupe_task_->stop();
@@ -77,14 +75,13 @@ void DedupeWindow::convert_pinyin(bool full) {
   pinyin_task_->restart([text = std::move(text), list, bar, full](Bridge& bridge) {
     bridge.set_progress(bar, 0);
     std::string out =
-        pinyin_lines(text, full ? PinyinForm::Full : PinyinForm::FirstLetters,
-                              bar_progress(bridge, bar));
+        pinyin_lines(text, full ? PinyinForm::Full : PinyinForm::FirstLetters, bar_progress(bridge, bar));
     bridge.set_text(list, std::move(out));
   });
 }
 
 // ---------------------------------------------------------------------------------------------
-TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
+TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   list_ = make_list_box(nullptr, "编辑框1", data_text("samples/trim.txt"));
   start_ = make_button(nullptr, "按钮开始去除", utf8("开始去除"));
   auto* clear = make_button(nullptr, "按钮清空", utf8("清空"));
@@ -118,10 +115,8 @@ TrimWindow::TrimWindow(QWidget* parent) : ToolWindow(10, parent) {
   bind_clear_button(clear, list_);
 }
 
-bool TrimWindow::busy() const { return task_->active(); }
-
 // ---------------------------------------------------------------------------------------------
-ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
+ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   list_ = make_list_box(nullptr, "编辑框关键词", data_text("samples/shuffle.txt"));
   start_ = make_button(nullptr, "按钮打散", utf8("点击打散"));
   auto* clear = make_button(nullptr, "按钮清空", utf8("清空"));
@@ -151,10 +146,8 @@ ShuffleWindow::ShuffleWindow(QWidget* parent) : ToolWindow(16, parent) {
   bind_clear_button(clear, list_);
 }
 
-bool ShuffleWindow::busy() const { return task_->active(); }
-
 // ---------------------------------------------------------------------------------------------
-KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, parent) {
+KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   input_ = make_list_box(nullptr, "编辑框1", data_text("samples/keyword_suffix.txt"));
   suffix_ = make_line_box(nullptr, "编辑框2", utf8("-【Corvane网络开发】"));
   output_ = make_list_box(nullptr, "编辑框3");
@@ -191,10 +184,8 @@ KeywordSuffixWindow::KeywordSuffixWindow(QWidget* parent) : ToolWindow(14, paren
   bind_clear_button(clear_output, output_);
 }
 
-bool KeywordSuffixWindow::busy() const { return task_->active(); }
-
 // ---------------------------------------------------------------------------------------------
-TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
+TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   list_ = make_list_box(nullptr, "编辑框1", data_text("samples/take_text.txt"));
   left_separator_ = make_line_box(nullptr, "编辑框2", utf8("_"));
   right_separator_ = make_line_box(nullptr, "编辑框3", utf8("_"));
@@ -229,8 +220,6 @@ TakeTextWindow::TakeTextWindow(QWidget* parent) : ToolWindow(18, parent) {
   bind_clear_button(clear, list_);
 }
 
-bool TakeTextWindow::busy() const { return task_->active(); }
-
 void TakeTextWindow::take(bool left) {
   std::string separator = box_text(left ? left_separator_ : right_separator_);
   if (separator.empty()) {
@@ -246,7 +235,7 @@ void TakeTextWindow::take(bool left) {
 }
 
 // ---------------------------------------------------------------------------------------------
-JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
+JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   first_ = make_list_box(nullptr, "编辑框_相加1", data_text("samples/join_first.txt"));
   second_ = make_list_box(nullptr, "编辑框_相加2", data_text("samples/join_second.txt"));
   result_ = make_list_box(nullptr, "编辑框_结果");
@@ -322,7 +311,5 @@ JoinWindow::JoinWindow(QWidget* parent) : ToolWindow(3, parent) {
     });
   });
 }
-
-bool JoinWindow::busy() const { return task_->active(); }
 
 }  // namespace tessaly

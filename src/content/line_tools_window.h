@@ -18,9 +18,9 @@ class WorkerTask;
 class DedupeWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 8;
   explicit DedupeWindow(QWidget* parent = nullptr);
   // True while a dedupe or pinyin run has not ended.
-  bool busy() const;
 
  private:
   void toggle_dedupe();
@@ -38,8 +38,8 @@ class DedupeWindow : public ToolWindow {
 class TrimWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 10;
   explicit TrimWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   LineBox* list_;
@@ -52,8 +52,8 @@ class TrimWindow : public ToolWindow {
 class ShuffleWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 16;
   explicit ShuffleWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   LineBox* list_;
@@ -66,8 +66,8 @@ class ShuffleWindow : public ToolWindow {
 class KeywordSuffixWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 14;
   explicit KeywordSuffixWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   LineBox* input_;
@@ -81,8 +81,8 @@ class KeywordSuffixWindow : public ToolWindow {
 class TakeTextWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 18;
   explicit TakeTextWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   void take(bool left);
@@ -97,8 +97,8 @@ class TakeTextWindow : public ToolWindow {
 class JoinWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 3;
   explicit JoinWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   LineBox* first_;

@@ -22,7 +22,7 @@ const char* const kDefaultPattern = "---(.*?)状态:OK---标题：(.*?)_";
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
+RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   pattern_ = make_line_box(nullptr, "编辑框1", utf8(kDefaultPattern));
   source_ = make_list_box(nullptr, "编辑框2", data_text("samples/regex_source.txt"));
   group_ = make_line_box(nullptr, "编辑框4", utf8("1"));
@@ -86,10 +86,8 @@ RegexMatchWindow::RegexMatchWindow(QWidget* parent) : ToolWindow(7, parent) {
   });
 }
 
-bool RegexMatchWindow::busy() const { return task_->active(); }
-
 // ---------------------------------------------------------------------------------------------
-KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13, parent) {
+KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   path_ = make_line_box(nullptr, "编辑框1");
   auto* open = make_button(nullptr, "按钮1", utf8("打开"));
   separators_ = make_line_box(nullptr, "编辑框2", from_gbk(default_keyword_separators()));
@@ -144,8 +142,7 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
     QLineEdit* output_path = output_path_;
     QProgressBar* bar = progress_;
     task_->start([path, separators = std::move(separators), message, output_path, bar](Bridge& bridge) {
-      KeywordResult kept =
-          separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
+      KeywordResult kept = separate_keywords(read_file(path), separators, bar_progress(bridge, bar));
       const std::string target = program_folder() + "/b.txt";
       if (replace_file(target, kept.text)) {
         bridge.set_text(message,
@@ -158,10 +155,8 @@ KeywordSeparatorWindow::KeywordSeparatorWindow(QWidget* parent) : ToolWindow(13,
   });
 }
 
-bool KeywordSeparatorWindow::busy() const { return task_->active(); }
-
 // ---------------------------------------------------------------------------------------------
-BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
+BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   folder_ = make_line_box(nullptr, "编辑框路径");
   auto* open = make_button(nullptr, "按钮打开", utf8("打开"));
   length_ = make_line_box(nullptr, "编辑框文件名位数", utf8("8"));
@@ -193,8 +188,6 @@ BatchRenameWindow::BatchRenameWindow(QWidget* parent) : ToolWindow(15, parent) {
   task_->keep_stop_wording_until_clicked(true);  // a finished run leaves the stop wording
   connect(start_, &QPushButton::clicked, this, [this] { toggle(); });
 }
-
-bool BatchRenameWindow::busy() const { return task_->active(); }
 
 void BatchRenameWindow::toggle() {
   if (task_->shows_stop_wording()) {

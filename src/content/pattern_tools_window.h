@@ -16,8 +16,8 @@ class WorkerTask;
 class RegexMatchWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 7;
   explicit RegexMatchWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   QLineEdit* pattern_;
@@ -31,8 +31,8 @@ class RegexMatchWindow : public ToolWindow {
 class KeywordSeparatorWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 13;
   explicit KeywordSeparatorWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   QLineEdit* path_;
@@ -48,8 +48,8 @@ class KeywordSeparatorWindow : public ToolWindow {
 class BatchRenameWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 15;
   explicit BatchRenameWindow(QWidget* parent = nullptr);
-  bool busy() const;
 
  private:
   void toggle();

@@ -97,7 +97,7 @@ QProgressBar* percent_bar(QWidget* parent, const char* name) {
 
 }  // namespace
 
-RewriterWindow::RewriterWindow(QWidget* parent) : ToolWindow(23, parent) {
+RewriterWindow::RewriterWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   tabs_ = new QTabWidget(this);
   tabs_->setObjectName(QStringLiteral("选择夹1"));
   tabs_->addTab(build_replace_page(), QStringLiteral("伪原创替换"));

@@ -22,6 +22,7 @@ class WorkerTask;
 class RewriterWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 23;
   explicit RewriterWindow(QWidget* parent = nullptr);
 
  protected:

@@ -15,7 +15,7 @@ namespace tessaly {
 Dns51ManagerWindow::Dns51ManagerWindow(QWidget* parent)
     : DnsManagerWindow(
           {
-              .window = 4,
+              .window = kWindow,
               .console = &Dns51Client::instance(),
               .columns = {{QStringLiteral("     |"), 80},
                           {QStringLiteral("域名"), 150},

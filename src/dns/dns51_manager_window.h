@@ -10,6 +10,7 @@ class LineBox;
 class Dns51ManagerWindow : public DnsManagerWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 4;
   explicit Dns51ManagerWindow(QWidget* parent = nullptr);
 
  private:

@@ -1,6 +1,7 @@
 #include "dns/dns51_page.h"
 
 #include "dns/dns51_client.h"
+#include "dns/dns51_manager_window.h"
 #include "gui/hooks.h"
 
 namespace tessaly {
@@ -62,7 +63,7 @@ Dns51Page::Dns51Page(QWidget* parent)
               .stopped = DnsMessage{QStringLiteral("已经停止添加域名成功"), 0, {}},
               .manager_button = "按钮获取域名51",
               .manager_caption = QStringLiteral("51dns域名管理"),
-              .manager_window = 4,
+              .manager_window = Dns51ManagerWindow::kWindow,
               .manager_refused = {QStringLiteral("对不起，你还没登陆！"), 0, {}},
           },
           parent) {}

@@ -22,7 +22,7 @@ namespace tessaly {
 DnspodManagerWindow::DnspodManagerWindow(QWidget* parent)
     : DnsManagerWindow(
           {
-              .window = 17,
+              .window = kWindow,
               .console = &DnspodClient::instance(),
               .columns = {{QStringLiteral("域名"), 100},
                           {QStringLiteral("域名ID"), 80},

@@ -13,6 +13,7 @@ class LineBox;
 class DnspodManagerWindow : public DnsManagerWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 17;
   explicit DnspodManagerWindow(QWidget* parent = nullptr);
 
  private:

@@ -1,6 +1,7 @@
 #include "dns/dnspod_page.h"
 
 #include "dns/dnspod_client.h"
+#include "dns/dnspod_manager_window.h"
 #include "gui/gbk_qt.h"
 #include "gui/hooks.h"
 
@@ -53,7 +54,7 @@ DnspodPage::DnspodPage(QWidget* parent)
               .stopped = std::nullopt,
               .manager_button = "按钮批量管理",
               .manager_caption = QStringLiteral("dnspod域名管理"),
-              .manager_window = 17,
+              .manager_window = DnspodManagerWindow::kWindow,
               .manager_refused = {QStringLiteral("请先登录dnspod帐号！"), kIconInformation,
                                   QStringLiteral("友情提示：")},
           },

@@ -29,7 +29,7 @@ class BoxSink : public AccessSink {
 
 }  // namespace
 
-AccessTestWindow::AccessTestWindow(QWidget* parent) : ToolWindow(5, parent) {
+AccessTestWindow::AccessTestWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* site_group = make_group(this, "", QStringLiteral("请输入你的网站域名"));
   sites_ = make_counted_list(site_group, "编辑框域名框", "编辑框域名个数", QStringLiteral("个数："));
   sites_->setPlainText(data_text("samples/access_sites.txt"));

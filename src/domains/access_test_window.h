@@ -11,6 +11,7 @@ class WorkerTask;
 class AccessTestWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 5;
   explicit AccessTestWindow(QWidget* parent = nullptr);
 
   void toggle_access_test();

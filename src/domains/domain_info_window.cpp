@@ -65,7 +65,7 @@ class IpListSink : public IpQuerySink {
 
 }  // namespace
 
-DomainInfoWindow::DomainInfoWindow(QWidget* parent) : ToolWindow(9, parent) {
+DomainInfoWindow::DomainInfoWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* input = make_group(this, "", QStringLiteral("输入域名一行一个"));
   domains_ = make_list_box(input, "编辑框域名框", data_text("samples/lookup_domains.txt"));
   auto* count = make_line_box(input, "编辑框1");
@@ -219,8 +219,8 @@ std::vector<DomainInfoRow> export_rows(const ReportList* list, int count) {
 
 void DomainInfoWindow::export_domain_info() {
   InfoExport mode = export_all_->isChecked()   ? InfoExport::AllRows
-                             : export_dns_->isChecked() ? InfoExport::DomainDns
-                                                        : InfoExport::ErrorDomains;
+                    : export_dns_->isChecked() ? InfoExport::DomainDns
+                                               : InfoExport::ErrorDomains;
   write_export_file(program_path({info_export_file(mode)}),
                     info_export_text(export_rows(rows_, last_query_count_), mode));
 }

@@ -17,6 +17,7 @@ class WorkerTask;
 class DomainInfoWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 9;
   explicit DomainInfoWindow(QWidget* parent = nullptr);
 
   void toggle_whois_query();

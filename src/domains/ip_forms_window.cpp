@@ -19,7 +19,7 @@ const QString kStop = QStringLiteral("停止生成");
 
 }  // namespace
 
-IpFormsWindow::IpFormsWindow(QWidget* parent) : ToolWindow(27, parent) {
+IpFormsWindow::IpFormsWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* input_group = make_group(this, "", QStringLiteral("输入你的IP一行一个"));
   input_ = make_list_box(input_group, "编辑框1", QStringLiteral("127.0.0.1\n127.0.0.2"));
   (new QVBoxLayout(input_group))->addWidget(input_);

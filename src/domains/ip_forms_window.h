@@ -15,6 +15,7 @@ class LineBox;
 class IpFormsWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 27;
   explicit IpFormsWindow(QWidget* parent = nullptr);
 
  private:

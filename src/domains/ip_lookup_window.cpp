@@ -48,7 +48,7 @@ class LookupListSink : public IpLookupSink {
 
 }  // namespace
 
-IpLookupWindow::IpLookupWindow(QWidget* parent) : ToolWindow(30, parent) {
+IpLookupWindow::IpLookupWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   domains_ = make_list_box(nullptr, "编辑框1", data_text("samples/lookup_domains.txt"));
   auto* input = framed(this, QStringLiteral("输入域名一行一个"), domains_);
   input->setFixedWidth(200);
@@ -90,11 +90,10 @@ void IpLookupWindow::start_ip_lookup() {
 }
 
 void IpLookupWindow::open_domain_ip_lists() {
-  if (auto* w = qobject_cast<DomainIpListsWindow*>(open_tool_window(31, parentWidget())))
-    w->fill(rows_, outcomes_);
+  if (auto* w = open_tool_window<DomainIpListsWindow>(parentWidget())) w->fill(rows_, outcomes_);
 }
 
-DomainIpListsWindow::DomainIpListsWindow(QWidget* parent) : ToolWindow(31, parent) {
+DomainIpListsWindow::DomainIpListsWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   domains_ = make_list_box(nullptr, "编辑框1");
   addresses_ = make_list_box(nullptr, "编辑框2");
   auto* layout = new QHBoxLayout(this);

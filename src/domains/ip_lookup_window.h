@@ -16,6 +16,7 @@ class ReportList;
 class IpLookupWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 30;
   explicit IpLookupWindow(QWidget* parent = nullptr);
 
   // 按钮开始查询: a new run over the box's lines, appending to the list.
@@ -32,6 +33,7 @@ class IpLookupWindow : public ToolWindow {
 class DomainIpListsWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 31;
   explicit DomainIpListsWindow(QWidget* parent = nullptr);
   // Fills both boxes from the lookup list: column 1 and column 2 of every row whose lookup found
   // an address, one per line; says how many rows were left out.

@@ -29,7 +29,7 @@ QGroupBox* list_group(QWidget* parent, const QString& caption, QWidget* box) {
 }  // namespace
 
 LabelGeneratorWindow::LabelGeneratorWindow(UrlForm form, QWidget* parent)
-    : ToolWindow(form == UrlForm::SubDomain ? 19 : 32, parent), form_(form) {
+    : ToolWindow(form == UrlForm::SubDomain ? kSubDomainWindow : kDirectoryWindow, parent), form_(form) {
   auto* layout = new QVBoxLayout(this);
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("高级选择夹1"));

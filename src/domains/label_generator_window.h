@@ -16,6 +16,9 @@ class LineBox;
 class LabelGeneratorWindow : public ToolWindow {
   Q_OBJECT
  public:
+  // The two windows this class makes, one per form.
+  static constexpr int kSubDomainWindow = 19;
+  static constexpr int kDirectoryWindow = 32;
   LabelGeneratorWindow(UrlForm form, QWidget* parent = nullptr);
 
  private:

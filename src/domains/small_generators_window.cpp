@@ -29,7 +29,7 @@ void run_into(WorkerTask* run, QWidget* box, Fn fn) {
 
 // --- gov生成软件 ---
 
-GovWindow::GovWindow(QWidget* parent) : ToolWindow(11, parent) {
+GovWindow::GovWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   domains_ = make_list_box(this, "编辑框域名框", from_gbk_lines(sample_domains()));
   results_ = make_list_box(this, "编辑框结果框");
   auto* clear_domains = make_button(this, "按钮1", QStringLiteral("清空"));
@@ -84,7 +84,7 @@ void GovWindow::generate() {
 
 // --- 域名批量加www ---
 
-WwwWindow::WwwWindow(QWidget* parent) : ToolWindow(2, parent) {
+WwwWindow::WwwWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* frame = make_group(this, "", QStringLiteral("域名综合软件"));
   list_ = make_list_box(frame, "编辑框5");
   count_ = make_line_box(frame, "编辑框6");
@@ -156,7 +156,7 @@ void WwwWindow::www_or_links() {
 
 // --- 域名加后缀 ---
 
-SuffixWindow::SuffixWindow(QWidget* parent) : ToolWindow(12, parent) {
+SuffixWindow::SuffixWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   list_ = make_list_box(this, "编辑框域名", from_gbk_lines(default_suffix_samples()));
 
   auto* add_group = make_group(this, "", QStringLiteral("域名批量加后缀"));
@@ -224,7 +224,7 @@ void SuffixWindow::cut() {
 
 // --- 258IP一键生成 ---
 
-IpRunWindow::IpRunWindow(QWidget* parent) : ToolWindow(1, parent) {
+IpRunWindow::IpRunWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   prefix_ = make_line_box(this, "编辑框8", QStringLiteral("127.0.0."));
   first_ = make_line_box(this, "编辑框9", QStringLiteral("1"));
   last_ = make_line_box(this, "编辑框10", QStringLiteral("258"));
@@ -271,7 +271,7 @@ void IpRunWindow::generate() {
 
 // --- 外推规则生成 ---
 
-OutreachRulesWindow::OutreachRulesWindow(QWidget* parent) : ToolWindow(29, parent) {
+OutreachRulesWindow::OutreachRulesWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   rules_ = make_list_box(this, "编辑框1", from_gbk_lines(default_outreach_rules_text()));
   link_text_ = make_line_box(this, "编辑框3", from_gbk(default_link_text()));
   auto* convert = make_button(this, "按钮1", QStringLiteral("转链接"));

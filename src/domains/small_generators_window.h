@@ -18,6 +18,7 @@ class LineBox;
 class GovWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 11;
   explicit GovWindow(QWidget* parent = nullptr);
 
  private:
@@ -32,6 +33,7 @@ class GovWindow : public ToolWindow {
 class WwwWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 2;
   explicit WwwWindow(QWidget* parent = nullptr);
 
  private:
@@ -51,6 +53,7 @@ class WwwWindow : public ToolWindow {
 class SuffixWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 12;
   explicit SuffixWindow(QWidget* parent = nullptr);
 
  private:
@@ -67,6 +70,7 @@ class SuffixWindow : public ToolWindow {
 class IpRunWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 1;
   explicit IpRunWindow(QWidget* parent = nullptr);
 
  private:
@@ -82,6 +86,7 @@ class IpRunWindow : public ToolWindow {
 class OutreachRulesWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 29;
   explicit OutreachRulesWindow(QWidget* parent = nullptr);
 
  private:

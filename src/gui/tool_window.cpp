@@ -62,6 +62,11 @@ ToolWindow::ToolWindow(int window, QWidget* parent) : QWidget(parent, Qt::Window
   setObjectName(QStringLiteral("window%1").arg(window));
 }
 
+bool ToolWindow::busy() const {
+  const QList<WorkerTask*> tasks = findChildren<WorkerTask*>();
+  return std::any_of(tasks.begin(), tasks.end(), [](const WorkerTask* task) { return task->active(); });
+}
+
 void ToolWindow::closeEvent(QCloseEvent* event) {
   bool keeps_running = false;
   for (WorkerTask* task : findChildren<WorkerTask*>()) {

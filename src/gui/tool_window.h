@@ -12,8 +12,11 @@ namespace tessaly {
 class ToolWindow : public QWidget {
   Q_OBJECT
  public:
+  // `window` is the id the registry knows the window by: the subclass's kWindow.
   explicit ToolWindow(int window, QWidget* parent = nullptr);
   int window_number() const { return window_; }
+  // True while any job of this window (a WorkerTask under it) has not ended.
+  bool busy() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -29,6 +32,17 @@ class ToolWindow : public QWidget {
 ToolWindow* open_tool_window(int window, QWidget* parent = nullptr);
 // The open window with that number, or null.
 ToolWindow* open_window(int window);
+
+// The same for a window class, by the id it owns (W::kWindow); null when it is not open (or
+// not a W).
+template <class W>
+W* open_tool_window(QWidget* parent = nullptr) {
+  return qobject_cast<W*>(open_tool_window(W::kWindow, parent));
+}
+template <class W>
+W* open_window() {
+  return qobject_cast<W*>(open_window(W::kWindow));
+}
 
 // Ends the program as closing the main window does: every job stops (what it wrote stays; files
 // are written whole or not at all), every window closes, and the application quits.

@@ -133,7 +133,7 @@ class CrawlerPage : public QWebEnginePage {
   CrawlerBrowserWindow* window_;
 };
 
-CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, parent) {
+CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
 

@@ -24,6 +24,7 @@ bool apply_crawler_identity(const QString& item);
 class CrawlerBrowserWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 26;
   explicit CrawlerBrowserWindow(QWidget* parent = nullptr);
 
   // 按钮访问: applies the selected identity and opens the typed address.

@@ -31,7 +31,7 @@ void show_totals(QLineEdit* box) {
 
 }  // namespace
 
-ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, parent) {
+ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* domain_group = make_group(this, "分组框1", QStringLiteral("域名一行一个"));
   domains_ = make_list_box(domain_group, "编辑框1");
   auto* domain_layout = new QVBoxLayout(domain_group);
@@ -71,8 +71,7 @@ ExternalLinksWindow::ExternalLinksWindow(QWidget* parent) : ToolWindow(24, paren
   // The files as they are now: the domains saved at the last start, the templates to request.
   // A fresh program folder has neither: they are made, empty, for the user to fill.
   if (!ensure_link_files())
-    message_box(QStringLiteral("无法建立配置文件夹和它的文件：") + from_path(link_folder()),
-                kIconError);
+    message_box(QStringLiteral("无法建立配置文件夹和它的文件：") + from_path(link_folder()), kIconError);
   set_box_text(domains_, load_domain_text());
   templates_ = load_templates();
   rows_->lv_append_numbered(templates_);
@@ -118,8 +117,7 @@ void ExternalLinksWindow::start_publishing() {
                   .work =
                       [&](int row, int) {
                         bridge.set_cell(list, row, kStatusColumn, working);
-                        LinkResult result =
-                            request_link((*templates)[static_cast<size_t>(row)], *domains);
+                        LinkResult result = request_link((*templates)[static_cast<size_t>(row)], *domains);
                         bridge.set_text(page, std::move(result.page));
                         bridge.set_cell(list, row, kStatusColumn,
                                         result.outcome == ItemOutcome::RateLimited ? rate_limited_text()
@@ -133,8 +131,7 @@ void ExternalLinksWindow::start_publishing() {
                   .progress = {}};
     run_pooled(bridge.job(), plan, work);
   });
-  if (!saved)
-    message_box(QStringLiteral("域名列表没能保存到：") + from_path(domain_file()), kIconError);
+  if (!saved) message_box(QStringLiteral("域名列表没能保存到：") + from_path(domain_file()), kIconError);
 }
 
 void ExternalLinksWindow::stop_publishing() { task_->stop(); }

@@ -21,6 +21,7 @@ class WorkerTask;
 class ExternalLinksWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 24;
   explicit ExternalLinksWindow(QWidget* parent = nullptr);
 
   // 按钮开始发布: saves the domain box and starts the endless passes.

@@ -9,13 +9,13 @@
 namespace tessaly {
 
 void register_links_tools() {
-  register_tool({.window = 24,
+  register_tool({.window = ExternalLinksWindow::kWindow,
                  .title = "超级外链工具",
                  .width = 710,
                  .height = 482,
                  .buttons = {{"分组框32", 0, "按钮超级外链工具", "超级外链工具-蜘蛛池"}},
                  .create = [](QWidget* p) -> QWidget* { return new ExternalLinksWindow(p); }});
-  register_tool({.window = 26,
+  register_tool({.window = CrawlerBrowserWindow::kWindow,
                  .title = "",
                  .width = 1347,
                  .height = 867,

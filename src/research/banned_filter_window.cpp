@@ -22,7 +22,7 @@ constexpr int kKeywordColumn = 1, kStatusColumn = 2, kThreadColumn = 3;
 
 }  // namespace
 
-BannedFilterWindow::BannedFilterWindow(QWidget* parent) : ToolWindow(21, parent) {
+BannedFilterWindow::BannedFilterWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   keywords_ = make_list_box(this, "编辑框1", data_text("samples/banned_keywords.txt"));
   auto* count = make_line_box(this, "编辑框个数");
   threads_ = make_line_box(this, "编辑框线程", QStringLiteral("10"));
@@ -100,8 +100,7 @@ void BannedFilterWindow::toggle_banned_check() {
                           },
                       .work =
                           [&](int row, int) {
-                            BannedCheck check =
-                                check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
+                            BannedCheck check = check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
                             {
                               std::lock_guard guard(counts_lock);
                               counts.add(check.outcome);
@@ -132,8 +131,7 @@ void BannedFilterWindow::filter_normal_keywords() {
 void BannedFilterWindow::open_row_search() {
   int row = rows_->selected_row();
   if (row < 0) return;
-  shell_open(QStringLiteral("open"),
-             from_gbk(banned_search_url(rows_->lv_get_cell(row, kKeywordColumn))));
+  shell_open(QStringLiteral("open"), from_gbk(banned_search_url(rows_->lv_get_cell(row, kKeywordColumn))));
 }
 
 }  // namespace tessaly

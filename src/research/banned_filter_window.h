@@ -19,6 +19,7 @@ class WorkerTask;
 class BannedFilterWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 21;
   explicit BannedFilterWindow(QWidget* parent = nullptr);
 
   // 按钮1: fills the list with the keywords and starts the checks; while they run, stops

@@ -32,7 +32,7 @@ QString site_hint() {
 
 }  // namespace
 
-CollectionWindow::CollectionWindow(QWidget* parent) : ToolWindow(6, parent) {
+CollectionWindow::CollectionWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* layout = new QVBoxLayout(this);
 
   auto* toolbar = new QToolBar(this);
@@ -172,9 +172,8 @@ void CollectionWindow::toggle_collection() {
         run_collection(*options, sink);
         int lines = bridge.call([results] { return count_lines(box_text(results)); });
         bridge.set_text(count, to_text(lines));
-        bridge.message_box(
-            from_gbk(collection_closing_message(options->source, lines, sink.failed_pages)), 0,
-            QStringLiteral("友情提示"));
+        bridge.message_box(from_gbk(collection_closing_message(options->source, lines, sink.failed_pages)), 0,
+                           QStringLiteral("友情提示"));
       });
 }
 

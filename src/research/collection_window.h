@@ -19,6 +19,7 @@ class WorkerTask;
 class CollectionWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 6;
   explicit CollectionWindow(QWidget* parent = nullptr);
 
   // 单选框词库网采集 / 单选框爱站网采集 clicked: the browser opens that site's login page.

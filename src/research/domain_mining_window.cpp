@@ -59,7 +59,7 @@ class ListSink : public DomainMiningSink {
 
 }  // namespace
 
-DomainMiningWindow::DomainMiningWindow(QWidget* parent) : ToolWindow(22, parent) {
+DomainMiningWindow::DomainMiningWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* tabs = new QTabWidget(this);
   tabs->setObjectName(QStringLiteral("高级选择夹1"));
   auto* work = new QWidget(tabs);
@@ -162,7 +162,7 @@ void DomainMiningWindow::start_domain_mining() {
 void DomainMiningWindow::open_word_export() {
   std::string words;
   for (int r = 0; r < rows_->lv_row_count(); ++r) words += rows_->lv_get_cell(r, 1) + "\r\n";
-  if (auto* w = qobject_cast<WordExportWindow*>(open_tool_window(25, parentWidget()))) w->show_words(words);
+  if (auto* w = open_tool_window<WordExportWindow>(parentWidget())) w->show_words(words);
 }
 
 void DomainMiningWindow::open_keyword_url() {
@@ -171,7 +171,7 @@ void DomainMiningWindow::open_keyword_url() {
   shell_open(QStringLiteral("open"), from_gbk(rows_->lv_get_cell(row, 2)));
 }
 
-WordExportWindow::WordExportWindow(QWidget* parent) : ToolWindow(25, parent) {
+WordExportWindow::WordExportWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   words_ = make_list_box(this, "编辑框1");
   auto* copy = make_button(this, "按钮1", QStringLiteral("复制"));
   copy->setMinimumHeight(28);

@@ -17,6 +17,7 @@ class WorkerTask;
 class DomainMiningWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 22;
   explicit DomainMiningWindow(QWidget* parent = nullptr);
 
   void start_domain_mining();
@@ -41,6 +42,7 @@ class DomainMiningWindow : public ToolWindow {
 class WordExportWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 25;
   explicit WordExportWindow(QWidget* parent = nullptr);
   // Replaces the box's content by the keywords (GBK, one per line).
   void show_words(const std::string& lines);

@@ -41,7 +41,7 @@ void each_percent_step(int i, int n, int& shown, Fn fn) {
 
 }  // namespace
 
-MinerExportWindow::MinerExportWindow(QWidget* parent) : ToolWindow(20, parent) {
+MinerExportWindow::MinerExportWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   auto* type_label = make_label(this, "标签2", QStringLiteral("保存类型"));
   text_type_ = make_radio(this, "单选框1", QStringLiteral("Txt文本"), true);
   table_type_ = make_radio(this, "单选框2", QStringLiteral("Excel"), false);
@@ -128,7 +128,7 @@ void MinerExportWindow::save_text() {
   close();
 }
 
-ExportProgressWindow::ExportProgressWindow(QWidget* parent) : ToolWindow(33, parent) {
+ExportProgressWindow::ExportProgressWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   note_ = make_label(this, "标签2", QStringLiteral("请稍候，正在导出数据..."));
   frame_ = new QFrame(this);
   frame_->setObjectName(QStringLiteral("外形框2"));
@@ -156,12 +156,12 @@ void ExportProgressWindow::show_done() {
 }
 
 void show_export_progress(int percent) {
-  auto* window = qobject_cast<ExportProgressWindow*>(open_window(33));
+  auto* window = open_window<ExportProgressWindow>();
   if (percent >= 100) {
     if (window) window->show_done();
     return;
   }
-  if (!window) window = qobject_cast<ExportProgressWindow*>(open_tool_window(33));
+  if (!window) window = open_tool_window<ExportProgressWindow>();
   if (!window) return;
   window->show_percent(percent);
   QCoreApplication::processEvents();

@@ -21,6 +21,7 @@ namespace tessaly {
 class MinerExportWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 20;
   explicit MinerExportWindow(QWidget* parent = nullptr);
 
   // The list the window exports (the miner page's); none exports an empty list.
@@ -47,6 +48,7 @@ class MinerExportWindow : public ToolWindow {
 class ExportProgressWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 33;
   explicit ExportProgressWindow(QWidget* parent = nullptr);
   void show_percent(int percent);
   void show_done();

@@ -29,7 +29,6 @@
 namespace tessaly {
 namespace {
 
-
 struct SourceBox {
   const char* name;
   const char* caption;
@@ -202,8 +201,7 @@ void KeywordMinerPage::start_keyword_search() {
     events.source_ended = [&bridge, progress](MinerSource, int ended) {
       bridge.set_progress(progress, ended);
     };
-    MinerRunResult result =
-        run_keyword_miner(bridge.job(), options, *live, *admission, events);
+    MinerRunResult result = run_keyword_miner(bridge.job(), options, *live, *admission, events);
     run_end->last.store(result.last);
     run_end->failed_requests.store(result.unanswered().failed);
     run_end->rate_limited_requests.store(result.unanswered().rate_limited);
@@ -255,9 +253,9 @@ void KeywordMinerPage::announce_end(const JobOutcome& outcome) {
   OutcomeCounts unanswered;
   unanswered.failed = run_end_->failed_requests.load();
   unanswered.rate_limited = run_end_->rate_limited_requests.load();
-  message_box(from_gbk(completion_text(run_end_->last.load()) +
-                       failures_tail(unanswered, CountUnit::Requests)),
-              kIconInformation, QStringLiteral("提示"));
+  message_box(
+      from_gbk(completion_text(run_end_->last.load()) + failures_tail(unanswered, CountUnit::Requests)),
+      kIconInformation, QStringLiteral("提示"));
 }
 
 void KeywordMinerPage::open_keyword_search() {
@@ -267,7 +265,7 @@ void KeywordMinerPage::open_keyword_search() {
 }
 
 void KeywordMinerPage::open_miner_export() {
-  auto* window = qobject_cast<MinerExportWindow*>(open_tool_window(20, this->window()));
+  auto* window = open_tool_window<MinerExportWindow>(this->window());
   if (window) window->set_list(list_);
 }
 

@@ -24,42 +24,45 @@ void register_research_tools() {
   register_tool({.page = 6,
                  .buttons = {{"分组框11", 1, "按钮关键词挖掘机", "关键词挖掘机"}},
                  .create = [](QWidget* p) -> QWidget* { return new KeywordMinerPage(p); }});
-  register_tool({.window = 6,
+  register_tool({.window = CollectionWindow::kWindow,
                  .title = "词库网-爱站网关键词采集",
                  .width = 548,
                  .height = 499,
                  .buttons = {{"分组框11", 0, "按钮词库网采集", "词库/爱站网采集"}},
                  .create = [](QWidget* p) -> QWidget* { return new CollectionWindow(p); }});
-  register_tool({.window = 20,
+  register_tool({.window = MinerExportWindow::kWindow,
                  .title = "挖掘关键词导出",
                  .width = 380,
                  .height = 142,
                  .create = [](QWidget* p) -> QWidget* { return new MinerExportWindow(p); }});
-  register_tool({.window = 21,
+  register_tool({.window = BannedFilterWindow::kWindow,
                  .title = "百度违禁词过滤",
                  .width = 654,
                  .height = 490,
                  .buttons = {{"分组框11", 8, "按钮6", "百度违禁词过滤"}},
                  .create = [](QWidget* p) -> QWidget* { return new BannedFilterWindow(p); }});
-  register_tool({.window = 22,
+  register_tool({.window = DomainMiningWindow::kWindow,
                  .title = "域名批量挖掘关键词",
                  .width = 780,
                  .height = 517,
                  .buttons = {{"分组框11", 2, "按钮爱站域名采集词", "域名挖掘关键词"}},
                  .create = [](QWidget* p) -> QWidget* { return new DomainMiningWindow(p); }});
-  register_tool(
-      {.window = 25, .title = "导出词", .width = 375, .height = 498, .create = [](QWidget* p) -> QWidget* {
-         return new WordExportWindow(p);
-       }});
-  register_tool({.window = 28,
+  register_tool({.window = WordExportWindow::kWindow,
+                 .title = "导出词",
+                 .width = 375,
+                 .height = 498,
+                 .create = [](QWidget* p) -> QWidget* { return new WordExportWindow(p); }});
+  register_tool({.window = WordToolsWindow::kWindow,
                  .title = "单词功能",
                  .width = 416,
                  .height = 458,
                  .buttons = {{"分组框34", 0, "按钮单词功能", "英文单词生成"}},
                  .create = [](QWidget* p) -> QWidget* { return new WordToolsWindow(p); }});
-  register_tool({.window = 33, .title = "", .width = 400, .height = 70, .create = [](QWidget* p) -> QWidget* {
-                   return new ExportProgressWindow(p);
-                 }});
+  register_tool({.window = ExportProgressWindow::kWindow,
+                 .title = "",
+                 .width = 400,
+                 .height = 70,
+                 .create = [](QWidget* p) -> QWidget* { return new ExportProgressWindow(p); }});
 }
 
 }  // namespace tessaly

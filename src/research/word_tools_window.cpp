@@ -13,7 +13,7 @@
 namespace tessaly {
 namespace {}  // namespace
 
-WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(28, parent) {
+WordToolsWindow::WordToolsWindow(QWidget* parent) : ToolWindow(kWindow, parent) {
   text_ = make_list_box(this, "编辑框1", data_text("samples/word_tools.txt"));
   text_->set_wrap(true);
   filter_ = make_button(this, "按钮1", QStringLiteral("开始过滤"));

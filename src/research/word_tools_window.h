@@ -15,6 +15,7 @@ class WorkerTask;
 class WordToolsWindow : public ToolWindow {
   Q_OBJECT
  public:
+  static constexpr int kWindow = 28;
   explicit WordToolsWindow(QWidget* parent = nullptr);
 
   void filter_punctuation();

@@ -44,7 +44,7 @@ struct Window {
   std::unique_ptr<QSignalSpy> ends;
 
   explicit Window(QWidget* main) {
-    w = open_from_toolbox<BannedFilterWindow>(main, "按钮6", 21);
+    w = open_from_toolbox<BannedFilterWindow>(main, "按钮6");
     keywords = control<LineBox>(w, "编辑框1");
     count = control<QLineEdit>(w, "编辑框个数");
     threads = control<QLineEdit>(w, "编辑框线程");
@@ -57,7 +57,9 @@ struct Window {
     w->task()->stop_now();
     wait_until_idle(w);
     w->close();
-    wait_until([] { return open_window(21) == nullptr; });  // the next test opens a new window
+    wait_until([] {
+      return open_window(BannedFilterWindow::kWindow) == nullptr;
+    });  // the next test opens a new window
   }
   QString cell(int row, int column) const { return from_gbk(rows->lv_get_cell(row, column)); }
   QStringList column(int c) const {

@@ -67,7 +67,7 @@ class CollectionTest : public QObject {
                        {"AIZHAN_KEYWORDS", &aizhan}});
       cookie_store_clear_all();
       main.show();
-      window = open_from_toolbox<CollectionWindow>(&main, "按钮词库网采集", 6);
+      window = open_from_toolbox<CollectionWindow>(&main, "按钮词库网采集");
       browser = control<QWebEngineView>(window, "超文本浏览框1");
       seeds = control<LineBox>(window, "编辑框关键词");
       results = control<LineBox>(window, "编辑框采集结果");

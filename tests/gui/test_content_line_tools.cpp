@@ -71,7 +71,7 @@ class LineToolsTest : public QObject {
   }
 
   void dedupe_and_pinyin() {
-    auto* w = open_from_toolbox<DedupeWindow>(main_, "按钮去重处理", 8);
+    auto* w = open_from_toolbox<DedupeWindow>(main_, "按钮去重处理");
     auto* start = control<QPushButton>(w, "按钮去重复");
     // The default sample: three keywords three times with blank lines between.
     click(start);
@@ -102,7 +102,7 @@ class LineToolsTest : public QObject {
   }
 
   void dedupe_stop_leaves_the_list() {
-    auto* w = open_from_toolbox<DedupeWindow>(main_, "按钮去重处理", 8);
+    auto* w = open_from_toolbox<DedupeWindow>(main_, "按钮去重处理");
     QString big;  // one run of this size takes long enough to be caught mid-way
     for (int i = 0; i < 300000; ++i) big += QStringLiteral("%1\n").arg(i % 1000);
     auto* list = control<LineBox>(w, "编辑框去重复");
@@ -125,7 +125,7 @@ class LineToolsTest : public QObject {
   }
 
   void trim() {
-    auto* w = open_from_toolbox<TrimWindow>(main_, "按钮去首尾中间空格", 10);
+    auto* w = open_from_toolbox<TrimWindow>(main_, "按钮去首尾中间空格");
     auto* list = control<LineBox>(w, "编辑框1");
     paste(list, QStringLiteral("  a b  \n\n　c　d　"));
     auto* start = control<QPushButton>(w, "按钮开始去除");
@@ -141,7 +141,7 @@ class LineToolsTest : public QObject {
   }
 
   void shuffle_keeps_every_line() {
-    auto* w = open_from_toolbox<ShuffleWindow>(main_, "按钮关键词打散", 16);
+    auto* w = open_from_toolbox<ShuffleWindow>(main_, "按钮关键词打散");
     auto* list = control<LineBox>(w, "编辑框关键词");
     const QStringList sample = list->toPlainText().split(u'\n');
     QCOMPARE(sample.size(), 12);
@@ -170,7 +170,7 @@ class LineToolsTest : public QObject {
   }
 
   void suffix() {
-    auto* w = open_from_toolbox<KeywordSuffixWindow>(main_, "按钮多文本", 14);
+    auto* w = open_from_toolbox<KeywordSuffixWindow>(main_, "按钮多文本");
     QCOMPARE(text_of(w, "编辑框1").split(u'\n').size(), 49);
     QCOMPARE(line_of(w, "编辑框2"), QStringLiteral("-【Corvane网络开发】"));
     paste(control<LineBox>(w, "编辑框1"), QStringLiteral("a\nb"));
@@ -189,7 +189,7 @@ class LineToolsTest : public QObject {
 
   void take_left_and_right() {
     HookRecorder hooks;
-    auto* w = open_from_toolbox<TakeTextWindow>(main_, "按钮批量取文本左边", 18);
+    auto* w = open_from_toolbox<TakeTextWindow>(main_, "按钮批量取文本左边");
     auto* list = control<LineBox>(w, "编辑框1");
     QCOMPARE(list->toPlainText().split(u'\n').size(), 8);
     paste(list, QStringLiteral("abc_1_2\nxyz"));
@@ -207,7 +207,7 @@ class LineToolsTest : public QObject {
   }
 
   void join_with_live_counts() {
-    auto* w = open_from_toolbox<JoinWindow>(main_, "按钮3", 3);
+    auto* w = open_from_toolbox<JoinWindow>(main_, "按钮3");
     QCOMPARE(line_of(w, "编辑框1"), QStringLiteral("3"));
     QCOMPARE(line_of(w, "编辑框2"), QStringLiteral("3"));
     QCOMPARE(line_of(w, "编辑框3"), QStringLiteral("0"));

@@ -34,7 +34,7 @@ class PatternToolsTest : public QObject {
 
   void regex_match() {
     HookRecorder hooks;
-    auto* w = open_from_toolbox<RegexMatchWindow>(main_, "按钮正则匹配", 7);
+    auto* w = open_from_toolbox<RegexMatchWindow>(main_, "按钮正则匹配");
     QCOMPARE(line_of(w, "编辑框1"), QStringLiteral("---(.*?)状态:OK---标题：(.*?)_"));
     QCOMPARE(line_of(w, "编辑框4"), QStringLiteral("1"));
     auto* source = control<LineBox>(w, "编辑框2");
@@ -86,7 +86,7 @@ class PatternToolsTest : public QObject {
     set_program_folder(folder.path());
     write_file(folder.file("words.txt"), gbk("A，B, C。A"));
     HookRecorder hooks;
-    auto* w = open_from_toolbox<KeywordSeparatorWindow>(main_, "按钮关键词处理", 13);
+    auto* w = open_from_toolbox<KeywordSeparatorWindow>(main_, "按钮关键词处理");
     QCOMPARE(line_of(w, "编辑框2"), QStringLiteral("，|,|。| |  |    |     |      |        "));
     auto* start = control<QPushButton>(w, "按钮2");
 
@@ -118,7 +118,7 @@ class PatternToolsTest : public QObject {
     write_file(folder.file("b.png"), "B");
     std::filesystem::create_directory(folder.file("keep"));
     HookRecorder hooks;
-    auto* w = open_from_toolbox<BatchRenameWindow>(main_, "按钮批量修改文件名", 15);
+    auto* w = open_from_toolbox<BatchRenameWindow>(main_, "按钮批量修改文件名");
     QCOMPARE(line_of(w, "编辑框文件名位数"), QStringLiteral("8"));
     QCOMPARE(line_of(w, "编辑框类型"), QStringLiteral(".jpg"));
     auto* start = control<QPushButton>(w, "按钮开始更改");

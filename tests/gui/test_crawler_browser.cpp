@@ -83,7 +83,7 @@ class CrawlerBrowserTest : public QObject {
       serve_page(company, "/", "公司首页", "<p>company</p>");
       point_endpoints({{"BAIDU_HOME", &site}, {"PRODUCT_HOME", &product}, {"PRODUCT_HOME_ALT", &company}});
       main.show();
-      window = open_from_toolbox<CrawlerBrowserWindow>(&main, "按钮10", 26);
+      window = open_from_toolbox<CrawlerBrowserWindow>(&main, "按钮10");
       view = control<QWebEngineView>(window, "超文本浏览框1");
       address = control<QLineEdit>(window, "编辑框1");
       crawlers = control<QComboBox>(window, "组合框1");
@@ -271,7 +271,7 @@ class CrawlerBrowserTest : public QObject {
     f.window->findChild<QAction*>(QStringLiteral("退出浏览器"))->trigger();
     QCOMPARE(hooks.quit_requests, 1);
     QVERIFY(!f.main.isVisible());
-    QVERIFY(wait_until([&] { return open_window(26) == nullptr; }));
+    QVERIFY(wait_until([&] { return open_window(CrawlerBrowserWindow::kWindow) == nullptr; }));
     f.window = nullptr;
   }
 };

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "dns/dns51_client.h"
+#include "dns/dns51_manager_window.h"
 #include "fakes/dns_consoles.h"
 #include "gui/line_box.h"
 #include "gui/support/dns_pages.h"
@@ -79,7 +80,7 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
     QVERIFY(Dns51Client::instance().logged_in());
     click(c<QPushButton>("按钮获取域名51"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("对不起，你还没登陆！"));
-    QVERIFY(!open_window(4));
+    QVERIFY(!open_window(Dns51ManagerWindow::kWindow));
   }
 
   void empty_login_fields_are_refused() {

@@ -9,6 +9,7 @@
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "dns/dnspod_client.h"
+#include "dns/dnspod_manager_window.h"
 #include "fakes/dns_consoles.h"
 #include "gui/bridge.h"
 #include "gui/line_box.h"
@@ -98,11 +99,11 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请先登录dnspod帐号！"));
     QCOMPARE(hooks->messages.back().caption, QStringLiteral("友情提示："));
     QCOMPARE(hooks->messages.back().flags, kIconInformation);
-    QVERIFY(!open_window(17));
+    QVERIFY(!open_window(DnspodManagerWindow::kWindow));
 
     login(kEmail, kPassword);
     QVERIFY(open_manager());
-    delete open_window(17);
+    delete open_window(DnspodManagerWindow::kWindow);
 
     // Logout clears the store's cookies of the console but keeps the session jar.
     std::string host = service_cookie_domain("DNSPOD_WEB");
@@ -116,7 +117,7 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     QCOMPARE(DnspodClient::instance().session_cookies(), jar);
     click(c<QPushButton>("按钮批量管理"));
     QCOMPARE(hooks->messages.back().text, QStringLiteral("请先登录dnspod帐号！"));
-    QVERIFY(!open_window(17));
+    QVERIFY(!open_window(DnspodManagerWindow::kWindow));
 
     // A batch still runs with the old jar and token.
     import(QStringLiteral("after.com"), QStringLiteral("1.2.3.4"));

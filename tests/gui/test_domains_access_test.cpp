@@ -28,7 +28,7 @@ class AccessTestTest : public QObject {
     QPushButton* pause;
     Window() {
       main.show();
-      w = open_from_toolbox<AccessTestWindow>(&main, "按钮批量网站访问", 5);
+      w = open_from_toolbox<AccessTestWindow>(&main, "按钮批量网站访问");
       sites = control<LineBox>(w, "编辑框域名框");
       results = control<LineBox>(w, "编辑框返回结果框");
       flagged = control<LineBox>(w, "编辑框不能访问的域名");

@@ -38,7 +38,7 @@ class DomainInfoTest : public QObject {
     ReportList* rows;
     Window() {
       main.show();
-      w = open_from_toolbox<DomainInfoWindow>(&main, "按钮域名批量查询", 9);
+      w = open_from_toolbox<DomainInfoWindow>(&main, "按钮域名批量查询");
       domains = control<LineBox>(w, "编辑框域名框");
       whois = control<QPushButton>(w, "按钮开始查询");
       pause = control<QPushButton>(w, "按钮暂停查询");

@@ -8,6 +8,8 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 
+#include "domains/ip_forms_window.h"
+#include "domains/label_generator_window.h"
 #include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
@@ -46,11 +48,13 @@ class DomainGeneratorsTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void cleanup() {
-    for (int index : {19, 27, 32}) close_window(index);
+    for (int index : {LabelGeneratorWindow::kSubDomainWindow, IpFormsWindow::kWindow,
+                      LabelGeneratorWindow::kDirectoryWindow})
+      close_window(index);
   }
 
   void random_page_defaults() {
-    ToolWindow* w = open_tool_window(19);
+    ToolWindow* w = open_tool_window(LabelGeneratorWindow::kSubDomainWindow);
     QCOMPARE(control<QLineEdit>(w, "编辑框域名数量")->text(), QStringLiteral("30"));
     QCOMPARE(control<QLineEdit>(w, "编辑框长度")->text(), QStringLiteral("5"));
     QVERIFY(control<QLineEdit>(w, "编辑框前缀")->text().isEmpty());
@@ -74,7 +78,7 @@ class DomainGeneratorsTest : public QObject {
   }
 
   void random_page_sequential_and_mixed() {
-    ToolWindow* w = open_tool_window(19);
+    ToolWindow* w = open_tool_window(LabelGeneratorWindow::kSubDomainWindow);
     paste(control<LineBox>(w, "编辑框顶级域名"), QStringLiteral("d1.com\nd2.net"));
     control<QLineEdit>(w, "编辑框域名数量")->setText(QStringLiteral("2"));
     type_text(control<QLineEdit>(w, "编辑框前缀"), QStringLiteral("bbs"));
@@ -98,7 +102,7 @@ class DomainGeneratorsTest : public QObject {
   }
 
   void directory_window_puts_the_suffix_after_the_label() {
-    ToolWindow* w = open_tool_window(32);
+    ToolWindow* w = open_tool_window(LabelGeneratorWindow::kDirectoryWindow);
     QVERIFY(w->findChild<QLabel*>() != nullptr);
     bool has_caption = false;
     for (auto* label : w->findChildren<QLabel*>()) has_caption |= label->text() == QStringLiteral("目录后缀");
@@ -138,7 +142,7 @@ class DomainGeneratorsTest : public QObject {
   }
 
   void pinyin_page_order_of_modes() {
-    ToolWindow* w = open_tool_window(19);
+    ToolWindow* w = open_tool_window(LabelGeneratorWindow::kSubDomainWindow);
     control<QTabWidget>(w, "高级选择夹1")->setCurrentIndex(1);
     paste(control<LineBox>(w, "编辑框1"), QStringLiteral("泛站推广\n站群"));
     paste(control<LineBox>(w, "编辑框2"), QStringLiteral("d1.com\nd2.net"));
@@ -152,7 +156,7 @@ class DomainGeneratorsTest : public QObject {
   }
 
   void pinyin_stop_leaves_the_output_empty() {
-    ToolWindow* w = open_tool_window(32);
+    ToolWindow* w = open_tool_window(LabelGeneratorWindow::kDirectoryWindow);
     control<QTabWidget>(w, "高级选择夹1")->setCurrentIndex(1);
     QStringList many;  // 4,000,000 lines: far more than shown before the stop
     for (int i = 0; i < 2000; ++i) many << QStringLiteral("d%1.com").arg(i);
@@ -171,7 +175,7 @@ class DomainGeneratorsTest : public QObject {
   }
 
   void random_stop_keeps_the_lines_written() {
-    ToolWindow* w = open_tool_window(19);
+    ToolWindow* w = open_tool_window(LabelGeneratorWindow::kSubDomainWindow);
     control<QLineEdit>(w, "编辑框域名数量")->setText(QStringLiteral("100000000"));
     auto* start = control<QPushButton>(w, "按钮开始生成");
     auto* out = control<LineBox>(w, "编辑框生成域名");
@@ -186,7 +190,7 @@ class DomainGeneratorsTest : public QObject {
 
   void ip_forms_defaults() {
     HookRecorder hooks;
-    ToolWindow* w = open_tool_window(27);
+    ToolWindow* w = open_tool_window(IpFormsWindow::kWindow);
     QCOMPARE(lines_of(control<LineBox>(w, "编辑框1")), (sl({"127.0.0.1", "127.0.0.2"})));
     QCOMPARE(control<QLineEdit>(w, "编辑框3")->text(), QStringLiteral("6"));
     auto* start = control<QPushButton>(w, "按钮1");
@@ -203,7 +207,7 @@ class DomainGeneratorsTest : public QObject {
 
   void ip_forms_one_zero_and_case() {
     HookRecorder hooks;
-    ToolWindow* w = open_tool_window(27);
+    ToolWindow* w = open_tool_window(IpFormsWindow::kWindow);
     auto* input = control<LineBox>(w, "编辑框1");
     auto* out = control<LineBox>(w, "编辑框2");
     auto* start = control<QPushButton>(w, "按钮1");
@@ -227,7 +231,7 @@ class DomainGeneratorsTest : public QObject {
 
   void ip_forms_copy_and_clear() {
     HookRecorder hooks;
-    ToolWindow* w = open_tool_window(27);
+    ToolWindow* w = open_tool_window(IpFormsWindow::kWindow);
     control<QLineEdit>(w, "编辑框3")->setText(QStringLiteral("1"));
     run_to_end(control<QPushButton>(w, "按钮1"));
     click(control<QPushButton>(w, "按钮3"));
@@ -242,7 +246,7 @@ class DomainGeneratorsTest : public QObject {
 
   void ip_forms_stop_by_button_and_by_closing() {
     HookRecorder hooks;
-    ToolWindow* w = open_tool_window(27);
+    ToolWindow* w = open_tool_window(IpFormsWindow::kWindow);
     control<QLineEdit>(w, "编辑框3")->setText(QStringLiteral("500"));  // about 10^9 lines
     auto* start = control<QPushButton>(w, "按钮1");
     auto* out = control<LineBox>(w, "编辑框2");

@@ -29,18 +29,18 @@ class IpLookupTest : public QObject {
     ReportList* rows;
     Window() {
       main.show();
-      w = open_from_toolbox<IpLookupWindow>(&main, "按钮13", 30);
+      w = open_from_toolbox<IpLookupWindow>(&main, "按钮13");
       domains = control<LineBox>(w, "编辑框1");
       start = control<QPushButton>(w, "按钮开始查询");
       rows = control<ReportList>(w, "超级列表框1");
     }
     ~Window() {
-      if (ToolWindow* lists = open_window(31)) lists->close();
+      if (ToolWindow* lists = open_window(DomainIpListsWindow::kWindow)) lists->close();
       if (w) w->close();
     }
     ToolWindow* open_lists() {
       click(control<QPushButton>(w, "按钮2"));
-      ToolWindow* lists = open_window(31);
+      ToolWindow* lists = open_window(DomainIpListsWindow::kWindow);
       if (!lists) qFatal("域名+IP did not open");
       return lists;
     }
@@ -123,7 +123,7 @@ class IpLookupTest : public QObject {
 
     // Closing the lookup window ends both runs.
     x.w->close();
-    QVERIFY(wait_until([&] { return open_window(30) == nullptr; }));
+    QVERIFY(wait_until([&] { return open_window(IpLookupWindow::kWindow) == nullptr; }));
     server_->release_hanging();
   }
 

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "domains/small_generators_window.h"
 #include "gui/line_box.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
@@ -29,11 +30,13 @@ class SmallGeneratorsTest : public QObject {
   Q_OBJECT
  private Q_SLOTS:
   void cleanup() {
-    for (int index : {1, 2, 11, 12, 29}) close_window(index);
+    for (int index : {IpRunWindow::kWindow, WwwWindow::kWindow, GovWindow::kWindow, SuffixWindow::kWindow,
+                      OutreachRulesWindow::kWindow})
+      close_window(index);
   }
 
   void gov_pressed_twice_accumulates() {
-    ToolWindow* w = open_tool_window(11);
+    ToolWindow* w = open_tool_window(GovWindow::kWindow);
     QCOMPARE(control<QLineEdit>(w, "编辑框3")->text(), QStringLiteral("gov.cn."));
     QCOMPARE(control<QLineEdit>(w, "编辑框6")->text(), QStringLiteral("gov."));
     QVERIFY(control<QRadioButton>(w, "单选框1")->isChecked());
@@ -53,7 +56,7 @@ class SmallGeneratorsTest : public QObject {
   }
 
   void www_url_forms() {
-    ToolWindow* w = open_tool_window(2);
+    ToolWindow* w = open_tool_window(WwwWindow::kWindow);
     auto* list = control<LineBox>(w, "编辑框5");
     auto* count = control<QLineEdit>(w, "编辑框6");
     auto* start = control<QPushButton>(w, "按钮3");
@@ -72,7 +75,7 @@ class SmallGeneratorsTest : public QObject {
   }
 
   void www_links_are_numbered() {
-    ToolWindow* w = open_tool_window(2);
+    ToolWindow* w = open_tool_window(WwwWindow::kWindow);
     auto* list = control<LineBox>(w, "编辑框5");
     auto* start = control<QPushButton>(w, "按钮5");
     paste(list, QStringLiteral("a.com\nb.net\nc.org"));
@@ -92,7 +95,7 @@ class SmallGeneratorsTest : public QObject {
 
   void suffix_add_and_cut() {
     HookRecorder hooks;
-    ToolWindow* w = open_tool_window(12);
+    ToolWindow* w = open_tool_window(SuffixWindow::kWindow);
     auto* list = control<LineBox>(w, "编辑框域名");
     QStringList samples = lines_of(list);
     QCOMPARE(samples.size(), 20);
@@ -122,7 +125,7 @@ class SmallGeneratorsTest : public QObject {
   }
 
   void ip_run() {
-    ToolWindow* w = open_tool_window(1);
+    ToolWindow* w = open_tool_window(IpRunWindow::kWindow);
     auto* start = control<QPushButton>(w, "按钮4");
     auto* out = control<LineBox>(w, "编辑框7");
     auto run_to_end = [&] {
@@ -156,7 +159,7 @@ class SmallGeneratorsTest : public QObject {
 
   void outreach_rules_to_links_and_copy() {
     HookRecorder hooks;
-    ToolWindow* w = open_tool_window(29);
+    ToolWindow* w = open_tool_window(OutreachRulesWindow::kWindow);
     QStringList rules = lines_of(control<LineBox>(w, "编辑框1"));
     QCOMPARE(rules.size(), 17);
     QCOMPARE(control<QLineEdit>(w, "编辑框3")->text(), QStringLiteral("{关键字_GBK}{号码_GBK}"));

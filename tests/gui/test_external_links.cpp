@@ -42,7 +42,7 @@ struct Window {
   QPushButton* stop;
 
   explicit Window(QWidget* main) {
-    w = open_from_toolbox<ExternalLinksWindow>(main, "按钮超级外链工具", 24);
+    w = open_from_toolbox<ExternalLinksWindow>(main, "按钮超级外链工具");
     domains = control<LineBox>(w, "编辑框1");
     rows = control<ReportList>(w, "超级列表框1");
     page = control<LineBox>(w, "编辑框3");
@@ -56,7 +56,7 @@ struct Window {
   // Closes the idle window and waits until it is gone (the next opening makes a new one).
   void close() {
     w->close();
-    QVERIFY(wait_until([] { return open_window(24) == nullptr; }));
+    QVERIFY(wait_until([] { return open_window(ExternalLinksWindow::kWindow) == nullptr; }));
   }
   // Stops the run, waits for its end and closes the window.
   void finish() {
@@ -104,11 +104,11 @@ class ExternalLinksTest : public QObject {
     target_ = std::make_unique<FakeLinkTarget>(*server_);
   }
   void cleanup() {
-    if (auto* w = qobject_cast<ExternalLinksWindow*>(open_window(24))) {  // after a failed check
+    if (auto* w = open_window<ExternalLinksWindow>()) {  // after a failed check
       w->task()->stop_now();
       wait_until_idle(w);
       w->close();
-      wait_until([] { return open_window(24) == nullptr; });
+      wait_until([] { return open_window(ExternalLinksWindow::kWindow) == nullptr; });
     }
     target_.reset();
     server_.reset();
@@ -338,7 +338,7 @@ class ExternalLinksTest : public QObject {
     QVERIFY(!kept.isNull());
     QVERIFY(!win.w->isVisible());
     QVERIFY(win.w->task()->active());
-    QCOMPARE(open_from_toolbox<ExternalLinksWindow>(main_, "按钮超级外链工具", 24), win.w);
+    QCOMPARE(open_from_toolbox<ExternalLinksWindow>(main_, "按钮超级外链工具"), win.w);
     QVERIFY(win.w->isVisible());
 
     // Stop: no new request, the three under way finish and write.

@@ -42,6 +42,7 @@
 #include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/worker_task.h"
+#include "links/crawler_browser_window.h"
 #include "research/ping_page.h"
 #include "shell/main_window.h"
 #include "support/test_support.h"
@@ -802,7 +803,7 @@ class FaultsTest : public QObject {
     serve_page(good, "/good", "好页面", "<p>ok</p>");
     point_all({"BAIDU_HOME"}, good);
     click(control<QAbstractButton>(main_.get(), "按钮10"));
-    QPointer<QWidget> window = open_window(26);
+    QPointer<QWidget> window = open_window(CrawlerBrowserWindow::kWindow);
     QVERIFY(window);
     auto* view = control<QWebEngineView>(window, "超文本浏览框1");
     auto* address = control<QLineEdit>(window, "编辑框1");

@@ -50,7 +50,7 @@ class KeywordMinerExportTest : public QObject {
     }
     ToolWindow* open_export() {
       click(control<QPushButton>(page, "按钮挖掘机导出"));
-      ToolWindow* w = open_window(20);
+      ToolWindow* w = open_window(MinerExportWindow::kWindow);
       if (!w) qFatal("the export window did not open");
       return w;
     }
@@ -140,11 +140,11 @@ class KeywordMinerExportTest : public QObject {
     QVERIFY(hooks.messages.empty());
     QVERIFY(w->isVisible());  // the window stays open
     // The progress note reached 100: it says so and closes itself.
-    ToolWindow* note = open_window(33);
+    ToolWindow* note = open_window(ExportProgressWindow::kWindow);
     QVERIFY(note);
     QCOMPARE(control<QLabel>(note, "标签2")->text(), QStringLiteral("已完成"));
     QCOMPARE(control<QLabel>(note, "标签1")->text(), QStringLiteral("66%"));
-    QVERIFY(wait_until([] { return open_window(33) == nullptr; }));
+    QVERIFY(wait_until([] { return open_window(ExportProgressWindow::kWindow) == nullptr; }));
   }
 
   void table_export_during_a_run_writes_the_running_counter() {
@@ -216,9 +216,11 @@ class KeywordMinerExportTest : public QObject {
     ToolWindow* w = p.open_export();
     QVERIFY(w->grab().save(folder + QStringLiteral("/miner_export.png")));
     show_export_progress(40);
-    QVERIFY(open_window(33)->grab().save(folder + QStringLiteral("/miner_export_progress.png")));
+    QVERIFY(open_window(ExportProgressWindow::kWindow)
+                ->grab()
+                .save(folder + QStringLiteral("/miner_export_progress.png")));
     show_export_progress(100);
-    QVERIFY(wait_until([] { return open_window(33) == nullptr; }));
+    QVERIFY(wait_until([] { return open_window(ExportProgressWindow::kWindow) == nullptr; }));
   }
 };
 

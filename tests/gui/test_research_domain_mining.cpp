@@ -41,14 +41,14 @@ class DomainMiningTest : public QObject {
     ReportList* rows;
     Window() {
       main.show();
-      w = open_from_toolbox<DomainMiningWindow>(&main, "按钮爱站域名采集词", 22);
+      w = open_from_toolbox<DomainMiningWindow>(&main, "按钮爱站域名采集词");
       domains = control<LineBox>(w, "编辑框域名");
       start = control<QPushButton>(w, "按钮开始查询");
       stop = control<QPushButton>(w, "按钮1");
       rows = control<ReportList>(w, "超级列表框1");
     }
     ~Window() {
-      if (ToolWindow* e = open_window(25)) e->close();
+      if (ToolWindow* e = open_window(WordExportWindow::kWindow)) e->close();
       w->close();
     }
     void set(const char* box, const char* text) {
@@ -134,7 +134,7 @@ class DomainMiningTest : public QObject {
 
     // "导出词": the keywords in list order, and copied as they stand.
     click(control<QPushButton>(x.w, "按钮2"));
-    ToolWindow* words = open_window(25);
+    ToolWindow* words = open_window(WordExportWindow::kWindow);
     QVERIFY(words);
     QCOMPARE(words->windowTitle(), QStringLiteral("导出词"));
     QStringList keywords;
@@ -163,7 +163,7 @@ class DomainMiningTest : public QObject {
     QCOMPARE(cell(x.rows, 0, 0).toInt(), first_id + 7);
     // The export window shows the new list when asked again.
     click(control<QPushButton>(x.w, "按钮2"));
-    QCOMPARE(lines_of(control<LineBox>(open_window(25), "编辑框1")).size(), 3);
+    QCOMPARE(lines_of(control<LineBox>(open_window(WordExportWindow::kWindow), "编辑框1")).size(), 3);
   }
 
   void all_pages_follow_the_pager() {

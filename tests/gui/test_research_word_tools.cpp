@@ -29,7 +29,7 @@ class WordToolsTest : public QObject {
     QPushButton* translate;
     Window() {
       main.show();
-      w = open_from_toolbox<WordToolsWindow>(&main, "按钮单词功能", 28);
+      w = open_from_toolbox<WordToolsWindow>(&main, "按钮单词功能");
       text = control<LineBox>(w, "编辑框1");
       filter = control<QPushButton>(w, "按钮1");
       split = control<QPushButton>(w, "按钮2");

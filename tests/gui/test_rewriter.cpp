@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "content/rewriter.h"
+#include "content/rewriter_window.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
 #include "gui/controls.h"
@@ -55,7 +56,7 @@ class RewriterTest : public QObject {
     return control<T>(w_, name);
   }
   ToolWindow* open() {
-    w_ = open_tool_window(23);
+    w_ = open_tool_window(RewriterWindow::kWindow);
     return w_;
   }
 
@@ -67,9 +68,9 @@ class RewriterTest : public QObject {
   }
 
   void cleanup() {
-    if (open_window(23)) {
-      open_window(23)->close();
-      QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
+    if (open_window(RewriterWindow::kWindow)) {
+      open_window(RewriterWindow::kWindow)->close();
+      QVERIFY(wait_until([] { return open_window(RewriterWindow::kWindow) == nullptr; }));
     }
     QVERIFY(wait_until([] { return running_worker_threads() == 0; }));  // before their folder goes
     delete temp_;
@@ -211,7 +212,7 @@ class RewriterTest : public QObject {
     QVERIFY(file_exists(library_folder()));
     save_screenshot(w_, "rewriter_first_run");
     w_->close();
-    QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
+    QVERIFY(wait_until([] { return open_window(RewriterWindow::kWindow) == nullptr; }));
 
     put("替换表.txt", gbk("的||空\r\n"));
     put("原文本.txt", gbk("我的书\r\n"));
@@ -305,7 +306,7 @@ class RewriterTest : public QObject {
     open();
     click(c<QPushButton>("按钮2"));
     w_->close();
-    QVERIFY(wait_until([] { return open_window(23) == nullptr; }));
+    QVERIFY(wait_until([] { return open_window(RewriterWindow::kWindow) == nullptr; }));
     QVERIFY(wait_until([] { return running_worker_threads() == 0; }));
     QVERIFY(hooks.messages.empty());
     QCOMPARE(get("生成文本.txt"), Bytes());

@@ -20,6 +20,8 @@
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
 #include "gui/worker_task.h"
+#include "links/crawler_browser_window.h"
+#include "research/collection_window.h"
 #include "research/inclusion_page.h"
 #include "research/ping_page.h"
 #include "shell/main_window.h"
@@ -127,7 +129,7 @@ class ScreenshotTest : public QObject {
     wait_until_drawn(control<QWebEngineView>(&main, "超文本浏览框2"));
     QVERIFY(shoot(&main, QStringLiteral("main_page4_after_ping")));
 
-    ToolWindow* collection = open_tool_window(6, &main);
+    ToolWindow* collection = open_tool_window(CollectionWindow::kWindow, &main);
     QVERIFY(wait_for_page(control<QWebEngineView>(collection, "超文本浏览框1"), QStringLiteral("/")));
     wait_until_drawn(control<QWebEngineView>(collection, "超文本浏览框1"));
     QVERIFY(shoot(collection, QStringLiteral("window06_login")));
@@ -137,7 +139,7 @@ class ScreenshotTest : public QObject {
     QVERIFY(shoot(collection, QStringLiteral("window06_after_collection")));
     collection->close();
 
-    ToolWindow* crawler = open_tool_window(26, &main);
+    ToolWindow* crawler = open_tool_window(CrawlerBrowserWindow::kWindow, &main);
     QVERIFY(wait_for_page(control<QWebEngineView>(crawler, "超文本浏览框1"), QStringLiteral("/")));
     wait_until_drawn(control<QWebEngineView>(crawler, "超文本浏览框1"));
     QVERIFY(shoot(crawler, QStringLiteral("window26_after_visit")));

@@ -52,12 +52,12 @@ QString line_of(const QWidget* root, const char* name);
 // The texts of the first `columns` cells of a report list's row.
 QStringList row_of(const ReportList* list, int row, int columns);
 
-// Opens tool window `index` the way a user does, with its toolbox button on the main window.
+// Opens tool window W the way a user does, with its toolbox button on the main window.
 template <class W>
-W* open_from_toolbox(QWidget* main_window, const char* toolbox_button, int index) {
+W* open_from_toolbox(QWidget* main_window, const char* toolbox_button) {
   click(control<QAbstractButton>(main_window, toolbox_button));
-  auto* w = qobject_cast<W*>(open_window(index));
-  if (!w) qFatal("window %d did not open", index);
+  auto* w = open_window<W>();
+  if (!w) qFatal("window %d did not open", W::kWindow);
   return w;
 }
 
