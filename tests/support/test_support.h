@@ -25,16 +25,22 @@ class TempFolder {
   std::string path_;
 };
 
-// Waits until pred() holds, looking again every few milliseconds; false when it still does not
-// hold after `timeout` (a test then fails instead of hanging).
-template <class Pred>
-bool eventually(Pred pred, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+// The tests' one polling loop: waits until pred() holds, calling between() before each new look
+// (window tests pass a step that processes window events); false when it still does not hold
+// after `timeout` (a test then fails instead of hanging).
+template <class Pred, class Between>
+bool eventually(Pred pred, std::chrono::milliseconds timeout, Between between) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!pred()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (std::chrono::steady_clock::now() > deadline) return pred();
+    between();
   }
   return true;
+}
+// The same, looking again every 2 ms.
+template <class Pred>
+bool eventually(Pred pred, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  return eventually(pred, timeout, [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
 }
 
 // A UTF-8 literal as GBK text (the program's text).

@@ -21,16 +21,6 @@ namespace {
 
 constexpr const char* kForm = "application/x-www-form-urlencoded";
 
-template <class Pred>
-bool wait_for(Pred pred, int timeout_ms) {
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return true;
-}
-
 class HttpRequestTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -362,12 +352,12 @@ TEST_F(HttpRequestTest, StoppingTheJobEndsARequestThatNeverGetsAnAnswer) {
       }
       return false;
     });
-    ASSERT_TRUE(wait_for([&] { return server.hanging() == 1; }, 5000));
+    ASSERT_TRUE(test::eventually([&] { return server.hanging() == 1; }, std::chrono::milliseconds(5000)));
     job.request_stop();
     ASSERT_EQ(finished.wait_for(std::chrono::seconds(5)), std::future_status::ready);
     EXPECT_TRUE(finished.get());  // the job unwound
     server.release_hanging();
-    ASSERT_TRUE(wait_for([&] { return server.hanging() == 0; }, 5000));
+    ASSERT_TRUE(test::eventually([&] { return server.hanging() == 0; }, std::chrono::milliseconds(5000)));
   }
 }
 

@@ -13,22 +13,13 @@
 
 #include "core/jobs/job.h"
 #include "core/jobs/pool.h"
+#include "support/test_support.h"
 
 namespace tessaly {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Spins (yielding) until pred holds; fails the test after 10 s instead of hanging.
-template <class Pred>
-bool eventually(Pred pred) {
-  auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (!pred()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::yield();
-  }
-  return true;
-}
+using test::eventually;
 
 // A job run on its own thread, as the window side runs one.
 struct BackgroundJob {

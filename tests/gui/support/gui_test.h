@@ -4,7 +4,6 @@
 // and file dialogs.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QStringList>
 #include <QTest>
@@ -19,6 +18,7 @@
 #include "gui/line_box.h"
 #include "gui/tool_window.h"
 #include "shell/tools.h"
+#include "support/test_support.h"
 
 namespace tessaly {
 class ReportList;
@@ -119,12 +119,7 @@ void process_events_briefly();
 // pred about every millisecond, so a condition that comes true is seen at once.
 template <class Pred>
 bool wait_until(Pred pred, int timeout_ms = 10000) {
-  QDeadlineTimer deadline(timeout_ms);
-  while (!pred()) {
-    if (deadline.hasExpired()) return pred();
-    process_events_briefly();
-  }
-  return true;
+  return eventually(pred, std::chrono::milliseconds(timeout_ms), process_events_briefly);
 }
 
 // Saves a picture of the window as <name>.png in the folder TESSALY_SCREENSHOTS names (nothing
