@@ -1,26 +1,42 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, run and test. Safe to run again:
-# it only calls apt-get when a package is missing. "packaging" adds what building the .deb and
-# testing it in a fresh Debian needs (scripts/package.sh, scripts/test-package.sh).
+# Installs the Debian packages one kind of work needs. Safe to run again: it only calls apt-get
+# when a package is missing.
+#   install-deps.sh [run]   build and run the workbench (scripts/run.sh)
+#   install-deps.sh test    also build and run every test (scripts/test.sh): the test framework,
+#                           the fake services, benchmark peers, PostgreSQL for the store's tests
+#   install-deps.sh ci      also what CI adds after the tests: clang for the fuzz smoke and the
+#                           format check
+#   install-deps.sh packaging   also build the .deb and try it in a fresh Debian
+#                               (scripts/package.sh, scripts/test-package.sh)
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build ccache pkg-config git
+run_packages=(
+  build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools libgl-dev
   qt6-translations-l10n  # Qt's Chinese texts: message-box buttons, file dialogs
   libcurl4-openssl-dev libssl-dev openssl ca-certificates
   libpcre2-dev libopencc-dev opencc
-  libsqlite3-dev libpq-dev sqlite3  # the results store
-  postgresql  # the server of the store tests' throw-away cluster (scripts/pg-test-cluster.sh)
+  libsqlite3-dev libpq-dev  # the results store
+  fonts-wqy-zenhei  # Chinese text in the windows
+)
+test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   libqscintilla2-qt6-dev  # a peer in the list-box benchmark
-  clang-14 libclang-rt-14-dev
-  unicode-data fonts-wqy-zenhei
-  nodejs
+  sqlite3     # a peer in the store benchmark
+  postgresql  # the server of the store tests' throw-away cluster (scripts/pg-test-cluster.sh)
+  nodejs      # the pattern tests compare with node's ECMAScript engine
 )
-if [ "${1:-}" = packaging ]; then
-  packages+=(dpkg-dev file debootstrap desktop-file-utils python3)
-fi
+ci_packages=(clang-14 libclang-rt-14-dev clang-format-14)
+packaging_packages=(dpkg-dev file debootstrap desktop-file-utils python3)
+
+packages=("${run_packages[@]}")
+case "${1:-run}" in
+  run) ;;
+  test) packages+=("${test_packages[@]}") ;;
+  ci) packages+=("${test_packages[@]}" "${ci_packages[@]}") ;;
+  packaging) packages+=("${packaging_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [run|test|ci|packaging]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

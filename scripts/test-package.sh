@@ -8,11 +8,12 @@
 # CHROOT names the chroot folder (default /var/tmp/tessaly-bookworm; made when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-BUILD_DIR="${BUILD_DIR:-build}"
+PACKAGE_DIR="${PACKAGE_DIR:-build-package}"  # where scripts/package.sh left the .deb
 ROOT="${CHROOT:-/var/tmp/tessaly-bookworm}"
-deb="$(ls -1t "$PWD/$BUILD_DIR"/tessaly_*.deb 2>/dev/null | head -1 || true)"
-[ -n "$deb" ] || { echo "no package in $BUILD_DIR: run scripts/package.sh first" >&2; exit 2; }
-BUILD_DIR="$BUILD_DIR" bash scripts/build.sh --target fake_services >/dev/null
+deb="$(ls -1t "$PWD/$PACKAGE_DIR"/tessaly_*.deb 2>/dev/null | head -1 || true)"
+[ -n "$deb" ] || { echo "no package in $PACKAGE_DIR: run scripts/package.sh first" >&2; exit 2; }
+bash scripts/install-deps.sh test >/dev/null
+bash scripts/build.sh --target fake_services >/dev/null  # the fake search service, a test program
 
 step() { printf '\n== %s\n' "$*"; }
 in_root() { chroot "$ROOT" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
@@ -55,7 +56,7 @@ as_user 'ls -d ~/.local/share/Tessaly'
 
 step "tessaly-cli inclusion --format jsonl against the fake services"
 rm -f "$ROOT/tmp/endpoints.conf"
-sleep 3600 | "$BUILD_DIR/tests/fake_services" "$ROOT/tmp/endpoints.conf" &
+sleep 3600 | "${BUILD_DIR:-build}/tests/fake_services" "$ROOT/tmp/endpoints.conf" &
 fake_pid=$!
 for _ in $(seq 100); do [ -s "$ROOT/tmp/endpoints.conf" ] && break; sleep 0.1; done
 cat "$ROOT/tmp/endpoints.conf"
