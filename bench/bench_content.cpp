@@ -13,11 +13,11 @@
 #include <cstring>
 #include <string>
 
-#include "core/text/charset.h"
-#include "core/text/files.h"
 #include "content/conversions.h"
 #include "content/line_tools.h"
 #include "content_bench_data.h"
+#include "core/text/charset.h"
+#include "core/text/files.h"
 
 namespace {
 

@@ -94,8 +94,8 @@ void run_trim(Context& c) {
 
 void run_shuffle(Context& c) {
   Text text = read_input(c.args);
-  std::uint64_t seed = c.args.has("seed") ? static_cast<std::uint64_t>(c.args.number("seed", 0, 0, LLONG_MAX))
-                                          : fresh_seed();
+  std::uint64_t seed =
+      c.args.has("seed") ? static_cast<std::uint64_t>(c.args.number("seed", 0, 0, LLONG_MAX)) : fresh_seed();
   start_lines(c);
   c.out.lines(shuffle_lines(text, seed));
 }
@@ -104,8 +104,7 @@ void run_pinyin(Context& c) {
   bool initials = c.args.choice("form", "full", {"full", "initials"}) == "initials";
   Text text = read_input(c.args);
   start_lines(c);
-  c.out.lines(
-      pinyin_lines(text, initials ? PinyinForm::FirstLetters : PinyinForm::Full));
+  c.out.lines(pinyin_lines(text, initials ? PinyinForm::FirstLetters : PinyinForm::Full));
 }
 
 void run_suffix(Context& c) {

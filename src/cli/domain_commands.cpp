@@ -80,10 +80,9 @@ class WhoisLines : public WhoisSink {
                              : outcome == ItemOutcome::Empty ? "no"
                                                              : "";
     // Each date also in ISO form, for scripts; the tool's own text stays beside it.
-    c_.out.row(
-        all_rows_line(position, row),
-        {to_text(position), row[0], row[1], row[2], row[3], row[4], iso_date(row[4]), row[5],
-         iso_date(row[5]), row[6], iso_date(row[6]), registered, status_word(outcome)});
+    c_.out.row(all_rows_line(position, row),
+               {to_text(position), row[0], row[1], row[2], row[3], row[4], iso_date(row[4]), row[5],
+                iso_date(row[5]), row[6], iso_date(row[6]), registered, status_word(outcome)});
     c_.out.flush();
     progress_.step();
   }

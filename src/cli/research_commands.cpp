@@ -32,9 +32,8 @@ class InclusionLines : public InclusionSink {
     outcome_ = combined_outcome(outcome_, outcome);
     if (column != 5) return;
     // The row is whole with its last count.
-    c_.out.row(
-        inclusion_export_line(position, row_),
-        {to_text(position), row_.domain, row_.total, row_.day, row_.week, row_.links, status_word(outcome_)});
+    c_.out.row(inclusion_export_line(position, row_), {to_text(position), row_.domain, row_.total, row_.day,
+                                                       row_.week, row_.links, status_word(outcome_)});
     c_.out.flush();
     progress_.step();
   }
@@ -159,9 +158,8 @@ void run_rank(Context& c) {
 // --- keyword miner -----------------------------------------------------------------------------
 
 const std::map<std::string, MinerSource> kSourceNames = {
-    {"baidu", MinerSource::WordLibrary}, {"taobao", MinerSource::Taobao},
-    {"sogou", MinerSource::Sogou},       {"bing", MinerSource::Bing},
-    {"zhidao", MinerSource::Zhidao},     {"360", MinerSource::So360},
+    {"baidu", MinerSource::WordLibrary}, {"taobao", MinerSource::Taobao}, {"sogou", MinerSource::Sogou},
+    {"bing", MinerSource::Bing},         {"zhidao", MinerSource::Zhidao}, {"360", MinerSource::So360},
 };
 
 std::vector<MinerSource> miner_sources(const std::string& list) {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text/text.h"
 #include "core/text/line_output.h"
+#include "core/text/text.h"
 
 namespace tessaly {
 

@@ -152,8 +152,7 @@ void InclusionPage::export_inclusion_results() {
 void InclusionPage::open_site_search() {
   int row = results_->selected_row();
   if (row < 0) return;
-  std::string url =
-      inclusion_query_url(results_->lv_get_cell(row, 1), InclusionQuery::Total);
+  std::string url = inclusion_query_url(results_->lv_get_cell(row, 1), InclusionQuery::Total);
   shell_open(QStringLiteral("open"), from_gbk(url));
 }
 

@@ -50,9 +50,7 @@ class PingBrowserDriver : public PingDriver {
     if (QWebEnginePage* still = page()) still->load(QUrl(QString::fromStdString(url)));
   }
 
-  PingLoadProblem load_problem() override {
-    return aborted() ? PingLoadProblem{} : page_->load_problem_;
-  }
+  PingLoadProblem load_problem() override { return aborted() ? PingLoadProblem{} : page_->load_problem_; }
 
   bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
     const QString wanted = from_gbk(text);

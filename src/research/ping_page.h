@@ -63,8 +63,8 @@ class PingPage : public QWidget {
   QWidget* watched_window_ = nullptr;
   PingRunState run_;
   JobState state_ = JobState::Idle;
-  bool closing_ = false;    // the window is closing: a running pass ends where it stands
-  int loads_finished_ = 0;  // page loads the browser has finished (a wait looks again at each)
+  bool closing_ = false;          // the window is closing: a running pass ends where it stands
+  int loads_finished_ = 0;        // page loads the browser has finished (a wait looks again at each)
   PingLoadProblem load_problem_;  // of the latest load the browser started
 };
 

@@ -61,8 +61,9 @@ TEST_F(CliInclusion, TheExportLinesInTextAndOneRecordPerDomainInCsvAndJsonLines)
 
   // GBK output for the program's own files: CR LF and GBK bytes.
   CliResult gbk = inclusion({"--encoding", "gbk"}, "a.com\n");
-  EXPECT_EQ(gbk.out,
-            tessaly::gbk("1---域名：a.com---总收录：1,234---24小时收录：5---一周收录：12---百度反链：890\r\n"));
+  EXPECT_EQ(
+      gbk.out,
+      tessaly::gbk("1---域名：a.com---总收录：1,234---24小时收录：5---一周收录：12---百度反链：890\r\n"));
 }
 
 TEST_F(CliInclusion, ARefusedItemIsReportedAsRateLimitedNotCounted) {

@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "core/text/gbk_unicode.h"
 #include "core/text/charset.h"
+#include "core/text/gbk_unicode.h"
 
 namespace tessaly::fakes {
 namespace {

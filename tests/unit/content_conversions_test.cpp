@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/text/charset.h"
 #include "content/conversions.h"
+#include "core/text/charset.h"
 #include "support/test_support.h"
 
 namespace tessaly {

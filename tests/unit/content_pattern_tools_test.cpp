@@ -4,9 +4,9 @@
 #include <regex>
 #include <set>
 
+#include "content/pattern_tools.h"
 #include "core/text/charset.h"
 #include "core/text/files.h"
-#include "content/pattern_tools.h"
 #include "support/test_support.h"
 
 namespace tessaly {

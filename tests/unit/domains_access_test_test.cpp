@@ -114,7 +114,7 @@ TEST(DomainsAccessTest, TitlesAndResultLines) {
   EXPECT_EQ(access_rate_limited_line(4, "d.cn"), gbk("4---d.cn状态:频率受限\r\n"));
   EXPECT_EQ(
       flagged_domains(gbk("1---a.com状态:OK---标题：x\r\n2★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"
-                        "3★---状态:NO---标题：此域名可能不能访问。★★\r\n")),
+                          "3★---状态:NO---标题：此域名可能不能访问。★★\r\n")),
       (TextList{"b.cn", ""}));
   // A site that brought no answer is flagged too.
   EXPECT_EQ(flagged_domains(access_failed_line(3, "c.cn")), TextList{"c.cn"});

@@ -30,7 +30,7 @@ TEST(DomainsDomainInfo, PageTextStopsAtZeroAndDecodedTextDecodesPercentsThenUtf8
       {"plain", "plain"},
       {"%E6%B3%A8%E5%86%8C", gbk("注册")},
       {"注册商：x", gbk("注册商：x")},  // raw UTF-8 reads as UTF-8 too
-      {"a%2Db%2db", "a-b-b"},         // any case of hex digits
+      {"a%2Db%2db", "a-b-b"},           // any case of hex digits
       {"100%", "100%"},
       {"%zz%4", "%zz%4"},
   };
@@ -66,7 +66,10 @@ TEST(DomainsDomainInfo, WhoisFieldsOrNotRegistered) {
        gbk("<div class=\"div_whois\">注册商：x</div>"),
        WhoisOutcome::Unreadable,
        {}},
-      {"not registered", gbk("<div class=\"div_whois\">该域名未被注册</div>"), WhoisOutcome::Unregistered, {}},
+      {"not registered",
+       gbk("<div class=\"div_whois\">该域名未被注册</div>"),
+       WhoisOutcome::Unregistered,
+       {}},
   };
   PatternMatcher matcher;
   for (const auto& c : cases) {
@@ -196,18 +199,20 @@ TEST(DomainsDomainInfo, ExportTexts) {
       {"half.com", "Reg", "", "dns", "", "", ""},
       {},
   };
-  EXPECT_EQ(info_export_text(rows, InfoExport::AllRows),
-            gbk("1-域名-a.com-注册商-Reg-域名服务器-ns1-DNS服务器-dns1-更新时间-u-创建时间-c-过期时间-e\r\n"
-              "2-域名-free.cn-注册商-该域名未被注册-域名服务器--DNS服务器--更新时间--创建时间--过期时间-\r\n"
-              "3-域名-my-site.com-注册商-1.2.3.4-域名服务器--DNS服务器--更新时间--创建时间--过期时间-\r\n"
-              "4-域名-half.com-注册商-Reg-域名服务器--DNS服务器-dns-更新时间--创建时间--过期时间-\r\n"
-              "5-域名--注册商--域名服务器--DNS服务器--更新时间--创建时间--过期时间-\r\n"));
+  EXPECT_EQ(
+      info_export_text(rows, InfoExport::AllRows),
+      gbk("1-域名-a.com-注册商-Reg-域名服务器-ns1-DNS服务器-dns1-更新时间-u-创建时间-c-过期时间-e\r\n"
+          "2-域名-free.cn-注册商-该域名未被注册-域名服务器--DNS服务器--更新时间--创建时间--过期时间-\r\n"
+          "3-域名-my-site.com-注册商-1.2.3.4-域名服务器--DNS服务器--更新时间--创建时间--过期时间-\r\n"
+          "4-域名-half.com-注册商-Reg-域名服务器--DNS服务器-dns-更新时间--创建时间--过期时间-\r\n"
+          "5-域名--注册商--域名服务器--DNS服务器--更新时间--创建时间--过期时间-\r\n"));
   // Rows without name and DNS servers give their domain (up to a hyphen in it), others an
   // empty line.
   EXPECT_EQ(info_export_text(rows, InfoExport::ErrorDomains), "\r\nfree.cn\r\nmy\r\n\r\n\r\n");
-  EXPECT_EQ(info_export_text(rows, InfoExport::DomainDns),
-            gbk("1-域名-a.com-DNS服务器-dns1\r\n2-域名-free.cn-DNS服务器-\r\n3-域名-my-site.com-DNS服务器-\r\n"
-              "4-域名-half.com-DNS服务器-dns\r\n5-域名--DNS服务器-\r\n"));
+  EXPECT_EQ(
+      info_export_text(rows, InfoExport::DomainDns),
+      gbk("1-域名-a.com-DNS服务器-dns1\r\n2-域名-free.cn-DNS服务器-\r\n3-域名-my-site.com-DNS服务器-\r\n"
+          "4-域名-half.com-DNS服务器-dns\r\n5-域名--DNS服务器-\r\n"));
   EXPECT_EQ(domain_ip_export_text(rows),
             gbk("a.com-Reg\r\nfree.cn-该域名未被注册\r\nmy-site.com-1.2.3.4\r\nhalf.com-Reg\r\n-\r\n"));
   EXPECT_EQ(info_export_text({}, InfoExport::AllRows), "");

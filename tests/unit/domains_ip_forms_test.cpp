@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "core/text/text.h"
 #include "core/jobs/job.h"
-#include "domains/ip_forms.h"
 #include "core/text/line_output.h"
+#include "core/text/text.h"
+#include "domains/ip_forms.h"
 #include "support/test_support.h"
 
 namespace tessaly {

@@ -2,9 +2,9 @@
 
 #include <regex>
 
+#include "core/text/line_output.h"
 #include "core/text/text.h"
 #include "domains/label_generators.h"
-#include "core/text/line_output.h"
 #include "support/test_support.h"
 
 namespace tessaly {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/text/text.h"
 #include "core/text/line_output.h"
+#include "core/text/text.h"
 #include "domains/small_generators.h"
 #include "support/test_support.h"
 

@@ -192,7 +192,7 @@ TEST(PatternByteSearch, MatchesNeverSplitACharacter) {
             "A-");
   // The full-width space is \s; the bytes A1 A1 across two characters are not.
   ASSERT_TRUE(m.search("\\s", gbk("a　b") + "\xB0\xA1\xA1"
-                                          "b"));
+                                            "b"));
   EXPECT_EQ(m.match_count(), 1);
 }
 

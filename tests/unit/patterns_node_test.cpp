@@ -31,7 +31,8 @@ std::string to_hex(std::string_view bytes) {
 
 std::string from_hex(std::string_view hex) {
   std::string out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
   return out;
 }
 
@@ -198,7 +199,8 @@ TEST(PatternsAgainstNode, JsEscapeMatchesEscape) {
   std::vector<std::string> out = run_node(dir, R"(
 const lines = require('fs').readFileSync(0, 'utf8').split('\n').filter(l => l.length);
 for (const h of lines) console.log(escape(Buffer.from(h, 'hex').toString('utf8').replace(/'/g, '\u2019')));
-)", input);
+)",
+                                          input);
   ASSERT_EQ(out.size(), lines.size());
   for (size_t k = 0; k < lines.size(); ++k) EXPECT_EQ(js_escape(lines[k]), out[k]) << "line " << k;
 }

@@ -47,7 +47,8 @@ TEST(ResearchBannedFilter, CheckTellsNormalCensoredAndFailedApart) {
   baidu.set_keyword("坏词", {.fails = true});
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
   EXPECT_EQ(check_keyword_banned(gbk("Corvane站群")).status, gbk("正常关键词"));
-  EXPECT_EQ(check_keyword_banned(gbk("传奇私服")).status, gbk("根据相关法律法规和政策，部分搜索结果未予显示。"));
+  EXPECT_EQ(check_keyword_banned(gbk("传奇私服")).status,
+            gbk("根据相关法律法规和政策，部分搜索结果未予显示。"));
   EXPECT_EQ(check_keyword_banned(gbk("坏词")).status, gbk("查询失败"));  // an error reply is no results page
 
   auto requests = server.requests("/s");

@@ -22,7 +22,8 @@ TEST(ResearchDomainMining, RankPageUrlsNumberEveryPageButTheUnnumberedFirst) {
   EXPECT_EQ(rank_page_url("a.com", 0), "http://rank.test:82/baidu/a.com/position/");
   EXPECT_EQ(rank_page_url("a.com", 1), "http://rank.test:82/baidu/a.com/1/position/");
   EXPECT_EQ(rank_page_url("www.a.com", 12), "http://rank.test:82/baidu/www.a.com/12/position/");
-  EXPECT_EQ(rank_page_url(gbk("中文.com"), 2), "http://rank.test:82/baidu/" + gbk("中文.com") + "/2/position/");
+  EXPECT_EQ(rank_page_url(gbk("中文.com"), 2),
+            "http://rank.test:82/baidu/" + gbk("中文.com") + "/2/position/");
   set_endpoint_overrides("");
 }
 

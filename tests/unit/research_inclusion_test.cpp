@@ -72,7 +72,7 @@ TEST(ResearchInclusion, ExportLinesAreNumberedFromOne) {
   std::vector<InclusionRow> rows = {{"a.com", "1", "2", "3", "4"}, {"", "0", "0", "0", "0"}};
   EXPECT_EQ(inclusion_export_text(rows),
             gbk("1---域名：a.com---总收录：1---24小时收录：2---一周收录：3---百度反链：4\r\n"
-              "2---域名：---总收录：0---24小时收录：0---一周收录：0---百度反链：0\r\n"));
+                "2---域名：---总收录：0---24小时收录：0---一周收录：0---百度反链：0\r\n"));
 }
 
 }  // namespace

@@ -77,8 +77,10 @@ struct Graph {
 TEST(KeywordExpansion, ThreeLevelsAndTheSeedTests) {
   Graph graph;
   graph.answers = {
-      {gbk("减肥"), gbk_list({"减肥茶", "瘦身", "减肥"})}, {gbk("减肥茶"), gbk_list({"减肥茶排行", "绿茶"})},
-      {gbk("瘦身"), gbk_list({"瘦身操", "减肥操"})},       {gbk("减肥茶排行"), gbk_list({"减肥茶排行榜", "排行"})},
+      {gbk("减肥"), gbk_list({"减肥茶", "瘦身", "减肥"})},
+      {gbk("减肥茶"), gbk_list({"减肥茶排行", "绿茶"})},
+      {gbk("瘦身"), gbk_list({"瘦身操", "减肥操"})},
+      {gbk("减肥茶排行"), gbk_list({"减肥茶排行榜", "排行"})},
       {gbk("减肥操"), gbk_list({"减肥操视频"})},
   };
   struct Case {
@@ -91,11 +93,12 @@ TEST(KeywordExpansion, ThreeLevelsAndTheSeedTests) {
       // 减肥 answers itself: listed again (the admission drops it) and expanded again.
       {false,
        gbk_list({"减肥茶", "减肥茶排行", "减肥茶排行榜", "瘦身", "减肥操", "减肥操视频", "减肥", "减肥茶",
-           "减肥茶排行", "减肥", "减肥茶", "减肥"}),
+                 "减肥茶排行", "减肥", "减肥茶", "减肥"}),
        gbk_list({"减肥", "减肥茶", "减肥茶排行", "瘦身", "减肥操", "减肥", "减肥茶", "减肥"})},
       // Ticked: 瘦身 is neither listed nor expanded.
       {true,
-       gbk_list({"减肥茶", "减肥茶排行", "减肥茶排行榜", "减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶", "减肥"}),
+       gbk_list({"减肥茶", "减肥茶排行", "减肥茶排行榜", "减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶",
+                 "减肥"}),
        gbk_list({"减肥", "减肥茶", "减肥茶排行", "减肥", "减肥茶", "减肥"})},
   };
   for (const auto& c : cases) {
@@ -273,7 +276,8 @@ TEST(KeywordMinerRun, StopEndsEverySourceInTheMiddleOfARequest) {
   JobOutcome outcome;
   std::thread runner([&] {
     outcome = run_job(job, [&] {
-      run_keyword_miner(job, {gbk("减肥"), {MinerSource::Bing, MinerSource::So360}, true}, live, admission, {});
+      run_keyword_miner(job, {gbk("减肥"), {MinerSource::Bing, MinerSource::So360}, true}, live, admission,
+                        {});
     });
   });
   ASSERT_TRUE(server.wait_for_requests(2));

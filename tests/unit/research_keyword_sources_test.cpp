@@ -73,15 +73,15 @@ TEST(KeywordSources, AnswersAsTheMarkersReadThem) {
   const std::vector<Case> cases = {
       {"word library entries",
        wordlib_entries(gbk("<a onclick=\"getdata(this,'减肥茶','12','k1','')\">x</a>"
-                         "<a onclick=\"getdata(this,'减肥药','7','k2','')\">y</a>")),
+                           "<a onclick=\"getdata(this,'减肥药','7','k2','')\">y</a>")),
        gbk_list({"'减肥茶','12','k1',", "'减肥药','7','k2',"})},
       {"word library words", wordlib_keywords(gbk("jQuery1({data:[{kw:\"减肥茶\",n:1},{kw:\"瘦身\",n:2}]})")),
        gbk_list({"减肥茶", "瘦身"})},
       {"kandianbao rows",
        kandianbao_items(
            gbk("<tbody id=\"result\"><tr class=\"r\">\n<td><b>减肥</b>茶</td><td>9</td>\n<td class=\"n\">"
-             "1</td>\n</tr>\n<tr class=\"r\">\n<td>瘦身</td><td>8</td>\n<td class=\"n\">2</td>\n</tr>\n"
-             "</tbody><tr class=\"r\">\n<td>outside</td><td>0</td>\n<td ")),
+               "1</td>\n</tr>\n<tr class=\"r\">\n<td>瘦身</td><td>8</td>\n<td class=\"n\">2</td>\n</tr>\n"
+               "</tbody><tr class=\"r\">\n<td>outside</td><td>0</td>\n<td ")),
        gbk_list({"<b>减肥</b>茶</td><td>9", "瘦身</td><td>8"})},
       // The last item of the list is read too (its closing bracket is part of the "]]").
       {"taobao list",
@@ -102,7 +102,8 @@ TEST(KeywordSources, AnswersAsTheMarkersReadThem) {
        gbk_list({"减肥茶", "减肥药", "减肥"})},
       {"zhidao empty", zhidao_suggestions(gbk("window.baidu.sug({q:\"x\",p:false,s:[]});")), {}},
       {"360",
-       so360_suggestions(gbk("suggest_so({\"query\":\"a\",\"result\":[{\"word\":\"减肥\",\"obdata\":\"\"}]})")),
+       so360_suggestions(
+           gbk("suggest_so({\"query\":\"a\",\"result\":[{\"word\":\"减肥\",\"obdata\":\"\"}]})")),
        gbk_list({"减肥"})},
       {"360 blank first", so360_suggestions(gbk("{\"word\":\"\",\"obdata\":\"\"},{\"word\":\"b\"}")), {}},
   };

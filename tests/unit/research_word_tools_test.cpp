@@ -16,8 +16,9 @@ using namespace tessaly::fakes;
 namespace {
 
 TEST(ResearchWordTools, PunctuationPatternIsOneClassOfTheListWithItsSeparators) {
-  EXPECT_EQ(punctuation_pattern(), gbk("[\\*|。|，|；|：|？|！|……|—|～|〔|〕|《|》|‘|’|“|”|\\.|,|;|:|\\?|!|…|-|"
-                                     "~|\\(|\\)|<|>|'|'|\"|、|{|}|_|=|`|~|@|#|$|%|^|&|\r\n]"));
+  EXPECT_EQ(punctuation_pattern(),
+            gbk("[\\*|。|，|；|：|？|！|……|—|～|〔|〕|《|》|‘|’|“|”|\\.|,|;|:|\\?|!|…|-|"
+                "~|\\(|\\)|<|>|'|'|\"|、|{|}|_|=|`|~|@|#|$|%|^|&|\r\n]"));
 }
 
 TEST(ResearchWordTools, FilterRemovesTheClassAndFullWidthSpaces) {

@@ -33,7 +33,7 @@ Text naive_apply(Text text, const std::vector<ReplacementRule>& rules, std::vect
 // characters whose bytes also form other characters when read one byte off ("中文" holds the
 // bytes of "形"; "啊、" holds the full-width space's bytes A1 A1).
 const std::vector<std::string> kAtoms = {
-    "a",     "b",     "ab",    " ",     "\r\n",  "\r",    "\n",    gbk("中"),
+    "a",       "b",       "ab",      " ",       "\r\n",    "\r",      "\n",      gbk("中"),
     gbk("文"), gbk("形"), gbk("啊"), gbk("、"), gbk("　"), gbk("空"), gbk("甲"), gbk("乙"),
 };
 
@@ -170,8 +170,8 @@ TEST(WordReplace, ManyThreadsGiveTheResultOfOnePass) {
 // ---- step 2 -------------------------------------------------------------------------------------
 
 TEST(LibraryRules, EmptyWordAndLineBreakWord) {
-  auto rules = build_rules(
-      gbk("的||空\r\n。||。换行符\r\n天上||天空\r\na||b||c\r\n没有分隔\r\n尾巴||\r\n\r\n换行符||换行符换行符"));
+  auto rules = build_rules(gbk(
+      "的||空\r\n。||。换行符\r\n天上||天空\r\na||b||c\r\n没有分隔\r\n尾巴||\r\n\r\n换行符||换行符换行符"));
   ASSERT_EQ(rules.size(), 5u);
   EXPECT_EQ(rules[0].find, gbk("的"));
   EXPECT_EQ(rules[0].replacement, "");

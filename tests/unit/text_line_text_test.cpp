@@ -88,7 +88,8 @@ TEST(LineText, AppendsKeepTheIndexAndPairUpSplitLineBreaks) {
 }
 
 TEST(LineText, RandomEditsMatchTheModel) {
-  const std::vector<std::string> pieces = {"a", "bc", "\r\n", "\n", gbk("中"), gbk("文字\r\n"), "\r\n\r\n", ""};
+  const std::vector<std::string> pieces = {"a",        "bc", "\r\n", "\n", gbk("中"), gbk("文字\r\n"),
+                                           "\r\n\r\n", ""};
   std::mt19937 rng(15);
   LineText t(gbk("起\r\nab\r\n\r\n尾"));
   for (int step = 0; step < 2000; ++step) {

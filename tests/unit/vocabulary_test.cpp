@@ -2,8 +2,8 @@
 
 #include <set>
 
-#include "core/jobs/job.h"
 #include "content/vocabulary.h"
+#include "core/jobs/job.h"
 #include "support/test_support.h"
 
 namespace tessaly {

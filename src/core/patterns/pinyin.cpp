@@ -13,9 +13,9 @@ constexpr const char* kSyllables[] = {
 };
 static_assert(std::size(kSyllables) == (0xF8 - 0xB0) * kTrailsPerLead);
 
-constexpr std::array<std::string_view, 23> kInitials = {
-    "zh", "ch", "sh", "b", "p", "m", "f", "d", "t", "n", "l", "g",
-    "k",  "h",  "j",  "q", "x", "r", "z", "c", "s", "y", "w"};
+constexpr std::array<std::string_view, 23> kInitials = {"zh", "ch", "sh", "b", "p", "m", "f", "d",
+                                                        "t",  "n",  "l",  "g", "k", "h", "j", "q",
+                                                        "x",  "r",  "z",  "c", "s", "y", "w"};
 
 bool is_chinese_pair(unsigned char lead, unsigned char trail) {
   return lead >= 0xB0 && lead <= 0xF7 && trail >= 0xA1 && trail <= 0xFE;
@@ -25,8 +25,7 @@ bool is_chinese_pair(unsigned char lead, unsigned char trail) {
 
 bool is_chinese(std::string_view text) {
   Text t = remove_spaces(text);
-  return t.size() >= 2 &&
-         is_chinese_pair(static_cast<unsigned char>(t[0]), static_cast<unsigned char>(t[1]));
+  return t.size() >= 2 && is_chinese_pair(static_cast<unsigned char>(t[0]), static_cast<unsigned char>(t[1]));
 }
 
 std::string pinyin_of(std::string_view gbk_char) {
