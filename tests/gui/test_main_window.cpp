@@ -9,12 +9,14 @@
 
 #include "core/http/endpoints.h"
 #include "core/text/files.h"
+#include "domains/small_generators_window.h"
 #include "fakes/fake_server.h"
 #include "fakes/sites.h"
 #include "fakes/web_pages.h"
 #include "gui/support/browser_test.h"
 #include "gui/support/gui_test.h"
 #include "gui/tool_window.h"
+#include "research/word_tools_window.h"
 #include "shell/main_window.h"
 #include "support/test_support.h"
 
@@ -245,13 +247,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(control<QPushButton>(&w, "按钮单词功能")->text(), QStringLiteral("英文单词生成"));
     QCOMPARE(control<QPushButton>(&w, "按钮12")->text(), QStringLiteral("外推规则生成"));
     click(control<QPushButton>(&w, "按钮单词功能"));
-    QVERIFY(open_window(28));
-    QCOMPARE(open_window(28)->windowTitle(), QStringLiteral("单词功能"));
+    QVERIFY(open_window(WordToolsWindow::kWindow));
+    QCOMPARE(open_window(WordToolsWindow::kWindow)->windowTitle(), QStringLiteral("单词功能"));
     click(control<QPushButton>(&w, "按钮12"));
-    QVERIFY(open_window(29));
-    QCOMPARE(open_window(29)->windowTitle(), QStringLiteral("外推规则生成"));
-    open_window(28)->close();
-    open_window(29)->close();
+    QVERIFY(open_window(OutreachRulesWindow::kWindow));
+    QCOMPARE(open_window(OutreachRulesWindow::kWindow)->windowTitle(), QStringLiteral("外推规则生成"));
+    open_window(WordToolsWindow::kWindow)->close();
+    open_window(OutreachRulesWindow::kWindow)->close();
   }
 
   void update_page_makes_its_browser_on_first_view() {
@@ -399,7 +401,7 @@ class MainWindowTest : public QObject {
     auto* w = new MainWindow;
     w->show();
     click(control<QPushButton>(toolbox_of(*w), "按钮1"));
-    QPointer<ToolWindow> tool = open_window(1);
+    QPointer<ToolWindow> tool = open_window(IpRunWindow::kWindow);
     QVERIFY(tool);
     delete w;
     QVERIFY(tool.isNull());
