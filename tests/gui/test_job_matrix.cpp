@@ -259,9 +259,12 @@ class JobMatrixTest : public QObject {
     QVERIFY2(settle(root), qPrintable(where));
     for (const WorkerTask* task : root->findChildren<WorkerTask*>())
       QVERIFY2(task->state() == JobState::Idle && !task->bridge(), qPrintable(where));
-    const QStringList after_end = box_texts(root);
-    QCoreApplication::processEvents();
-    QVERIFY2(box_texts(root) == after_end, qPrintable(where));  // nothing after the end
+    // Every job has sent `finished`: what the boxes show now is final. Once the workers are gone
+    // and every write they queued has been delivered, nothing may have changed.
+    const QStringList at_end = box_texts(root);
+    QVERIFY2(wait_until([] { return running_worker_threads() == 0; }, 20000), qPrintable(where));
+    QVERIFY2(drain_posted_events(), qPrintable(where));
+    QVERIFY2(box_texts(root) == at_end, qPrintable(where));  // nothing after the end
     if (tool.window) {
       QPointer<QWidget> guard(root);
       root->close();

@@ -1,5 +1,7 @@
 #include "gui/support/gui_test.h"
 
+#include <memory>
+
 #include "gui/gbk_qt.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
@@ -104,6 +106,18 @@ void process_events_briefly() {
   QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QThread::usleep(300);  // let workers run without spinning a core here
+}
+
+bool drain_posted_events(int timeout_ms) {
+  // Posted events are delivered in order: once a marker posted now has run, everything posted
+  // before it has too. A second round takes what the first one's events posted.
+  for (int round = 0; round < 2; ++round) {
+    auto reached = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [reached] { *reached = true; }, Qt::QueuedConnection);
+    if (!wait_until([&] { return *reached; }, timeout_ms)) return false;
+  }
+  return true;
 }
 
 bool wait_until_idle(const QObject* root, int timeout_ms) {

@@ -129,6 +129,10 @@ void save_screenshot(QWidget* window, const char* name);
 // Waits until every job of `root` (its WorkerTasks) has reported its end.
 bool wait_until_idle(const QObject* root, int timeout_ms = 10000);
 
+// Delivers every event already posted to the window thread (queued writes of workers, deferred
+// calls) and then those they posted in turn; false when that does not end within timeout_ms.
+bool drain_posted_events(int timeout_ms = 10000);
+
 // Window tests run offscreen on two fixed screens, a 1920 x 1080 desktop (the primary) and,
 // right of it, a 1280 x 720 laptop screen, instead of the platform's one 800 x 800 screen, so
 // that sizes and places do not depend on how a test program is started. Call before the
