@@ -29,7 +29,7 @@ TEST(ResearchWordTools, FilterRemovesTheClassAndFullWidthSpaces) {
       {"Chinese punctuation and the line break", gbk("你好，世界！\r\n再见。"), gbk("你好世界再见")},
       {"letters and digits stay", gbk("abc 123，XYZ"), gbk("abc 123XYZ")},
       {"the bar goes, the hyphen stays", "a|b-c", "ab-c"},
-      {"ASCII punctuation", "a.b,c;d:e?f!gbk(h)i<j>k'l\"m{n}o_p=q`r~s@t#u$v%w^x&y*z",
+      {"ASCII punctuation", "a.b,c;d:e?f!g(h)i<j>k'l\"m{n}o_p=q`r~s@t#u$v%w^x&y*z",
        "abcdefghijklmnopqrstuvwxyz"},
       {"lone CR and LF are members too", "a\rb\nc", "abc"},
       {"full-width space removed, ASCII space kept", gbk("甲　乙 丙"), gbk("甲乙 丙")},
