@@ -64,6 +64,15 @@ void BM_ReplaceText(benchmark::State& state) {
 }
 BENCHMARK(BM_ReplaceText)->Unit(benchmark::kMillisecond);
 
+// Many matches close together in dense Chinese.
+void BM_ReplaceTextDense(benchmark::State& state) {
+  const std::string find = gbk("优化"), repl = gbk("搜索优化");
+  over_text(
+      state, [&](const std::string& t) { return replace_text(t, find, repl, 1, kAll, true); },
+      bench::dense_corpus());
+}
+BENCHMARK(BM_ReplaceTextDense)->Unit(benchmark::kMillisecond);
+
 void BM_GbkToUtf8(benchmark::State& state) {
   over_text(state, [](const std::string& t) { return utf8(t); });
 }
@@ -75,8 +84,8 @@ void BM_Utf8ToGbk(benchmark::State& state) {
 }
 BENCHMARK(BM_Utf8ToGbk)->Unit(benchmark::kMillisecond);
 
-void run_pattern(benchmark::State& state, const std::string& pattern, int group) {
-  const std::string& text = corpus();
+void run_pattern(benchmark::State& state, const std::string& pattern, int group,
+                 const std::string& text = corpus()) {
   PatternMatcher m;
   for (auto _ : state) {
     m.search(pattern, text);
@@ -87,6 +96,11 @@ void run_pattern(benchmark::State& state, const std::string& pattern, int group)
 
 void BM_PatternTitle(benchmark::State& state) { run_pattern(state, "<title>(.*?)</title>", 1); }
 BENCHMARK(BM_PatternTitle)->Unit(benchmark::kMillisecond);
+
+void BM_PatternHrefDense(benchmark::State& state) {
+  run_pattern(state, "href=\"(.*?)\"", 1, bench::dense_corpus());
+}
+BENCHMARK(BM_PatternHrefDense)->Unit(benchmark::kMillisecond);
 
 void BM_PatternUrlHost(benchmark::State& state) { run_pattern(state, "http://([\\w.]+)/", 1); }
 BENCHMARK(BM_PatternUrlHost)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,7 @@
 // Whole-process counterparts of standard tools over a file, for bench/core_vs_peers.sh (a program
 // of its own: the benchmark library is not loaded for them).
 //   core_tools --write-corpus PATH [MB]      writes the text of the core benchmarks
+//   core_tools --write-dense-corpus PATH [MB]   writes the dense Chinese HTML text
 //   core_tools --extract PATTERN GROUP FILE  prints group GROUP of every match, one per line (grep -oP)
 //   core_tools --count-lines FILE            prints the number of CR LF lines, count_lines (awk)
 //   core_tools --replace FIND REPLACEMENT FILE   writes the file with every FIND replaced (sed)
@@ -65,6 +66,10 @@ int run(int argc, char** argv) {
   if (mode == "--write-corpus" && argc >= 3) {
     size_t mb = argc >= 4 ? static_cast<size_t>(std::stoul(argv[3])) : 10;
     return write_file(argv[2], mb == 10 ? bench::corpus() : bench::make_corpus(mb << 20)) ? 0 : 1;
+  }
+  if (mode == "--write-dense-corpus" && argc >= 3) {
+    size_t mb = argc >= 4 ? static_cast<size_t>(std::stoul(argv[3])) : 10;
+    return write_file(argv[2], mb == 10 ? bench::dense_corpus() : bench::make_dense_corpus(mb << 20)) ? 0 : 1;
   }
   if (mode == "--extract" && argc == 5) {
     const MappedFile input(argv[4]);

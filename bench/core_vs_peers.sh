@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Core text and pattern work on a generated 10 MB GBK text, against standard tools in the same
-# run: extraction against grep -oP, line counting against awk, replacing against sed. Each pair
-# must give the same output. Ours and the peer run in turns (so a change in the machine's load
-# falls on both) RUNS times after one warm-up each; the table gives the median wall time and the
-# median CPU time (user + system) of each, and ours / peer for both (ours: core_tools). Then the
-# in-process Google Benchmark figures of bench_core as bytes per second beside memcpy of the
-# same buffer.
+# Core text and pattern work on two generated 10 MB GBK texts (page-like lines mixing Chinese and
+# ASCII; dense short HTML lines of Chinese words with a link each and one word many times a
+# line), against standard tools in the same run: extraction against grep -oP, line counting
+# against awk, replacing against sed. Each pair must give the same output. Ours and the peer run
+# in turns (so a change in the machine's load falls on both) RUNS times after one warm-up each;
+# the table gives the median wall time and the median CPU time (user + system) of each, and
+# ours / peer for both (ours: core_tools). Then the in-process Google Benchmark figures of
+# bench_core as bytes per second beside memcpy of the same buffer.
 #   BUILD_DIR=build-patterns RUNS=7 bash bench/core_vs_peers.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,8 +20,11 @@ export LC_ALL=C  # the peers work on GBK bytes
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 corpus="$work/corpus.txt"
+dense="$work/dense.txt"
 "$TOOLS" --write-corpus "$corpus"
-echo "input: $(stat -c %s "$corpus") bytes of GBK text, $(grep -c . "$corpus") lines"
+"$TOOLS" --write-dense-corpus "$dense"
+echo "input: $(stat -c %s "$corpus") bytes of GBK text, $(grep -c . "$corpus") lines;" \
+  "dense: $(stat -c %s "$dense") bytes, $(grep -c . "$dense") lines"
 
 # run_once OUTPUT COMMAND...: runs the command with its output going to OUTPUT; prints its wall
 # and CPU milliseconds.
@@ -62,6 +66,8 @@ compare() {
 
 find_gbk=$(printf '关键词' | iconv -f UTF-8 -t GBK)
 repl_gbk=$(printf '长尾关键词' | iconv -f UTF-8 -t GBK)
+dense_find_gbk=$(printf '优化' | iconv -f UTF-8 -t GBK)
+dense_repl_gbk=$(printf '搜索优化' | iconv -f UTF-8 -t GBK)
 
 echo "whole processes, median of $RUNS runs each, in turns (ms; ratio = ours / peer):"
 printf '%-26s %-5s %5s %5s %5s   %5s %5s %5s\n' "" "peer" "wall" "peer" "ratio" "cpu" "peer" "ratio"
@@ -73,6 +79,10 @@ compare "count CR LF lines" "$TOOLS" --count-lines "$corpus" -- \
   awk 'BEGIN { RS = "\r\n" } END { print NR }' "$corpus"
 compare "replace 关键词 (GBK)" "$TOOLS" --replace '关键词' '长尾关键词' "$corpus" -- \
   sed "s/$find_gbk/$repl_gbk/g" "$corpus"
+compare "dense: extract href" "$TOOLS" --extract 'href="(.*?)"' 1 "$dense" -- \
+  grep -oP 'href="\K[^"]*' "$dense"
+compare "dense: replace 优化 (GBK)" "$TOOLS" --replace '优化' '搜索优化' "$dense" -- \
+  sed "s/$dense_find_gbk/$dense_repl_gbk/g" "$dense"
 
 echo
 echo "in process (Google Benchmark, CPU time), bytes of the 10 MB text per second:"

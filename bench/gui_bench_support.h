@@ -42,6 +42,13 @@ class GapProbe : public QObject {
   }
   double stop_ms() {
     timer_.stop();
+    // A stretch without a tick that lasts until now counts as well (a stall right at the end,
+    // or one that began before the first tick).
+    const qint64 now = clock_.nsecsElapsed();
+    if (now - last_ > longest_) {
+      longest_ = now - last_;
+      longest_end_ = now;
+    }
     return static_cast<double>(longest_) / 1e6;
   }
   // When the longest gap ended, in milliseconds after start().

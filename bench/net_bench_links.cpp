@@ -1,15 +1,17 @@
 // The pooled request tools as a user meets them, against a fast page of the loopback fake server,
 // each beside a peer measured in the same run against the same page:
 //   - the external link tool's requests per second at 10 and 50 threads, beside wrk -t2 -c10 and
-//     -c50 (the fake closes every connection after its reply, so both pay one connection per
-//     request);
+//     -c50 in turns, several rounds (the fake closes every connection after its reply, so both pay
+//     one connection per request);
 //   - the banned-word filter over 10,000 keywords on 10 threads, beside xargs -P10 curl over the
 //     same URLs (100 URLs per curl process);
 // with the window thread's longest unresponsive stretch during each run of ours (a 1 ms timer
 // on the window thread records the largest gap between its ticks).
 //
 //   apt-get install wrk curl   # the peers; a missing peer is reported and skipped
-//   QT_QPA_PLATFORM=offscreen ./bench/net_bench_links [seconds per rate run, default 5]
+//   QT_QPA_PLATFORM=offscreen ./bench/net_bench_links [seconds per rate run, default 5] [rounds, default 3]
+#include <sys/resource.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -17,9 +19,11 @@
 #include <QStyleFactory>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/text/charset.h"
 #include "core/text/files.h"
@@ -64,14 +68,41 @@ void settle(QWidget* window) {
 
 bool have(const char* program) { return !run(std::string("command -v ") + program).empty(); }
 
-double wrk_rate(const std::string& url, int connections, int seconds) {
-  std::string out = run("wrk -t2 -c" + std::to_string(connections) + " -d" + std::to_string(seconds) + "s " +
-                        url + " 2>&1");
-  size_t at = out.find("Requests/sec:");
-  return at == std::string::npos ? 0 : std::atof(out.c_str() + at + 13);
+// Processor time of this process (its window, the tool and the fake server) and of the children
+// it has waited for (wrk), in microseconds.
+double own_cpu_us() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
+}
+double children_cpu_us() {
+  rusage u{};
+  getrusage(RUSAGE_CHILDREN, &u);
+  return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + u.ru_utime.tv_usec + u.ru_stime.tv_usec;
 }
 
-void link_tool(fakes::FakeServer& server, int threads, int seconds) {
+struct Rate {
+  double per_second = 0;  // requests per second
+  double cpu_us = 0;      // processor time per request, all parties on this machine together
+  double stall_ms = 0;    // the window thread's longest unresponsive stretch (ours only)
+};
+
+// wrk against the fake: its rate, and the processor time per request of wrk and the fake.
+Rate wrk_rate(fakes::FakeServer& server, const std::string& url, int connections, int seconds) {
+  const size_t first = server.request_count();
+  const double cpu0 = own_cpu_us() + children_cpu_us();
+  std::string out = run("wrk -t2 -c" + std::to_string(connections) + " -d" + std::to_string(seconds) + "s " +
+                        url + " 2>&1");
+  const double cpu = own_cpu_us() + children_cpu_us() - cpu0;
+  const size_t requests = server.request_count() - first;
+  server.clear_log();
+  size_t at = out.find("Requests/sec:");
+  return {at == std::string::npos ? 0 : std::atof(out.c_str() + at + 13),
+          cpu / std::max<size_t>(requests, 1)};
+}
+
+// One run of the link tool at `threads` threads for `seconds`, through its window.
+Rate link_tool_run(fakes::FakeServer& server, int threads, int seconds) {
   ToolWindow* w = open_tool_window(ExternalLinksWindow::kWindow);
   find<QLineEdit>(w, "编辑框线程x")->setText(QString::number(threads));
   auto* start = find<QAbstractButton>(w, "按钮开始发布");
@@ -82,27 +113,55 @@ void link_tool(fakes::FakeServer& server, int threads, int seconds) {
   QTest::mouseClick(start, Qt::LeftButton);
   QTest::qWait(500);  // the workers get going
   const size_t first = server.request_count();
+  const double cpu0 = own_cpu_us();
   QElapsedTimer clock;
   clock.start();
   QTest::qWait(seconds * 1000);
-  const double rate = static_cast<double>(server.request_count() - first) / (clock.nsecsElapsed() / 1e9);
+  const size_t requests = server.request_count() - first;
+  const double rate = static_cast<double>(requests) / (clock.nsecsElapsed() / 1e9);
+  const double cpu = (own_cpu_us() - cpu0) / static_cast<double>(std::max<size_t>(requests, 1));
   QTest::mouseClick(find<QAbstractButton>(w, "按钮停止发布"), Qt::LeftButton);
   if (!QTest::qWaitFor([&] { return !task->active(); }, 30000)) qFatal("the link tool did not stop");
   const double gap = probe.stop_ms();
-  std::printf(
-      "link tool, %2d threads      %8.0f requests/s   longest window-thread stall %5.0f ms (ended at %.0f "
-      "ms)\n",
-      threads, rate, gap, probe.longest_end_ms());
   w->close();
   if (!QTest::qWaitFor([] { return open_window(ExternalLinksWindow::kWindow) == nullptr; }))
     qFatal("the link tool did not close");
-  if (have("wrk")) {
-    const double peer = wrk_rate(server.base_url() + "/page?u=a.cn", threads, seconds);
-    std::printf("  peer: wrk -t2 -c%-2d         %8.0f requests/s   (ours / peer %.2f)\n", threads, peer,
-                rate / std::max(1.0, peer));
-  } else {
-    std::printf("  peer: wrk is not installed (apt-get install wrk)\n");
+  server.clear_log();
+  return {rate, cpu, gap};
+}
+
+// The link tool and wrk in turns, `rounds` times each, so that a change in the machine's load
+// falls on both; medians, and ours / peer taken round by round (median, lowest, highest). The
+// processor time per request counts everything on this machine that serves it: for ours the
+// window, the tool and the fake; for the peer wrk and the fake.
+void link_tool(fakes::FakeServer& server, int threads, int seconds, int rounds) {
+  const bool peer = have("wrk");
+  std::vector<double> ours, ours_cpu, peers, peers_cpu, ratios, stalls;
+  for (int r = 0; r < rounds; ++r) {
+    const Rate run = link_tool_run(server, threads, seconds);
+    ours.push_back(run.per_second);
+    ours_cpu.push_back(run.cpu_us);
+    stalls.push_back(run.stall_ms);
+    if (!peer) continue;
+    const Rate wrk = wrk_rate(server, server.base_url() + "/page?u=a.cn", threads, seconds);
+    peers.push_back(wrk.per_second);
+    peers_cpu.push_back(wrk.cpu_us);
+    ratios.push_back(run.per_second / std::max(1.0, wrk.per_second));
   }
+  std::printf(
+      "link tool, %2d threads      %8.0f requests/s  %4.0f us cpu/request   longest window-thread "
+      "stall %3.0f ms (median; worst %.0f)\n",
+      threads, median(ours), median(ours_cpu), median(stalls),
+      *std::max_element(stalls.begin(), stalls.end()));
+  if (peer)
+    std::printf(
+        "  peer: wrk -t2 -c%-2d         %8.0f requests/s  %4.0f us cpu/request   ours / peer %.2f "
+        "(%.2f - %.2f, %d rounds)\n",
+        threads, median(peers), median(peers_cpu), median(ratios),
+        *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
+        rounds);
+  else
+    std::printf("  peer: wrk is not installed (apt-get install wrk)\n");
   std::fflush(stdout);
 }
 
@@ -154,6 +213,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   register_all_tools();
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
   test::TempFolder folder;
   set_program_folder(folder.path());
 
@@ -165,7 +225,7 @@ int main(int argc, char** argv) {
   write_file(template_file(), server.base_url() + "/page?u={$url}\r\n");
   write_file(domain_file(), "a.cn\r\nb.cn\r\nc.cn\r\n");
 
-  for (int threads : {10, 50}) link_tool(server, threads, seconds);
+  for (int threads : {10, 50}) link_tool(server, threads, seconds, rounds);
   server.clear_log();
   banned_filter(folder);
   return 0;

@@ -104,6 +104,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // is_utf8 agrees with the system decoder.
   FUZZ_EQ(is_utf8(bytes), system_reads_utf8(bytes));
+  // The same characters as UTF-16 (a window's text) give the same GBK; with every line break
+  // made CR LF, what the boxes hold.
+  if (is_utf8(bytes)) {
+    static SystemConverter utf("UTF-8");
+    std::u16string utf16;
+    for (char32_t c : SystemConverter::decode(utf.to_utf32, bytes)) {
+      if (c >= 0x10000) {
+        utf16 += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+        utf16 += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+      } else {
+        utf16 += static_cast<char16_t>(c);
+      }
+    }
+    FUZZ_EQ(gbk(utf16), as_gbk);
+    std::string crlf;
+    for (size_t i = 0; i < as_gbk.size(); ++i) {
+      if (as_gbk[i] == '\r' || as_gbk[i] == '\n') {
+        if (as_gbk[i] == '\r' && i + 1 < as_gbk.size() && as_gbk[i + 1] == '\n') ++i;
+        crlf += "\r\n";
+      } else {
+        crlf += as_gbk[i];
+      }
+    }
+    FUZZ_EQ(gbk_lines(utf16), crlf);
+  }
   // Tag characters (U+E0000..U+E007F, "\xF3\xA0\x80\x80".."\xF3\xA0\x81\xBF") are dropped.
   const bool tags = bytes.find("\xF3\xA0\x80") != std::string_view::npos ||
                     bytes.find("\xF3\xA0\x81") != std::string_view::npos;

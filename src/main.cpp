@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "gui/browser.h"
 #include "gui/language.h"
 #include "shell/main_window.h"
 
@@ -53,6 +54,8 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tessaly")));
   tessaly::MainWindow window;
   window.show();
+  // The first browser the user shows then finds its engine running.
+  tessaly::start_browser_engine_after_first_paint(&window);
   if (QCoreApplication::arguments().contains(QStringLiteral("--quit-after-start"))) quit_after_start(window);
   return QApplication::exec();
 }

@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QEvent>
 #include <QNetworkCookie>
 #include <QPointer>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEnginePage>
@@ -123,6 +125,31 @@ QWebEngineProfile* browser_profile() {
   }
   return profile;
 }
+
+namespace {
+
+// After the window's first paint, the program gets this long to settle (its first events, a
+// click the user may already make) before the engine starts.
+constexpr int kEngineStartDelayMs = 300;
+
+class FirstPaintWatcher : public QObject {
+ public:
+  explicit FirstPaintWatcher(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(kEngineStartDelayMs, parent(), [] { browser_profile(); });
+      deleteLater();
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+void start_browser_engine_after_first_paint(QWidget* window) { new FirstPaintWatcher(window); }
 
 QWebEngineView* make_browser(QWidget* parent, const char* name, QWebEnginePage* page) {
   // The first browser a window shows turns it into a GL window, which is made anew for it; a

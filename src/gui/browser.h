@@ -18,8 +18,15 @@ class QWidget;
 
 namespace tessaly {
 
-// The shared profile, made (and bridged to the process cookie store) on first use.
+// The shared profile, made (and bridged to the process cookie store) on first use. Making it
+// starts the browser engine, which holds the window thread for a tenth to a quarter of a second.
 QWebEngineProfile* browser_profile();
+
+// Makes the shared profile shortly after `window` has been painted for the first time, while
+// the user is still looking at it, so that the first browser page or window shown later does not
+// wait for the engine. Only the engine starts: no page, so no page process. The program calls it
+// for its main window.
+void start_browser_engine_after_first_paint(QWidget* window);
 
 // A browser control named `name` showing `page` (made on browser_profile(); the view adopts it),
 // or a plain page of the shared profile.

@@ -123,10 +123,14 @@ class LineBox : public QAbstractScrollArea {
   };
   // How an edit joins the one before it into one undo step.
   enum class Typing { None, Insert, Backspace, Delete };
+  // One edit, for undo and redo. The inserted bytes are kept as text only while an undo has
+  // taken them out again (on the redo stack); until then they are in the box's text, and a
+  // paste of a million lines is not copied a second time for its undo step.
   struct Edit {
     size_t pos;
     std::string removed;
-    std::string inserted;
+    size_t inserted_size;
+    std::string inserted;  // on the redo stack only
     size_t caret_before;
     size_t anchor_before;
   };
@@ -166,8 +170,8 @@ class LineBox : public QAbstractScrollArea {
   void content_changed(bool keep_layouts_before = false, size_t first_changed_row = 0);
 
   // --- editing (line_box_edit.cpp) ---
-  void replace(size_t pos, size_t length, std::string_view gbk_text, Typing typing);
-  void replace_selection(std::string_view gbk_text, Typing typing = Typing::None);
+  void replace(size_t pos, size_t length, std::string gbk_text, Typing typing);
+  void replace_selection(std::string gbk_text, Typing typing = Typing::None);
   void delete_selection();
   bool move_key(QKeyEvent* e);
   bool edit_key(QKeyEvent* e);

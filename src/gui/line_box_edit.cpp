@@ -48,30 +48,30 @@ struct MoveKey {
 
 // --- edits -----------------------------------------------------------------------------------
 
-void LineBox::replace(size_t pos, size_t length, std::string_view gbk_text, Typing typing) {
+void LineBox::replace(size_t pos, size_t length, std::string gbk_text, Typing typing) {
   if (read_only_) return;
   pos = std::min(pos, content_.size());
   length = std::min(length, content_.size() - pos);
   if (length == 0 && gbk_text.empty()) return;
-  const std::string inserted = crlf_lines(gbk_text, pos > 0 ? content_.bytes()[pos - 1] : 0);
-  Edit step{pos, std::string(content_.view(pos, length)), inserted, caret_, anchor_};
+  Edit step{pos, std::string(content_.view(pos, length)), 0, {}, caret_, anchor_};
   const size_t first_row = content_.row_of(pos);
-  content_.replace(pos, length, inserted);
-  caret_ = anchor_ = pos + inserted.size();
+  const size_t inserted = content_.replace(pos, length, std::move(gbk_text));
+  step.inserted_size = inserted;
+  caret_ = anchor_ = pos + inserted;
   preedit_.clear();
   redo_.clear();
   // Typing, and deleting key by key, make one undo step per run.
   bool joined = false;
   if (typing != Typing::None && typing == last_typing_ && !undo_.empty()) {
     Edit& last = undo_.back();
-    if (typing == Typing::Insert && length == 0 && last.pos + last.inserted.size() == pos) {
-      last.inserted += inserted;
+    if (typing == Typing::Insert && length == 0 && last.pos + last.inserted_size == pos) {
+      last.inserted_size += inserted;
       joined = true;
-    } else if (typing == Typing::Backspace && last.inserted.empty() && pos + length == last.pos) {
+    } else if (typing == Typing::Backspace && last.inserted_size == 0 && pos + length == last.pos) {
       last.removed.insert(0, step.removed);
       last.pos = pos;
       joined = true;
-    } else if (typing == Typing::Delete && last.inserted.empty() && last.pos == pos) {
+    } else if (typing == Typing::Delete && last.inserted_size == 0 && last.pos == pos) {
       last.removed += step.removed;
       joined = true;
     }
@@ -87,9 +87,9 @@ void LineBox::replace(size_t pos, size_t length, std::string_view gbk_text, Typi
   restart_blink();
 }
 
-void LineBox::replace_selection(std::string_view gbk_text, Typing typing) {
+void LineBox::replace_selection(std::string gbk_text, Typing typing) {
   const size_t from = std::min(caret_, anchor_);
-  replace(from, std::max(caret_, anchor_) - from, gbk_text, typing);
+  replace(from, std::max(caret_, anchor_) - from, std::move(gbk_text), typing);
 }
 
 void LineBox::delete_selection() { replace_selection({}); }
@@ -98,13 +98,14 @@ void LineBox::undo() {
   if (!can_undo()) return;
   Edit step = std::move(undo_.back());
   undo_.pop_back();
-  if (step.pos + step.inserted.size() > content_.size()) {  // cannot happen; never undo wrongly
+  if (step.pos + step.inserted_size > content_.size()) {  // cannot happen; never undo wrongly
     undo_.clear();
     redo_.clear();
     return;
   }
   const size_t first_row = content_.row_of(step.pos);
-  content_.replace(step.pos, step.inserted.size(), step.removed);
+  step.inserted.assign(content_.view(step.pos, step.inserted_size));
+  content_.replace(step.pos, step.inserted_size, step.removed);
   caret_ = std::min(step.caret_before, content_.size());
   anchor_ = std::min(step.anchor_before, content_.size());
   redo_.push_back(std::move(step));
@@ -123,7 +124,8 @@ void LineBox::redo() {
   }
   const size_t first_row = content_.row_of(step.pos);
   content_.replace(step.pos, step.removed.size(), step.inserted);
-  caret_ = anchor_ = step.pos + step.inserted.size();
+  caret_ = anchor_ = step.pos + step.inserted_size;
+  step.inserted = std::string();  // back in the text
   undo_.push_back(std::move(step));
   last_typing_ = Typing::None;
   content_changed(true, first_row);

@@ -14,7 +14,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <list>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -48,22 +50,33 @@ class ConnectionStream : public httplib::Stream {
  public:
   ConnectionStream(int fd, SSL* ssl) : fd_(fd), ssl_(ssl) {}
 
-  bool is_readable() const override { return (ssl_ && SSL_pending(ssl_) > 0) || wait_fd(fd_, POLLIN, 0); }
+  bool is_readable() const override {
+    return pos_ < filled_ || (ssl_ && SSL_pending(ssl_) > 0) || wait_fd(fd_, POLLIN, 0);
+  }
   bool is_writable() const override { return wait_fd(fd_, POLLOUT, kIoTimeoutMs); }
 
+  // The engine reads a request head a byte at a time: the bytes come from a buffer filled with
+  // whatever has arrived, so a request costs a few system calls, not a few per byte.
   ssize_t read(char* ptr, size_t size) override {
     if (size == 0) return 0;
-    if (!(ssl_ && SSL_pending(ssl_) > 0) && !wait_fd(fd_, POLLIN, kIoTimeoutMs)) return -1;
-    ssize_t n;
-    if (ssl_) {
-      int r = SSL_read(ssl_, ptr, static_cast<int>(std::min<size_t>(size, 1 << 20)));
-      n = r > 0 ? r : -1;
-    } else {
-      n = ::recv(fd_, ptr, size, 0);
-      if (n == 0) n = -1;
+    if (pos_ == filled_) {
+      pos_ = filled_ = 0;
+      if (!(ssl_ && SSL_pending(ssl_) > 0) && !wait_fd(fd_, POLLIN, kIoTimeoutMs)) return -1;
+      ssize_t n;
+      if (ssl_) {
+        int r = SSL_read(ssl_, buffer_.get(), static_cast<int>(kReadBlock));
+        n = r > 0 ? r : -1;
+      } else {
+        n = ::recv(fd_, buffer_.get(), kReadBlock, 0);
+      }
+      if (n <= 0) return -1;
+      filled_ = static_cast<size_t>(n);
     }
-    if (n > 0) recorded_.append(ptr, static_cast<size_t>(n));
-    return n;
+    const size_t n = std::min(size, filled_ - pos_);
+    std::memcpy(ptr, buffer_.get() + pos_, n);
+    pos_ += n;
+    recorded_.append(ptr, n);
+    return static_cast<ssize_t>(n);
   }
 
   ssize_t write(const char* ptr, size_t size) override {
@@ -114,8 +127,13 @@ class ConnectionStream : public httplib::Stream {
     port = ntohs(in->sin_port);
   }
 
+  static constexpr size_t kReadBlock = 16 * 1024;
+
   int fd_;
   SSL* ssl_;
+  // Read from the connection: bytes pos_ to filled_ are not yet handed to the engine.
+  std::unique_ptr<char[]> buffer_ = std::make_unique_for_overwrite<char[]>(kReadBlock);
+  size_t pos_ = 0, filled_ = 0;
   std::string recorded_;
   bool closed_ = false, reset_ = false;
 };

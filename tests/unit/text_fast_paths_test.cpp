@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/text/charset.h"
+#include "core/text/gbk_unicode.h"
 #include "core/text/text.h"
 #include "support/test_support.h"
 
@@ -226,6 +227,67 @@ TEST(Charset, TablesAgreeWithTheSystemConverter) {
   EXPECT_EQ(gbk("\xEF\xBB\xBF"
                 "\xE4\xB8\xAD"),
             gbk("中"));
+}
+
+// UTF-8 as UTF-16 (valid UTF-8 only), for the window-side conversion.
+std::u16string utf16(std::string_view utf8_text) {
+  std::u16string out;
+  for (size_t i = 0; i < utf8_text.size();) {
+    const auto c = static_cast<unsigned char>(utf8_text[i]);
+    const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    char32_t cp = n == 1 ? c : c & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) cp = cp << 6 | (static_cast<unsigned char>(utf8_text[i + k]) & 0x3F);
+    i += n;
+    if (cp >= 0x10000) {
+      out += static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      out += static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+TEST(Charset, Utf16GivesWhatUtf8Gives) {
+  // Every character of the basic plane and a sample beyond it, tag characters included, each
+  // on a line of its own; then runs long enough to cross the converter's blocks with a pair or
+  // a CR LF right on a block boundary.
+  std::string all;
+  auto add = [&all](char32_t c) {
+    std::string bytes;
+    detail::append_utf8(bytes, c);
+    all += bytes + "x\n";
+  };
+  for (char32_t c = 1; c < 0x10000; ++c)
+    if (c < 0xD800 || c > 0xDFFF) add(c);
+  for (char32_t c = 0x10000; c < 0x110000; c += 0x3F1) add(c);
+  for (char32_t c = 0xE0000 - 2; c < 0xE0082; ++c) add(c);
+  for (size_t shift = 2040; shift < 2056; ++shift) {
+    all += std::string(shift, 'a') + "\xF0\x9F\x98\x80中\r\n";
+    all += std::string(shift, 'b') + "关键词\r\n\n\r";
+  }
+  EXPECT_EQ(gbk(utf16(all)), gbk(all));
+
+  struct Case {
+    std::u16string in;
+    std::string out;  // with every line break made CR LF (GBK)
+  };
+  const Case cases[] = {
+      {u"a\r\nb\rc\nd\r", "a\r\nb\r\nc\r\nd\r\n"},
+      {u"\n\n\r\r\n", "\r\n\r\n\r\n\r\n"},
+      {u"中\n文", g("中\r\n文")},
+      // Half a surrogate pair alone is no character; a pair beyond GBK is "?", a tag character
+      // nothing.
+      {std::u16string{u'a', char16_t(0xD800), u'b', char16_t(0xDC00)}, "a?b?"},
+      {std::u16string{char16_t(0xD83D), char16_t(0xDE00), char16_t(0xDB40), char16_t(0xDC41)}, "?"},
+      {std::u16string{u'\0', char16_t(0x20AC)}, std::string("\0\x80", 2)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(gbk_lines(c.in), c.out);
+  // A byte-order mark at the start goes, as it goes from UTF-8; one further on is a character
+  // GBK lacks.
+  EXPECT_EQ(gbk(u"\uFEFFa\uFEFF"), gbk("\xEF\xBB\xBF"
+                                       "a\xEF\xBB\xBF"));
+  EXPECT_EQ(gbk_lines(u"\uFEFFa\n"), "a\r\n");
 }
 
 }  // namespace

@@ -102,12 +102,18 @@ TEST(LineText, RandomEditsMatchTheModel) {
     if (rng() % 4 == 0) to = from;
     const std::string& piece = pieces[rng() % pieces.size()];
     std::string expected = t.bytes();
-    if (rng() % 5 == 0) {
+    const unsigned kind = rng() % 6;
+    if (kind == 0) {
       expected += crlf_lines(piece, expected.empty() ? 0 : expected.back());
       t.append(piece);
     } else {
-      expected.replace(from, to - from, crlf_lines(piece, from > 0 ? expected[from - 1] : 0));
-      t.replace(from, to - from, piece);
+      // Now and then the whole text goes, the new bytes handed over (a paste into an empty box).
+      const bool whole = kind == 1;
+      const size_t at = whole ? 0 : from, length = whole ? t.size() : to - from;
+      const std::string inserted = crlf_lines(piece, at > 0 ? expected[at - 1] : 0);
+      expected.replace(at, length, inserted);
+      const size_t went_in = whole ? t.replace(at, length, std::string(piece)) : t.replace(at, length, piece);
+      ASSERT_EQ(went_in, inserted.size()) << "step " << step;
     }
     ASSERT_EQ(t.bytes(), expected) << "step " << step;
     expect_indexed(t, "step " + std::to_string(step));

@@ -133,6 +133,9 @@ void notify_cookie_store_changed() {
 }  // namespace transport
 
 std::vector<StoredCookie> cookie_store_list() {
+  // A store nothing has used yet is empty; listing it needs no libcurl (the embedded browsers'
+  // profile lists it when the program starts their engine).
+  if (!transport::cookie_store_made()) return {};
   auto lock = transport::lock_cookie_store();
   CURL* h = transport::cookie_store_handle();
   if (!h) return {};

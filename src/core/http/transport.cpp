@@ -3,6 +3,7 @@
 #include <signal.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -248,6 +249,12 @@ std::vector<std::string> header_lines(std::string_view header_text) {
   return lines;
 }
 
+namespace {
+std::atomic<bool> share_made{false};
+}  // namespace
+
+bool cookie_store_made() { return share_made.load(std::memory_order_acquire); }
+
 CURLSH* cookie_share() {
   static CURLSH* share = [] {
     ensure_global_init();
@@ -255,6 +262,7 @@ CURLSH* cookie_share() {
     curl_share_setopt(sh, CURLSHOPT_LOCKFUNC, share_lock);
     curl_share_setopt(sh, CURLSHOPT_UNLOCKFUNC, share_unlock);
     curl_share_setopt(sh, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE);
+    share_made.store(true, std::memory_order_release);
     return sh;
   }();
   return share;

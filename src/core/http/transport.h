@@ -52,6 +52,8 @@ std::vector<std::string> header_lines(std::string_view header_text);
 // The process-wide cookie store: a libcurl share handle holding the cookie engine. The lock
 // serialises every access to it; holding it across several operations makes them one step.
 CURLSH* cookie_share();
+// Whether the store has been made (by a request or a cookie function); until then it is empty.
+bool cookie_store_made();
 std::unique_lock<std::recursive_mutex> lock_cookie_store();
 // An easy handle attached to the store, for reading and writing cookies (caller cleans up).
 CURL* cookie_store_handle();

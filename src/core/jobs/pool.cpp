@@ -74,7 +74,12 @@ PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work) {
         if (work.announce) work.announce(row, id);
         work.work(row, id);
         ++done;
-        job.notify();
+        // The dispatcher is woken after a row only for what it acts on: a progress report, or
+        // a new limit (asked here after every row, so a change takes effect at once). A wake-up
+        // per row would cost a thread switch per request to a pool of fast requests.
+        const int now = plan.limit ? plan.limit() : 1;
+        const bool new_limit = now != limit.exchange(now);
+        if (new_limit || work.progress) job.notify();
       }
     } catch (const JobStopped&) {
     } catch (...) {
@@ -119,12 +124,12 @@ PoolResult run_pooled(Job& job, const PoolPlan& plan, const PoolWork& work) {
         }
         continue;
       }
-      int seen_running = running.load();
+      int seen_running = running.load(), seen_limit = limit.load();
       long long seen_done = done.load();
       job.wait_until(
           [&] {
-            return running.load() < seen_running || done.load() != seen_done || job.winding_down() ||
-                   failed.load();
+            return running.load() < seen_running || limit.load() != seen_limit ||
+                   (work.progress && done.load() != seen_done) || job.winding_down() || failed.load();
           },
           kLimitPoll);
     }

@@ -13,8 +13,9 @@ namespace tessaly {
 
 struct PoolPlan {
   int rows = 0;
-  // How many workers may run at once; asked before every worker start and after every row, so a
-  // change takes effect at the next start (a lower limit ends surplus workers after their row).
+  // How many workers may run at once; asked before every worker start and after every row (on
+  // the worker that did it), so a change takes effect at the next start (a lower limit ends
+  // surplus workers after their row).
   // Zero or less starts none and waits, without using the processor, for a higher limit or a stop.
   std::function<int()> limit;
   // Endless passes: after the last row the next worker takes row 0 again, until the job is

@@ -23,6 +23,7 @@ constexpr std::string_view kLineEnd = "(?![^\\n\\r\\x{2028}\\x{2029}])";
 // the ASCII characters ECMAScript gives them and no byte from 0x80 up (negations: every one).
 constexpr std::string_view kPair = "[\\x81-\\xfe][\\x40-\\x7e\\x80-\\xfe]";  // a double-byte character
 constexpr std::string_view kFullWidthSpace = "\\xa1\\xa1";
+constexpr std::string_view kByteDot = "[^\\n\\r]";  // one byte: only for a run that ends at a character start
 constexpr std::string_view kByteLineStart = "(?<![^\\n\\r])";
 constexpr std::string_view kByteLineEnd = "(?![^\\n\\r])";
 
@@ -137,7 +138,9 @@ class PatternTranslator {
       } else if (c == '[') {
         out += character_class();
       } else if (c == '.') {
-        out += bytes_ ? byte_set("[^\\n\\r]", Cover::All) : std::string(kDot);
+        out += !bytes_                      ? std::string(kDot)
+               : dot_run_ends_on_boundary() ? std::string(kByteDot)
+                                            : byte_set(kByteDot, Cover::All);
         ++i_;
       } else if (c == '^') {
         out += bytes_ ? kByteLineStart : kLineStart;
@@ -154,6 +157,8 @@ class PatternTranslator {
             (p_.compare(i_, 4, "(?<=") == 0 || p_.compare(i_, 4, "(?<!") == 0 ||
              p_.compare(i_, 2, "(*") == 0 || p_.compare(i_, 4, "(?P=") == 0 || p_.compare(i_, 3, "(?#") == 0))
           byte_safe_ = false;
+        if (c == '(') open_groups_.push_back(plain_group_at(i_));
+        if (c == ')' && !open_groups_.empty()) open_groups_.pop_back();
         out += c;
         ++i_;
       }
@@ -203,6 +208,48 @@ class PatternTranslator {
       }
     }
     return n;
+  }
+
+  // Whether the group opening at k only groups (capturing or not): its end is where its
+  // content's end is. Look-arounds, atomic groups and option groups are not.
+  bool plain_group_at(size_t k) const {
+    if (k + 1 >= p_.size() || p_[k + 1] != '?') return true;
+    if (p_.compare(k, 3, "(?:") == 0) return true;
+    // Named groups: (?<name> and (?P<name>, but not the look-behinds (?<= and (?<!.
+    size_t name = p_.compare(k, 4, "(?P<") == 0 ? k + 4 : p_.compare(k, 3, "(?<") == 0 ? k + 3 : 0;
+    return name != 0 && name < p_.size() && p_[name] != '=' && p_[name] != '!';
+  }
+
+  // Whether the dot at i_ starts a run ("*" or "+", greedy or lazy) that is directly followed,
+  // perhaps after the end of plain groups that hold it, by a required literal that can never be
+  // a trail byte (ASCII below "@"). Every place that literal matches is then a
+  // character start, and a dot-run taken byte by byte ends only on such places: the run may be
+  // one byte class instead of whole characters, which keeps the search of such patterns (as
+  // (.*?)" ) as fast as a plain byte loop.
+  bool dot_run_ends_on_boundary() const {
+    size_t k = i_ + 1;
+    if (k >= p_.size() || (p_[k] != '*' && p_[k] != '+')) return false;
+    ++k;
+    if (k < p_.size() && p_[k] == '?') ++k;
+    // Groups closed right after the run must be plain (a repeated one fails the literal test).
+    for (size_t depth = 0; k < p_.size() && p_[k] == ')'; ++k, ++depth)
+      if (depth >= open_groups_.size() || !open_groups_[open_groups_.size() - 1 - depth]) return false;
+    if (k >= p_.size()) return false;
+    size_t end = k + 1;  // after the literal
+    char literal = p_[k];
+    if (literal == '\\') {
+      // Escaped punctuation stands for itself, \r and \n for the line breaks.
+      if (k + 1 >= p_.size()) return false;
+      const char e = p_[k + 1];
+      if (e != 'r' && e != 'n' &&
+          std::string_view("./?*+()$\"'<>=:;,&%#!- ").find(e) == std::string_view::npos)
+        return false;
+      end = k + 2;
+    } else if (std::string_view("\"'<>=:;,&%#!/- 0123456789").find(literal) == std::string_view::npos) {
+      return false;
+    }
+    // A literal that may be left out does not end the run.
+    return end >= p_.size() || std::string_view("*?{").find(p_[end]) == std::string_view::npos;
   }
 
   // The character at i_ (one UTF-8 sequence), taken.
@@ -495,6 +542,7 @@ class PatternTranslator {
   bool bytes_;
   bool byte_safe_ = true;
   size_t i_ = 0;
+  std::vector<bool> open_groups_;  // the groups open at i_, innermost last: plain_group_at of each
   int groups_ = 0;
 };
 

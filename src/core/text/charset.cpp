@@ -137,4 +137,19 @@ std::string gbk(std::string_view utf8_text) { return convert_charset(utf8_text, 
 
 std::string utf8(std::string_view gbk_text) { return convert_charset(gbk_text, "GBK", "UTF-8"); }
 
+namespace {
+
+// A byte-order mark at the start is skipped, as convert_charset skips it in UTF-8.
+std::u16string_view without_bom(std::u16string_view utf16) {
+  return !utf16.empty() && utf16.front() == u'\uFEFF' ? utf16.substr(1) : utf16;
+}
+
+}  // namespace
+
+std::string gbk(std::u16string_view utf16) { return detail::convert_utf16_to_gbk(without_bom(utf16)); }
+
+std::string gbk_lines(std::u16string_view utf16) {
+  return detail::convert_utf16_to_gbk(without_bom(utf16), true);
+}
+
 }  // namespace tessaly

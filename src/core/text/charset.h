@@ -19,5 +19,10 @@ bool is_utf8(std::string_view bytes);
 // program text: gbk("完成提示：").
 std::string gbk(std::string_view utf8);
 std::string utf8(std::string_view gbk_text);
+// UTF-16 text (what Qt holds) to GBK in one step, as gbk() of its UTF-8 form gives it; the
+// second with every line break (CR LF, a lone CR, a lone LF) made CR LF, as the list boxes hold
+// their text.
+std::string gbk(std::u16string_view utf16);
+std::string gbk_lines(std::u16string_view utf16);
 
 }  // namespace tessaly

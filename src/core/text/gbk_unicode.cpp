@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -315,6 +316,71 @@ std::string convert_utf8_to_gbk(std::string_view utf8) {
     }
   }
   return out.take();
+}
+
+std::string convert_utf16_to_gbk(std::u16string_view utf16, bool crlf_lines) {
+  const uint16_t* encode = table().encode.get();
+  const size_t n = utf16.size();
+  const char16_t* s = utf16.data();
+  // Room for the result at once: no unit gives more than two bytes (a CR LF pair gives two for
+  // two). Reserved memory the result does not reach is never touched, so it costs nothing.
+  std::string out;
+  out.reserve(2 * n);
+  // Converted a block at a time into a buffer on the stack and appended from there.
+  constexpr size_t kBlock = 2048;
+  char buffer[2 * kBlock + 2];
+  size_t i = 0;
+  while (i < n) {
+    char* d = buffer;
+    const size_t block_end = std::min(n, i + kBlock);
+    while (i < block_end) {
+      const char16_t unit = s[i];
+      if (unit >= 0x80) {
+        ++i;
+        if (static_cast<char16_t>(unit - 0xD800) < 0x800) {
+          // A pair is a character beyond the basic plane, which GBK lacks (the tag characters
+          // are dropped); a lone half is no character.
+          if (unit <= 0xDBFF && i < n && static_cast<char16_t>(s[i] - 0xDC00) < 0x400) {
+            const char32_t cp = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (s[i++] - 0xDC00);
+            if (cp >= 0xE0000 && cp <= 0xE007F) continue;
+          }
+          *d++ = '?';
+          continue;
+        }
+        const uint16_t g = encode[unit];
+        if (g > 0xFF) {
+          d[0] = static_cast<char>(g >> 8);
+          d[1] = static_cast<char>(g & 0xFF);
+          d += 2;
+        } else {
+          *d++ = g ? static_cast<char>(g) : '?';
+        }
+        continue;
+      }
+      // ASCII: four units at a time where it can (line breaks excepted when they are changed).
+      if (i + 4 <= block_end) {
+        uint64_t word;
+        std::memcpy(&word, s + i, 8);
+        if ((word & 0xFF80FF80FF80FF80ull) == 0 &&
+            (!crlf_lines || (s[i] >= 0x20 && s[i + 1] >= 0x20 && s[i + 2] >= 0x20 && s[i + 3] >= 0x20))) {
+          for (int k = 0; k < 4; ++k) d[k] = static_cast<char>(s[i + k]);
+          d += 4;
+          i += 4;
+          continue;
+        }
+      }
+      ++i;
+      if (crlf_lines && (unit == u'\r' || unit == u'\n')) {
+        if (unit == u'\r' && i < n && s[i] == u'\n') ++i;
+        *d++ = '\r';
+        *d++ = '\n';
+        continue;
+      }
+      *d++ = static_cast<char>(unit);
+    }
+    out.append(buffer, static_cast<size_t>(d - buffer));
+  }
+  return out;
 }
 
 }  // namespace tessaly::detail

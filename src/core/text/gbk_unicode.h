@@ -45,5 +45,9 @@ std::string gbk_to_utf8(std::string_view gbk, std::vector<size_t>* single_byte_w
 // The system converter's rules (see above), without its per-call cost.
 std::string convert_gbk_to_utf8(std::string_view gbk);
 std::string convert_utf8_to_gbk(std::string_view utf8);
+// UTF-16 (a window's text) to GBK, as convert_utf8_to_gbk gives for the same characters in UTF-8;
+// half of a surrogate pair alone becomes "?". With crlf_lines every line break (CR LF, a lone CR,
+// a lone LF) becomes CR LF.
+std::string convert_utf16_to_gbk(std::u16string_view utf16, bool crlf_lines = false);
 
 }  // namespace tessaly::detail

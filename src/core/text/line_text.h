@@ -41,9 +41,12 @@ class LineText {
 
   // Adds the text at the end.
   void append(std::string_view gbk_text);
-  // Replaces `length` bytes at pos with the text. Positions are never inside a CR LF pair or a
-  // double-byte character (the box only edits between characters).
-  void replace(size_t pos, size_t length, std::string_view gbk_text);
+  // Replaces `length` bytes at pos with the text (a lone LF becomes CR LF) and returns how many
+  // bytes went in. Positions are never inside a CR LF pair or a double-byte character (the box
+  // only edits between characters).
+  size_t replace(size_t pos, size_t length, std::string_view gbk_text);
+  // The same taking the bytes, which replace the whole text without a copy.
+  size_t replace(size_t pos, size_t length, std::string&& gbk_text);
 
   // Character steps inside the text: a CR LF pair and a double-byte character are one step.
   size_t next_char(size_t pos) const;
