@@ -275,7 +275,7 @@ TEST(Charset, Utf16GivesWhatUtf8Gives) {
   const Case cases[] = {
       {u"a\r\nb\rc\nd\r", "a\r\nb\r\nc\r\nd\r\n"},
       {u"\n\n\r\r\n", "\r\n\r\n\r\n\r\n"},
-      {u"中\n文", g("中\r\n文")},
+      {u"中\n文", gbk("中\r\n文")},
       // Half a surrogate pair alone is no character; a pair beyond GBK is "?", a tag character
       // nothing.
       {std::u16string{u'a', char16_t(0xD800), u'b', char16_t(0xDC00)}, "a?b?"},
