@@ -21,10 +21,6 @@ TempFolder::~TempFolder() {
 
 std::string TempFolder::file(std::string_view name) const { return join_path(path_, name); }
 
-std::string g(std::string_view utf8_text) { return gbk(utf8_text); }
-
-std::vector<std::string> gl(std::initializer_list<const char*> utf8_items) { return gbk_list(utf8_items); }
-
 std::vector<std::string> gbk_list(std::initializer_list<const char*> utf8_items) {
   std::vector<std::string> out;
   for (const char* item : utf8_items) out.push_back(gbk(item));

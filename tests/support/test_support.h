@@ -43,10 +43,7 @@ bool eventually(Pred pred, std::chrono::milliseconds timeout = std::chrono::seco
   return eventually(pred, timeout, [] { std::this_thread::sleep_for(std::chrono::milliseconds(2)); });
 }
 
-// A UTF-8 literal as GBK text (the program's text).
-std::string g(std::string_view utf8_text);
-// UTF-8 literals as a list of GBK texts.
-std::vector<std::string> gl(std::initializer_list<const char*> utf8_items);
+// UTF-8 literals as a list of GBK texts (gbk() from core/text/charset.h makes one).
 std::vector<std::string> gbk_list(std::initializer_list<const char*> utf8_items);
 
 }  // namespace tessaly::test
