@@ -66,7 +66,7 @@ struct Window {
   }
 };
 
-QString totals_text(long long s, long long f) {
+QString expected_totals(long long s, long long f) {
   return QStringLiteral("成功：%1个，失败：%2个").arg(s).arg(f);
 }
 
@@ -269,7 +269,7 @@ class ExternalLinksTest : public QObject {
     QVERIFY(win->start->isEnabled());
     long long s1 = link_totals().successes, f1 = link_totals().failures;
     QCOMPARE(s1 - s0 + f1 - f0, (long long)server_->request_count());
-    QCOMPARE(win->totals->text(), totals_text(s1, f1));
+    QCOMPARE(win->totals->text(), expected_totals(s1, f1));
     QCOMPARE(win->cell(0, 2), QStringLiteral("成功"));
     QCOMPARE(win->cell(1, 2), QStringLiteral("失败！"));
     QCOMPARE(win->cell(0, 3), QStringLiteral("完毕。线程ID已无效"));
@@ -285,13 +285,13 @@ class ExternalLinksTest : public QObject {
     QVERIFY(wait_until([&] { return win->idle(); }));
     long long s2 = link_totals().successes, f2 = link_totals().failures;
     QVERIFY(s2 > s1 && f2 > f1);
-    QCOMPARE(win->totals->text(), totals_text(s2, f2));
+    QCOMPARE(win->totals->text(), expected_totals(s2, f2));
 
     // A window opened again shows the totals and counts on from them; it reads the saved domains.
     win->close();
     win.reset();
     Window again(main_);
-    QCOMPARE(again.totals->text(), totals_text(s2, f2));
+    QCOMPARE(again.totals->text(), expected_totals(s2, f2));
     QCOMPARE(again.domains->toPlainText(), QStringLiteral("d.cn"));
     const size_t seen = server_->request_count();
     click(again.start);
@@ -300,7 +300,7 @@ class ExternalLinksTest : public QObject {
     QVERIFY(wait_until([&] { return again.idle(); }));
     long long s3 = link_totals().successes, f3 = link_totals().failures;
     QVERIFY(s3 + f3 >= s2 + f2 + 2);
-    QCOMPARE(again.totals->text(), totals_text(s3, f3));
+    QCOMPARE(again.totals->text(), expected_totals(s3, f3));
     again.close();
   }
 
