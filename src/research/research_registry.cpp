@@ -58,15 +58,15 @@ void register_research_tools() {
                  .height = 458,
                  .buttons = {{"分组框34", 0, "按钮单词功能", "英文单词生成"}},
                  .create = [](QWidget* p) -> QWidget* { return new WordToolsWindow(p); }});
+  register_tool({.window = 33, .title = "", .width = 400, .height = 70, .create = [](QWidget* p) -> QWidget* {
+                   return new ExportProgressWindow(p);
+                 }});
   register_tool({.window = 34,
                  .title = "百度主动推送",
                  .width = 780,
                  .height = 520,
                  .buttons = {{"分组框32", 4, "按钮主动推送", "百度主动推送"}},
                  .create = [](QWidget* p) -> QWidget* { return new UrlPushWindow(p); }});
-  register_tool({.window = 33, .title = "", .width = 400, .height = 70, .create = [](QWidget* p) -> QWidget* {
-                   return new ExportProgressWindow(p);
-                 }});
 }
 
 }  // namespace tessaly

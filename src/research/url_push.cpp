@@ -448,6 +448,7 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
                   std::string why) {
     if (status == PushStatus::QuotaUsedUp || (status == PushStatus::Failed && result.end == PushEnd::Refused))
       ++result.unsent;
+    if (status != PushStatus::Pushed) ++result.not_pushed;
     sink.url_done(
         PushedUrl{static_cast<int>(index) + 1, urls[index], status, outcome, message, std::move(why)});
   };
@@ -538,7 +539,10 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
 Text push_end_message(const PushResult& result) {
   switch (result.end) {
     case PushEnd::Done:
-      return gbk("推送完毕：") + push_summary_text(result.totals);
+      return gbk("推送完毕：") + push_summary_text(result.totals) +
+             (result.not_pushed > 0
+                  ? gbk("；") + to_text(result.not_pushed) + gbk("条未推送成功，原因见状态列。")
+                  : Text());
     case PushEnd::QuotaUsedUp:
       return gbk("今日推送配额已用完，还有") + to_text(result.unsent) +
              gbk("条网址未推送（状态为“配额已用完”），请明天再推送。");

@@ -134,8 +134,9 @@ enum class PushEnd {
 struct PushResult {
   PushEnd end = PushEnd::Done;
   PushTotals totals;
-  long long unsent = 0;  // URLs left unsent when the run stopped early
-  Text message;          // the refusal's message (GBK, the token masked)
+  long long unsent = 0;      // URLs left unsent when the run stopped early
+  long long not_pushed = 0;  // URLs not pushed for any reason (the unsent ones included)
+  Text message;              // the refusal's message (GBK, the token masked)
 };
 
 struct PushOptions {
@@ -152,8 +153,9 @@ struct PushOptions {
 // or a used-up quota marks the rest and ends the run.
 PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink);
 
-// The message a window shows at a run's end (GBK): "推送完毕", the quota note with how many
-// stay unsent, or the refusal with the service's message.
+// The message a window shows at a run's end (GBK): "推送完毕：" and the summary (with how many
+// were not pushed, when some were not), the quota note with how many stay unsent, or the
+// refusal with the service's message.
 Text push_end_message(const PushResult& result);
 
 }  // namespace tessaly::research

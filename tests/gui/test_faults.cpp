@@ -248,6 +248,22 @@ const std::vector<NetTool>& net_tools() {
          return has_message(hooks, QStringLiteral("采集方式为词库网采集：一共采集了0条数据")) &&
                 text_of(w, "编辑框采集结果").isEmpty();
        }},
+      {"url push",
+       {"BAIDU_PUSH_API"},
+       34,
+       "按钮主动推送",
+       [](QWidget* w, const QString&) {
+         set_text(w, "编辑框站点", QStringLiteral("www.a.com"));
+         set_text(w, "编辑框密钥", QStringLiteral("token1"));
+         set_text(w, "编辑框网址", QStringLiteral("http://www.a.com/1\nhttp://www.a.com/2"));
+       },
+       "按钮开始推送",
+       "",
+       [](QWidget* w, const HookRecorder&, Fault) {
+         // No answer (or one that says nothing) marks the URLs failed, never pushed.
+         return rows(w, "超级列表框1") == 2 && cell(w, "超级列表框1", 0, 2) == QStringLiteral("查询失败") &&
+                cell(w, "超级列表框1", 1, 2) == QStringLiteral("查询失败");
+       }},
       {"keyword miner",
        {"BAIDU_SUGGEST", "BAIDU_WEB_SEARCH", "TAOBAO_SUGGEST", "SOGOU_INDEX_SEARCH", "SOGOU_INDEX_HINT",
         "BING_HOME", "BING_SUGGEST", "SO360_SUGGEST", "KANDIANBAO_WAJUE", "WORDLIB_SEARCH", "WORDLIB_DATA"},
