@@ -236,10 +236,11 @@ std::string push_token_of(const Args& args) {
   } else {
     throw UsageError("no token: name a file that holds it with --token-file FILE, or set TESSALY_PUSH_TOKEN");
   }
-  if (trim_both(raw).find_first_not_of(" \t\r\n") == std::string::npos)
-    throw UsageError(from + " holds no token");
   std::string token = research::push_token(raw);
-  if (token.empty()) throw UsageError(from + " holds more than a token (letters, digits, - and _ only)");
+  if (token.empty())
+    throw UsageError(from + (raw.find_first_not_of(" \t\r\n") == std::string::npos
+                                 ? " holds no token"
+                                 : " holds more than a token (letters, digits, - and _ only)"));
   return token;
 }
 

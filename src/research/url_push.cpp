@@ -507,23 +507,17 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
       if (answer.remain == 0 && end < count) {
         result.end = PushEnd::QuotaUsedUp;
         tell_range(end, count, PushStatus::QuotaUsedUp, RequestOutcome::Failed, {}, quota_why);
-        sink.batch_done(result.totals);
-        break;
       }
     } else if (response.ok() && is_quota_message(message)) {
       result.end = PushEnd::QuotaUsedUp;
       result.totals.remain = 0;
       result.message = message;
       tell_range(next, count, PushStatus::QuotaUsedUp, RequestOutcome::Failed, {}, quota_why);
-      sink.batch_done(result.totals);
-      break;
     } else if (response.ok() && code >= 400 && code < 500 && code != 429) {
       // The site or the token was refused: every further request would be refused alike.
       result.end = PushEnd::Refused;
       result.message = message.empty() ? Text("HTTP " + std::to_string(code)) : message;
       tell_range(next, count, PushStatus::Failed, RequestOutcome::Failed, message, problem);
-      sink.batch_done(result.totals);
-      break;
     } else {
       // No answer, a server error, or an answer that says nothing readable: this batch failed.
       const bool unreadable = response.ok() && code < 400;
@@ -531,6 +525,7 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
                  unreadable ? "unreadable answer (HTTP " + std::to_string(response.status) + ")" : problem);
     }
     sink.batch_done(result.totals);
+    if (result.end != PushEnd::Done) break;  // the rest stays unsent
     next = end;
   }
   return result;
