@@ -89,7 +89,7 @@ UrlPushWindow::UrlPushWindow(QWidget* parent) : ToolWindow(34, parent) {
 
   rows_ = make_report_list(
       this, "超级列表框1",
-      {{QStringLiteral("ID"), 50}, {QStringLiteral("URL"), 300}, {QStringLiteral("状态"), 160}});
+      {{QStringLiteral("ID"), 50}, {QStringLiteral("URL"), 250}, {QStringLiteral("状态"), 150}});
   rows_->set_checkable(false);
   bar_ = make_progress(this, "进度条1");
   summary_ = make_label(this, "标签汇总", {});

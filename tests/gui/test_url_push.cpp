@@ -219,6 +219,8 @@ class UrlPushTest : public QObject {
              sl({"今日推送配额已用完，还有2000条网址未推送（状态为“配额已用完”），请明天再推送。"}));
     QCOMPARE(hooks.messages[0].flags, kIconInformation);
     QCOMPARE(push.pushed(kSite).size(), size_t(2500));
+    win.rows->scrollToBottom();
+    save_screenshot(win.w, "url_push_quota_used_up");
 
     // The next run the same day is refused at once by the service.
     hooks.messages.clear();
