@@ -19,13 +19,14 @@ class AccessLines : public domains::AccessSink {
   void request_problem(int position, RequestOutcome outcome, const std::string& why) override {
     c_.problems.add(position, sites_[static_cast<size_t>(position - 1)], outcome, why);
   }
-  void site_checked(int position, const Text&, const Text& title) override {
+  void site_checked(int position, const Text&, const Text& title, ItemOutcome outcome) override {
     position_ = position;
     title_ = title;
+    outcome_ = outcome;
+    counts_.add(outcome);
   }
   void result_line(const Text& line) override {
-    const std::string status = c_.problems.status(position_);
-    const bool limited = status == "rate limited";
+    const bool limited = outcome_ == ItemOutcome::RateLimited;
     if (!limited && title_.empty()) ++flagged_;
     Text text = line;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -33,11 +34,12 @@ class AccessLines : public domains::AccessSink {
                       limited          ? ""
                       : title_.empty() ? "no"
                                        : "yes",
-                      title_, status});
+                      title_, status_word(outcome_)});
     c_.out.flush();
     progress_.step();
   }
   int flagged() const { return flagged_; }
+  const OutcomeCounts& counts() const { return counts_; }
 
  private:
   Context& c_;
@@ -45,7 +47,9 @@ class AccessLines : public domains::AccessSink {
   Progress& progress_;
   int position_ = 0;
   Text title_;
+  ItemOutcome outcome_ = ItemOutcome::Result;
   int flagged_ = 0;
+  OutcomeCounts counts_;
 };
 
 void run_access(Context& c) {
@@ -56,7 +60,7 @@ void run_access(Context& c) {
   AccessLines sink(c, sites, progress);
   domains::run_access_test(sites, sink);
   progress.clear();
-  note(utf8(domains::access_summary(sink.flagged())));
+  note(utf8(domains::access_summary(sink.flagged()) + failures_tail(sink.counts())));
 }
 
 // --- whois -------------------------------------------------------------------------------------
@@ -70,16 +74,16 @@ class WhoisLines : public domains::WhoisSink {
   void request_problem(int position, RequestOutcome outcome, const std::string& why) override {
     c_.problems.add(position, domains_[static_cast<size_t>(position - 1)], outcome, why);
   }
-  void write_row(int index, const domains::DomainInfoRow& row) override {
+  void write_row(int index, const domains::DomainInfoRow& row, ItemOutcome outcome) override {
     const int position = index + 1;
-    std::string status = c_.problems.status(position);
-    std::string registered = status != "ok"                                 ? ""
-                             : row[1] == domains::whois_unregistered_text() ? "no"
-                                                                            : "yes";
+    std::string registered = outcome == ItemOutcome::Result  ? "yes"
+                             : outcome == ItemOutcome::Empty ? "no"
+                                                             : "";
     // Each date also in ISO form, for scripts; the tool's own text stays beside it.
-    c_.out.row(domains::all_rows_line(position, row),
-               {to_text(position), row[0], row[1], row[2], row[3], row[4], domains::iso_date(row[4]), row[5],
-                domains::iso_date(row[5]), row[6], domains::iso_date(row[6]), registered, status});
+    c_.out.row(
+        domains::all_rows_line(position, row),
+        {to_text(position), row[0], row[1], row[2], row[3], row[4], domains::iso_date(row[4]), row[5],
+         domains::iso_date(row[5]), row[6], domains::iso_date(row[6]), registered, status_word(outcome)});
     c_.out.flush();
     progress_.step();
   }
@@ -116,9 +120,9 @@ class IpLines : public domains::IpLookupSink {
   void request_problem(int position, RequestOutcome outcome, const std::string& why) override {
     c_.problems.add(position, domain_, outcome, why);
   }
-  void result(int position, const domains::IpLookupResult& found) override {
+  void result(int position, const domains::IpLookupResult& found, ItemOutcome outcome) override {
     c_.out.row(to_text(position) + "---" + domain_ + "---" + found.ip + "---" + found.region,
-               {to_text(position), domain_, found.ip, found.region, c_.problems.status(position)});
+               {to_text(position), domain_, found.ip, found.region, status_word(outcome)});
     c_.out.flush();
     progress_.step();
   }

@@ -195,12 +195,26 @@ void Output::flush() {
   buffer_.clear();
 }
 
-void Problems::add(int position, const Text& item, RequestOutcome outcome, const std::string& why) {
+const char* status_word(ItemOutcome outcome) {
+  switch (outcome) {
+    case ItemOutcome::Result:
+      return "ok";
+    case ItemOutcome::Empty:
+      return "empty";
+    case ItemOutcome::Failed:
+      return "failed";
+    case ItemOutcome::RateLimited:
+      return "rate limited";
+  }
+  return "ok";
+}
+
+void Problems::add(int position, const Text& item, ItemOutcome outcome, const std::string& why) {
   std::lock_guard lock(mutex_);
   for (Entry& e : entries_) {
     if (e.position != position) continue;
     // One entry per item; a refusal outweighs a failure.
-    if (outcome == RequestOutcome::RateLimited && e.outcome != outcome) {
+    if (outcome == ItemOutcome::RateLimited && e.outcome != outcome) {
       e.outcome = outcome;
       e.why = why;
     }
@@ -209,16 +223,13 @@ void Problems::add(int position, const Text& item, RequestOutcome outcome, const
   entries_.push_back({position, item, outcome, why});
 }
 
+void Problems::add(int position, const Text& item, RequestOutcome outcome, const std::string& why) {
+  add(position, item, item_outcome(outcome, false), why);
+}
+
 bool Problems::any() const {
   std::lock_guard lock(mutex_);
   return !entries_.empty();
-}
-
-std::string Problems::status(int position) const {
-  std::lock_guard lock(mutex_);
-  for (const Entry& e : entries_)
-    if (e.position == position) return e.outcome == RequestOutcome::RateLimited ? "rate limited" : "failed";
-  return "ok";
 }
 
 bool Problems::report(long long items) const {
@@ -230,8 +241,8 @@ bool Problems::report(long long items) const {
   std::string text = "tessaly-cli: " + std::to_string(sorted.size()) + " of " + std::to_string(items) +
                      (items == 1 ? " item" : " items") + " failed:\n";
   for (const Entry& e : sorted)
-    text += "  " + std::to_string(e.position) + " " + utf8(e.item) + ": " +
-            (e.outcome == RequestOutcome::RateLimited ? "rate limited" : "failed") + " (" + e.why + ")\n";
+    text += "  " + std::to_string(e.position) + " " + utf8(e.item) + ": " + status_word(e.outcome) + " (" +
+            e.why + ")\n";
   std::fputs(text.c_str(), stderr);
   return true;
 }

@@ -82,13 +82,17 @@ class Output {
   std::mutex mutex_;
 };
 
+// The status field of an item with that outcome: "ok", "empty", "failed" or "rate limited".
+const char* status_word(ItemOutcome outcome);
+
 // The items that failed: each with its 1-based position, its text, and why. Safe across threads.
 class Problems {
  public:
+  // `outcome` is Failed or RateLimited.
+  void add(int position, const Text& item, ItemOutcome outcome, const std::string& why);
+  // The same for a request that brought no answer (Failed or RateLimited).
   void add(int position, const Text& item, RequestOutcome outcome, const std::string& why);
   bool any() const;
-  // The status field of an item: "ok", "failed" or "rate limited".
-  std::string status(int position) const;
   // Tells standard error which items failed, in order; false when none did.
   bool report(long long items) const;
 
@@ -96,7 +100,7 @@ class Problems {
   struct Entry {
     int position;
     Text item;
-    RequestOutcome outcome;
+    ItemOutcome outcome;
     std::string why;
   };
   mutable std::mutex mutex_;

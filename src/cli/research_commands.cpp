@@ -25,15 +25,19 @@ class InclusionLines : public research::InclusionSink {
  public:
   InclusionLines(Context& c, Progress& progress) : c_(c), progress_(progress) {}
 
-  void row_started(int, const Text& domain) override { row_ = {domain, {}, {}, {}, {}}; }
-  void count_found(int position, int column, const Text& count) override {
+  void row_started(int, const Text& domain) override {
+    row_ = {domain, {}, {}, {}, {}};
+    outcome_ = ItemOutcome::Empty;
+  }
+  void count_found(int position, int column, const Text& count, ItemOutcome outcome) override {
     Text* cells[] = {&row_.total, &row_.day, &row_.week, &row_.links};
     *cells[column - 2] = count;
+    outcome_ = combined_outcome(outcome_, outcome);
     if (column != 5) return;
     // The row is whole with its last count.
-    c_.out.row(research::inclusion_export_line(position, row_),
-               {to_text(position), row_.domain, row_.total, row_.day, row_.week, row_.links,
-                c_.problems.status(position)});
+    c_.out.row(
+        research::inclusion_export_line(position, row_),
+        {to_text(position), row_.domain, row_.total, row_.day, row_.week, row_.links, status_word(outcome_)});
     c_.out.flush();
     progress_.step();
   }
@@ -45,6 +49,7 @@ class InclusionLines : public research::InclusionSink {
   Context& c_;
   Progress& progress_;
   research::InclusionRow row_;
+  ItemOutcome outcome_ = ItemOutcome::Empty;  // of the row's queries so far
 };
 
 void run_inclusion(Context& c) {
@@ -86,7 +91,7 @@ void run_banned(Context& c) {
                  normal     ? "no"
                  : censored ? "yes"
                             : "",
-                 c.problems.status(position)});
+                 status_word(check.outcome)});
     }
     c.out.flush();
   };
@@ -96,7 +101,7 @@ void run_banned(Context& c) {
                     [&](int row, int) {
                       const Text& keyword = keywords[static_cast<size_t>(row)];
                       research::BannedCheck check = research::check_keyword_banned(keyword);
-                      if (check.outcome != RequestOutcome::Answered)
+                      if (check.outcome != ItemOutcome::Result)
                         c.problems.add(row + 1, keyword, check.outcome, check.problem);
                       {
                         std::lock_guard lock(mutex);
@@ -209,11 +214,10 @@ void run_miner(Context& c) {
     options.sources = sources;
     research::MinerRunResult result = research::run_keyword_miner(c.job, options, live, admission, {});
     write_pending();
-    if (result.rate_limited_requests > 0 || result.failed_requests > 0) {
-      bool limited = result.rate_limited_requests > 0;
+    if (result.outcome == ItemOutcome::Failed || result.outcome == ItemOutcome::RateLimited) {
+      bool limited = result.outcome == ItemOutcome::RateLimited;
       long long n = limited ? result.rate_limited_requests : result.failed_requests;
-      c.problems.add(static_cast<int>(k) + 1, seed,
-                     limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
+      c.problems.add(static_cast<int>(k) + 1, seed, result.outcome,
                      std::to_string(n) + " of " + std::to_string(result.requests) + " requests " +
                          (limited ? "refused" : "unanswered"));
     }
@@ -252,13 +256,14 @@ class PushLines : public research::PushSink {
   void url_done(const research::PushedUrl& url) override {
     // The input's line number identifies a URL here, as it does every item of the command line.
     const int line = list_.lines[static_cast<size_t>(url.position - 1)];
+    // Every URL not pushed is listed, also one the service refused as not of the site.
     if (url.status != research::PushStatus::Pushed)
       c_.problems.add(
           line, url.url,
-          url.outcome == RequestOutcome::RateLimited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
-          url.why);
+          url.outcome == ItemOutcome::RateLimited ? ItemOutcome::RateLimited : ItemOutcome::Failed, url.why);
     c_.out.row(research::push_result_line(line, url.url, research::push_status_cell(url)),
-               {to_text(line), url.url, research::push_status_key(url.status), url.message});
+               {to_text(line), url.url, research::push_status_key(url.status), url.message,
+                status_word(url.outcome)});
     progress_.step();
   }
   void batch_done(const research::PushTotals&) override { c_.out.flush(); }
@@ -282,9 +287,9 @@ void run_push(Context& c) {
   options.list = research::clean_push_urls(read_input_lines(c.args));
   // Lines that are not URLs were not pushed: they are listed with the failures.
   for (const auto& [line, text] : options.list.rejected)
-    c.problems.add(line, text, RequestOutcome::Failed, "not an http(s) URL, left out");
+    c.problems.add(line, text, ItemOutcome::Failed, "not an http(s) URL, left out");
   c.items = static_cast<long long>(options.list.urls.size() + options.list.rejected.size());
-  c.out.set_columns({"id", "url", "status", "message"});
+  c.out.set_columns({"id", "url", "result", "message", "status"});
   Progress progress("URLs", static_cast<long long>(options.list.urls.size()));
   PushLines sink(c, options.list, progress);
   const research::PushResult result = research::run_url_push(c.job, options, sink);

@@ -106,20 +106,26 @@ Dns51Client& Dns51Client::instance() {
 
 Text Dns51Client::request(std::string_view path_and_query, HttpMethod method, std::string_view body,
                           std::string& jar) {
+  return response_text(exchange(path_and_query, method, body, jar).body);
+}
+
+HttpResponse Dns51Client::exchange(std::string_view path_and_query, HttpMethod method, std::string_view body,
+                                   std::string& jar) {
   HttpOptions options;
   options.method = method;
   options.post_text = std::string(body);
   options.cookie_jar = &jar;
   HttpResponse reply = winhttp_request(url_of(path_and_query), options);
   checkpoint();
-  return response_text(reply.body);
+  return reply;
 }
 
-Text Dns51Client::manager_request(std::string_view path_and_query, HttpMethod method, std::string_view body) {
-  return response_text(session_request(mutex_, login_cookies_, url_of(path_and_query), method, body));
+HttpResponse Dns51Client::manager_request(std::string_view path_and_query, HttpMethod method,
+                                          std::string_view body) {
+  return session_request(mutex_, login_cookies_, url_of(path_and_query), method, body);
 }
 
-DnsLogin Dns51Client::login(std::string_view email, std::string_view password) {
+DnsLoginResult Dns51Client::login(std::string_view email, std::string_view password) {
   {
     std::lock_guard lock(mutex_);
     logged_in_ = false;
@@ -128,18 +134,25 @@ DnsLogin Dns51Client::login(std::string_view email, std::string_view password) {
   std::string empty;
   HttpOptions page;
   page.cookie_jar = &empty;
-  std::string jar = winhttp_request(url_of("/member/login"), page).cookies;
+  HttpResponse login_page = winhttp_request(url_of("/member/login"), page);
   checkpoint();
-  Text answer = request("/member/login", HttpMethod::Post, dns51_login_body(email, password), jar);
+  if (request_outcome(login_page) != RequestOutcome::Answered)
+    return {DnsLogin::Failed, gbk("打开登录页面失败：") + request_problem_text(login_page)};
+  std::string jar = login_page.cookies;
+  HttpResponse reply = exchange("/member/login", HttpMethod::Post, dns51_login_body(email, password), jar);
+  Text answer = response_text(reply.body);
 
   std::lock_guard lock(mutex_);
   login_cookies_ = jar;
-  if (answer.find("failed") != std::string::npos) return DnsLogin::Failed;
-  if (answer.find("successful") == std::string::npos) return DnsLogin::NoAnswer;
+  if (request_outcome(reply) != RequestOutcome::Answered)
+    return {DnsLogin::Failed, gbk("提交登录失败：") + request_problem_text(reply)};
+  if (answer.find("failed") != std::string::npos) return {DnsLogin::Failed, {}};
+  if (answer.find("successful") == std::string::npos)
+    return {DnsLogin::NoAnswer, gbk("服务器的回答里没有登录结果")};
   session_id_pair_ = cookie_value(jar, "PHPSESSID", false);
   saved_cookies_ = jar;
   logged_in_ = true;
-  return DnsLogin::Succeeded;
+  return {DnsLogin::Succeeded, {}};
 }
 
 bool Dns51Client::logged_in() const {
@@ -151,8 +164,8 @@ void Dns51Client::logout() { clear_site_cookies(service_cookie_domain(kEndpoint)
 
 void Dns51Client::run_batch(DnsBatchSink& sink) { run_51dns_batch(*this, sink, sink.ticks()); }
 
-void Dns51Client::list_domains(const std::function<void(DomainRows)>& add_rows) {
-  run_51dns_domain_list(*this, [&add_rows](std::vector<Dns51DomainRow> rows) {
+ItemOutcome Dns51Client::list_domains(const std::function<void(DomainRows)>& add_rows) {
+  return run_51dns_domain_list(*this, [&add_rows](std::vector<Dns51DomainRow> rows) {
     DomainRows cells;
     cells.reserve(rows.size());
     for (Dns51DomainRow& row : rows)
@@ -163,8 +176,8 @@ void Dns51Client::list_domains(const std::function<void(DomainRows)>& add_rows) 
 
 bool Dns51Client::delete_domain(std::string_view domain_id) {
   if (domain_id.empty()) return false;  // a row without an ID names nothing to delete
-  manager_request(dns51_delete_path(), HttpMethod::Post, dns51_delete_body(domain_id));
-  return true;
+  HttpResponse reply = manager_request(dns51_delete_path(), HttpMethod::Post, dns51_delete_body(domain_id));
+  return request_outcome(reply) == RequestOutcome::Answered;
 }
 
 std::string Dns51Client::login_cookies() const {
@@ -287,6 +300,7 @@ void run_51dns_batch(Dns51Client& client, DnsBatchSink& sink, RecordTicks ticks)
     DomainIpPair pair = sink.row(r);
 
     bool present = false;
+    bool row_failed = false;
     Text domain_id;
     Dns51RecordIds record_ids;
     Text added = client.request("/member/addDomain?controller=operate/checkDomain", HttpMethod::Post,
@@ -314,12 +328,15 @@ void run_51dns_batch(Dns51Client& client, DnsBatchSink& sink, RecordTicks ticks)
           dns51_add_record_path(domain_id), HttpMethod::Post,
           dns51_record_body(step.record, present, record_id_of(record_ids, step.record), pair.ip, domain_id),
           record_jar);
+      const bool record_added = answer.find("successful") != std::string::npos;
+      row_failed |= !record_added;
       result += step.name;
-      result += answer.find("successful") != std::string::npos ? gbk("成功") : gbk("失败");
+      result += record_added ? gbk("成功") : gbk("失败");
       sink.set_status(r, gbk("添加") + result);
     }
 
     sink.set_time(r, now_text());
+    sink.row_done(r, row_failed ? ItemOutcome::Failed : ItemOutcome::Result);
     if (n == 1) {
       std::string next = record_jar;
       add_cookie(next, client.session_id_pair());
@@ -349,18 +366,33 @@ std::vector<Dns51DomainRow> parse_51dns_page(std::string_view text, int page) {
 
 std::string dns51_list_path(int page) { return "/member/domain-" + to_text(page) + "-100"; }
 
-void run_51dns_domain_list(Dns51Client& client,
-                           const std::function<void(std::vector<Dns51DomainRow>)>& add_rows) {
-  int total = parse_51dns_total(client.manager_request(dns51_list_path(1), HttpMethod::Get, {}));
-  int pages = dns51_page_count(total);
+ItemOutcome run_51dns_domain_list(Dns51Client& client,
+                                  const std::function<void(std::vector<Dns51DomainRow>)>& add_rows) {
+  ItemOutcome outcome = ItemOutcome::Empty;
+  // A page that brought no answer ends the listing: the pages after it are not asked for.
+  auto fetch = [&](int p, Text& page) {
+    HttpResponse reply = client.manager_request(dns51_list_path(p), HttpMethod::Get, {});
+    RequestOutcome request = request_outcome(reply);
+    if (request != RequestOutcome::Answered) {
+      outcome = combined_outcome(outcome, item_outcome(request, false));
+      return false;
+    }
+    page = response_text(reply.body);
+    return true;
+  };
+  Text page;
+  if (!fetch(1, page)) return outcome;
+  int pages = dns51_page_count(parse_51dns_total(page));
   for (int p = 1; p <= pages; ++p) {
-    const Text page = client.manager_request(dns51_list_path(p), HttpMethod::Get, {});
+    if (!fetch(p, page)) break;
     std::vector<Dns51DomainRow> rows = parse_51dns_page(page, p);
     // A page that answers with no domain lies past the end: a total larger than the list (a
     // changed list or a lying pager) must not send a request for every page it claims.
-    if (rows.empty() && !page.empty()) break;
-    if (!rows.empty()) add_rows(std::move(rows));
+    if (rows.empty()) break;
+    outcome = combined_outcome(outcome, ItemOutcome::Result);
+    add_rows(std::move(rows));
   }
+  return outcome;
 }
 
 std::string dns51_delete_path() { return "/?controller=members/operate&r=0.8352921591379601"; }

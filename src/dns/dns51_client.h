@@ -21,15 +21,17 @@ class Dns51Client : public DnsConsole {
   static Dns51Client& instance();
 
   // GETs the login page for a fresh cookie set, POSTs the login form (both values
-  // percent-encoded) and judges the answer: "failed", else "successful", else no answer.
-  DnsLogin login(std::string_view email, std::string_view password) override;
+  // percent-encoded) and judges the answer: "failed", else "successful", else no verdict. A
+  // request without an answer ends the attempt with its reason.
+  DnsLoginResult login(std::string_view email, std::string_view password) override;
   bool logged_in() const override;
   void logout() override;
   // The batch with the record boxes as they are when it starts.
   void run_batch(DnsBatchSink& sink) override;
   // Every list page with the login cookies; the rows of a page come in together.
-  void list_domains(const std::function<void(DomainRows)>& add_rows) override;
-  // A delete request with the login cookies; its answer is not examined. None for an empty ID.
+  ItemOutcome list_domains(const std::function<void(DomainRows)>& add_rows) override;
+  // A delete request with the login cookies; what it answers is not examined, only that it
+  // answered. None for an empty ID.
   bool delete_domain(std::string_view domain_id) override;
 
   std::string login_cookies() const;
@@ -42,8 +44,11 @@ class Dns51Client : public DnsConsole {
 
   // A request with the caller's jar (sent, then merged with the answer's cookies).
   Text request(std::string_view path_and_query, HttpMethod method, std::string_view body, std::string& jar);
+  // The same, with the whole response.
+  HttpResponse exchange(std::string_view path_and_query, HttpMethod method, std::string_view body,
+                        std::string& jar);
   // A request with the login cookies (the manager's jar), merged back into them.
-  Text manager_request(std::string_view path_and_query, HttpMethod method, std::string_view body);
+  HttpResponse manager_request(std::string_view path_and_query, HttpMethod method, std::string_view body);
 
  private:
   mutable std::mutex mutex_;
@@ -97,9 +102,11 @@ int dns51_page_count(int total);
 std::vector<Dns51DomainRow> parse_51dns_page(std::string_view text, int page);
 std::string dns51_list_path(int page);
 
-// Fetches the first page for the total, then every page, handing each page's rows over.
-void run_51dns_domain_list(Dns51Client& client,
-                           const std::function<void(std::vector<Dns51DomainRow>)>& add_rows);
+// Fetches the first page for the total, then every page, handing each page's rows over. Result
+// when rows came, Empty when the first page answered without any, Failed / RateLimited when a
+// page brought no answer (the rows of the pages before it stay).
+ItemOutcome run_51dns_domain_list(Dns51Client& client,
+                                  const std::function<void(std::vector<Dns51DomainRow>)>& add_rows);
 
 std::string dns51_delete_path();
 std::string dns51_delete_body(std::string_view domain_id);

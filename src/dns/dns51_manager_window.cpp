@@ -82,9 +82,10 @@ void Dns51ManagerWindow::release_51dns_listing() {
 }
 
 void Dns51ManagerWindow::delete_ticked_51dns_domains() {
-  // Each removal takes its row out, so the j-th ticked row (from 0) now sits j rows higher.
-  delete_ticked([list = list_](Bridge& bridge, const Removal& removal, int earlier, bool) {
-    bridge.post([list, row = removal.row - earlier] { list->lv_delete_row(row); });
+  // Each removal that went through takes its row out, so a ticked row now sits as many rows
+  // higher as removals went through before it; a failed one keeps its row.
+  delete_ticked([list = list_](Bridge& bridge, const Removal& removal, int earlier, bool confirmed) {
+    if (confirmed) bridge.post([list, row = removal.row - earlier] { list->lv_delete_row(row); });
   });
 }
 

@@ -50,6 +50,15 @@ Dns51Page::Dns51Page(QWidget* parent)
                         QStringLiteral("友情提示：")}},
                   },
               .finished = {QStringLiteral("恭喜你，全部解析完毕鸟！"), 0, {}},
+              // The service keeps no failure file: the rows' statuses are the record.
+              .finished_with_failures =
+                  [](int failed_rows, const std::string&) {
+                    return DnsMessage{
+                        QStringLiteral("解析完毕，其中%1个域名解析失败，失败记录见列表的“添加状态”")
+                            .arg(failed_rows),
+                        kIconWarning,
+                        {}};
+                  },
               .stopped = DnsMessage{QStringLiteral("已经停止添加域名成功"), 0, {}},
               .manager_button = "按钮获取域名51",
               .manager_caption = QStringLiteral("51dns域名管理"),

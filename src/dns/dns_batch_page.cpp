@@ -54,6 +54,8 @@ class PageSink : public DnsBatchSink {
   void show_row(int r) override {
     bridge_.post([list = list_, r] { list->lv_ensure_visible(r); });
   }
+  void row_done(int, ItemOutcome outcome) override { counts_.add(outcome); }
+  const OutcomeCounts& counts() const { return counts_; }
   RecordTicks ticks() override {
     return bridge_.call([boxes = boxes_] { return ticks_of(boxes); });
   }
@@ -67,6 +69,7 @@ class PageSink : public DnsBatchSink {
   ReportList* list_;
   RecordBoxes boxes_;
   QLineEdit* delay_;
+  OutcomeCounts counts_;
 };
 
 }  // namespace
@@ -197,18 +200,21 @@ void DnsBatchPage::login() {
   }
   std::string email = box_text(email_), password = box_text(password_);
   login_task_->start([this, console = setup_.console, email, password](Bridge& bridge) {
-    DnsLogin result = console->login(email, password);
+    DnsLoginResult result = console->login(email, password);
     bridge.post([this, result] { show_login(result); });
   });
 }
 
-void DnsBatchPage::show_login(DnsLogin result) {
-  if (result == DnsLogin::Succeeded) {
+void DnsBatchPage::show_login(const DnsLoginResult& login) {
+  if (login.result == DnsLogin::Succeeded) {
     lock_login_block(true);
     show_message(setup_.login_succeeded);
-  } else if (result == DnsLogin::Failed) {
-    show_message(setup_.login_failed);
+    return;
   }
+  // A refusal shows the service's failure message; an attempt without a verdict says why.
+  DnsMessage failed = setup_.login_failed;
+  if (!login.problem.empty()) failed.text += QStringLiteral("\n") + from_gbk(login.problem);
+  show_message(failed);
 }
 
 void DnsBatchPage::logout() {
@@ -266,11 +272,15 @@ void DnsBatchPage::toggle_batch() {
     if (setup_.stopped) show_message(*setup_.stopped);
     return;
   }
-  task_->start([console = setup_.console, finished = setup_.finished, list = list_, boxes = record_boxes_,
+  task_->start([console = setup_.console, finished = setup_.finished,
+                with_failures = setup_.finished_with_failures, list = list_, boxes = record_boxes_,
                 delay = delay_](Bridge& bridge) {
     PageSink sink(bridge, list, boxes, delay);
     console->run_batch(sink);
-    bridge.message_box(finished.text, finished.flags, finished.caption);
+    const DnsMessage end = sink.counts().failed == 0
+                               ? finished
+                               : with_failures(sink.counts().failed, console->failure_log_path());
+    bridge.message_box(end.text, end.flags, end.caption);
   });
 }
 

@@ -7,7 +7,9 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -69,7 +71,9 @@ struct DnsBatchPageSetup {
   const char* start_button;
   const char* pause_button;
   std::vector<std::pair<DnsStartCheck, DnsMessage>> start_checks;
-  DnsMessage finished;
+  DnsMessage finished;  // every row succeeded
+  // Some rows failed: their number and where the console records failures ("" for the list).
+  std::function<DnsMessage(int failed_rows, const std::string& failure_log)> finished_with_failures;
   std::optional<DnsMessage> stopped;
   // The domain manager.
   const char* manager_button;
@@ -86,7 +90,7 @@ class DnsBatchPage : public QWidget {
  private:
   void build();
   void login();
-  void show_login(DnsLogin result);
+  void show_login(const DnsLoginResult& login);
   void logout();
   void lock_login_block(bool locked);
   // Appends the pairs of the two boxes to the list (IDs from 1), or shows the count message.

@@ -92,8 +92,8 @@ std::optional<std::vector<DomainIpPair>> import_domain_ip_pairs(std::string_view
 
 Text import_count_message() { return gbk("请输入数量相同的域名和IP"); }
 
-Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, HttpMethod method,
-                      std::string_view body) {
+HttpResponse session_request(std::mutex& mutex, std::string& jar, const std::string& url, HttpMethod method,
+                             std::string_view body) {
   std::string sent;
   {
     std::lock_guard lock(mutex);
@@ -107,7 +107,7 @@ Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& ur
   checkpoint();
   std::lock_guard lock(mutex);
   merge_cookies(jar, reply.cookies);
-  return std::move(reply.body);
+  return reply;
 }
 
 }  // namespace tessaly

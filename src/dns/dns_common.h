@@ -39,8 +39,8 @@ std::string form_bytes(std::string_view bytes);
 // A console request with a session jar that the window thread and workers share: the request
 // runs on a copy (no lock is held across it) and the cookies it returns are merged back under
 // the lock. A stopped request changes nothing.
-Bytes session_request(std::mutex& mutex, std::string& jar, const std::string& url, HttpMethod method,
-                      std::string_view body);
+HttpResponse session_request(std::mutex& mutex, std::string& jar, const std::string& url, HttpMethod method,
+                             std::string_view body);
 
 // A response body as text: its bytes up to the first zero byte, unconverted.
 inline Text response_text(std::string_view body) { return to_text_bytes(body); }

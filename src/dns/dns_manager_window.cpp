@@ -4,6 +4,7 @@
 #include "dns/dns_console.h"
 #include "gui/bridge.h"
 #include "gui/controls.h"
+#include "gui/gbk_qt.h"
 #include "gui/hooks.h"
 #include "gui/report_list.h"
 #include "gui/worker_task.h"
@@ -32,10 +33,16 @@ DnsManagerWindow::DnsManagerWindow(DnsManagerSetup setup, QWidget* parent)
 
 void DnsManagerWindow::list_domains() {
   listing_->start([console = setup_.console, list = list_, listed = setup_.listed](Bridge& bridge) {
-    console->list_domains([&bridge, list](DomainRows rows) {
+    ItemOutcome outcome = console->list_domains([&bridge, list](DomainRows rows) {
       bridge.post([list, rows = std::move(rows)] { append_rows(list, rows); });
     });
-    if (!listed.isEmpty()) bridge.message_box(listed);
+    // A listing that brought no answer says so, never that it is complete.
+    if (outcome == ItemOutcome::Failed || outcome == ItemOutcome::RateLimited)
+      bridge.message_box(
+          QStringLiteral("获取域名失败（") + from_gbk(failure_text(outcome)) + QStringLiteral("）"),
+          kIconError);
+    else if (!listed.isEmpty())
+      bridge.message_box(listed);
   });
 }
 
@@ -65,12 +72,17 @@ void DnsManagerWindow::delete_ticked(ShowRemoval show_removal) {
   deleting_->start([console = setup_.console, removals = std::move(removals),
                     show_removal = std::move(show_removal), pause_ms = setup_.deletion_pause_ms,
                     deleted = setup_.deleted](Bridge& bridge) {
+    int failed = 0;
     for (size_t j = 0; j < removals.size(); ++j) {
       bool confirmed = console->delete_domain(removals[j].id);
-      show_removal(bridge, removals[j], static_cast<int>(j), confirmed);
+      show_removal(bridge, removals[j], static_cast<int>(j) - failed, confirmed);
+      if (!confirmed) ++failed;
       sleep_ms(pause_ms);
     }
-    if (!deleted.isEmpty()) bridge.message_box(deleted);
+    if (failed > 0)
+      bridge.message_box(QStringLiteral("删除完毕，其中%1个删除失败").arg(failed), kIconError);
+    else if (!deleted.isEmpty())
+      bridge.message_box(deleted);
   });
 }
 

@@ -42,8 +42,8 @@ class DnsManagerWindow : public ToolWindow {
     int row;
     Text id, name;
   };
-  // What the window shows of a removal, written through the bridge on the worker: `earlier`
-  // removals of this deletion came before it; `confirmed` is the console's answer.
+  // What the window shows of a removal, written through the bridge on the worker: `confirmed`
+  // is the console's answer, and `earlier` removals of this deletion were confirmed before it.
   using ShowRemoval =
       std::function<void(Bridge& bridge, const Removal& removal, int earlier, bool confirmed)>;
 
@@ -52,7 +52,7 @@ class DnsManagerWindow : public ToolWindow {
   void tick_all();
   void invert_ticks();
   // Removes the ticked domains from the account, pausing after each; the rows stay unless
-  // show_removal takes them out.
+  // show_removal takes them out. The closing message says how many removals failed.
   void delete_ticked(ShowRemoval show_removal);
   // The names of the ticked rows, or of all rows, each followed by CR LF.
   std::string names(bool ticked_only) const;

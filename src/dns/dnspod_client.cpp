@@ -51,22 +51,31 @@ DnspodClient& DnspodClient::instance() {
   return client;
 }
 
-Bytes DnspodClient::request(const std::string& url, HttpMethod method, std::string_view body) {
+HttpResponse DnspodClient::request(const std::string& url, HttpMethod method, std::string_view body) {
   return session_request(mutex_, session_cookies_, url, method, body);
 }
 
-DnsLogin DnspodClient::login(std::string_view email, std::string_view password) {
+DnsLoginResult DnspodClient::login(std::string_view email, std::string_view password) {
   {
     std::lock_guard lock(mutex_);
     logged_in_ = false;
   }
-  request(base_url() + "/Login", HttpMethod::Get, {});
-  Text answer = response_text(
-      request(base_url() + "/Auth/Login", HttpMethod::Post, dnspod_login_body(email, password)));
+  HttpResponse page = request(base_url() + "/Login", HttpMethod::Get, {});
+  if (request_outcome(page) != RequestOutcome::Answered)
+    return {DnsLogin::Failed, gbk("打开登录页面失败：") + request_problem_text(page)};
+  HttpResponse reply =
+      request(base_url() + "/Auth/Login", HttpMethod::Post, dnspod_login_body(email, password));
+  Text answer = response_text(reply.body);
   std::lock_guard lock(mutex_);
   xsrf_pair_ = cookie_value(session_cookies_, "_xsrf", false);
   logged_in_ = answer.find(dnspod_login_marker()) != std::string::npos;
-  return logged_in_ ? DnsLogin::Succeeded : DnsLogin::Failed;
+  if (logged_in_) return {DnsLogin::Succeeded, {}};
+  if (request_outcome(reply) != RequestOutcome::Answered)
+    return {DnsLogin::Failed, gbk("提交登录失败：") + request_problem_text(reply)};
+  // The console answers with a status either way; an answer without one says nothing.
+  if (answer.find("\"status\"") == std::string::npos)
+    return {DnsLogin::NoAnswer, gbk("服务器的回答里没有登录结果")};
+  return {DnsLogin::Failed, {}};
 }
 
 bool DnspodClient::logged_in() const {
@@ -77,15 +86,22 @@ bool DnspodClient::logged_in() const {
 void DnspodClient::logout() { clear_site_cookies(service_cookie_domain(kEndpoint)); }
 
 void DnspodClient::run_batch(DnsBatchSink& sink) {
-  run_dnspod_batch(*this, sink, {.failure_log_path = program_path({"DNSpod添加失败记录.txt"})});
+  run_dnspod_batch(*this, sink, {.failure_log_path = failure_log_path()});
 }
 
-void DnspodClient::list_domains(const std::function<void(DomainRows)>& add_rows) {
-  for (DnspodDomainRow& row : parse_dnspod_domain_list(api_post("/Api/Domain.List", {}))) {
+std::string DnspodClient::failure_log_path() const { return program_path({"DNSpod添加失败记录.txt"}); }
+
+ItemOutcome DnspodClient::list_domains(const std::function<void(DomainRows)>& add_rows) {
+  HttpResponse reply = api_request("/Api/Domain.List", {});
+  RequestOutcome request = request_outcome(reply);
+  if (request != RequestOutcome::Answered) return item_outcome(request, false);
+  std::vector<DnspodDomainRow> rows = parse_dnspod_domain_list(response_text(reply.body));
+  for (DnspodDomainRow& row : rows) {
     add_rows({{std::move(row.name), std::move(row.id), to_text(row.position), std::move(row.status),
                std::move(row.records)}});
     sleep_ms(50);
   }
+  return rows.empty() ? ItemOutcome::Empty : ItemOutcome::Result;
 }
 
 bool DnspodClient::delete_domain(std::string_view domain_id) {
@@ -93,8 +109,12 @@ bool DnspodClient::delete_domain(std::string_view domain_id) {
 }
 
 Text DnspodClient::api_post(std::string_view path, std::string_view body) {
+  return response_text(api_request(path, body).body);
+}
+
+HttpResponse DnspodClient::api_request(std::string_view path, std::string_view body) {
   std::string url = base_url() + std::string(path) + "?" + xsrf_pair();
-  return response_text(request(url, HttpMethod::Post, body));
+  return request(url, HttpMethod::Post, body);
 }
 
 std::string DnspodClient::session_cookies() const {
@@ -160,6 +180,7 @@ void run_dnspod_batch(DnspodClient& client, DnsBatchSink& sink, const DnspodBatc
     checkpoint();
     DomainIpPair pair = sink.row(r);
     Text domain_id;
+    bool row_failed = false;
 
     sink.set_status(r, gbk("正在添加域名>>>"));
     Text answer = client.api_post("/Api/Domain.Create", dnspod_create_domain_body(pair.domain));
@@ -168,6 +189,7 @@ void run_dnspod_batch(DnspodClient& client, DnsBatchSink& sink, const DnspodBatc
       sink.set_status(r, gbk("添加域名成功>>>"));
     } else {
       sink.set_status(r, gbk("添加域名失败>>>"));
+      row_failed = true;
       log_failure(gbk("域名：") + pair.domain + gbk(" 添加失败！\r\n"));
     }
 
@@ -181,12 +203,14 @@ void run_dnspod_batch(DnspodClient& client, DnsBatchSink& sink, const DnspodBatc
         sink.set_status(r, gbk(step.succeeded));
       } else {
         sink.set_status(r, gbk(step.failed));
+        row_failed = true;
         log_failure(gbk("域名：") + pair.domain + gbk(step.log_tail));
       }
     }
 
     sink.set_time(r, now_text());
     sink.show_row(r);
+    sink.row_done(r, row_failed ? ItemOutcome::Failed : ItemOutcome::Result);
     int delay = sink.delay_seconds();
     if (delay > 0) sleep_ms(delay * 1000);
   }

@@ -22,21 +22,26 @@ class DnspodClient : public DnsConsole {
 
   // GETs "/Login" (collects the console's cookies), POSTs the login form to "/Auth/Login",
   // refreshes the token pair (also on failure) and succeeds when the success marker came back;
-  // any other answer, none included, is a failure. The e-mail is percent-decoded first and the
-  // password trimmed of spaces; both are sent percent-encoded.
-  DnsLogin login(std::string_view email, std::string_view password) override;
+  // any other answer with a status is a refusal, one without a status has no verdict. A request
+  // without an answer ends the attempt with its reason (the form is not sent when the login page
+  // brought none). The e-mail is
+  // percent-decoded first and the password trimmed of spaces; both are sent percent-encoded.
+  DnsLoginResult login(std::string_view email, std::string_view password) override;
   bool logged_in() const override;
   void logout() override;
   // The batch with the failure log "DNSpod添加失败记录.txt" in the program folder.
   void run_batch(DnsBatchSink& sink) override;
+  std::string failure_log_path() const override;
   // One Domain.List request, then its rows one at a time, 50 ms apart.
-  void list_domains(const std::function<void(DomainRows)>& add_rows) override;
+  ItemOutcome list_domains(const std::function<void(DomainRows)>& add_rows) override;
   // A Domain.Remove request; true when the answer carries the removal marker.
   bool delete_domain(std::string_view domain_id) override;
 
   // POSTs `body` to an API path ("/Api/Domain.Create"); the query is the token pair verbatim.
   // The response's cookies are merged into the session jar. Returns the body as text.
   Text api_post(std::string_view path, std::string_view body);
+  // The same, with the whole response.
+  HttpResponse api_request(std::string_view path, std::string_view body);
 
   std::string session_cookies() const;
   std::string xsrf_pair() const;
@@ -45,7 +50,7 @@ class DnspodClient : public DnsConsole {
 
  private:
   // One request with a copy of the jar; the cookies it returns are merged into the session jar.
-  Bytes request(const std::string& url, HttpMethod method, std::string_view body);
+  HttpResponse request(const std::string& url, HttpMethod method, std::string_view body);
 
   mutable std::mutex mutex_;
   bool logged_in_ = false;

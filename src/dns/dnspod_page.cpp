@@ -1,6 +1,7 @@
 #include "dns/dnspod_page.h"
 
 #include "dns/dnspod_client.h"
+#include "gui/gbk_qt.h"
 #include "gui/hooks.h"
 
 namespace tessaly {
@@ -42,6 +43,13 @@ DnspodPage::DnspodPage(QWidget* parent)
               .start_checks = {},  // the batch runs whatever the list and the login
               .finished = {QStringLiteral("Yes，全部添加成功！"), kIconInformation,
                            QStringLiteral("完成提示：")},
+              .finished_with_failures =
+                  [](int failed_rows, const std::string& failure_log) {
+                    return DnsMessage{QStringLiteral("添加完毕，其中%1个域名添加失败，失败记录见：%2")
+                                          .arg(failed_rows)
+                                          .arg(from_path(failure_log)),
+                                      kIconWarning, QStringLiteral("完成提示：")};
+                  },
               .stopped = std::nullopt,
               .manager_button = "按钮批量管理",
               .manager_caption = QStringLiteral("dnspod域名管理"),

@@ -17,11 +17,14 @@ namespace {
 class BoxSink : public domains::AccessSink {
  public:
   BoxSink(Bridge& bridge, LineBox* box) : bridge_(bridge), box_(box) {}
+  void site_checked(int, const Text&, const Text&, ItemOutcome outcome) override { counts_.add(outcome); }
   void result_line(const Text& line) override { bridge_.append(box_, line); }
+  const OutcomeCounts& counts() const { return counts_; }
 
  private:
   Bridge& bridge_;
   LineBox* box_;
+  OutcomeCounts counts_;
 };
 
 }  // namespace
@@ -93,8 +96,9 @@ void AccessTestWindow::toggle_access_test() {
     Text lines;
     for (const Text& d : found) lines += d + "\r\n";
     if (!lines.empty()) bridge.append(flagged, lines);
-    bridge.message_box(from_gbk(domains::access_summary(static_cast<int>(found.size()))), 0,
-                       QStringLiteral("友情提示"));
+    bridge.message_box(
+        from_gbk(domains::access_summary(static_cast<int>(found.size())) + failures_tail(sink.counts())), 0,
+        QStringLiteral("友情提示"));
   });
 }
 

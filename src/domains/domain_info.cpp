@@ -56,6 +56,10 @@ WhoisResult read_whois(PatternMatcher& matcher, const Text& decoded_text) {
     return result;
   }
   matcher.search(whois_pattern(), decoded_text);
+  if (matcher.match_count() == 0) {
+    result.outcome = WhoisOutcome::Unreadable;
+    return result;
+  }
   for (int j = 1; j <= 6; ++j) result.fields[static_cast<size_t>(j - 1)] = matcher.group_text(1, j);
   return result;
 }
@@ -100,7 +104,7 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
           index + 1, limited ? RequestOutcome::RateLimited : RequestOutcome::Failed,
           response.ok() && response.status < 400 ? "no whois block in the page" : request_problem(response));
       row[1] = limited ? rate_limited_text() : query_failed_text();
-      sink.write_row(index, row);
+      sink.write_row(index, row, limited ? ItemOutcome::RateLimited : ItemOutcome::Failed);
       sink.status(limited ? domain_label + d + rate_limited_text() + gbk("。\r\n")
                           : domain_label + d + gbk("查询失败：whois页面重试") + to_text(options.retries) +
                                 gbk("次后仍没有结果。\r\n"));
@@ -109,13 +113,21 @@ void run_whois_query(const WhoisOptions& options, WhoisSink& sink) {
     WhoisResult whois = read_whois(matcher, info_decoded_text(page));
     if (whois.outcome == WhoisOutcome::Unregistered) {
       row[1] = whois_unregistered_text();
-      sink.write_row(index, row);
+      sink.write_row(index, row, ItemOutcome::Empty);
       sink.status(domain_label + d + gbk("是未注册的域名。\r\n"));
+      continue;
+    }
+    if (whois.outcome == WhoisOutcome::Unreadable) {
+      // The block is there but not what it should hold: nothing says the domain is registered.
+      sink.request_problem(index + 1, RequestOutcome::Failed, "no whois fields in the page");
+      row[1] = query_failed_text();
+      sink.write_row(index, row, ItemOutcome::Failed);
+      sink.status(domain_label + d + gbk("查询失败：whois页面里读不到注册信息。\r\n"));
       continue;
     }
     sink.status(domain_label + d + gbk("访问成功。。。\r\n"));
     for (size_t j = 0; j < 6; ++j) row[j + 1] = whois.fields[j];
-    sink.write_row(index, row);
+    sink.write_row(index, row, ItemOutcome::Result);
     sink.status(domain_label + d + gbk("是注册好的域名哦。\r\n"));
   }
 }
@@ -124,12 +136,16 @@ void run_ip_query(const TextList& domains, IpQuerySink& sink) {
   for (size_t k = 0; k < domains.size(); ++k) {
     const Text& d = domains[k];
     HttpResponse response = http_request_bytes(ip_page_url(d));
-    RequestOutcome outcome = request_outcome(response);
-    if (outcome != RequestOutcome::Answered)
-      sink.request_problem(static_cast<int>(k) + 1, outcome, request_problem(response));
-    sink.add_row(d, outcome == RequestOutcome::RateLimited
-                        ? rate_limited_text()
-                        : read_ip_address(info_decoded_text(info_page_text(response.body))));
+    RequestOutcome request = page_outcome(response);
+    if (request != RequestOutcome::Answered)
+      sink.request_problem(static_cast<int>(k) + 1, request, page_problem(response));
+    Text ip = request == RequestOutcome::Answered
+                  ? read_ip_address(info_decoded_text(info_page_text(response.body)))
+                  : Text();
+    ItemOutcome outcome = item_outcome(request, !ip.empty());
+    sink.add_row(
+        d, outcome == ItemOutcome::Failed || outcome == ItemOutcome::RateLimited ? failure_text(outcome) : ip,
+        outcome);
   }
 }
 

@@ -31,10 +31,11 @@ Text info_decoded_text(const Text& page_text);
 // The whois page is complete when its text holds the whois block.
 bool has_whois_marker(const Text& page_text);
 
-enum class WhoisOutcome { Registered, Unregistered };
+// Unreadable: the page holds neither the unregistered text nor the whois fields.
+enum class WhoisOutcome { Registered, Unregistered, Unreadable };
 struct WhoisResult {
   WhoisOutcome outcome = WhoisOutcome::Registered;
-  std::array<Text, 6> fields{};  // columns 1 to 6; empty when the page does not match
+  std::array<Text, 6> fields{};  // columns 1 to 6 of a registered domain
 };
 // The matcher keeps the compiled pattern from one page to the next.
 WhoisResult read_whois(PatternMatcher& matcher, const Text& decoded_text);
@@ -53,15 +54,19 @@ class WhoisSink {
   virtual ~WhoisSink() = default;
   virtual void status(const Text& line) = 0;  // a progress line, ending in CR LF
   // Row `index` (0-based, the domain's line): added with empty rows before it when missing.
-  virtual void write_row(int index, const DomainInfoRow& row) = 0;
+  // Result: a registered domain with its fields; Empty: an unregistered one ("该域名未被注册");
+  // Failed: no whois page, or one whose fields cannot be read (registrar query_failed_text());
+  // RateLimited: the service kept refusing (registrar rate_limited_text()).
+  virtual void write_row(int index, const DomainInfoRow& row, ItemOutcome outcome) = 0;
   // The domain on line `position` (from 1) got no whois page, or was rate limited; told just
   // before its row, `why` in English.
   virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 
 // The whois worker: one domain after another. A page that still lacks the whois block after
-// the retries gives a failed row ("查询失败") and a status line saying so; a domain the service
-// kept refusing is not asked again and gives the row rate_limited_text().
+// the retries, or holds it without the fields, gives a failed row ("查询失败") and a status line
+// saying so; a domain the service kept refusing is not asked again and gives the row
+// rate_limited_text().
 void run_whois_query(const WhoisOptions& options, WhoisSink& sink);
 // The registrar column of an unregistered domain's row ("该域名未被注册").
 const Text& whois_unregistered_text();
@@ -69,8 +74,10 @@ const Text& whois_unregistered_text();
 class IpQuerySink {
  public:
   virtual ~IpQuerySink() = default;
-  // The IP is rate_limited_text() for a lookup the service kept refusing.
-  virtual void add_row(const Text& domain, const Text& ip) = 0;
+  // Result: the page's address; Empty: a page without one (the IP empty); Failed: no answer, an
+  // error status or a reply without markup (query_failed_text()); RateLimited: the service kept
+  // refusing (rate_limited_text()).
+  virtual void add_row(const Text& domain, const Text& ip, ItemOutcome outcome) = 0;
   virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
 };
 

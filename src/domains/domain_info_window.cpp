@@ -26,35 +26,41 @@ class WhoisListSink : public domains::WhoisSink {
 
   void status(const Text& line) override { bridge_.append(status_, line); }
 
-  void write_row(int index, const domains::DomainInfoRow& row) override {
+  void write_row(int index, const domains::DomainInfoRow& row, ItemOutcome outcome) override {
+    counts_.add(outcome);
     ReportList* list = list_;
     bridge_.post([list, index, row] {
       while (list->lv_row_count() <= index) list->lv_insert_row(-1);
       for (size_t c = 0; c < row.size(); ++c) list->lv_set_cell(index, static_cast<int>(c), row[c]);
     });
   }
+  const OutcomeCounts& counts() const { return counts_; }
 
  private:
   Bridge& bridge_;
   ReportList* list_;
   LineBox* status_;
+  OutcomeCounts counts_;
 };
 
 class IpListSink : public domains::IpQuerySink {
  public:
   IpListSink(Bridge& bridge, ReportList* list) : bridge_(bridge), list_(list) {}
 
-  void add_row(const Text& domain, const Text& ip) override {
+  void add_row(const Text& domain, const Text& ip, ItemOutcome outcome) override {
+    counts_.add(outcome);
     ReportList* list = list_;
     bridge_.post([list, domain, ip] {
       int row = list->lv_insert_row(-1, domain);
       list->lv_set_cell(row, 1, ip);
     });
   }
+  const OutcomeCounts& counts() const { return counts_; }
 
  private:
   Bridge& bridge_;
   ReportList* list_;
+  OutcomeCounts counts_;
 };
 
 }  // namespace
@@ -174,7 +180,8 @@ void DomainInfoWindow::toggle_whois_query() {
     o.delay_ms = [&bridge, delay] { return bridge.call([delay] { return to_int(box_text(delay)); }); };
     WhoisListSink sink(bridge, list, status);
     domains::run_whois_query(o, sink);
-    bridge.message_box(QStringLiteral("查询完毕"), 0, QStringLiteral("友情提示"));
+    bridge.message_box(QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.counts())), 0,
+                       QStringLiteral("友情提示"));
   });
 }
 
@@ -192,7 +199,7 @@ void DomainInfoWindow::toggle_ip_query() {
   ip_task_->start([domains = std::move(domains), list](Bridge& bridge) {
     IpListSink sink(bridge, list);
     domains::run_ip_query(domains, sink);
-    bridge.message_box(QStringLiteral("查询完毕"));
+    bridge.message_box(QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.counts())));
   });
 }
 

@@ -27,11 +27,14 @@ void run_ip_lookup(const TextList& domains, IpLookupSink& sink) {
     const int position = static_cast<int>(k) + 1;
     int row = sink.row_added(position, domains[k]);
     HttpResponse response = http_request(ip_lookup_url(domains[k]));
-    RequestOutcome outcome = request_outcome(response);
-    if (outcome != RequestOutcome::Answered)
-      sink.request_problem(position, outcome, request_problem(response));
-    sink.result(row, outcome == RequestOutcome::RateLimited ? IpLookupResult{rate_limited_text(), {}}
-                                                            : read_ip_lookup(response.body));
+    RequestOutcome request = page_outcome(response);
+    if (request != RequestOutcome::Answered) sink.request_problem(position, request, page_problem(response));
+    IpLookupResult found =
+        request == RequestOutcome::Answered ? read_ip_lookup(response.body) : IpLookupResult{};
+    ItemOutcome outcome = item_outcome(request, !found.ip.empty());
+    if (outcome == ItemOutcome::Failed || outcome == ItemOutcome::RateLimited)
+      found = {failure_text(outcome), {}};
+    sink.result(row, found, outcome);
   }
 }
 

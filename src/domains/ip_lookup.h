@@ -21,9 +21,11 @@ class IpLookupSink {
   virtual ~IpLookupSink() = default;
   // A new row for the domain on line `position` (from 1); returns a handle for result().
   virtual int row_added(int position, const Text& domain) = 0;
-  // The lookup's result; a lookup the service kept refusing gives the IP
-  // rate_limited_text() and no region.
-  virtual void result(int row, const IpLookupResult& found) = 0;
+  // The lookup's result. Result: the page named an address; Empty: the page named none (both
+  // columns empty); Failed: no answer, an error status or a reply without markup (the IP
+  // query_failed_text(), no region); RateLimited: the service kept refusing (the IP
+  // rate_limited_text(), no region).
+  virtual void result(int row, const IpLookupResult& found, ItemOutcome outcome) = 0;
   // The lookup for the domain on line `position` brought no answer, or was rate limited; told
   // just before its result, `why` in English.
   virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}

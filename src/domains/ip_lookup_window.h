@@ -1,7 +1,11 @@
 #pragma once
 // "批量查域名IP": the IP address and region of each domain of a list; every start press begins
 // another run beside the ones still going. "域名+IP": the results as two line lists (domains and
-// addresses in the same order), ready for the DNS pages.
+// addresses in the same order), ready for the DNS pages; only rows that found an address go
+// there, so a failed, refused or empty lookup never becomes an address of a DNS record.
+#include <vector>
+
+#include "core/http/http.h"
 #include "gui/tool_window.h"
 
 namespace tessaly {
@@ -22,14 +26,16 @@ class IpLookupWindow : public ToolWindow {
  private:
   LineBox* domains_;
   ReportList* rows_;
+  std::vector<ItemOutcome> outcomes_;  // of each row of the list, once its lookup has ended
 };
 
 class DomainIpListsWindow : public ToolWindow {
   Q_OBJECT
  public:
   explicit DomainIpListsWindow(QWidget* parent = nullptr);
-  // Fills both boxes from the lookup list: column 1 and column 2 of every row, one per line.
-  void fill(const ReportList* rows);
+  // Fills both boxes from the lookup list: column 1 and column 2 of every row whose lookup found
+  // an address, one per line; says how many rows were left out.
+  void fill(const ReportList* rows, const std::vector<ItemOutcome>& outcomes);
 
  private:
   LineBox* domains_;

@@ -138,10 +138,6 @@ QWebEngineView* make_browser(QWidget* parent, const char* name, QWebEnginePage* 
   return view;
 }
 
-void set_browser_user_agent(const QString& agent) { browser_profile()->setHttpUserAgent(agent); }
-
-QString browser_user_agent() { return browser_profile()->httpUserAgent(); }
-
 QVariant run_page_script(QWebEnginePage* page, const QString& script, int timeout_ms) {
   if (!page) return {};
   QPointer<QWebEnginePage> alive(page);

@@ -4,7 +4,8 @@
 //   stores' change notifications, so a login made in a browser is sent by later requests made
 //   without a cookie jar, a cookie such a request received is seen by the pages, and a site's
 //   cookies cleared on one side (a DNS console logout) are gone from the other;
-// - its User-Agent is one process-wide setting that every page load of every browser carries;
+// - its User-Agent is the engine's own (the crawler-identity browser poses as a crawler in a
+//   profile of its own, so no other browser ever carries that identity);
 // - it keeps nothing on disk and caches no responses, so every load asks the site again, as the
 //   identity in force at that moment.
 #include <QString>
@@ -23,10 +24,6 @@ QWebEngineProfile* browser_profile();
 // A browser control named `name` showing `page` (made on browser_profile(); the view adopts it),
 // or a plain page of the shared profile.
 QWebEngineView* make_browser(QWidget* parent, const char* name, QWebEnginePage* page = nullptr);
-
-// The User-Agent of every embedded browser from now on, for every later page load.
-void set_browser_user_agent(const QString& agent);
-QString browser_user_agent();
 
 // Runs the script in the page's current document, in a world of its own (the page's scripts
 // neither see nor disturb it), and waits for the result while window messages keep flowing.

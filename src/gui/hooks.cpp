@@ -38,7 +38,7 @@ UiHooks real_hooks() {
       box.setIcon(QMessageBox::Information);
     else if ((flags & 0x70) == kIconError)
       box.setIcon(QMessageBox::Critical);
-    else if ((flags & 0x70) == 48)
+    else if ((flags & 0x70) == kIconWarning)
       box.setIcon(QMessageBox::Warning);
     else if ((flags & 0x70) == 32)
       box.setIcon(QMessageBox::Question);

@@ -10,6 +10,7 @@ class QWidget;
 namespace tessaly {
 
 inline constexpr int kIconError = 16;
+inline constexpr int kIconWarning = 48;
 inline constexpr int kIconInformation = 64;
 // Buttons of a message box (the platform's flags; none: one OK button) and the answers.
 inline constexpr int kButtonsYesNo = 4;

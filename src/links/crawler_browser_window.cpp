@@ -1,20 +1,24 @@
 #include "links/crawler_browser_window.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QStyle>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
+
+#include <mutex>
 
 #include "core/http/endpoints.h"
 #include "gui/browser.h"
@@ -42,18 +46,75 @@ QToolButton* make_image_button(QWidget* parent, const char* name, const QString&
 
 }  // namespace
 
+namespace {
+
+// The identity in force in the crawler browser. Every request of its profile carries it in its
+// header, so a load that is already under way when the identity changes (a form the page sends)
+// goes out with it and keeps its body; the profile's own agent, which navigator.userAgent shows,
+// follows it whenever no load runs (changing it during a load would reload the page).
+class CrawlerAgent : public QWebEngineUrlRequestInterceptor {
+ public:
+  using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+  void set(QByteArray agent) {
+    std::lock_guard lock(mutex_);
+    agent_ = std::move(agent);
+  }
+  QByteArray get() const {
+    std::lock_guard lock(mutex_);
+    return agent_;
+  }
+  void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+    const QByteArray agent = get();
+    if (!agent.isEmpty()) info.setHttpHeader(QByteArrayLiteral("User-Agent"), agent);
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  QByteArray agent_;  // empty until an identity is applied: the engine's own agent
+};
+
+CrawlerAgent* crawler_agent() {
+  static QPointer<CrawlerAgent> agent;
+  if (!agent) {
+    QWebEngineProfile* profile = crawler_profile();
+    agent = new CrawlerAgent(profile);
+    profile->setUrlRequestInterceptor(agent);
+  }
+  return agent;
+}
+
+// The profile's agent (navigator.userAgent) catches up with the identity in force.
+void show_identity_to_pages() {
+  const QString agent = QString::fromLatin1(crawler_agent()->get());
+  if (!agent.isEmpty() && crawler_profile()->httpUserAgent() != agent)
+    crawler_profile()->setHttpUserAgent(agent);
+}
+
+}  // namespace
+
+QWebEngineProfile* crawler_profile() {
+  static QPointer<QWebEngineProfile> profile;
+  if (!profile) {
+    profile = new QWebEngineProfile(QCoreApplication::instance());
+    profile->setHttpCacheType(QWebEngineProfile::NoCache);
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+  }
+  return profile;
+}
+
 bool apply_crawler_identity(const QString& item) {
   std::optional<std::string> agent = links::crawler_user_agent(to_gbk(item));
   if (!agent) return false;
-  set_browser_user_agent(QString::fromStdString(*agent));
+  crawler_agent()->set(QByteArray::fromStdString(*agent));
   return true;
 }
 
-// The page of the crawler browser: what the page itself opens (a link followed, a new window)
-// goes out with the identity selected at that moment and stays in this browser.
+// The page of the crawler browser: what the page itself opens (a link followed, a form sent, a
+// script's navigation, a new window) goes out with the identity selected at that moment and
+// stays in this browser.
 class CrawlerPage : public QWebEnginePage {
  public:
-  explicit CrawlerPage(CrawlerBrowserWindow* window) : QWebEnginePage(browser_profile()), window_(window) {
+  explicit CrawlerPage(CrawlerBrowserWindow* window) : QWebEnginePage(crawler_profile()), window_(window) {
     connect(this, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
       // Not adopted: no second window opens; the address opens here instead.
       window_->open_from_page(request.requestedUrl());
@@ -61,15 +122,11 @@ class CrawlerPage : public QWebEnginePage {
   }
 
  protected:
-  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) override {
-    if (type != NavigationTypeLinkClicked || !main_frame) return true;
-    const QString before = browser_user_agent();
-    apply_crawler_identity(window_->crawlers_->currentText());
-    if (browser_user_agent() == before) return true;
-    // This navigation is already under way with the agent in force when it began: it is
-    // dropped and the address opened anew under the selected identity.
-    QTimer::singleShot(0, this, [this, url] { load(url); });
-    return false;
+  bool acceptNavigationRequest(const QUrl&, NavigationType type, bool main_frame) override {
+    const bool from_page = type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted ||
+                           type == NavigationTypeOther;
+    if (from_page && main_frame) apply_crawler_identity(window_->crawlers_->currentText());
+    return true;
   }
 
  private:
@@ -130,15 +187,17 @@ CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, par
   // The address box and the title follow the page.
   connect(page, &QWebEnginePage::urlChanged, this,
           [this](const QUrl& url) { address_->setText(url.toString()); });
-  connect(page, &QWebEnginePage::loadFinished, this,
-          [this] { address_->setText(browser_->url().toString()); });
+  connect(page, &QWebEnginePage::loadFinished, this, [this] {
+    address_->setText(browser_->url().toString());
+    show_identity_to_pages();
+  });
   connect(page, &QWebEnginePage::titleChanged, this, [this](const QString& title) {
     setWindowTitle(title);
     address_->setText(browser_->url().toString());
   });
   // A save that fails is reported (a save that works shows its file).
   connect(
-      browser_profile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* d) {
+      crawler_profile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest* d) {
         if (!d->isSavePageDownload() || d->page() != browser_->page()) return;
         connect(d, &QWebEngineDownloadRequest::stateChanged, this,
                 [d](QWebEngineDownloadRequest::DownloadState s) {
@@ -152,6 +211,7 @@ CrawlerBrowserWindow::CrawlerBrowserWindow(QWidget* parent) : ToolWindow(26, par
 
 void CrawlerBrowserWindow::visit() {
   if (!apply_crawler_identity(crawlers_->currentText())) return;
+  show_identity_to_pages();
   open_typed_address();
 }
 
@@ -166,6 +226,7 @@ void CrawlerBrowserWindow::open_address(const QUrl& url) {
 
 void CrawlerBrowserWindow::open_from_page(const QUrl& url) {
   apply_crawler_identity(crawlers_->currentText());
+  show_identity_to_pages();
   browser_->load(url);
 }
 

@@ -1,18 +1,24 @@
 #pragma once
 // Window 26, the crawler-identity browser: a small web browser that presents itself to sites as
-// the crawler chosen in its list, so the user sees what a site serves to that crawler. Every
-// page load carries the identity: the ones the user starts, links followed in the page and
-// pages the page opens as new windows (those open in this same browser).
+// the crawler chosen in its list, so the user sees what a site serves to that crawler. It shows
+// its pages through a profile of its own, so the identity is this browser's alone (the other
+// embedded browsers keep their own agent and the shared cookie store) and every load in it
+// carries the identity: the ones the user starts, links, form submits and script navigations
+// in the page (each takes the identity selected at that moment), pages the page opens as new
+// windows (those open in this same browser), sub-resources and navigator.userAgent.
 #include "gui/tool_window.h"
 
 class QComboBox;
 class QLineEdit;
+class QWebEngineProfile;
 class QWebEngineView;
 
 namespace tessaly {
 
-// Sets the User-Agent of the crawler named by the list item as the agent of every embedded
-// browser of the program (until set again); false, and nothing changed, for an unknown item.
+// The crawler browser's profile: off the record, nothing cached, its agent the identity.
+QWebEngineProfile* crawler_profile();
+// Sets the User-Agent of the crawler named by the list item as the crawler browser's agent
+// (until set again); false, and nothing changed, for an unknown item.
 bool apply_crawler_identity(const QString& item);
 
 class CrawlerBrowserWindow : public ToolWindow {

@@ -60,10 +60,13 @@ LinkResult request_link(std::string_view url_template, const TextList& domains) 
   LinkResult result;
   HttpResponse response = winhttp_request(link_url(url_template, pick_domain(domains)));
   result.page = to_text_bytes(response.body);
-  result.rate_limited = response.rate_limited;
-  if (result.rate_limited) return result;
-  result.success = link_succeeded(result.page);
-  ++(result.success ? link_totals().successes : link_totals().failures);
+  if (response.rate_limited) {
+    result.outcome = ItemOutcome::RateLimited;
+    return result;
+  }
+  const bool success = link_succeeded(result.page);
+  result.outcome = success ? ItemOutcome::Result : ItemOutcome::Failed;
+  ++(success ? link_totals().successes : link_totals().failures);
   return result;
 }
 

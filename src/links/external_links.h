@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly::links {
@@ -49,8 +50,9 @@ Text totals_text(long long successes, long long failures);
 
 struct LinkResult {
   Text page;  // the page as text (empty when the request failed)
-  bool success = false;
-  bool rate_limited = false;  // the service kept refusing (a paced run): neither success nor failure
+  // Result: the page passed the success test; Failed: it did not (or no page came);
+  // RateLimited: the service kept refusing (a paced run), neither success nor failure.
+  ItemOutcome outcome = ItemOutcome::Failed;
 };
 // One request of a run: a random domain into the template, GET without cookies, the success
 // test, and the result counted in the totals (a rate limited request is not counted).

@@ -122,9 +122,9 @@ void ExternalLinksWindow::start_publishing() {
                             links::request_link((*templates)[static_cast<size_t>(row)], *domains);
                         bridge.set_text(page, std::move(result.page));
                         bridge.set_cell(list, row, kStatusColumn,
-                                        result.rate_limited ? rate_limited_text()
-                                        : result.success    ? success
-                                                            : failure);
+                                        result.outcome == ItemOutcome::RateLimited ? rate_limited_text()
+                                        : result.outcome == ItemOutcome::Result    ? success
+                                                                                   : failure);
                         bridge.set_cell(list, row, kThreadColumn, pool_done_note());
                         // Read when shown: the last write shows the last count, whichever
                         // worker's write comes last.

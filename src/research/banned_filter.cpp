@@ -33,23 +33,14 @@ Text banned_page_status(const Text& page) {
 BannedCheck check_keyword_banned(const Text& keyword) {
   HttpResponse response = http_request(banned_search_url(keyword));
   BannedCheck check;
-  check.outcome = request_outcome(response);
-  // A reply without any markup (empty, or stray bytes) is no results page: the notice's
-  // absence would say nothing.
-  const bool no_page = check.outcome == RequestOutcome::Answered && find_bytes(response.body, "<") == kNotFound;
-  if (no_page) check.outcome = RequestOutcome::Failed;
-  switch (check.outcome) {
-    case RequestOutcome::Answered:
-      check.status = banned_page_status(response.body);
-      return check;
-    case RequestOutcome::Failed:
-      check.status = query_failed_text();
-      break;
-    case RequestOutcome::RateLimited:
-      check.status = rate_limited_text();
-      break;
+  // A reply that is no results page says nothing by the notice's absence.
+  check.outcome = item_outcome(page_outcome(response), true);
+  if (check.outcome == ItemOutcome::Result) {
+    check.status = banned_page_status(response.body);
+    return check;
   }
-  check.problem = no_page ? std::string("no results page") : request_problem(response);
+  check.status = failure_text(check.outcome);
+  check.problem = page_problem(response);
   return check;
 }
 

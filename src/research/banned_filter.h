@@ -26,7 +26,8 @@ Text banned_page_status(const Text& page);
 
 struct BannedCheck {
   Text status;  // normal, censored, failed, or rate_limited_text() (refused to the end)
-  RequestOutcome outcome = RequestOutcome::Answered;
+  // Result (normal or censored), Failed or RateLimited: a keyword has no empty answer.
+  ItemOutcome outcome = ItemOutcome::Result;
   std::string problem;  // why the search brought no page (English); "" when it brought one
 };
 

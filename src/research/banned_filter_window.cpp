@@ -91,6 +91,8 @@ void BannedFilterWindow::toggle_banned_check() {
       },
       [keywords, list, limit](Bridge& bridge) {
         bridge.job().set_pacing(configured_pacing());
+        Lock counts_lock;
+        OutcomeCounts counts;
         PoolPlan plan{.rows = static_cast<int>(keywords->size()), .limit = [limit] { return limit->load(); }};
         PoolWork work{.announce =
                           [&](int row, int worker) {
@@ -98,13 +100,18 @@ void BannedFilterWindow::toggle_banned_check() {
                           },
                       .work =
                           [&](int row, int) {
-                            Text status =
-                                research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]).status;
-                            bridge.set_cell(list, row, kStatusColumn, status);
+                            research::BannedCheck check =
+                                research::check_keyword_banned((*keywords)[static_cast<size_t>(row)]);
+                            {
+                              std::lock_guard guard(counts_lock);
+                              counts.add(check.outcome);
+                            }
+                            bridge.set_cell(list, row, kStatusColumn, check.status);
                             bridge.set_cell(list, row, kThreadColumn, pool_done_note());
                           },
                       .progress = {}};
-        if (run_pooled(bridge.job(), plan, work).complete) bridge.message_box(QStringLiteral("处理完毕"));
+        if (run_pooled(bridge.job(), plan, work).complete)
+          bridge.message_box(QStringLiteral("处理完毕") + from_gbk(failures_tail(counts)));
       });
 }
 

@@ -56,28 +56,43 @@ TextList collection_items(CollectionSource source, PatternMatcher& matcher, cons
   return items;
 }
 
-void run_collection(const CollectionOptions& options, const std::function<void(const Text& lines)>& append) {
+void run_collection(const CollectionOptions& options, CollectionSink& sink) {
   PatternMatcher matcher;
-  for (const Text& seed : options.seeds) {
+  for (size_t k = 0; k < options.seeds.size(); ++k) {
+    const Text& seed = options.seeds[k];
+    const int position = static_cast<int>(k) + 1;
+    ItemOutcome outcome = ItemOutcome::Empty;
+    // A page that did not come back reads as an empty one (one page, no keywords).
+    auto fetch = [&](int page) -> Text {
+      HttpResponse response = http_request(collection_url(options.source, seed, page));
+      RequestOutcome request = page_outcome(response);
+      if (request == RequestOutcome::Answered) return std::move(response.body);
+      sink.page_problem(position, request, page_problem(response));
+      outcome = combined_outcome(outcome, item_outcome(request, false));
+      return {};
+    };
     // The first page is read twice: once to count the pages, once as page 1.
-    Text first = http_request(collection_url(options.source, seed, 0)).body;
-    int pages = collection_page_count(options.source, matcher, first);
+    int pages = collection_page_count(options.source, matcher, fetch(0));
     for (int n = 1; n <= pages; ++n) {
-      Text page = http_request(collection_url(options.source, seed, n)).body;
       Text lines;
-      for (const Text& item : collection_items(options.source, matcher, page)) lines += item + "\r\n";
-      if (!lines.empty()) append(lines);
+      for (const Text& item : collection_items(options.source, matcher, fetch(n))) lines += item + "\r\n";
+      if (!lines.empty()) {
+        outcome = combined_outcome(outcome, ItemOutcome::Result);
+        sink.lines(lines);
+      }
       sleep_ms(options.page_wait_ms);
     }
+    sink.seed_done(position, outcome);
     checkpoint();
   }
 }
 
-Text collection_closing_message(CollectionSource source, int lines) {
+Text collection_closing_message(CollectionSource source, int lines, const OutcomeCounts& failed_pages) {
   static const Text wordlib = gbk("采集方式为词库网采集：一共采集了");
   static const Text aizhan = gbk("采集方式为爱站网采集：一共采集了");
   static const Text tail = gbk("条数据");
-  return (source == CollectionSource::Wordlib ? wordlib : aizhan) + to_text(lines) + tail;
+  return (source == CollectionSource::Wordlib ? wordlib : aizhan) + to_text(lines) + tail +
+         failures_tail(failed_pages, CountUnit::Pages);
 }
 
 }  // namespace tessaly::research

@@ -3,9 +3,9 @@
 // list on their result pages (the 词库网 keyword library and the Aizhan keyword pages). Both sites
 // show more to logged-in users: the requests go without a cookie jar, so they carry the process
 // cookie store, which the embedded browsers share (a login made there is sent along).
-#include <functional>
 #include <string>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly {
@@ -30,11 +30,25 @@ struct CollectionOptions {
   int page_wait_ms = 500;  // after every numbered result page
 };
 
-// The worker's body: the keywords of each result page are handed to `append` as lines, each
-// ending in CR LF. Requests and waits are checkpoints of the calling thread's job.
-void run_collection(const CollectionOptions& options, const std::function<void(const Text& lines)>& append);
+class CollectionSink {
+ public:
+  virtual ~CollectionSink() = default;
+  // The keywords of one result page, each followed by CR LF.
+  virtual void lines(const Text& lines) = 0;
+  // A page of the seed at `position` (from 1) brought no page (or a reply without markup), or
+  // the service kept refusing it; `why` in English.
+  virtual void page_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
+  // The seed's pages are done: Result when they listed keywords, Empty when they answered
+  // without any, Failed or RateLimited when a page did (the keywords of its other pages stay).
+  virtual void seed_done(int /*position*/, ItemOutcome /*outcome*/) {}
+};
 
-// The closing message for a run that collected `lines` lines.
-Text collection_closing_message(CollectionSource source, int lines);
+// The worker's body, one seed after another. Requests and waits are checkpoints of the calling
+// thread's job.
+void run_collection(const CollectionOptions& options, CollectionSink& sink);
+
+// The closing message for a run that collected `lines` lines, with the pages that brought
+// nothing ("，其中N页查询失败") when there were some.
+Text collection_closing_message(CollectionSource source, int lines, const OutcomeCounts& failed_pages = {});
 
 }  // namespace tessaly::research

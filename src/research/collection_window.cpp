@@ -158,11 +158,23 @@ void CollectionWindow::toggle_collection() {
         results_->clear();
       },
       [options, results, count](Bridge& bridge) {
-        research::run_collection(*options, [&](const Text& lines) { bridge.append(results, lines); });
+        // Appends each page's keywords and counts the pages that brought none back.
+        struct BoxSink : research::CollectionSink {
+          BoxSink(Bridge& b, LineBox* box) : bridge(b), results(box) {}
+          void lines(const Text& lines) override { bridge.append(results, lines); }
+          void page_problem(int, RequestOutcome outcome, const std::string&) override {
+            failed_pages.add(item_outcome(outcome, false));
+          }
+          Bridge& bridge;
+          LineBox* results;
+          OutcomeCounts failed_pages;
+        } sink(bridge, results);
+        research::run_collection(*options, sink);
         int lines = bridge.call([results] { return count_lines(box_text(results)); });
         bridge.set_text(count, to_text(lines));
-        bridge.message_box(from_gbk(research::collection_closing_message(options->source, lines)), 0,
-                           QStringLiteral("友情提示"));
+        bridge.message_box(
+            from_gbk(research::collection_closing_message(options->source, lines, sink.failed_pages)), 0,
+            QStringLiteral("友情提示"));
       });
 }
 

@@ -21,15 +21,21 @@ const char* const kPageLinkPattern = "position/\">(.*?)</a>";
 const char* const kKeywordRowPattern =
     "<td class=\"blue t_l word\">\r\n<a rel=\"nofollow\" target=\"_blank\" href=\"(.*?)\">(.*?)</a>";
 
-// The Baidu-rank page text of a URL, after the configured pause; a failed or refused download is
-// told to the sink and reads as an empty page.
-Text fetch_rank_page(const std::string& url, const std::function<int()>& delay_ms, int position,
-                     DomainMiningSink& sink) {
+struct RankPage {
+  Text text;
+  ItemOutcome outcome = ItemOutcome::Empty;  // Empty for a page answered (its rows decide), or its failure
+};
+
+// The Baidu-rank page text of a URL, after the configured pause; a failed or refused download (or
+// one that is no page) is told to the sink and reads as an empty page.
+RankPage fetch_rank_page(const std::string& url, const std::function<int()>& delay_ms, int position,
+                         DomainMiningSink& sink) {
   HttpResponse response = http_download(url, kRankPageAgent);
-  RequestOutcome outcome = request_outcome(response);
-  if (outcome != RequestOutcome::Answered) sink.request_problem(position, outcome, request_problem(response));
+  RequestOutcome request = page_outcome(response);
+  if (request != RequestOutcome::Answered) sink.request_problem(position, request, page_problem(response));
   sleep_ms(delay_ms ? delay_ms() : 0);
-  return outcome == RequestOutcome::RateLimited ? Text() : rank_page_text(response.body);
+  if (request != RequestOutcome::Answered) return {{}, item_outcome(request, false)};
+  return {rank_page_text(response.body), ItemOutcome::Empty};
 }
 
 }  // namespace
@@ -76,28 +82,32 @@ long long next_rank_row_id() { return ++rank_row_id; }
 
 void mine_domain_keywords(const DomainMiningOptions& options, DomainMiningSink& sink) {
   const std::string volume_base = endpoint_base("AIZHAN_KEYWORDS") + "/";
-  auto read_rows = [&](const Text& page) {
+  ItemOutcome outcome = ItemOutcome::Empty;  // of the current domain's pages so far
+  auto read_rows = [&](const RankPage& page) {
     std::vector<std::pair<long long, RankRow>> found;
-    for (RankRow& row : read_rank_rows(page, volume_base))
+    for (RankRow& row : read_rank_rows(page.text, volume_base))
       found.emplace_back(next_rank_row_id(), std::move(row));
+    outcome = combined_outcome(outcome, found.empty() ? page.outcome : ItemOutcome::Result);
     if (!found.empty()) sink.rows_found(found);
   };
   for (size_t k = 0; k < options.domains.size(); ++k) {
     const Text& domain = options.domains[k];
     const int position = static_cast<int>(k) + 1;
     sink.domain_started(position, domain);
+    outcome = ItemOutcome::Empty;
     auto fetch = [&](int page) {
       return fetch_rank_page(rank_page_url(domain, page), options.delay_ms, position, sink);
     };
     if (options.all_pages) {
-      Text first = fetch(0);
-      int links = rank_pager_links(first);
+      RankPage first = fetch(0);
+      int links = rank_pager_links(first.text);
       read_rows(first);
       for (int p = 1; p <= links; ++p) read_rows(fetch(p + 1));
     } else {
       int pages = options.page_count ? options.page_count() : 0;
       for (int p = 1; p <= pages; ++p) read_rows(fetch(p));
     }
+    sink.domain_done(position, outcome);
     checkpoint();
   }
 }

@@ -54,8 +54,12 @@ class DomainMiningSink {
   virtual void rows_found(const std::vector<std::pair<long long, RankRow>>& rows) = 0;
   // The pages of the domain on line `position` (from 1) come next.
   virtual void domain_started(int /*position*/, const Text& /*domain*/) {}
-  // A page of that domain could not be downloaded, or was rate limited; `why` in English.
+  // A page of that domain could not be downloaded (or came back without markup), or was rate
+  // limited; `why` in English.
   virtual void request_problem(int /*position*/, RequestOutcome /*outcome*/, const std::string& /*why*/) {}
+  // The domain's pages are done: Result when they listed rows, Empty when they answered without
+  // any, Failed or RateLimited when a page did (rows of its other pages stay).
+  virtual void domain_done(int /*position*/, ItemOutcome /*outcome*/) {}
 };
 
 // The worker's body: downloads and reads every page. Requests and waits are checkpoints.

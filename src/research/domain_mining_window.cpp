@@ -45,10 +45,16 @@ class ListSink : public research::DomainMiningSink {
       list->lv_ensure_visible(list->lv_row_count() - 1);
     });
   }
+  void request_problem(int, RequestOutcome outcome, const std::string&) override {
+    failed_pages_.add(item_outcome(outcome, false));
+  }
+  // The pages that brought no rank page, for the closing message.
+  const OutcomeCounts& failed_pages() const { return failed_pages_; }
 
  private:
   Bridge& bridge_;
   ReportList* list_;
+  OutcomeCounts failed_pages_;
 };
 
 }  // namespace
@@ -147,7 +153,9 @@ void DomainMiningWindow::start_domain_mining() {
     o.delay_ms = [&bridge, delay] { return bridge.call([delay] { return to_int(box_text(delay)); }); };
     ListSink sink(bridge, list);
     research::mine_domain_keywords(o, sink);
-    bridge.message_box(QStringLiteral("查询完毕"), kIconInformation, QStringLiteral("友情提示："));
+    bridge.message_box(
+        QStringLiteral("查询完毕") + from_gbk(failures_tail(sink.failed_pages(), CountUnit::Pages)),
+        kIconInformation, QStringLiteral("友情提示："));
   });
 }
 

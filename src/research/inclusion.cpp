@@ -27,8 +27,7 @@ Text inclusion_count(PatternMatcher& matcher, const Text& page, InclusionQuery q
   static const std::string site_pattern = gbk("找到相关结果数(.*?)个");
   static const std::string links_pattern = gbk("找到相关结果(.*?)个");
   matcher.search(query == InclusionQuery::Links ? links_pattern : site_pattern, page);
-  Text count = matcher.group_text(1, 1);
-  return count.empty() ? Text("0") : count;
+  return matcher.group_text(1, 1);
 }
 
 void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
@@ -42,13 +41,17 @@ void run_inclusion_query(const InclusionOptions& options, InclusionSink& sink) {
     for (InclusionQuery q : queries) {
       const int column = static_cast<int>(q) + 1;
       HttpResponse response = http_request(inclusion_query_url(domain, q));
-      RequestOutcome outcome = request_outcome(response);
-      if (outcome != RequestOutcome::Answered)
-        sink.request_problem(i, column, outcome, request_problem(response));
+      // A reply that is no results page says nothing by a missing count.
+      RequestOutcome request = page_outcome(response);
+      if (request != RequestOutcome::Answered)
+        sink.request_problem(i, column, request, page_problem(response));
+      Text count = request == RequestOutcome::Answered ? inclusion_count(matcher, response.body, q) : Text();
+      ItemOutcome outcome = item_outcome(request, !count.empty());
       sink.count_found(i, column,
-                       outcome == RequestOutcome::RateLimited ? rate_limited_text()
-                       : outcome == RequestOutcome::Failed    ? query_failed_text()
-                                                              : inclusion_count(matcher, response.body, q));
+                       outcome == ItemOutcome::Result  ? count
+                       : outcome == ItemOutcome::Empty ? Text("0")
+                                                       : failure_text(outcome),
+                       outcome);
       sleep_ms(q == InclusionQuery::Links ? options.domain_wait_ms : options.query_wait_ms);
     }
   }

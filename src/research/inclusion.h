@@ -22,7 +22,7 @@ enum class InclusionQuery { Total = 1, Day = 2, Week = 3, Links = 4 };
 std::string inclusion_query_url(const Text& domain, InclusionQuery query);
 
 // The count a results page shows for the query: the text between the result-count marker and
-// "个" exactly as the page has it, or "0" when the page has none.
+// "个" exactly as the page has it, or "" when the page has none (shown as "0").
 Text inclusion_count(PatternMatcher& matcher, const Text& page, InclusionQuery query);
 
 struct InclusionOptions {
@@ -36,10 +36,11 @@ class InclusionSink {
   virtual ~InclusionSink() = default;
   // A row for the domain at 1-based position `position` of the list.
   virtual void row_started(int position, const Text& domain) = 0;
-  // A count of that row: column 2 total, 3 last 24 hours, 4 last week, 5 back links. A query
-  // the service kept refusing gives rate_limited_text() instead of a count, one that brought no
-  // answer query_failed_text().
-  virtual void count_found(int position, int column, const Text& count) = 0;
+  // A count of that row: column 2 total, 3 last 24 hours, 4 last week, 5 back links. Result: a
+  // count the page showed; Empty: a results page without one ("0"); Failed: no answer, an error
+  // status or a reply without markup (query_failed_text()); RateLimited: the service kept
+  // refusing (rate_limited_text()).
+  virtual void count_found(int position, int column, const Text& count, ItemOutcome outcome) = 0;
   // A query of that row brought no answer or was rate limited; told just
   // before that query's count, `why` in English.
   virtual void request_problem(int /*position*/, int /*column*/, RequestOutcome /*outcome*/,

@@ -34,7 +34,7 @@ class ListSink : public research::InclusionSink {
     });
   }
 
-  void count_found(int position, int column, const Text& count) override {
+  void count_found(int position, int column, const Text& count, ItemOutcome) override {
     bridge_.set_cell(list_, rows_[position], column, count);
   }
 

@@ -96,21 +96,25 @@ class SourceRun {
 
   const MinerLive& live() const { return live_; }
 
-  // A refused answer reads as no answer: it is counted, never read for keywords.
+  // A failed or refused answer reads as no answer: it is counted, never read for keywords. So is
+  // a reply that is no answer at all: every page, JSON or script answer of the services holds a
+  // "<", "(" or ":" (bytes that are never the second byte of a GBK character); stray bytes don't.
   Text get(const std::string& url) {
     ++counters_.requests;
     HttpResponse response = http_request(url);
     switch (request_outcome(response)) {
       case RequestOutcome::Answered:
-        break;
+        if (response.body.find_first_of("<(:") != Text::npos) return std::move(response.body);
+        ++counters_.failed;
+        return {};
       case RequestOutcome::Failed:
         ++counters_.failed;
-        break;
+        return {};
       case RequestOutcome::RateLimited:
         ++counters_.rate_limited;
         return {};
     }
-    return std::move(response.body);
+    return {};
   }
   void offer(const Text& keyword) {
     checkpoint();
@@ -260,7 +264,18 @@ MinerRunResult run_keyword_miner(Job& job, const MinerRunOptions& options, const
   result.requests = counters.requests.load();
   result.failed_requests = counters.failed.load();
   result.rate_limited_requests = counters.rate_limited.load();
+  result.outcome = result.rate_limited_requests > 0 ? ItemOutcome::RateLimited
+                   : result.failed_requests > 0     ? ItemOutcome::Failed
+                   : admission.admitted() > 0       ? ItemOutcome::Result
+                                                    : ItemOutcome::Empty;
   return result;
+}
+
+OutcomeCounts MinerRunResult::unanswered() const {
+  OutcomeCounts counts;
+  counts.failed = static_cast<int>(failed_requests);
+  counts.rate_limited = static_cast<int>(rate_limited_requests);
+  return counts;
 }
 
 }  // namespace tessaly::research

@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "core/http/http.h"
 #include "core/jobs/job.h"
 #include "core/text/text.h"
 
@@ -101,6 +102,11 @@ struct MinerRunResult {
   long long requests = 0;                       // requests sent by all sources
   long long failed_requests = 0;                // of those, answered by no page (or an error status)
   long long rate_limited_requests = 0;          // of those, refused to the end
+  // The seed's: RateLimited or Failed when some request was, else Result when a keyword was
+  // admitted, else Empty.
+  ItemOutcome outcome = ItemOutcome::Empty;
+  // The requests that brought nothing, for the completion text.
+  OutcomeCounts unanswered() const;
 };
 
 // Runs the sources side by side on workers of `job` (the calling thread must work for it) and

@@ -206,6 +206,8 @@ void KeywordMinerPage::start_keyword_search() {
     research::MinerRunResult result =
         research::run_keyword_miner(bridge.job(), options, *live, *admission, events);
     run_end->last.store(result.last);
+    run_end->failed_requests.store(result.unanswered().failed);
+    run_end->rate_limited_requests.store(result.unanswered().rate_limited);
     run_end->any_source.store(result.any_source);
   });
 }
@@ -251,8 +253,12 @@ void KeywordMinerPage::announce_end(const JobOutcome& outcome) {
   }
   if (outcome.end != JobEnd::Done || !run_end_->any_source.load()) return;
   set_header(counter(list_->lv_row_count(), "]"));
-  message_box(from_gbk(research::completion_text(run_end_->last.load())), kIconInformation,
-              QStringLiteral("提示"));
+  OutcomeCounts unanswered;
+  unanswered.failed = run_end_->failed_requests.load();
+  unanswered.rate_limited = run_end_->rate_limited_requests.load();
+  message_box(from_gbk(research::completion_text(run_end_->last.load()) +
+                       failures_tail(unanswered, CountUnit::Requests)),
+              kIconInformation, QStringLiteral("提示"));
 }
 
 void KeywordMinerPage::open_keyword_search() {

@@ -61,6 +61,7 @@ class KeywordMinerPage : public QWidget {
   struct RunEnd {
     std::atomic<bool> any_source{false};
     std::atomic<research::MinerSource> last{research::MinerSource::WordLibrary};
+    std::atomic<int> failed_requests{0}, rate_limited_requests{0};
   };
   std::shared_ptr<RunEnd> run_end_;
   TextList backlog_;          // admitted keywords waiting to be shown

@@ -123,7 +123,12 @@ std::string bing_ig(const Text& page) { return text_between(page, "IG:\"", "\"")
 TextList bing_suggestions(const Text& answer) { return between_all(answer, "query=\"", "\""); }
 
 TextList zhidao_suggestions(const Text& answer) {
-  return between_all(text_between(answer, "s:[", "]"), "\"", "\"");
+  // Between equal markers every second item is what lies between two quoted values (the ","
+  // that separates them), not a suggestion.
+  TextList items = between_all(text_between(answer, "s:[", "]"), "\"", "\"");
+  TextList suggestions;
+  for (size_t i = 0; i < items.size(); i += 2) suggestions.push_back(std::move(items[i]));
+  return suggestions;
 }
 
 TextList so360_suggestions(const Text& answer) { return between_all(answer, "word\":\"", "\""); }

@@ -63,8 +63,7 @@ TextList sogou_hints(const Text& answer);
 // Bing: IG of the home page and the suggestions of an autosuggest answer.
 std::string bing_ig(const Text& page);
 TextList bing_suggestions(const Text& answer);
-// Zhidao: the items between double quotes inside "s:[" ... "]" (the "," between two
-// suggestions is an item of its own).
+// Zhidao: the quoted values inside "s:[" ... "]" (the "," between two of them is no suggestion).
 TextList zhidao_suggestions(const Text& answer);
 // 360: every text between word":" and ".
 TextList so360_suggestions(const Text& answer);

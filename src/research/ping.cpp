@@ -63,15 +63,31 @@ PingAddressEnd ping_one_url(const Text& address, const PingRunState& state, Ping
   static const Text confirmed = gbk("恭喜您，您的博客地址或RSS地址已经成功提交。");
   static const Text status_head = gbk("恭喜你的域名-");
   static const Text status_tail = gbk("提交成功,百度将尽快会收录你的网站！\r\n");
+  static const Text domain = gbk("域名-"), failed = gbk("提交失败：");
   const auto leaving = [&state] { return state.stop || state.pause; };
   driver.navigate(ping_page_url());
-  if (!driver.wait_for_page_text(form_ready, leaving))
-    return leaving() ? PingAddressEnd::Left : PingAddressEnd::Unconfirmed;
+  if (!driver.wait_for_page_text(form_ready, leaving)) {
+    if (leaving()) return PingAddressEnd::Left;
+    PingLoadProblem problem = driver.load_problem();
+    if (problem.refused) {
+      driver.address_done(address, ItemOutcome::RateLimited,
+                          domain + address + rate_limited_text() + gbk("，没有提交。\r\n"));
+      return PingAddressEnd::Refused;
+    }
+    Text why = problem.why.empty() ? Text() : gbk("（") + problem.why + gbk("）");
+    driver.address_done(address, ItemOutcome::Failed,
+                        domain + address + failed + gbk("ping页面没有打开") + why + gbk("。\r\n"));
+    return PingAddressEnd::NoForm;
+  }
   // The prefix is always added, also to an address typed with its own.
   driver.fill_text_input("1", "http://" + address);
   driver.click_button_input("1");
-  if (!driver.wait_for_page_text(confirmed, [] { return false; })) return PingAddressEnd::Unconfirmed;
-  driver.append_status(status_head + address + status_tail);
+  if (!driver.wait_for_page_text(confirmed, [] { return false; })) {
+    driver.address_done(address, ItemOutcome::Failed,
+                        domain + address + failed + gbk("页面没有确认收到。\r\n"));
+    return PingAddressEnd::Unconfirmed;
+  }
+  driver.address_done(address, ItemOutcome::Result, status_head + address + status_tail);
   return PingAddressEnd::Confirmed;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "core/http/http.h"
 #include "core/text/text.h"
 
 namespace tessaly::research {
@@ -25,26 +26,40 @@ struct PingRunState {
   int resume_position = 1;  // 1-based: where a continued pass begins
 };
 
+// Why the last page the browser loaded is no page: `why` (GBK) is empty for a page that came
+// (whatever it holds); `refused` tells a service that kept refusing (HTTP 429).
+struct PingLoadProblem {
+  Text why;
+  bool refused = false;
+};
+
 // What the pass needs of the browser (the window side drives a real one).
 class PingDriver {
  public:
   virtual ~PingDriver() = default;
   virtual void navigate(const std::string& url) = 0;
+  // What went wrong with the page the last navigate() asked for; nothing when it came.
+  virtual PingLoadProblem load_problem() { return {}; }
   // True as soon as the loaded document's text contains `text` (GBK); false after the wait's
   // limit, as soon as `give_up` returns true, or at once when the browser has gone.
   virtual bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) = 0;
   virtual void fill_text_input(const Text& identifier, const Text& value) = 0;
   virtual void click_button_input(const Text& identifier) = 0;
-  virtual void append_status(const Text& line) = 0;
+  // The address's end: its outcome (Result when confirmed, Failed when the form or the
+  // confirmation never showed, RateLimited when the service refused the form page) and the
+  // status line that says so (ending in CR LF).
+  virtual void address_done(const Text& address, ItemOutcome outcome, const Text& status_line) = 0;
   // The window is closing or gone: the pass ends where it stands.
   virtual bool aborted() = 0;
 };
 
 enum class PingPassEnd { Finished, Paused, Stopped, Aborted };
 
-// Confirmed: a status line was appended. Unconfirmed: the page did not confirm, or the form never
-// showed. Left: pause or stop came while waiting for the form, before anything was sent.
-enum class PingAddressEnd { Confirmed, Unconfirmed, Left };
+// Confirmed: the page confirmed it. NoForm: the form page did not show its form. Refused: the
+// service refused the form page. Unconfirmed: submitted, but the page did not confirm. Each of
+// these told the driver with its status line. Left: pause or stop came while waiting for the
+// form, before anything was sent (no status line).
+enum class PingAddressEnd { Confirmed, NoForm, Refused, Unconfirmed, Left };
 
 // One address. Pause and stop in `state` cut the wait for the form short; once the address is
 // submitted its confirmation is waited for.

@@ -5,11 +5,13 @@
 #include <QHBoxLayout>
 #include <QPointer>
 #include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 #include <algorithm>
 
+#include "core/text/charset.h"
 #include "gui/browser.h"
 #include "gui/controls.h"
 #include "gui/gbk_qt.h"
@@ -44,7 +46,12 @@ class PingBrowserDriver : public research::PingDriver {
     // other document can take its place, and the one shown is marked as left behind.
     web->triggerAction(QWebEnginePage::Stop);
     run_page_script(web, QStringLiteral("window.__tessalyLeftBehind = true;"), kScriptLimitMs);
+    page_->load_problem_ = {};
     if (QWebEnginePage* still = page()) still->load(QUrl(QString::fromStdString(url)));
+  }
+
+  research::PingLoadProblem load_problem() override {
+    return aborted() ? research::PingLoadProblem{} : page_->load_problem_;
   }
 
   bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
@@ -74,8 +81,8 @@ class PingBrowserDriver : public research::PingDriver {
     run_page_script(page(), from_gbk(research::click_button_input_script(identifier)), kScriptLimitMs);
   }
 
-  void append_status(const Text& line) override {
-    if (!aborted()) append_text(page_->status_, line);
+  void address_done(const Text&, ItemOutcome, const Text& status_line) override {
+    if (!aborted()) append_text(page_->status_, status_line);
   }
 
   bool aborted() override { return !page_ || page_->closing_ || !page_->browser_; }
@@ -137,6 +144,21 @@ QWebEngineView* PingPage::browser() {
   browser_ = make_browser(browser_frame_, "超文本浏览框2");
   browser_frame_->layout()->addWidget(browser_);
   connect(browser_->page(), &QWebEnginePage::loadFinished, this, [this] { ++loads_finished_; });
+  // Why a load brought no page: a failed connection, or an error status (reported with the page
+  // the service sent along).
+  connect(browser_->page(), &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+      load_problem_ = {};
+      return;
+    }
+    const bool status_error =
+        info.errorDomain() == QWebEngineLoadingInfo::HttpStatusCodeDomain && info.errorCode() >= 400;
+    if (status_error) {
+      load_problem_ = {gbk("服务器回答HTTP ") + std::to_string(info.errorCode()), info.errorCode() == 429};
+    } else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) {
+      load_problem_ = {gbk("没有得到回答（") + to_gbk(info.errorString()) + gbk("）"), false};
+    }
+  });
   browser_->load(QUrl(QString::fromStdString(research::ping_page_url())));
   return browser_;
 }

@@ -65,6 +65,7 @@ class PingPage : public QWidget {
   JobState state_ = JobState::Idle;
   bool closing_ = false;    // the window is closing: a running pass ends where it stands
   int loads_finished_ = 0;  // page loads the browser has finished (a wait looks again at each)
+  research::PingLoadProblem load_problem_;  // of the latest load the browser started
 };
 
 }  // namespace tessaly

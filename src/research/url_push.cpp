@@ -444,16 +444,17 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
   const std::string request_url = push_request_url(options.site, options.token);
   auto masked = [&](std::string_view text) { return mask_secret(text, options.token); };
 
-  auto tell = [&](size_t index, PushStatus status, RequestOutcome outcome, const Text& message,
+  auto tell = [&](size_t index, PushStatus status, ItemOutcome outcome, const Text& message,
                   std::string why) {
     if (status == PushStatus::QuotaUsedUp || (status == PushStatus::Failed && result.end == PushEnd::Refused))
       ++result.unsent;
-    if (status != PushStatus::Pushed) ++result.not_pushed;
+    if (status == PushStatus::NotSameSite || status == PushStatus::NotValid) ++result.not_accepted;
+    result.counts.add(outcome);
     sink.url_done(
         PushedUrl{static_cast<int>(index) + 1, urls[index], status, outcome, message, std::move(why)});
   };
-  auto tell_range = [&](size_t from, size_t to, PushStatus status, RequestOutcome outcome,
-                        const Text& message, const std::string& why) {
+  auto tell_range = [&](size_t from, size_t to, PushStatus status, ItemOutcome outcome, const Text& message,
+                        const std::string& why) {
     for (size_t i = from; i < to; ++i) tell(i, status, outcome, message, why);
   };
   const std::string quota_why = "the day's quota is used up";
@@ -482,46 +483,46 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
                              : request_problem(response));
 
     if (outcome == RequestOutcome::RateLimited) {
-      tell_range(next, end, PushStatus::RateLimited, RequestOutcome::RateLimited, {}, problem);
+      tell_range(next, end, PushStatus::RateLimited, ItemOutcome::RateLimited, {}, problem);
     } else if (outcome == RequestOutcome::Answered && answer.accepted()) {
       std::unordered_set<Text> other_site(answer.not_same_site.begin(), answer.not_same_site.end());
       std::unordered_set<Text> not_valid(answer.not_valid.begin(), answer.not_valid.end());
       long long taken = answer.success;
       for (size_t i = next; i < end; ++i) {
         if (other_site.count(urls[i])) {
-          tell(i, PushStatus::NotSameSite, RequestOutcome::Answered, {}, "not of the site");
+          tell(i, PushStatus::NotSameSite, ItemOutcome::Result, {}, "not of the site");
         } else if (not_valid.count(urls[i])) {
-          tell(i, PushStatus::NotValid, RequestOutcome::Answered, {}, "not a valid URL");
+          tell(i, PushStatus::NotValid, ItemOutcome::Result, {}, "not a valid URL");
         } else if (taken > 0) {
           // The service takes a request's URLs in their order until its quota runs out.
           --taken;
           ++result.totals.pushed;
-          tell(i, PushStatus::Pushed, RequestOutcome::Answered, {}, {});
+          tell(i, PushStatus::Pushed, ItemOutcome::Result, {}, {});
         } else if (answer.remain == 0) {
-          tell(i, PushStatus::QuotaUsedUp, RequestOutcome::Failed, {}, quota_why);
+          tell(i, PushStatus::QuotaUsedUp, ItemOutcome::Failed, {}, quota_why);
         } else {
-          tell(i, PushStatus::Failed, RequestOutcome::Failed, {}, "not counted as pushed by the service");
+          tell(i, PushStatus::Failed, ItemOutcome::Failed, {}, "not counted as pushed by the service");
         }
       }
       if (answer.remain >= 0) result.totals.remain = answer.remain;
-      if (answer.remain == 0 && end < count) {
+      if (answer.remain == 0 && (end < count || result.unsent > 0)) {
         result.end = PushEnd::QuotaUsedUp;
-        tell_range(end, count, PushStatus::QuotaUsedUp, RequestOutcome::Failed, {}, quota_why);
+        tell_range(end, count, PushStatus::QuotaUsedUp, ItemOutcome::Failed, {}, quota_why);
       }
     } else if (response.ok() && is_quota_message(message)) {
       result.end = PushEnd::QuotaUsedUp;
       result.totals.remain = 0;
       result.message = message;
-      tell_range(next, count, PushStatus::QuotaUsedUp, RequestOutcome::Failed, {}, quota_why);
+      tell_range(next, count, PushStatus::QuotaUsedUp, ItemOutcome::Failed, {}, quota_why);
     } else if (response.ok() && code >= 400 && code < 500 && code != 429) {
       // The site or the token was refused: every further request would be refused alike.
       result.end = PushEnd::Refused;
       result.message = message.empty() ? Text("HTTP " + std::to_string(code)) : message;
-      tell_range(next, count, PushStatus::Failed, RequestOutcome::Failed, message, problem);
+      tell_range(next, count, PushStatus::Failed, ItemOutcome::Failed, message, problem);
     } else {
       // No answer, a server error, or an answer that says nothing readable: this batch failed.
       const bool unreadable = response.ok() && code < 400;
-      tell_range(next, end, PushStatus::Failed, RequestOutcome::Failed, message,
+      tell_range(next, end, PushStatus::Failed, ItemOutcome::Failed, message,
                  unreadable ? "unreadable answer (HTTP " + std::to_string(response.status) + ")" : problem);
     }
     sink.batch_done(result.totals);
@@ -534,9 +535,9 @@ PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink) {
 Text push_end_message(const PushResult& result) {
   switch (result.end) {
     case PushEnd::Done:
-      return gbk("推送完毕：") + push_summary_text(result.totals) +
-             (result.not_pushed > 0
-                  ? gbk("；") + to_text(result.not_pushed) + gbk("条未推送成功，原因见状态列。")
+      return gbk("推送完毕：") + push_summary_text(result.totals) + failures_tail(result.counts) +
+             (result.not_accepted > 0
+                  ? gbk("，另有") + to_text(result.not_accepted) + gbk("条未被接受（非本站链接或链接不合法）")
                   : Text());
     case PushEnd::QuotaUsedUp:
       return gbk("今日推送配额已用完，还有") + to_text(result.unsent) +

@@ -89,10 +89,10 @@ struct PushedUrl {
   int position = 0;  // 1-based among the cleaned URLs
   Text url;
   PushStatus status = PushStatus::Pushed;
-  // Answered: the service said what became of the URL (pushed, not of the site, not valid);
+  // Result: the service said what became of the URL (pushed, not of the site, not valid);
   // Failed: no answer, a refusal, or the quota was used up before it; RateLimited: refused to
   // the end as too many requests.
-  RequestOutcome outcome = RequestOutcome::Answered;
+  ItemOutcome outcome = ItemOutcome::Result;
   Text message;     // the service's message of a refused push (GBK), "" otherwise
   std::string why;  // why it was not pushed (English), "" when pushed
 };
@@ -134,9 +134,10 @@ enum class PushEnd {
 struct PushResult {
   PushEnd end = PushEnd::Done;
   PushTotals totals;
-  long long unsent = 0;      // URLs left unsent when the run stopped early
-  long long not_pushed = 0;  // URLs not pushed for any reason (the unsent ones included)
-  Text message;              // the refusal's message (GBK, the token masked)
+  long long unsent = 0;  // URLs left unsent when the run stopped early
+  OutcomeCounts counts;  // the URLs by outcome
+  int not_accepted = 0;  // URLs the service refused as not of the site or not valid
+  Text message;          // the refusal's message (GBK, the token masked)
 };
 
 struct PushOptions {
@@ -153,9 +154,9 @@ struct PushOptions {
 // or a used-up quota marks the rest and ends the run.
 PushResult run_url_push(Job& job, const PushOptions& options, PushSink& sink);
 
-// The message a window shows at a run's end (GBK): "推送完毕：" and the summary (with how many
-// were not pushed, when some were not), the quota note with how many stay unsent, or the
-// refusal with the service's message.
+// The message a window shows at a run's end (GBK): "推送完毕：" and the summary, followed by the
+// failures (failures_tail) and "，另有K条未被接受（非本站链接或链接不合法）" when there were such;
+// the quota note with how many stay unsent; or the refusal with the service's message.
 Text push_end_message(const PushResult& result);
 
 }  // namespace tessaly::research

@@ -66,8 +66,10 @@ TranslationResult translate_text(const Text& text) {
   options.post_text = translation_request_body(text);
   HttpResponse response = http_request(endpoint_base("BAIDU_TRANSLATE") + "/v2transapi", options);
   TranslationResult result;
-  if (!response.ok()) {
-    result.reason = gbk("翻译请求失败：") + response.error;
+  RequestOutcome request = request_outcome(response);
+  if (request != RequestOutcome::Answered) {
+    result.outcome = item_outcome(request, false);
+    result.reason = gbk("翻译请求失败：") + request_problem_text(response);
     return result;
   }
   int count = 0;
@@ -77,6 +79,7 @@ TranslationResult translate_text(const Text& text) {
     return result;
   }
   result.ok = true;
+  result.outcome = text.empty() ? ItemOutcome::Empty : ItemOutcome::Result;
   return result;
 }
 

@@ -4,6 +4,7 @@
 // of its own; step 3 translates the whole text, Chinese to English, one result per line.
 #include <string>
 
+#include "core/http/http.h"
 #include "core/text/line_output.h"
 #include "core/text/text.h"
 
@@ -30,12 +31,14 @@ Text translation_lines(const Text& answer, int* count = nullptr);
 
 struct TranslationResult {
   bool ok = false;
+  // Result (translations), Empty (an empty text, nothing to translate), Failed or RateLimited.
+  ItemOutcome outcome = ItemOutcome::Failed;
   Text lines;   // the translations, one per line (when ok)
   Text reason;  // why it failed (GBK, when not ok)
 };
 
-// Posts the text to the translation service. It fails when the request fails, or when the
-// answer holds no translation for a text that is not empty.
+// Posts the text to the translation service. It fails when the request fails (or the service
+// kept refusing it), or when the answer holds no translation for a text that is not empty.
 TranslationResult translate_text(const Text& text);
 
 }  // namespace tessaly::research

@@ -21,7 +21,7 @@ TEST(CliAccess, TitleLinesFlaggedSitesAndUnansweredRequests) {
   EXPECT_EQ(r.status, 1);  // the dead site brought no answer
   EXPECT_EQ(r.lines(), (Lines{"1---" + server.base_url() + "/gbk状态:OK---标题：简体中文站点",
                               "2★---" + server.base_url() + "/none状态:NO---标题：此域名可能不能访问。★★",
-                              "3★---" + dead + "状态:NO---标题：此域名可能不能访问。★★"}));
+                              "3★---" + dead + "状态:NO---标题：查询失败★★"}));
   EXPECT_NE(r.err.find("1 of 3 items failed"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("3 " + dead + ": failed"), std::string::npos) << r.err;
 
@@ -49,7 +49,7 @@ TEST(CliWhois, RegisteredUnregisteredAndFailedDomains) {
       r.lines(),
       (Lines{
           R"({"id":"1","domain":"a.com","registrar":"Reg Inc","name_servers":"ns1.a.com","dns_servers":"dns.a.com","updated":"2024年01月02日","updated_iso":"2024-01-02","created":"2001-05-06 10:20:30","created_iso":"2001-05-06","expires":"2030-07-08","expires_iso":"2030-07-08","registered":"yes","status":"ok"})",
-          R"({"id":"2","domain":"free.cn","registrar":"该域名未被注册","name_servers":"","dns_servers":"","updated":"","updated_iso":"","created":"","created_iso":"","expires":"","expires_iso":"","registered":"no","status":"ok"})"}));
+          R"({"id":"2","domain":"free.cn","registrar":"该域名未被注册","name_servers":"","dns_servers":"","updated":"","updated_iso":"","created":"","created_iso":"","expires":"","expires_iso":"","registered":"no","status":"empty"})"}));
 
   CliResult text =
       run_cli({"whois", "--delay", "0", "--endpoints", endpoints.path()}, with_input("broken.com\n"));

@@ -69,10 +69,11 @@ TEST_F(CliPush, EveryUrlPushedExitsZeroInEachOutputForm) {
   from_env.environment = {"TESSALY_PUSH_TOKEN=" + kToken};
   CliResult csv = run({"--format", "csv"}, "http://www.push.cn/3\n", from_env);
   EXPECT_EQ(csv.status, 0) << csv.err;
-  EXPECT_EQ(csv.lines(), (Lines{"id,url,status,message", "1,http://www.push.cn/3,pushed,"}));
+  EXPECT_EQ(csv.lines(), (Lines{"id,url,result,message,status", "1,http://www.push.cn/3,pushed,,ok"}));
   CliResult jsonl = run({"--format", "jsonl", "--token-file", token_file}, "http://www.push.cn/4\n");
-  EXPECT_EQ(jsonl.lines(),
-            (Lines{R"({"id":"1","url":"http://www.push.cn/4","status":"pushed","message":""})"}));
+  EXPECT_EQ(
+      jsonl.lines(),
+      (Lines{R"({"id":"1","url":"http://www.push.cn/4","result":"pushed","message":"","status":"ok"})"}));
   EXPECT_EQ(push.remain("www.push.cn"), 96);
 }
 
@@ -82,9 +83,10 @@ TEST_F(CliPush, UrlsNotPushedExitOneAndAreListed) {
                     "http://www.push.cn/1\nhttp://www.other.cn/2\nnot a url\nhttp://www.push.cn/3\n"
                     "http://www.push.cn/4\n");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.lines(), (Lines{"id,url,status,message", "1,http://www.push.cn/1,pushed,",
-                              "2,http://www.other.cn/2,not same site,", "4,http://www.push.cn/3,pushed,",
-                              "5,http://www.push.cn/4,quota used up,"}));
+  EXPECT_EQ(r.lines(),
+            (Lines{"id,url,result,message,status", "1,http://www.push.cn/1,pushed,,ok",
+                   "2,http://www.other.cn/2,not same site,,ok", "4,http://www.push.cn/3,pushed,,ok",
+                   "5,http://www.push.cn/4,quota used up,,failed"}));
   EXPECT_NE(r.err.find("3 of 5 items failed"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("2 http://www.other.cn/2: failed (not of the site)"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("3 not a url: failed (not an http(s) URL, left out)"), std::string::npos) << r.err;

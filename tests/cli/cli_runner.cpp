@@ -126,7 +126,7 @@ CliOptions in_folder(std::string folder) {
   return options;
 }
 
-EndpointsFile::EndpointsFile(std::initializer_list<std::pair<const char*, const fakes::FakeServer*>> keys) {
+EndpointsFile::EndpointsFile(const std::vector<std::pair<const char*, const fakes::FakeServer*>>& keys) {
   char name[] = "/tmp/tessaly-endpoints-XXXXXX";
   int fd = ::mkstemp(name);
   if (fd < 0) throw std::runtime_error("mkstemp");

@@ -38,7 +38,9 @@ CliResult run_cli(const std::vector<std::string>& args, const CliOptions& option
 // removed with the object.
 class EndpointsFile {
  public:
-  EndpointsFile(std::initializer_list<std::pair<const char*, const fakes::FakeServer*>> keys);
+  EndpointsFile(std::initializer_list<std::pair<const char*, const fakes::FakeServer*>> keys)
+      : EndpointsFile(std::vector<std::pair<const char*, const fakes::FakeServer*>>(keys)) {}
+  explicit EndpointsFile(const std::vector<std::pair<const char*, const fakes::FakeServer*>>& keys);
   ~EndpointsFile();
   const std::string& path() const { return path_; }
 

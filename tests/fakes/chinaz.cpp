@@ -14,6 +14,8 @@ std::string chinaz_whois_page(const WhoisRecord& r) {
   std::string block;
   if (!r.registered) {
     block = percent_encode_high("该域名未被注册，可以立即注册！");
+  } else if (r.unreadable) {
+    block = "<div id=\"whoisinfo\" class=\"div_whois\">" + percent_encode_high("信息暂时无法显示") + "</div>";
   } else {
     block = "<div id=\"whoisinfo\" class=\"div_whois\">" +
             percent_encode_high("注册商：" + r.registrar + "<br/>域名服务器：" + r.name_servers +

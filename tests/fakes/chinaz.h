@@ -17,7 +17,8 @@ namespace tessaly::fakes {
 struct WhoisRecord {
   bool registered = true;
   std::string registrar{}, name_servers{}, dns_servers{}, updated{}, created{}, expires{};  // UTF-8
-  int missing = 0;  // first requests answered without the whois block; -1: every request
+  int missing = 0;          // first requests answered without the whois block; -1: every request
+  bool unreadable = false;  // the whois block is there but holds none of the fields
 };
 
 class FakeChinaz {

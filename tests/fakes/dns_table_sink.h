@@ -24,6 +24,7 @@ class TableSink : public DnsBatchSink {
   }
   void set_time(int r, const Text& t) override { time[static_cast<size_t>(r)] = t; }
   void show_row(int r) override { shown.push_back(r); }
+  void row_done(int, ItemOutcome outcome) override { outcomes.push_back(outcome); }
   RecordTicks ticks() override { return ticks_value; }
   int delay_seconds() override { return 0; }
 
@@ -31,6 +32,7 @@ class TableSink : public DnsBatchSink {
   std::vector<Text> status, time;
   std::vector<std::string> history;  // every status, UTF-8
   std::vector<int> shown;
+  std::vector<ItemOutcome> outcomes;  // of each row, in order
 };
 
 }  // namespace tessaly::fakes

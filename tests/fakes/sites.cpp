@@ -31,7 +31,7 @@ const std::vector<SitePage>& FakeSites::pages() {
       {"/entities", "A & B 中文 <ok>"},
       {"/redirect", "中文标题 UTF-8"},
       {"/empty", ""},
-      {"/multiline", ""},
+      {"/multiline", "多行标题"},
       {"/none", ""},
   };
   return all;

@@ -1,7 +1,9 @@
 // The crawler-identity browser against fake sites: the User-Agent of each identity on the load
-// "访问" starts, on a link followed and on a new-window link (which opens in the same view), as
-// the fake saw it; a selection changed without "访问" at the next link; the address box and the
-// title following the page; the navigation buttons, the menus, saving the page and "退出浏览器".
+// "访问" starts, on a link followed and on a new-window link (which opens in the same view), on
+// a form sent, a script's navigation and a picture, as the fake saw it; a selection changed
+// without "访问" at the next link; no other browser carrying the identity; the address box and
+// the title following the page; the navigation buttons, the menus, saving the page and
+// "退出浏览器".
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -10,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEngineView>
+
+#include <algorithm>
 
 #include "fakes/fake_server.h"
 #include "fakes/web_pages.h"
@@ -62,6 +66,19 @@ class CrawlerBrowserTest : public QObject {
       serve_page(site, "/followed", "普通链接页",
                  "<p><a id=\"blank\" href=\"/blank\" target=\"_blank\">新窗口链接</a></p>");
       serve_page(site, "/blank", "新窗口页", "<p>blank</p>");
+      // A form the page sends, a script's navigation and a picture it loads.
+      serve_page(site, "/form", "表单页",
+                 "<form method=\"post\" action=\"/posted\"><input name=\"q\" value=\"x\">"
+                 "<input type=\"submit\" id=\"send\" value=\"提交\"></form>"
+                 "<p><button id=\"go\" onclick=\"location.href='/scripted'\">脚本</button></p>"
+                 "<img src=\"/pixel.gif\">");
+      site.handle("POST", "/posted",
+                  [](const RecordedRequest&, Reply& reply) { reply_page(reply, "已提交", "<p>posted</p>"); });
+      serve_page(site, "/scripted", "脚本页", "<p>scripted</p>");
+      site.handle("GET", "/pixel.gif", [](const RecordedRequest&, Reply& reply) {
+        reply.content_type = "image/gif";
+        reply.body = std::string("GIF89a\x01\x00\x01\x00\x00\x00\x00;", 14);
+      });
       serve_page(product, "/", "产品首页", "<p>product</p>");
       serve_page(company, "/", "公司首页", "<p>company</p>");
       point_endpoints({{"BAIDU_HOME", &site}, {"PRODUCT_HOME", &product}, {"PRODUCT_HOME_ALT", &company}});
@@ -126,17 +143,79 @@ class CrawlerBrowserTest : public QObject {
     click_in_page(f.view, QStringLiteral("#plain"));
     QVERIFY(wait_for_page(f.view, QStringLiteral("/followed")));
     QCOMPARE(agent_of_last(f.site, "/followed"), std::string(kAgents[1]));
+    QVERIFY(wait_until([&] {
+      return run_js(f.view, QStringLiteral("navigator.userAgent")).toString() ==
+             QString::fromUtf8(kAgents[1]);
+    }));
 
-    // Enter in the address box opens the address without applying the selection; the identity
-    // stays in force for every embedded browser, also after the window has closed.
+    // Enter in the address box opens the address without applying the selection.
     f.crawlers->setCurrentIndex(2);
     f.address->setText(f.url("/start?typed"));
     QTest::keyClick(f.address, Qt::Key_Return);
     QVERIFY(wait_for_page(f.view, QStringLiteral("/start?typed")));
     QCOMPARE(agent_of_last(f.site, "/start"), std::string(kAgents[1]));
-    f.window->close();
-    f.window = nullptr;
-    QCOMPARE(browser_user_agent(), QString::fromUtf8(kAgents[1]));
+  }
+
+  // A form the page sends and a script's navigation go out with the identity selected at that
+  // moment (the form keeps its fields); the page's pictures and navigator.userAgent carry it too.
+  void form_submits_script_navigations_and_sub_resources_carry_the_identity() {
+    Fixture f;
+    QVERIFY(wait_for_page(f.view, QStringLiteral("/")));
+    f.crawlers->setCurrentIndex(3);
+    f.address->setText(f.url("/form"));
+    click(control<QPushButton>(f.window, "按钮访问"));
+    QVERIFY(wait_for_page(f.view, QStringLiteral("/form")));
+    QVERIFY(wait_until([&] { return !f.site.requests("/pixel.gif").empty(); }));
+    QCOMPARE(agent_of_last(f.site, "/pixel.gif"), std::string(kAgents[3]));
+
+    f.crawlers->setCurrentIndex(4);
+    click_in_page(f.view, QStringLiteral("#send"));
+    QVERIFY(wait_for_page(f.view, QStringLiteral("/posted")));
+    QCOMPARE(f.site.requests("/posted").size(), size_t(1));
+    QCOMPARE(f.site.requests("/posted").back().body, std::string("q=x"));
+    QCOMPARE(agent_of_last(f.site, "/posted"), std::string(kAgents[4]));
+    QVERIFY(wait_until([&] {
+      return run_js(f.view, QStringLiteral("navigator.userAgent")).toString() ==
+             QString::fromUtf8(kAgents[4]);
+    }));
+
+    f.address->setText(f.url("/form?again"));
+    click(control<QPushButton>(f.window, "按钮访问"));
+    QVERIFY(wait_for_page(f.view, QStringLiteral("/form?again")));
+    f.crawlers->setCurrentIndex(5);
+    click_in_page(f.view, QStringLiteral("#go"));
+    QVERIFY(wait_for_page(f.view, QStringLiteral("/scripted")));
+    QCOMPARE(agent_of_last(f.site, "/scripted"), std::string(kAgents[5]));
+  }
+
+  // The identity is the crawler browser's alone: a page another embedded browser loads, while
+  // the crawler browser is open and after it has closed, goes out with the browser's own agent.
+  void other_browsers_never_carry_the_identity() {
+    auto is_crawler = [](const std::string& agent) {
+      return std::any_of(std::begin(kAgents), std::end(kAgents), [&](const char* a) { return agent == a; });
+    };
+    FakeServer other;
+    serve_page(other, "/plain", "普通页", "<p>plain</p>");
+    const QString plain = QString::fromStdString(other.base_url()) + QStringLiteral("/plain");
+    {
+      Fixture f;
+      f.crawlers->setCurrentIndex(1);
+      f.address->setText(f.url("/start"));
+      click(control<QPushButton>(f.window, "按钮访问"));
+      QVERIFY(wait_for_page(f.view, QStringLiteral("/start")));
+      QCOMPARE(agent_of_last(f.site, "/start"), std::string(kAgents[1]));
+      QWidget holder;
+      QWebEngineView* shared = make_browser(&holder, "超文本浏览框");
+      shared->load(QUrl(plain + QStringLiteral("?while")));
+      QVERIFY(wait_for_page(shared, QStringLiteral("/plain?while")));
+      QVERIFY(!is_crawler(agent_of_last(other, "/plain")));
+      QVERIFY(!is_crawler(run_js(shared, QStringLiteral("navigator.userAgent")).toString().toStdString()));
+    }
+    QWidget holder;
+    QWebEngineView* shared = make_browser(&holder, "超文本浏览框");
+    shared->load(QUrl(plain + QStringLiteral("?after")));
+    QVERIFY(wait_for_page(shared, QStringLiteral("/plain?after")));
+    QVERIFY(!is_crawler(agent_of_last(other, "/plain")));
   }
 
   void buttons_menus_and_saving() {

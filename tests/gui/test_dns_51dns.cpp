@@ -57,7 +57,8 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
   void cleanup() { close_page(); }
 
   void faults_past_login_fail_every_row() {
-    check_faults_past_login(kEmail, kPassword, "超级列表框1", {"/member/addDomain", "/member/domain"});
+    check_faults_past_login(kEmail, kPassword, "超级列表框1", {"/member/addDomain", "/member/domain"},
+                            QStringLiteral("解析完毕，其中2个域名解析失败"));
   }
 
   void login_failed_and_successful() {
@@ -141,7 +142,9 @@ class Dns51Test : public QObject, public DnsPageFixture<Dns51Site> {
     site->console.fail("/member/domain/detail/5001", "recordName=www", 1);
     import(QStringLiteral("x.com"), QStringLiteral("1.1.1.1"));
     click(c<QCheckBox>("选择框星51解析"));
-    run_batch(kFinished);
+    // The end says how many rows failed, and that their statuses are the record.
+    run_batch({QStringLiteral("解析完毕，其中1个域名解析失败，失败记录见列表的“添加状态”"), kIconWarning,
+               QStringLiteral("信息：")});
     QCOMPARE(cell(batch_list(), 0, 3), QStringLiteral("添加www失败@成功"));
   }
 

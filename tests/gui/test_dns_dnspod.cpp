@@ -64,7 +64,8 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
 
   void faults_past_login_fail_every_row() {
     check_faults_past_login(kEmail, kPassword, "超级列表框_域名列表",
-                            {"/Api/Domain.Create", "/Api/Record.Create"});
+                            {"/Api/Domain.Create", "/Api/Record.Create"},
+                            QStringLiteral("添加完毕，其中2个域名添加失败，失败记录见："));
   }
 
   void login_success_and_failure() {
@@ -195,7 +196,10 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     login(kEmail, kPassword);
     site->console.add_domain("someone@else.com", "taken.com");
     import(QStringLiteral("taken.com\nfree.com"), QStringLiteral("1.1.1.1\n2.2.2.2"));
-    run_batch(kFinished);
+    // The end says how many rows failed and where their record is, under the same caption.
+    run_batch({QStringLiteral("添加完毕，其中1个域名添加失败，失败记录见：") +
+                   QString::fromStdString(program_path({"DNSpod添加失败记录.txt"})),
+               kIconWarning, QStringLiteral("完成提示：")});
     auto records = site->console.requests_to("/Api/Record.Create");
     QCOMPARE(records.size(), size_t(6));
     QVERIFY(records[0].body.rfind("domain_id=&domain_grade=DP_Free&domain=taken.com&", 0) == 0);
@@ -326,6 +330,29 @@ class DnspodTest : public QObject, public DnsPageFixture<DnspodSite> {
     QCOMPARE(hooks->messages.back().text, QStringLiteral("删除成功"));
     QCOMPARE(site->console.requests_to("/Api/Domain.Remove").size(), size_t(0));
     QVERIFY(!site->console.domain("keep.com").id.empty());
+  }
+
+  // A removal the console did not confirm, and a listing that brought no answer, are said to
+  // have failed: never "删除成功" or "获取完毕".
+  void manager_says_when_a_removal_or_a_listing_failed() {
+    site->console.add_domain(kEmail, "keep.com");
+    site->console.add_domain(kEmail, "gone.com");
+    login(kEmail, kPassword);
+    ToolWindow* w = open_manager();
+    list_in(w);
+    click(control<QPushButton>(w, "按钮全选"));
+    site->console.fail("/Api/Domain.Remove", "domain_id=" + site->console.domain("keep.com").id);
+    click_for_message(control<QPushButton>(w, "按钮批量删除"));
+    QCOMPARE(hooks->messages.back().text, QStringLiteral("删除完毕，其中1个删除失败"));
+    QCOMPARE(hooks->messages.back().flags, kIconError);
+    QCOMPARE(control<LineBox>(w, "编辑框2")->toPlainText(), QStringLiteral("gone.com--成功-删除\n"));
+    QVERIFY(wait_until_idle(w));
+    QVERIFY(!site->console.domain("keep.com").id.empty());
+
+    site->server.stop();
+    click_for_message(control<QPushButton>(w, "按钮获取域名"));
+    QCOMPARE(hooks->messages.back().text, QStringLiteral("获取域名失败（查询失败）"));
+    QVERIFY(wait_until_idle(w));
   }
 
   void manager_refresh_during_listing() {

@@ -171,6 +171,17 @@ class DomainInfoTest : public QObject {
     QCOMPARE(row_of(x.rows, 0, 7)[0], QStringLiteral("free.cn"));
     x.export_in("单选框1");
     QCOMPARE(file("program/错误域名.txt"), std::string("free.cn\r\n"));
+
+    // A whois block without its fields cannot be read: a failed query, not a registered domain
+    // with empty cells.
+    chinaz_->set_whois("odd.com", {.unreadable = true});
+    paste(x.domains, QStringLiteral("odd.com"));
+    click(x.whois);
+    QVERIFY(wait_until_idle(x.w, 20000));
+    QCOMPARE(row_of(x.rows, 0, 7), sl({"odd.com", "查询失败", "", "", "", "", ""}));
+    QCOMPARE(lines_of(control<LineBox>(x.w, "编辑框提示框")).last(),
+             QStringLiteral("域名：odd.com查询失败：whois页面里读不到注册信息。"));
+    QCOMPARE(hooks.message_texts().last(), QStringLiteral("查询完毕，其中1个查询失败"));
   }
 
   void ip_run_clears_the_list_and_every_row_is_an_error_row() {

@@ -64,6 +64,7 @@ class IpLookupTest : public QObject {
   }
 
   void two_runs_append_and_the_lists_follow() {
+    HookRecorder hooks;
     Window x;
     QCOMPARE(x.w->windowTitle(), QStringLiteral("批量查域名IP"));
     QCOMPARE(lines_of(x.domains).size(), 3);
@@ -90,17 +91,20 @@ class IpLookupTest : public QObject {
     QCOMPARE(server_->requests().front().target, "/ips1388.asp?ip=a.com&action=2");
     QVERIFY(server_->requests().front().has_header("Referer"));
 
+    QVERIFY(hooks.messages.empty());  // every lookup was answered: the runs end silently
+
+    // Only the rows that found an address go on to the lists; the others are counted.
     ToolWindow* lists = x.open_lists();
     QCOMPARE(lists->windowTitle(), QStringLiteral("域名+IP"));
-    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")),
-             sl({"a.com", "unknown.cn", "c.net", "a.com", "unknown.cn", "c.net"}));
-    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")),
-             sl({"1.2.3.4", "", "9.8.7.6", "1.2.3.4", "", "9.8.7.6"}));
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")), sl({"a.com", "c.net", "a.com", "c.net"}));
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")), sl({"1.2.3.4", "9.8.7.6", "1.2.3.4", "9.8.7.6"}));
+    QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("有2个域名没有查到IP，没有列出。")});
     save_screenshot(x.w, "window30_run");
     save_screenshot(lists, "window31_run");
   }
 
   void runs_go_side_by_side_and_the_lists_copy_what_is_there() {
+    HookRecorder hooks;
     ip138_->hold("slow.org");
     Window x;
     paste(x.domains, QStringLiteral("a.com\nslow.org\nc.net"));
@@ -111,14 +115,36 @@ class IpLookupTest : public QObject {
     QVERIFY(wait_until([&] { return server_->hanging() == 2; }));
     QCOMPARE(x.rows->lv_row_count(), 4);
 
+    // A lookup still under way has no address yet.
     ToolWindow* lists = x.open_lists();
-    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")), sl({"a.com", "slow.org", "a.com", "slow.org"}));
-    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")), sl({"1.2.3.4", "", "1.2.3.4", ""}));
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框1")), sl({"a.com", "a.com"}));
+    QCOMPARE(lines_of(control<LineBox>(lists, "编辑框2")), sl({"1.2.3.4", "1.2.3.4"}));
+    QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("有2个域名没有查到IP，没有列出。")});
 
     // Closing the lookup window ends both runs.
     x.w->close();
     QVERIFY(wait_until([&] { return open_window(30) == nullptr; }));
     server_->release_hanging();
+  }
+
+  // A lookup that brought no answer shows "查询失败" in its row, never the empty address of an
+  // unknown domain; the run says how many failed, and the lists leave those rows out.
+  void a_failed_lookup_says_so_and_never_becomes_an_address() {
+    HookRecorder hooks;
+    Window x;
+    paste(x.domains, QStringLiteral("a.com\nunknown.cn"));
+    server_->stop();
+    click(x.start);
+    QVERIFY(wait_until_idle(x.w));
+    QCOMPARE(row_of(x.rows, 0, 4), sl({"1", "a.com", "查询失败", ""}));
+    QCOMPARE(row_of(x.rows, 1, 4), sl({"2", "unknown.cn", "查询失败", ""}));
+    QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("查询完毕，其中2个查询失败")});
+    save_screenshot(x.w, "window30_failed");
+    ToolWindow* lists = x.open_lists();
+    QVERIFY(control<LineBox>(lists, "编辑框1")->toPlainText().isEmpty());
+    QVERIFY(control<LineBox>(lists, "编辑框2")->toPlainText().isEmpty());
+    QCOMPARE(hooks.message_texts().last(),
+             QStringLiteral("有2个域名没有查到IP，没有列出，其中2个查询失败。"));
   }
 };
 

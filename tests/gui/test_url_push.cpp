@@ -181,8 +181,9 @@ class UrlPushTest : public QObject {
              QStringLiteral("成功4498条，今日剩余5502条，已剔除5行（空行2，重复1，非网址2）"));
     QCOMPARE(win.bar->value(), win.bar->maximum());
     QCOMPARE(win.bar->maximum(), 4500);
-    QCOMPARE(hooks.message_texts(), QStringList{QStringLiteral("推送完毕：") + win.summary->text() +
-                                                QStringLiteral("；2条未推送成功，原因见状态列。")});
+    QCOMPARE(hooks.message_texts(),
+             QStringList{QStringLiteral("推送完毕：") + win.summary->text() +
+                         QStringLiteral("，另有2条未被接受（非本站链接或链接不合法）")});
     QCOMPARE(push.remain(kSite), 5502);
     save_screenshot(win.w, "url_push_after_run");
 

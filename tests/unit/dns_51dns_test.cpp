@@ -21,7 +21,7 @@ class Dns51ClientTest : public ::testing::Test {
     Dns51Client::instance().set_session(false, {}, {}, {});
   }
   void login() {
-    ASSERT_EQ(Dns51Client::instance().login("me@example.com", "a&b=c+d%"), DnsLogin::Succeeded);
+    ASSERT_EQ(Dns51Client::instance().login("me@example.com", "a&b=c+d%").result, DnsLogin::Succeeded);
   }
 
   Dns51Site site;
@@ -44,17 +44,27 @@ TEST_F(Dns51ClientTest, LoginKeepsTheSessionFields) {
 
 TEST_F(Dns51ClientTest, LoginOutcomes) {
   auto& client = Dns51Client::instance();
-  EXPECT_EQ(client.login("me@example.com", "wrong"), DnsLogin::Failed);
+  EXPECT_EQ(client.login("me@example.com", "wrong").result, DnsLogin::Failed);
   EXPECT_FALSE(client.logged_in());
   EXPECT_FALSE(client.login_cookies().empty());  // the attempt's cookies are kept
   site.console.set_login_silent(true);
-  EXPECT_EQ(client.login("me@example.com", "a&b=c+d%"), DnsLogin::NoAnswer);
+  DnsLoginResult silent = client.login("me@example.com", "a&b=c+d%");
+  EXPECT_EQ(silent.result, DnsLogin::NoAnswer);
+  EXPECT_EQ(silent.problem, g("服务器的回答里没有登录结果"));
   EXPECT_FALSE(client.logged_in());
   site.console.set_login_silent(false);
   login();
   // Each attempt starts logged out again.
-  EXPECT_EQ(client.login("me@example.com", "wrong"), DnsLogin::Failed);
+  EXPECT_EQ(client.login("me@example.com", "wrong").result, DnsLogin::Failed);
   EXPECT_FALSE(client.logged_in());
+  // A console that does not answer ends the attempt at the login page, saying why.
+  const size_t requests = site.console.requests_to("/member/login").size();
+  site.server.stop();
+  DnsLoginResult down = client.login("me@example.com", "a&b=c+d%");
+  EXPECT_EQ(down.result, DnsLogin::Failed);
+  EXPECT_EQ(down.problem.rfind(g("打开登录页面失败：没有得到回答（"), 0), 0u) << utf8(down.problem);
+  EXPECT_FALSE(client.logged_in());
+  EXPECT_EQ(site.console.requests_to("/member/login").size(), requests);
 }
 
 TEST(Dns51Requests, BodiesAndPaths) {
@@ -171,10 +181,12 @@ TEST_F(Dns51ClientTest, FailedRecordsShowInTheStatus) {
   TableSink sink({{"x.com", "1.1.1.1"}});
   run_51dns_batch(Dns51Client::instance(), sink, {true, true, false});
   EXPECT_EQ(utf8(sink.status[0]), "添加www失败@成功");
+  EXPECT_EQ(sink.outcomes, std::vector<ItemOutcome>{ItemOutcome::Failed});
   // A domain the console refuses counts as present; its lookups find nothing.
   TableSink bad({{"not a domain", "1.1.1.1"}});
   run_51dns_batch(Dns51Client::instance(), bad, {true, false, false});
   EXPECT_EQ(utf8(bad.status[0]), "添加@失败");
+  EXPECT_EQ(bad.outcomes, std::vector<ItemOutcome>{ItemOutcome::Failed});
 }
 
 TEST(Dns51DomainList, TotalAndPages) {

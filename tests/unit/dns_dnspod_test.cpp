@@ -23,7 +23,8 @@ class DnspodClientTest : public ::testing::Test {
     DnspodClient::instance().set_session({}, {});
   }
   void login() {
-    ASSERT_EQ(DnspodClient::instance().login("user%40example.com", "  p&ss=1+2%3 "), DnsLogin::Succeeded);
+    ASSERT_EQ(DnspodClient::instance().login("user%40example.com", "  p&ss=1+2%3 ").result,
+              DnsLogin::Succeeded);
   }
 
   DnspodSite site;
@@ -50,10 +51,26 @@ TEST_F(DnspodClientTest, LoginDecodesTheEmailTrimsAndEncodesThePassword) {
 TEST_F(DnspodClientTest, LoginFailures) {
   // A wrong password, and the success text with a plain slash, are both failures; the token pair
   // is refreshed either way.
-  EXPECT_EQ(DnspodClient::instance().login("user@example.com", "wrong"), DnsLogin::Failed);
+  EXPECT_EQ(DnspodClient::instance().login("user@example.com", "wrong").result, DnsLogin::Failed);
   EXPECT_FALSE(DnspodClient::instance().xsrf_pair().empty());
   site.console.set_plain_slash_marker(true);
-  EXPECT_EQ(DnspodClient::instance().login("user@example.com", "p&ss=1+2%3"), DnsLogin::Failed);
+  DnsLoginResult refused = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
+  EXPECT_EQ(refused.result, DnsLogin::Failed);
+  EXPECT_EQ(refused.problem, "");  // an answer: the service's own refusal, nothing to add
+  // A page instead of the console's answer holds no verdict.
+  site.server.handle("POST", "/Auth/Login",
+                     [](const RecordedRequest&, Reply& reply) { reply.body = "<html>maintenance</html>"; });
+  DnsLoginResult silent = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
+  EXPECT_EQ(silent.result, DnsLogin::NoAnswer);
+  EXPECT_EQ(silent.problem, g("服务器的回答里没有登录结果"));
+  // A console that does not answer ends the attempt at the login page (the form is not sent),
+  // saying why.
+  const size_t posts = site.console.requests_to("/Auth/Login").size();
+  site.server.stop();
+  DnsLoginResult down = DnspodClient::instance().login("user@example.com", "p&ss=1+2%3");
+  EXPECT_EQ(down.result, DnsLogin::Failed);
+  EXPECT_EQ(down.problem.rfind(g("打开登录页面失败：没有得到回答（"), 0), 0u) << utf8(down.problem);
+  EXPECT_EQ(site.console.requests_to("/Auth/Login").size(), posts);
 }
 
 TEST_F(DnspodClientTest, SecondLoginSendsTheCookiesOfTheFirst) {
@@ -116,6 +133,7 @@ TEST_F(DnspodClientTest, BatchCreatesDomainsAndRecordsWithStatusesInOrder) {
   expected.insert(expected.end(), row_statuses.begin(), row_statuses.end());
   EXPECT_EQ(sink.history, expected);
   EXPECT_EQ(sink.shown, (std::vector<int>{0, 1}));
+  EXPECT_EQ(sink.outcomes, (std::vector<ItemOutcome>{ItemOutcome::Result, ItemOutcome::Result}));
   EXPECT_FALSE(sink.time[1].empty());
   EXPECT_FALSE(file_exists(folder.file("log.txt")));
 
@@ -147,6 +165,14 @@ TEST_F(DnspodClientTest, RefusedDomainAndFailedRecordAreLoggedWhole) {
   EXPECT_EQ(records[0].body.rfind("domain_id=&domain_grade=DP_Free&domain=taken.com&", 0), 0u);
   EXPECT_EQ(utf8(sink.status[0]), "添加记录www失败>>>");
   EXPECT_EQ(utf8(sink.status[1]), "添加记录www成功>>>");
+  // A row with any failed step is a failed row, whatever its last status says.
+  site.console.fail("/Api/Record.Create", "sub_domain=%40", 1);
+  TableSink at_failed({{"c.com", "3.3.3.3"}});
+  at_failed.ticks_value = {true, true, false};
+  run_dnspod_batch(DnspodClient::instance(), at_failed, {folder.file("log2.txt")});
+  EXPECT_EQ(utf8(at_failed.status[0]), "添加记录www成功>>>");
+  EXPECT_EQ(at_failed.outcomes, std::vector<ItemOutcome>{ItemOutcome::Failed});
+  EXPECT_EQ(sink.outcomes, (std::vector<ItemOutcome>{ItemOutcome::Failed, ItemOutcome::Result}));
   EXPECT_EQ(site.console.domain("b.com").records.size(), 2u);
   EXPECT_EQ(utf8(read_file(folder.file("log.txt"))),
             "域名：taken.com 添加失败！\r\n域名：taken.com @解析失败\r\n域名：taken.com www解析失败\r\n");

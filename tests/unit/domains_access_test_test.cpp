@@ -97,7 +97,11 @@ TEST(DomainsAccessTest, TitlesAndResultLines) {
       {"<title>Home</title>", "Home"},
       {"<TITLE>Upper</Title>", "Upper"},
       {"<title></title>", ""},
-      {"<title>\r\nTwo lines\r\n</title>", ""},
+      // A title over several lines: each break with its blanks is one space, none at the ends.
+      {"<title>\r\nTwo lines\r\n</title>", "Two lines"},
+      {"<title>  one \r\n\t two\nthree </title>", "one two three"},
+      {"<title>\r\n \r\n</title>", ""},
+      {"<title> single </title>", " single "},  // one line stays as it is
       {"<title>first</title><title>second</title>", "first"},
       {"<title>A &amp; B</title>", "A & B"},
       {"<title>one&#13;&#10;two&#9;</title>", "one  two "},
@@ -108,10 +112,14 @@ TEST(DomainsAccessTest, TitlesAndResultLines) {
 
   EXPECT_EQ(access_result_line(1, "a.com", g("首页")), g("1---a.com状态:OK---标题：首页\r\n"));
   EXPECT_EQ(access_result_line(12, "b.cn", ""), g("12★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"));
+  EXPECT_EQ(access_failed_line(3, "c.cn"), g("3★---c.cn状态:NO---标题：查询失败★★\r\n"));
+  EXPECT_EQ(access_rate_limited_line(4, "d.cn"), g("4---d.cn状态:频率受限\r\n"));
   EXPECT_EQ(
       flagged_domains(g("1---a.com状态:OK---标题：x\r\n2★---b.cn状态:NO---标题：此域名可能不能访问。★★\r\n"
                         "3★---状态:NO---标题：此域名可能不能访问。★★\r\n")),
       (TextList{"b.cn", ""}));
+  // A site that brought no answer is flagged too.
+  EXPECT_EQ(flagged_domains(access_failed_line(3, "c.cn")), TextList{"c.cn"});
   EXPECT_EQ(access_summary(3), g("查询完毕不能访问的域名一共有3个"));
 }
 
@@ -134,8 +142,8 @@ TEST(DomainsAccessTest, EverySiteIsRequestedAsTypedAndShowsItsTitle) {
   const std::string dead = "http://127.0.0.1:" + std::to_string(unused_port()) + "/";
   list.insert(list.end(), {bare, dead, ""});
   expected.push_back(access_result_line(++k, bare, g("首页")));
-  expected.push_back(access_result_line(++k, dead, ""));
-  expected.push_back(access_result_line(++k, "", ""));
+  expected.push_back(access_failed_line(++k, dead));
+  expected.push_back(access_failed_line(++k, ""));
   run_access_test(list, sink);
   EXPECT_EQ(sink.lines, expected);
   auto first = server.requests("/").front();

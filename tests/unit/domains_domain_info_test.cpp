@@ -64,9 +64,9 @@ TEST(DomainsDomainInfo, WhoisFieldsOrNotRegistered) {
                    ">过期时间：<br/>"),
        WhoisOutcome::Registered,
        {}},
-      {"no match gives empty fields",
+      {"a block without the fields cannot be read",
        g("<div class=\"div_whois\">注册商：x</div>"),
-       WhoisOutcome::Registered,
+       WhoisOutcome::Unreadable,
        {}},
       {"not registered", g("<div class=\"div_whois\">该域名未被注册</div>"), WhoisOutcome::Unregistered, {}},
   };
@@ -88,8 +88,12 @@ TEST(DomainsDomainInfo, IpIsTheFirstResult) {
 struct Recorder : WhoisSink {
   std::vector<std::string> statuses;
   std::map<int, DomainInfoRow> rows;
+  std::map<int, ItemOutcome> outcomes;
   void status(const Text& line) override { statuses.push_back(line); }
-  void write_row(int index, const DomainInfoRow& row) override { rows[index] = row; }
+  void write_row(int index, const DomainInfoRow& row, ItemOutcome outcome) override {
+    rows[index] = row;
+    outcomes[index] = outcome;
+  }
 };
 
 class WhoisRunTest : public ::testing::Test {
@@ -125,6 +129,8 @@ TEST_F(WhoisRunTest, RegisteredUnregisteredAndLatePagesInLineOrder) {
             (DomainInfoRow{"a.com", "Reg-A", "ns.a", "dns.a", "2024-01-02", "2001-02-03", "2030-04-05"}));
   EXPECT_EQ(sink.rows[1], (DomainInfoRow{"free.cn", g("该域名未被注册"), "", "", "", "", ""}));
   EXPECT_EQ(sink.rows[2][1], g("注册商B"));
+  EXPECT_EQ(sink.outcomes, (std::map<int, ItemOutcome>{
+                               {0, ItemOutcome::Result}, {1, ItemOutcome::Empty}, {2, ItemOutcome::Result}}));
   EXPECT_EQ(delays, 3);  // once per domain
   EXPECT_EQ(chinaz.whois_requests("late.com"), 3);
   auto first = server.requests("/").front();
@@ -145,17 +151,42 @@ TEST_F(WhoisRunTest, APageThatNeverCompletesIsRetriedThreeTimesWithGrowingPauses
   EXPECT_EQ(sink.rows[0], (DomainInfoRow{"stuck.com", g("查询失败"), "", "", "", "", ""}));
   EXPECT_EQ(sink.statuses[1], g("域名：stuck.com查询失败：whois页面重试3次后仍没有结果。\r\n"));
   EXPECT_EQ(sink.rows[1][1], "R");  // and the run went on
+  EXPECT_EQ(sink.outcomes[0], ItemOutcome::Failed);
+}
+
+// A whois block that holds none of the fields says nothing about the domain: a failed query,
+// not a registered domain with empty cells.
+TEST_F(WhoisRunTest, AWhoisBlockWithoutItsFieldsIsAFailedQuery) {
+  chinaz.set_whois("odd.com", {.unreadable = true});
+  Recorder sink;
+  run_whois_query({.domains = {"odd.com"}, .retry_pause_ms = 1}, sink);
+  EXPECT_EQ(sink.rows[0], (DomainInfoRow{"odd.com", g("查询失败"), "", "", "", "", ""}));
+  EXPECT_EQ(sink.outcomes[0], ItemOutcome::Failed);
+  EXPECT_EQ(sink.statuses,
+            (std::vector<std::string>{g("正在访问域名-odd.com -正在加载中..请勿关闭。\r\n"),
+                                      g("域名：odd.com查询失败：whois页面里读不到注册信息。\r\n")}));
 }
 
 TEST_F(WhoisRunTest, IpQueryAddsOneRowPerDomainEmptyWhenUnknown) {
   chinaz.set_ip("a.com", "10.0.0.1");
   struct Rows : IpQuerySink {
     std::vector<std::pair<std::string, std::string>> rows;
-    void add_row(const Text& d, const Text& ip) override { rows.emplace_back(d, ip); }
+    std::vector<ItemOutcome> outcomes;
+    void add_row(const Text& d, const Text& ip, ItemOutcome outcome) override {
+      rows.emplace_back(d, ip);
+      outcomes.push_back(outcome);
+    }
   } sink;
   run_ip_query({"a.com", "nowhere.cn"}, sink);
   EXPECT_EQ(sink.rows,
             (std::vector<std::pair<std::string, std::string>>{{"a.com", "10.0.0.1"}, {"nowhere.cn", ""}}));
+  EXPECT_EQ(sink.outcomes, (std::vector<ItemOutcome>{ItemOutcome::Result, ItemOutcome::Empty}));
+  // A lookup that brought no answer shows the failed text, never the empty address of an
+  // unknown domain.
+  server.stop();
+  run_ip_query({"a.com"}, sink);
+  EXPECT_EQ(sink.rows.back(), (std::pair<std::string, std::string>{"a.com", g("查询失败")}));
+  EXPECT_EQ(sink.outcomes.back(), ItemOutcome::Failed);
   EXPECT_EQ(server.requests("/").front().target, "/?IP=a.com");
 }
 

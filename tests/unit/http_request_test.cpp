@@ -9,8 +9,8 @@
 #include "core/http/cookie_store.h"
 #include "core/http/http.h"
 #include "core/http/transport_settings.h"
-#include "core/text/charset.h"
 #include "core/jobs/job.h"
+#include "core/text/charset.h"
 #include "fakes/fake_server.h"
 #include "support/test_support.h"
 
@@ -71,7 +71,7 @@ TEST_F(HttpRequestTest, GetWithoutHeadersSendsExactlyTheDefaultBlock) {
                                "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm + "\r\n";
   EXPECT_EQ(r.header_block, expected_block);
   EXPECT_EQ(response.sent_headers, "Referer: " + url("/page") +
-                         "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm);
+                                       "\r\nAccept: */*\r\nAccept-Language: zh-cn\r\nContent-Type: " + kForm);
 }
 
 TEST_F(HttpRequestTest, AgentNamesAndHeaderCompletionOfEachFace) {
@@ -129,18 +129,20 @@ TEST_F(HttpRequestTest, WinhttpPutsTheJarFirstAndHandsBackTheCompletedHeaders) {
                               {"User-Agent", kHttpBytesAgent},
                               {"Content-Type", kForm}};
   EXPECT_EQ(without_host(last()), sent);
-  EXPECT_EQ(response.sent_headers, std::string("Accept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: ") + kHttpBytesAgent +
-                         "\r\nContent-Type: " + kForm);
+  EXPECT_EQ(response.sent_headers, std::string("Accept: */*\r\nAccept-Language: zh-cn\r\nUser-Agent: ") +
+                                       kHttpBytesAgent + "\r\nContent-Type: " + kForm);
 }
 
 TEST_F(HttpRequestTest, PostSendsTheBytesOrTheText) {
   server.handle("POST", "/form",
                 [](const RecordedRequest& r, Reply& reply) { reply.body = "got " + r.body; });
-  EXPECT_EQ(http_request(url("/form"), {.method = HttpMethod::Post, .post_text = g("名=值")}).body, "got " + g("名=值"));
+  EXPECT_EQ(http_request(url("/form"), {.method = HttpMethod::Post, .post_text = g("名=值")}).body,
+            "got " + g("名=值"));
   EXPECT_EQ(last().method, "POST");
   EXPECT_EQ(last().header("Content-Length"), std::to_string(g("名=值").size()));
-  EXPECT_EQ(http_request_bytes(url("/form"),
-                               {.method = HttpMethod::Post, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)})
+  EXPECT_EQ(http_request_bytes(
+                url("/form"),
+                {.method = HttpMethod::Post, .post_text = "ignored", .post_bytes = std::string("a\0b", 3)})
                 .body,
             std::string("got a\0b", 7));
   EXPECT_EQ(winhttp_request(url("/form"), {.method = HttpMethod::Post, .post_text = "x=1"}).body, "got x=1");
@@ -299,7 +301,8 @@ TEST_F(HttpRequestTest, FailuresGiveEmptyResults) {
     closed_port = gone.port();
   }
   std::string jar = "a=1;  b=2";
-  HttpResponse refused = http_request("http://127.0.0.1:" + std::to_string(closed_port) + "/x", {.cookie_jar = &jar});
+  HttpResponse refused =
+      http_request("http://127.0.0.1:" + std::to_string(closed_port) + "/x", {.cookie_jar = &jar});
   EXPECT_EQ(refused.body, "");
   EXPECT_FALSE(refused.ok());
   EXPECT_EQ(refused.status, 0);
@@ -396,6 +399,65 @@ TEST_F(HttpRequestTest, PathAndQueryGoOutAsGiven) {
   EXPECT_EQ(last().target, raw);
   http_request(url("/s?wd=a b"));
   EXPECT_EQ(last().target, "/s?wd=a%20b");
+}
+
+// The four outcomes of an item: how one request and several combine, what stands where a
+// failed item's result would, and the tail a closing message gets.
+TEST(ItemOutcomes, CombineShowAndCount) {
+  EXPECT_EQ(item_outcome(RequestOutcome::Answered, true), ItemOutcome::Result);
+  EXPECT_EQ(item_outcome(RequestOutcome::Answered, false), ItemOutcome::Empty);
+  EXPECT_EQ(item_outcome(RequestOutcome::Failed, true), ItemOutcome::Failed);
+  EXPECT_EQ(item_outcome(RequestOutcome::RateLimited, true), ItemOutcome::RateLimited);
+  struct Case {
+    ItemOutcome a, b, combined;
+  } cases[] = {
+      {ItemOutcome::Empty, ItemOutcome::Empty, ItemOutcome::Empty},
+      {ItemOutcome::Empty, ItemOutcome::Result, ItemOutcome::Result},
+      {ItemOutcome::Result, ItemOutcome::Failed, ItemOutcome::Failed},
+      {ItemOutcome::RateLimited, ItemOutcome::Failed, ItemOutcome::RateLimited},
+      {ItemOutcome::Failed, ItemOutcome::Empty, ItemOutcome::Failed},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(combined_outcome(c.a, c.b), c.combined);
+    EXPECT_EQ(combined_outcome(c.b, c.a), c.combined);
+  }
+  EXPECT_EQ(failure_text(ItemOutcome::Failed), g("查询失败"));
+  EXPECT_EQ(failure_text(ItemOutcome::RateLimited), g("频率受限"));
+  EXPECT_EQ(failure_text(ItemOutcome::Empty), "");
+
+  OutcomeCounts counts;
+  for (ItemOutcome o : {ItemOutcome::Result, ItemOutcome::Empty}) counts.add(o);
+  EXPECT_TRUE(counts.all_answered());
+  EXPECT_EQ(failures_tail(counts), "");
+  counts.add(ItemOutcome::Failed);
+  counts.add(ItemOutcome::Failed);
+  EXPECT_EQ(failures_tail(counts), g("，其中2个查询失败"));
+  counts.add(ItemOutcome::RateLimited);
+  EXPECT_FALSE(counts.all_answered());
+  EXPECT_EQ(failures_tail(counts, CountUnit::Pages), g("，其中2页查询失败，1页频率受限"));
+  EXPECT_EQ(failures_tail({.rate_limited = 3}, CountUnit::Requests), g("，其中3次频率受限"));
+
+  HttpResponse refused;
+  refused.rate_limited = true;
+  HttpResponse error_status;
+  error_status.status = 503;
+  HttpResponse no_answer;
+  no_answer.error = "no data for 1000 ms";
+  EXPECT_EQ(request_problem_text(refused), g("频率受限"));
+  EXPECT_EQ(request_problem_text(error_status), g("服务器回答HTTP 503"));
+  EXPECT_EQ(request_problem_text(no_answer), g("没有得到回答（no data for 1000 ms）"));
+
+  // A page request answered without any markup brought no page.
+  HttpResponse page, junk, empty;
+  page.status = junk.status = empty.status = 200;
+  page.body = "<p>nothing found</p>";
+  junk.body = "\x80\xff garbage";
+  EXPECT_EQ(page_outcome(page), RequestOutcome::Answered);
+  EXPECT_EQ(page_outcome(junk), RequestOutcome::Failed);
+  EXPECT_EQ(page_outcome(empty), RequestOutcome::Failed);
+  EXPECT_EQ(page_problem(junk), "no page");
+  EXPECT_EQ(page_outcome(refused), RequestOutcome::RateLimited);
+  EXPECT_EQ(page_problem(error_status), "HTTP 503");
 }
 
 }  // namespace

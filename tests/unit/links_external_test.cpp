@@ -85,14 +85,14 @@ TEST(LinksExternal, ARequestCountsInTheProgramTotals) {
   const long long successes = totals.successes, failures = totals.failures;
 
   LinkResult ok = request_link(server.base_url() + "/add?site={$url}", {"a.cn"});
-  EXPECT_TRUE(ok.success);
+  EXPECT_EQ(ok.outcome, ItemOutcome::Result);
   EXPECT_NE(ok.page.find("/add?site=a.cn"), std::string::npos);
-  EXPECT_FALSE(request_link(server.base_url() + "/plain", {"a.cn"}).success);
+  EXPECT_EQ(request_link(server.base_url() + "/plain", {"a.cn"}).outcome, ItemOutcome::Failed);
   EXPECT_EQ(server.requests().back().target, "/plain");
   EXPECT_FALSE(server.requests().front().has_header("Cookie"));
   server.stop();
   LinkResult down = request_link(server.base_url() + "/add?site={$url}", {"a.cn"});
-  EXPECT_FALSE(down.success);
+  EXPECT_EQ(down.outcome, ItemOutcome::Failed);
   EXPECT_EQ(down.page, "");
   EXPECT_EQ(totals.successes, successes + 1);
   EXPECT_EQ(totals.failures, failures + 2);

@@ -6,6 +6,7 @@
 #include "core/http/endpoints.h"
 #include "core/patterns/pattern_matcher.h"
 #include "fakes/fake_server.h"
+#include "fakes/faults.h"
 #include "fakes/keyword_sites.h"
 #include "research/collection.h"
 #include "support/test_support.h"
@@ -77,8 +78,15 @@ TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) 
   CollectionOptions options;
   options.seeds = split_lines(g("站群\r\n推广\r\n"));
   options.page_wait_ms = 0;
-  Text collected;
-  run_collection(options, [&](const Text& lines) { collected += lines; });
+  struct Collected : CollectionSink {
+    Text text;
+    std::vector<ItemOutcome> seeds;
+    void lines(const Text& lines) override { text += lines; }
+    void seed_done(int, ItemOutcome outcome) override { seeds.push_back(outcome); }
+  } sink;
+  run_collection(options, sink);
+  const Text& collected = sink.text;
+  EXPECT_EQ(sink.seeds, (std::vector<ItemOutcome>{ItemOutcome::Result, ItemOutcome::Result}));
 
   Text expected;
   for (const char* seed : {"站群", "推广"})
@@ -96,7 +104,36 @@ TEST(ResearchCollection, RunReadsTheCountedPagesOfEverySeedWithTheStoreCookies) 
 
   EXPECT_EQ(collection_closing_message(CollectionSource::Aizhan, 24),
             g("采集方式为爱站网采集：一共采集了24条数据"));
+  EXPECT_EQ(collection_closing_message(CollectionSource::Wordlib, 0, {.failed = 2, .rate_limited = 1}),
+            g("采集方式为词库网采集：一共采集了0条数据，其中2页查询失败，1页频率受限"));
   cookie_store_clear_all();
+  reset_endpoints();
+}
+
+// A seed whose pages come back as results pages without keywords is empty; one whose pages do
+// not come back at all is failed, and each such page is told (it is not an empty page).
+TEST(ResearchCollection, PagesThatBringNothingBackAreToldAndFailTheirSeed) {
+  FakeServer server;
+  server.handle("GET", "/s", [](const RecordedRequest& req, Reply& reply) {
+    if (req.param("wd") == "down") return fault_handler(Fault::Unavailable)(req, reply);
+    reply.body = "<html><body><p>no keywords</p></body></html>";
+  });
+  point_endpoints({{"WORDLIB_SEARCH", &server}});
+  struct Outcomes : CollectionSink {
+    Text text;
+    std::vector<std::pair<int, ItemOutcome>> seeds, pages;
+    void lines(const Text& lines) override { text += lines; }
+    void page_problem(int position, RequestOutcome outcome, const std::string&) override {
+      pages.emplace_back(position, item_outcome(outcome, false));
+    }
+    void seed_done(int position, ItemOutcome outcome) override { seeds.emplace_back(position, outcome); }
+  } sink;
+  run_collection({.seeds = {"none", "down"}, .page_wait_ms = 0}, sink);
+  EXPECT_EQ(sink.text, "");
+  using P = std::pair<int, ItemOutcome>;
+  EXPECT_EQ(sink.seeds, (std::vector<P>{{1, ItemOutcome::Empty}, {2, ItemOutcome::Failed}}));
+  // The counting request and page 1 of the second seed.
+  EXPECT_EQ(sink.pages, (std::vector<P>{{2, ItemOutcome::Failed}, {2, ItemOutcome::Failed}}));
   reset_endpoints();
 }
 

@@ -28,17 +28,17 @@ TEST(ResearchInclusion, QueryUrlsEncodeSiteSearchesAndSendTheQuotedDomainRaw) {
   set_endpoint_overrides("");
 }
 
-TEST(ResearchInclusion, CountIsTheCapturedTextOrZero) {
+TEST(ResearchInclusion, CountIsTheCapturedTextOrNothing) {
   PatternMatcher m;
   const std::string site_page = g("<div>百度为您找到相关结果数约1,230个</div>");
   const std::string links_page = g("<div>百度为您找到相关结果约 98 个</div>");
   EXPECT_EQ(inclusion_count(m, site_page, InclusionQuery::Total), g("约1,230"));
   EXPECT_EQ(inclusion_count(m, site_page, InclusionQuery::Links),
             g("数约1,230"));  // the back-link pattern has no 数
-  EXPECT_EQ(inclusion_count(m, links_page, InclusionQuery::Week), "0");
+  EXPECT_EQ(inclusion_count(m, links_page, InclusionQuery::Week), "");
   EXPECT_EQ(inclusion_count(m, links_page, InclusionQuery::Links), g("约 98 "));
-  EXPECT_EQ(inclusion_count(m, "", InclusionQuery::Day), "0");
-  EXPECT_EQ(inclusion_count(m, g("找到相关结果数个"), InclusionQuery::Total), "0");  // an empty capture
+  EXPECT_EQ(inclusion_count(m, "", InclusionQuery::Day), "");
+  EXPECT_EQ(inclusion_count(m, g("找到相关结果数个"), InclusionQuery::Total), "");  // an empty capture
 }
 
 struct RecordingSink : InclusionSink {
@@ -46,8 +46,11 @@ struct RecordingSink : InclusionSink {
   void row_started(int position, const Text& domain) override {
     events.push_back(std::to_string(position) + " " + domain);
   }
-  void count_found(int position, int column, const Text& count) override {
-    events.push_back(std::to_string(position) + ":" + std::to_string(column) + "=" + count);
+  void count_found(int position, int column, const Text& count, ItemOutcome outcome) override {
+    events.push_back(std::to_string(position) + ":" + std::to_string(column) + "=" + count +
+                     (outcome == ItemOutcome::Result  ? ""
+                      : outcome == ItemOutcome::Empty ? " empty"
+                                                      : " ?"));
   }
 };
 
@@ -58,8 +61,9 @@ TEST(ResearchInclusion, RunQueriesEveryDomainInOrder) {
   fakes::point_endpoints({{"BAIDU_WEB_SEARCH", &server}});
   RecordingSink sink;
   run_inclusion_query({.domains = {"a.com", "none.cn"}, .query_wait_ms = 0, .domain_wait_ms = 0}, sink);
-  std::vector<std::string> expected = {"1 a.com",   "1:2=1", "1:3=2", "1:4=3", "1:5=4",
-                                       "2 none.cn", "2:2=0", "2:3=0", "2:4=0", "2:5=0"};
+  std::vector<std::string> expected = {"1 a.com",     "1:2=1",      "1:3=2",       "1:4=3",
+                                       "1:5=4",       "2 none.cn",  "2:2=0 empty", "2:3=0 empty",
+                                       "2:4=0 empty", "2:5=0 empty"};
   EXPECT_EQ(sink.events, expected);
   EXPECT_EQ(server.request_count(), 8u);
   fakes::reset_endpoints();

@@ -178,8 +178,8 @@ TEST(KeywordMinerRun, EachSourceAloneAgainstTheFakes) {
       {MinerSource::Taobao, {"减肥餐", "瘦身汤", "减肥汤", "减肥裤"}, 2},
       {MinerSource::Sogou, {"减肥方法", "瘦腿", "瘦腿操"}, 6},
       {MinerSource::Bing, {"减肥 Bing"}, 3},
-      // Zhidao's separator is offered like a suggestion at level 1.
-      {MinerSource::Zhidao, {"减肥知道", ",", "减肥问答"}, 4},
+      // Zhidao's separator between two suggestions is no suggestion.
+      {MinerSource::Zhidao, {"减肥知道", "减肥问答"}, 3},
       {MinerSource::So360, {"减肥360", "减肥360搜索"}, 3},
   };
   for (const auto& c : cases) {
@@ -188,6 +188,7 @@ TEST(KeywordMinerRun, EachSourceAloneAgainstTheFakes) {
     EXPECT_EQ(run.keywords(), c.keywords) << static_cast<int>(c.source);
     EXPECT_EQ(run.result.requests, c.requests) << static_cast<int>(c.source);
     EXPECT_EQ(run.result.last, c.source);
+    EXPECT_EQ(run.result.outcome, ItemOutcome::Result);
     EXPECT_EQ(run.ended, std::vector<std::string>{std::to_string(static_cast<int>(c.source)) + "@1"});
   }
   EXPECT_EQ(services.sogou.foreign_uuids(), 0);  // every hint request carried its page's uuid
@@ -210,6 +211,14 @@ TEST(KeywordMinerRun, FailedEmptyAndUntickedSourcesStillEnd) {
   EXPECT_TRUE(run.keywords().empty());
   EXPECT_TRUE(run.word_library_empty);
   EXPECT_EQ(run.ended.size(), 4u);
+  // Bing's two requests (the home page and its first suggestions) brought nothing: a failed
+  // run, not an empty one.
+  EXPECT_EQ(run.result.failed_requests, 2);
+  EXPECT_EQ(run.result.outcome, ItemOutcome::Failed);
+  services.bing.set_mode(fakes::SuggestMode::Normal);
+  MinerRun empty("减肥", {MinerSource::WordLibrary, MinerSource::So360});
+  EXPECT_EQ(empty.result.failed_requests, 0);
+  EXPECT_EQ(empty.result.outcome, ItemOutcome::Empty);
 
   // A source whose box was unticked before it started asks for nothing.
   services.word_library.set_mode(fakes::SuggestMode::Normal);
@@ -246,9 +255,7 @@ TEST(KeywordMinerRun, RememberedAnswersGiveTheSameListWithFewerRequests) {
   // of them here), plus Bing's home page; 4 suggestions per answer.
   EXPECT_EQ(requests[MinerSource::Bing].first, 1 + 1 + 4 + 16);
   EXPECT_EQ(requests[MinerSource::So360].first, 1 + 4 + 16);
-  // Zhidao's answers also hold the three separators: 7 items at level 1; a word's answer holds 4
-  // words with the seed, the answer for "," (which starts with "," itself) 3.
-  EXPECT_EQ(requests[MinerSource::Zhidao].first, 1 + 7 + (4 * 4 + 3 * 3));
+  EXPECT_EQ(requests[MinerSource::Zhidao].first, 1 + 4 + 16);
   EXPECT_EQ(requests[MinerSource::Sogou].first, 2 * (1 + 4));
   for (MinerSource s : {MinerSource::Sogou, MinerSource::Bing, MinerSource::Zhidao, MinerSource::So360})
     EXPECT_LT(requests[s].second, requests[s].first) << static_cast<int>(s);

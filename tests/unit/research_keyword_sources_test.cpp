@@ -98,9 +98,10 @@ TEST(KeywordSources, AnswersAsTheMarkersReadThem) {
       {"bing",
        bing_suggestions(g("<li class=\"sa_sg\" query=\"减肥 方法\"><span>x</span></li><li query=\"b\">")),
        gl({"减肥 方法", "b"})},
-      // The separator between two suggestions is an item of its own.
-      {"zhidao", zhidao_suggestions(g("window.baidu.sug({q:\"减肥\",p:false,s:[\"减肥茶\",\"减肥药\"]});")),
-       gl({"减肥茶", ",", "减肥药"})},
+      // The separator between two suggestions is not one of them.
+      {"zhidao",
+       zhidao_suggestions(g("window.baidu.sug({q:\"减肥\",p:false,s:[\"减肥茶\",\"减肥药\",\"减肥\"]});")),
+       gl({"减肥茶", "减肥药", "减肥"})},
       {"zhidao empty", zhidao_suggestions(g("window.baidu.sug({q:\"x\",p:false,s:[]});")), {}},
       {"360",
        so360_suggestions(g("suggest_so({\"query\":\"a\",\"result\":[{\"word\":\"减肥\",\"obdata\":\"\"}]})")),

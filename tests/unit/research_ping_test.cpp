@@ -21,6 +21,9 @@ class ScriptedBrowser : public PingDriver {
  public:
   std::vector<std::string> log;
   std::vector<Text> statuses;
+  std::vector<ItemOutcome> outcomes;
+  bool no_form = false;     // the form page never shows the form
+  PingLoadProblem problem;  // what load_problem() tells then
   std::map<Text, bool> unconfirmed;
   std::function<void(const Text& address)> during;
   // Called in each wait for the form with the number of that wait (1-based); the form shows
@@ -31,7 +34,7 @@ class ScriptedBrowser : public PingDriver {
   bool wait_for_page_text(const Text& text, const std::function<bool()>& give_up) override {
     if (text == g("博客地址")) {
       if (before_form) before_form(++form_waits_);
-      return !give_up();
+      return !no_form && !give_up();
     }
     if (during) during(filled_);
     return !unconfirmed.count(filled_) && !give_up();
@@ -41,7 +44,11 @@ class ScriptedBrowser : public PingDriver {
     filled_ = value.substr(7);  // without "http://"
   }
   void click_button_input(const Text& identifier) override { log.push_back("click " + identifier); }
-  void append_status(const Text& line) override { statuses.push_back(line); }
+  PingLoadProblem load_problem() override { return problem; }
+  void address_done(const Text&, ItemOutcome outcome, const Text& line) override {
+    outcomes.push_back(outcome);
+    statuses.push_back(line);
+  }
   bool aborted() override { return false; }
 
   std::vector<Text> filled() const {
@@ -74,8 +81,38 @@ TEST(ResearchPing, EachAddressIsLoadedFilledClickedAndConfirmed) {
   EXPECT_EQ(browser.log,
             (std::vector<std::string>{page, "fill 1 http://a.cn", "click 1", page, "fill 1 http://",
                                       "click 1", page, "fill 1 http://http://b.cn", "click 1"}));
-  EXPECT_EQ(browser.statuses, (std::vector<Text>{status("a.cn"), status("http://b.cn")}));
+  EXPECT_EQ(browser.statuses, (std::vector<Text>{status("a.cn"), g("域名-提交失败：页面没有确认收到。\r\n"),
+                                                 status("http://b.cn")}));
+  EXPECT_EQ(browser.outcomes,
+            (std::vector<ItemOutcome>{ItemOutcome::Result, ItemOutcome::Failed, ItemOutcome::Result}));
   set_endpoint_overrides("");
+}
+
+// A form page that never shows its form sends nothing and says so, with what the load told;
+// one the service refused says that instead.
+TEST(ResearchPing, AnAddressWhoseFormPageFailsIsReportedNotSkipped) {
+  struct Case {
+    PingLoadProblem problem;
+    ItemOutcome outcome;
+    const char* line;
+  } cases[] = {
+      {{}, ItemOutcome::Failed, "域名-a.cn提交失败：ping页面没有打开。\r\n"},
+      {{g("服务器回答HTTP 503"), false},
+       ItemOutcome::Failed,
+       "域名-a.cn提交失败：ping页面没有打开（服务器回答HTTP 503）。\r\n"},
+      {{g("服务器回答HTTP 429"), true}, ItemOutcome::RateLimited, "域名-a.cn频率受限，没有提交。\r\n"},
+  };
+  for (const Case& c : cases) {
+    ScriptedBrowser browser;
+    browser.no_form = true;
+    browser.problem = c.problem;
+    PingRunState state;
+    EXPECT_EQ(run_ping_pass(state, {"a.cn", "b.cn"}, browser), PingPassEnd::Finished);
+    EXPECT_TRUE(browser.filled().empty());
+    EXPECT_EQ(browser.statuses.size(), 2u);
+    EXPECT_EQ(browser.statuses.front(), g(c.line));
+    EXPECT_EQ(browser.outcomes.front(), c.outcome);
+  }
 }
 
 TEST(ResearchPing, PauseFinishesTheCurrentAddressAndContinueGoesOnWithTheNext) {

@@ -146,6 +146,8 @@ TEST_F(UrlPushRun, BatchesGoOutAsPlainTextPostsAndEachUrlGetsTheServicesVerdict)
                                 2);
   EXPECT_EQ(result.end, PushEnd::Done);
   EXPECT_EQ(sink.statuses(), "pushed not same site not valid pushed pushed");
+  // The service gave its verdict on every URL, also on those it refused.
+  for (const PushedUrl& u : sink.urls) EXPECT_EQ(u.outcome, ItemOutcome::Result) << u.url;
   EXPECT_EQ(result.totals.pushed, 3);
   EXPECT_EQ(result.totals.remain, 97);
   ASSERT_EQ(sink.batches.size(), 3u);
@@ -176,17 +178,23 @@ TEST_F(UrlPushRun, RefusalsFailuresAndTheQuota) {
     PushEnd end;
     const char* statuses;
     size_t requests;
+    long long unsent;  // the URLs the end message counts as not pushed
+    int batch = 2;
   };
   const Case cases[] = {
       {"quota runs out inside the second batch", [](auto& p) { p.add_site("www.a.com", kToken, 3); }, kToken,
-       PushEnd::QuotaUsedUp, "pushed pushed pushed quota used up quota used up", 2},
+       PushEnd::QuotaUsedUp, "pushed pushed pushed quota used up quota used up", 2, 2},
+      // Sent three at a time: the last batch is answered, but not all of it is taken.
+      {"quota runs out inside the last batch", [](auto& p) { p.add_site("www.a.com", kToken, 4); }, kToken,
+       PushEnd::QuotaUsedUp, "pushed pushed pushed pushed quota used up", 2, 1, 3},
       {"quota already used up", [](auto& p) { p.add_site("www.a.com", kToken, 0); }, kToken,
-       PushEnd::QuotaUsedUp, "quota used up quota used up quota used up quota used up quota used up", 1},
-      {"wrong token", [](auto&) {}, "WrongToken9", PushEnd::Refused, "failed failed failed failed failed", 1},
+       PushEnd::QuotaUsedUp, "quota used up quota used up quota used up quota used up quota used up", 1, 5},
+      {"wrong token", [](auto&) {}, "WrongToken9", PushEnd::Refused, "failed failed failed failed failed", 1,
+       5},
       {"server error once, then answers", [](auto& p) { p.refuse_next(1, 500, "internal error"); }, kToken,
-       PushEnd::Done, "failed failed pushed pushed pushed", 3},
+       PushEnd::Done, "failed failed pushed pushed pushed", 3, 0},
       {"too many requests every time", [](auto& p) { p.refuse_next(-1, 429, "too many requests"); }, kToken,
-       PushEnd::Done, "rate limited rate limited rate limited rate limited rate limited", 3},
+       PushEnd::Done, "rate limited rate limited rate limited rate limited rate limited", 3, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -197,14 +205,15 @@ TEST_F(UrlPushRun, RefusalsFailuresAndTheQuota) {
     sink = Recorded();
     const PushResult result = run(gl({"http://www.a.com/1", "http://www.a.com/2", "http://www.a.com/3",
                                       "http://www.a.com/4", "http://www.a.com/5"}),
-                                  2, c.token);
+                                  c.batch, c.token);
     EXPECT_EQ(result.end, c.end);
     EXPECT_EQ(sink.statuses(), c.statuses);
     EXPECT_EQ(server.request_count(), c.requests) << dumps();
+    EXPECT_EQ(result.unsent, c.unsent);
     for (const PushedUrl& u : sink.urls) {
-      EXPECT_EQ(u.outcome, u.status == PushStatus::Pushed        ? RequestOutcome::Answered
-                           : u.status == PushStatus::RateLimited ? RequestOutcome::RateLimited
-                                                                 : RequestOutcome::Failed);
+      EXPECT_EQ(u.outcome, u.status == PushStatus::Pushed        ? ItemOutcome::Result
+                           : u.status == PushStatus::RateLimited ? ItemOutcome::RateLimited
+                                                                 : ItemOutcome::Failed);
       EXPECT_EQ(u.why.find(kToken), std::string::npos);
     }
   }

@@ -100,13 +100,17 @@ TEST_F(TranslateTest, FailuresAreReportedNotTurnedIntoAnEmptyResult) {
   translate.set_mode(FakeTranslate::Mode::ServerError);
   TranslationResult r = translate_text(g("你"));
   EXPECT_FALSE(r.ok);
-  EXPECT_EQ(r.reason, g("翻译服务没有返回译文"));
+  EXPECT_EQ(r.outcome, ItemOutcome::Failed);
+  EXPECT_EQ(r.reason, g("翻译请求失败：服务器回答HTTP 500"));
 
   translate.set_mode(FakeTranslate::Mode::NoTranslation);
-  EXPECT_FALSE(translate_text(g("你")).ok);
+  r = translate_text(g("你"));
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.reason, g("翻译服务没有返回译文"));
   // An empty text still goes out, and an answer without translations is then no failure.
   r = translate_text("");
   EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.outcome, ItemOutcome::Empty);
   EXPECT_EQ(r.lines, "");
   EXPECT_EQ(server.requests("/v2transapi").back().body, "from=zh&to=en&query=&transtype=trans");
 

@@ -295,6 +295,22 @@ std::string request_problem(const HttpResponse& response) {
   return "HTTP " + std::to_string(response.status);
 }
 
+namespace {
+// "<" is never the second byte of a GBK, Big5 or UTF-8 character: a byte search is enough.
+bool holds_markup(std::string_view body) { return body.find('<') != std::string_view::npos; }
+}  // namespace
+
+RequestOutcome page_outcome(const HttpResponse& response) {
+  RequestOutcome outcome = request_outcome(response);
+  return outcome == RequestOutcome::Answered && !holds_markup(response.body) ? RequestOutcome::Failed
+                                                                             : outcome;
+}
+
+std::string page_problem(const HttpResponse& response) {
+  return request_outcome(response) == RequestOutcome::Answered ? std::string("no page")
+                                                               : request_problem(response);
+}
+
 const std::string& rate_limited_text() {
   static const std::string text = gbk("频率受限");
   return text;
@@ -303,6 +319,84 @@ const std::string& rate_limited_text() {
 const std::string& query_failed_text() {
   static const std::string text = gbk("查询失败");
   return text;
+}
+
+std::string request_problem_text(const HttpResponse& response) {
+  if (response.rate_limited) return rate_limited_text();
+  if (response.error.empty()) return gbk("服务器回答HTTP ") + std::to_string(response.status);
+  return gbk("没有得到回答（") + response.error + gbk("）");
+}
+
+ItemOutcome item_outcome(RequestOutcome request, bool found) {
+  switch (request) {
+    case RequestOutcome::Answered:
+      break;
+    case RequestOutcome::Failed:
+      return ItemOutcome::Failed;
+    case RequestOutcome::RateLimited:
+      return ItemOutcome::RateLimited;
+  }
+  return found ? ItemOutcome::Result : ItemOutcome::Empty;
+}
+
+ItemOutcome combined_outcome(ItemOutcome a, ItemOutcome b) {
+  // The enumerators from the least to the most telling: Empty, Result, Failed, RateLimited.
+  auto weight = [](ItemOutcome o) {
+    switch (o) {
+      case ItemOutcome::Empty:
+        return 0;
+      case ItemOutcome::Result:
+        return 1;
+      case ItemOutcome::Failed:
+        return 2;
+      case ItemOutcome::RateLimited:
+        return 3;
+    }
+    return 0;
+  };
+  return weight(a) >= weight(b) ? a : b;
+}
+
+const std::string& failure_text(ItemOutcome outcome) {
+  static const std::string none;
+  switch (outcome) {
+    case ItemOutcome::Failed:
+      return query_failed_text();
+    case ItemOutcome::RateLimited:
+      return rate_limited_text();
+    case ItemOutcome::Result:
+    case ItemOutcome::Empty:
+      break;
+  }
+  return none;
+}
+
+void OutcomeCounts::add(ItemOutcome outcome) {
+  switch (outcome) {
+    case ItemOutcome::Result:
+      ++result;
+      break;
+    case ItemOutcome::Empty:
+      ++empty;
+      break;
+    case ItemOutcome::Failed:
+      ++failed;
+      break;
+    case ItemOutcome::RateLimited:
+      ++rate_limited;
+      break;
+  }
+}
+
+std::string failures_tail(const OutcomeCounts& counts, CountUnit unit) {
+  static const std::string among = gbk("，其中"), comma = gbk("，");
+  static const std::string items = gbk("个"), pages = gbk("页"), requests = gbk("次");
+  const std::string& word = unit == CountUnit::Pages ? pages : unit == CountUnit::Requests ? requests : items;
+  std::string tail;
+  if (counts.failed > 0) tail += among + std::to_string(counts.failed) + word + query_failed_text();
+  if (counts.rate_limited > 0)
+    tail += (tail.empty() ? among : comma) + std::to_string(counts.rate_limited) + word + rate_limited_text();
+  return tail;
 }
 
 }  // namespace tessaly

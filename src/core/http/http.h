@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/http/item_outcome.h"
+
 namespace tessaly {
 
 enum class HttpMethod { Get, Post };
@@ -58,10 +60,41 @@ enum class RequestOutcome { Answered, Failed, RateLimited };
 RequestOutcome request_outcome(const HttpResponse& response);
 // Why a request brought no answer (English): the transport's error, or "HTTP <status>".
 std::string request_problem(const HttpResponse& response);
+// The same for a request whose answer should be a web page: an answer that holds no markup (no
+// "<" at all: empty, or stray bytes) is Failed too, since a marker missing from it says nothing
+// about what the service meant; its problem is "no page".
+RequestOutcome page_outcome(const HttpResponse& response);
+std::string page_problem(const HttpResponse& response);
 // What a tool shows for an item the service kept refusing (GBK "频率受限").
 const std::string& rate_limited_text();
 // What a tool shows for an item whose request brought no answer (GBK "查询失败").
 const std::string& query_failed_text();
+// Why a request brought no answer, for a message (GBK): "频率受限", "服务器回答HTTP <status>",
+// or "没有得到回答（<the transport's error>）".
+std::string request_problem_text(const HttpResponse& response);
+
+// An item's outcome (ItemOutcome, core/http/item_outcome.h), for an item of one request: its
+// failure, or Result / Empty as the answer `found` what the tool looks for.
+ItemOutcome item_outcome(RequestOutcome request, bool found);
+// The outcome of an item made of several requests: a refusal outweighs a failure, a failure any
+// answer, and one result outweighs empty answers.
+ItemOutcome combined_outcome(ItemOutcome a, ItemOutcome b);
+// What stands where a Failed or RateLimited item's result would (query_failed_text(),
+// rate_limited_text()); empty for the other two.
+const std::string& failure_text(ItemOutcome outcome);
+
+// A run's items counted by outcome, for its closing message or status line.
+struct OutcomeCounts {
+  int result = 0, empty = 0, failed = 0, rate_limited = 0;
+  void add(ItemOutcome outcome);
+  bool all_answered() const { return failed == 0 && rate_limited == 0; }
+};
+// What the counts count: items ("个"), pages ("页") or requests ("次").
+enum class CountUnit { Items, Pages, Requests };
+// What a closing message adds to its usual wording when some items got no answer (GBK):
+// "，其中N个查询失败" and "，其中M个频率受限" ("，M个频率受限" after a failure part), with the
+// unit's word; empty when every item was answered.
+std::string failures_tail(const OutcomeCounts& counts, CountUnit unit = CountUnit::Items);
 
 // Default User-Agent strings of the two faces.
 extern const char* const kHttpRequestAgent;

@@ -8,8 +8,8 @@ namespace tessaly {
 
 // The text after `left` (searched from start) up to the first `right` after it; empty when
 // either is missing. ASCII-only case folding when asked.
-std::string text_between(std::string_view text, std::string_view left, std::string_view right,
-                         int start = 1, bool case_insensitive = false);
+std::string text_between(std::string_view text, std::string_view left, std::string_view right, int start = 1,
+                         bool case_insensitive = false);
 // Every text between `left` and `right`, into `out` (replaced); returns the number of items.
 // From `start` (1-based) it finds left, then right after it (ASCII letters folded unless
 // case_sensitive), takes the text between them trimmed of spaces (ASCII and full-width) and goes

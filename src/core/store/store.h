@@ -28,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/http/item_outcome.h"
 #include "core/text/text.h"
 
 namespace tessaly::store {
@@ -59,9 +60,9 @@ std::string_view tool_key(Tool tool);
 std::optional<Tool> tool_from_key(std::string_view key);
 
 // How an item ended: with values (result), checked with nothing found (empty), without an answer
-// (failed), or refused by the service to the end (rate limited). Stored as "result", "empty",
-// "failed", "rate limited".
-enum class Outcome { Result, Empty, Failed, RateLimited };
+// (failed), or refused by the service to the end (rate limited), as the tools report it. Stored as
+// "result", "empty", "failed", "rate limited".
+using Outcome = ItemOutcome;
 std::string_view outcome_key(Outcome outcome);
 // Only results and empty items carry values; a failure is kept as a failure, never as values.
 inline bool has_values(Outcome outcome) { return outcome == Outcome::Result || outcome == Outcome::Empty; }

@@ -155,10 +155,11 @@ class DnsPageFixture {
 
   // Logs in, then lets every request to the service's `data_paths` (prefixes) meet each fault
   // in turn: every row of a two-row batch ends with a failed step ("失败" in its status) and the
-  // run ends by itself; with the data requests hanging, a stop click ends the run within a second.
+  // run ends by itself with `failed_end` (never its success message); with the data requests
+  // hanging, a stop click ends the run within a second.
   // The certificate fault is the login's (tests/gui/test_faults.cpp): a session lives on one site.
   void check_faults_past_login(const char* email, const char* password, const char* list_name,
-                               const std::vector<std::string>& data_paths) {
+                               const std::vector<std::string>& data_paths, const QString& failed_end) {
     login(email, password);
     struct QuickTransport {  // short time-outs and a 1 MB body cap for this check only
       TransportSettings saved = transport_settings();
@@ -187,8 +188,11 @@ class DnsPageFixture {
       const QString where = QString::fromUtf8(fakes::fault_name(fault));
       route_data_to(fakes::fault_handler(fault));
       const size_t before = data_requests();
+      const size_t messages = hooks->messages.size();
       click(start_button());
       QVERIFY2(wait_until_idle(page(), 60000), qPrintable(where));
+      QVERIFY2(hooks->messages.size() == messages + 1 && hooks->messages.back().text.startsWith(failed_end),
+               qPrintable(where + QStringLiteral(": ") + hooks->messages.back().text));
       QVERIFY2(data_requests() > before, qPrintable(where));  // the fault was met, not something else
       auto* list = c<ReportList>(list_name);
       for (int r = 0; r < 2; ++r)
