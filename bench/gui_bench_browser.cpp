@@ -8,8 +8,12 @@
 //   - ours as it was before, the engine started by the first browser shown;
 //   - the peer, a bare Qt program: one empty main window, and after two idle seconds a browser
 //     view of the engine's default kind made, shown and loading the same ping page: what the
-//     engine's first start costs any Qt program, measured in the same run.
-// The kinds run in turns, RUNS times each (medians, lowest and highest); then the resident
+//     engine's first start costs any Qt program, measured in the same run;
+//   - where that first start goes: a bare window, then the window thread's time in each step of
+//     showing the first page (the engine's profile made, a page, a view made and shown, the load
+//     call) and the engine's helper processes after each, then the load's own wall time.
+// Each stall comes with the window thread's processor time within it (the stall on an idle
+// machine). The kinds run in turns, RUNS times each (medians, lowest and highest); then the resident
 // memory of the real program (tessaly, built beside this benchmark) after three idle seconds.
 //
 //   QT_QPA_PLATFORM=offscreen QTWEBENGINE_DISABLE_SANDBOX=1 ./bench/gui_bench_browser [runs, default 5]
@@ -72,7 +76,7 @@ void report(const char* key, double value) {
 // Clicks `button` and waits until the browser view `find_view()` gives has loaded a page; the
 // window thread's longest stall meanwhile.
 template <class FindView>
-double stall_until_loaded(QAbstractButton* button, FindView find_view) {
+void stall_until_loaded(const char* key, QAbstractButton* button, FindView find_view) {
   GapProbe probe;
   probe.start();
   QTest::mouseClick(button, Qt::LeftButton);
@@ -86,7 +90,8 @@ double stall_until_loaded(QAbstractButton* button, FindView find_view) {
           },
           30000))
     qFatal("the page did not load: %s", qPrintable(button->objectName()));
-  return probe.stop_ms();
+  report(key, probe.stop_ms());
+  report((std::string(key) + "_cpu").c_str(), probe.longest_cpu_ms());
 }
 
 // One run of the program's windows; `early_engine` as main.cpp does it.
@@ -102,14 +107,14 @@ int run_ours(bool early_engine) {
   report("shown", monotonic_ms());
   QTest::qWait(2000);
   report("idle_mb", resident_mb(getpid()));
-  report("ping_stall", stall_until_loaded(find<QAbstractButton>(&window, "按钮8"), [&window] {
-           return window.findChild<QWebEngineView*>(QStringLiteral("超文本浏览框2"));
-         }));
-  report("crawler_stall", stall_until_loaded(find<QAbstractButton>(&window, "按钮10"), [] {
-           for (QWidget* w : QApplication::topLevelWidgets())
-             if (auto* v = w->findChild<QWebEngineView*>(QStringLiteral("超文本浏览框1"))) return v;
-           return static_cast<QWebEngineView*>(nullptr);
-         }));
+  stall_until_loaded("ping_stall", find<QAbstractButton>(&window, "按钮8"), [&window] {
+    return window.findChild<QWebEngineView*>(QStringLiteral("超文本浏览框2"));
+  });
+  stall_until_loaded("crawler_stall", find<QAbstractButton>(&window, "按钮10"), [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* v = w->findChild<QWebEngineView*>(QStringLiteral("超文本浏览框1"))) return v;
+    return static_cast<QWebEngineView*>(nullptr);
+  });
   return 0;
 }
 
@@ -135,6 +140,60 @@ int run_peer() {
   view->load(QUrl(QString::fromStdString(ping_page_url())));
   if (!QTest::qWaitFor([&] { return loaded; }, 30000)) qFatal("the page did not load");
   report("ping_stall", probe.stop_ms());
+  report("ping_stall_cpu", probe.longest_cpu_ms());
+  return 0;
+}
+
+int engine_processes() {
+  int count = 0;
+  std::ifstream children("/proc/" + std::to_string(getpid()) + "/task/" + std::to_string(getpid()) +
+                         "/children");
+  for (pid_t c; children >> c;) ++count;
+  return count;
+}
+
+// The first start step by step on the window thread; `helpers_*` count the engine's processes.
+int run_steps() {
+  fakes::FakeServer server;
+  fakes::FakeBaiduPing ping(server);
+  fakes::point_endpoints({{"BAIDU_PING", &server}});
+  QMainWindow window;
+  window.setCentralWidget(new QLabel(QStringLiteral("窗口")));
+  window.resize(854, 510);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) qFatal("the window did not show");
+  double t = monotonic_ms();
+  qint64 cpu = thread_cpu_ns();
+  auto step = [&t, &cpu](const char* key) {
+    const double now = monotonic_ms();
+    const qint64 now_cpu = thread_cpu_ns();
+    report(key, now - t);
+    report((std::string(key) + "_cpu").c_str(), static_cast<double>(now_cpu - cpu) / 1e6);
+    t = now;
+    cpu = now_cpu;
+  };
+  QWebEngineProfile* profile = browser_profile();
+  step("step_profile");
+  report("helpers_profile", engine_processes());
+  auto* page = new QWebEnginePage(profile);
+  step("step_page");
+  auto* view = new QWebEngineView;
+  view->setPage(page);
+  view->resize(854, 510);
+  step("step_view");
+  view->show();
+  QCoreApplication::processEvents();
+  step("step_show");
+  report("helpers_shown", engine_processes());
+  bool loaded = false;
+  QObject::connect(page, &QWebEnginePage::loadFinished, view, [&loaded] { loaded = true; });
+  const double load_start = monotonic_ms();
+  view->load(QUrl(QString::fromStdString(ping_page_url())));
+  step("step_load_call");
+  if (!QTest::qWaitFor([&] { return loaded; }, 30000)) qFatal("the page did not load");
+  report("step_loaded_wall", monotonic_ms() - load_start);
+  report("helpers_loaded", engine_processes());
+  delete view;
   return 0;
 }
 
@@ -143,8 +202,30 @@ int run_child(const std::string& kind, int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   if (kind == "peer") return run_peer();
+  if (kind == "steps") return run_steps();
   return run_ours(kind == "ours");
 }
+
+// The figures printed, in order: the children's keys and their labels.
+const std::pair<const char*, const char*> kRows[] = {
+    {"shown", "start to window shown"},
+    {"idle_mb", "idle after 2 s"},
+    {"ping_stall", "ping page stall"},
+    {"ping_stall_cpu", "  its thread cpu"},
+    {"crawler_stall", "crawler window stall"},
+    {"crawler_stall_cpu", "  its thread cpu"},
+    {"step_profile", "engine profile made"},
+    {"step_profile_cpu", "  thread cpu"},
+    {"helpers_profile", "  helper processes"},
+    {"step_page", "page made"},
+    {"step_view", "view made"},
+    {"step_show", "view shown"},
+    {"step_show_cpu", "  thread cpu"},
+    {"helpers_shown", "  helper processes"},
+    {"step_load_call", "load called"},
+    {"step_loaded_wall", "page loaded (wall)"},
+    {"helpers_loaded", "  helper processes"},
+};
 
 struct Kind {
   const char* name;
@@ -211,17 +292,19 @@ int main(int argc, char** argv) {
   const QString self = QCoreApplication::applicationFilePath();
   std::vector<Kind> kinds = {{"ours", "ours (engine started after the first paint)", {}},
                              {"ours-late", "ours, engine started by the first browser", {}},
-                             {"peer", "peer: bare Qt window, then one browser view", {}}};
+                             {"peer", "peer: bare Qt window, then one browser view", {}},
+                             {"steps", "the first start step by step (bare window; window-thread ms)", {}}};
   for (int r = 0; r < runs; ++r)
     for (Kind& k : kinds) run_kind(self, k);
   std::printf("browser start, %d runs each in turns: median (lowest - highest)\n", runs);
   for (Kind& k : kinds) {
     std::printf("%s\n", k.label);
-    std::printf("  start to window shown  %s\n", spread(k.figures["shown"], "ms").c_str());
-    std::printf("  idle after 2 s         %s\n", spread(k.figures["idle_mb"], "MB").c_str());
-    std::printf("  ping page stall        %s\n", spread(k.figures["ping_stall"], "ms").c_str());
-    if (!k.figures["crawler_stall"].empty())
-      std::printf("  crawler window stall   %s\n", spread(k.figures["crawler_stall"], "ms").c_str());
+    for (const auto& [key, label] : kRows) {
+      const std::vector<double>& values = k.figures[key];
+      if (values.empty()) continue;
+      const char* unit = key == std::string("idle_mb") ? "MB" : key[0] == 'h' ? "" : "ms";
+      std::printf("  %-22s %s\n", label, spread(values, unit).c_str());
+    }
   }
   program_memory(QFileInfo(self).absolutePath() + QStringLiteral("/../src/tessaly"));
   return 0;

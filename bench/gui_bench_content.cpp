@@ -3,7 +3,8 @@
 // Chinese text (simplified to traditional, full pinyin). Also the window thread's longest
 // unresponsive stretch meanwhile (a 1 ms timer on the window thread records the largest gap
 // between its ticks). The dedupe list is pasted into its box (Ctrl+V, timed as a row of its
-// own); the other inputs are filled before the click, untimed.
+// own); the other inputs are filled before the click, untimed. Medians, lowest and highest;
+// beside the stall, the window thread's own processor time within it (the stall on an idle machine).
 //
 //   QT_QPA_PLATFORM=offscreen ./bench/gui_bench_content [runs]
 #include <QAbstractButton>
@@ -40,6 +41,7 @@ struct Timing {
   double ms;
   double cpu_ms;  // all threads of the process
   double gap_ms;
+  double gap_cpu_ms;  // the window thread's processor time within that stall
 };
 
 double process_cpu_ms() {
@@ -63,7 +65,8 @@ Timing time_act(const std::function<void()>& act, LineBox* shown, const std::fun
   if (!QTest::qWaitFor(done, 600000)) qFatal("run did not finish: %s", qPrintable(what));
   shown->viewport()->repaint();
   double ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
-  return {ms, process_cpu_ms() - cpu0, probe.stop_ms()};
+  const double gap = probe.stop_ms();
+  return {ms, process_cpu_ms() - cpu0, gap, probe.longest_cpu_ms()};
 }
 
 // Clicks `button` and waits until done() holds; then paints `shown` once.
@@ -72,10 +75,16 @@ Timing time_click(QAbstractButton* button, LineBox* shown, const std::function<b
 }
 
 void print(const char* name, const std::vector<Timing>& runs) {
-  std::vector<double> ms, cpu, gaps;
-  for (const auto& t : runs) ms.push_back(t.ms), cpu.push_back(t.cpu_ms), gaps.push_back(t.gap_ms);
-  std::printf("%-34s %8.0f ms wall  %8.0f ms cpu   longest window-thread stall %6.0f ms   (median of %zu)\n",
-              name, median(ms), median(cpu), median(gaps), runs.size());
+  std::vector<double> ms, cpu, gaps, gap_cpu;
+  for (const auto& t : runs)
+    ms.push_back(t.ms), cpu.push_back(t.cpu_ms), gaps.push_back(t.gap_ms), gap_cpu.push_back(t.gap_cpu_ms);
+  auto low = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+  auto high = [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); };
+  std::printf(
+      "%-31s %5.0f ms wall (%.0f - %.0f) %5.0f ms cpu   longest window-thread stall %3.0f ms (%.0f - %.0f), "
+      "its cpu %3.0f ms (%.0f - %.0f)   (median of %zu)\n",
+      name, median(ms), low(ms), high(ms), median(cpu), median(gaps), low(gaps), high(gaps), median(gap_cpu),
+      low(gap_cpu), high(gap_cpu), runs.size());
   std::fflush(stdout);
 }
 

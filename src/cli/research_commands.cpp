@@ -1,6 +1,8 @@
 // Search-engine research on the command line: inclusion counts, the banned-word check, the
-// keywords a domain ranks for, and keyword mining from the suggestion services.
+// keywords a domain ranks for, keyword mining from the suggestion services, and the active URL
+// push.
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "research/domain_mining.h"
 #include "research/inclusion.h"
 #include "research/keyword_miner.h"
+#include "research/url_push.h"
 
 namespace tessaly::cli {
 namespace {
@@ -220,6 +223,76 @@ void run_miner(Context& c) {
   }
 }
 
+// --- active URL push ---------------------------------------------------------------------------
+
+// The token from the file --token-file names, else from TESSALY_PUSH_TOKEN; never from an
+// argument (other users can read a process's arguments). No message ever shows it.
+std::string push_token_of(const Args& args) {
+  std::string raw, from;
+  if (args.has("token-file")) {
+    from = "the token file " + args.value("token-file");
+    raw = read_text_file(args.value("token-file"));
+  } else if (const char* env = std::getenv("TESSALY_PUSH_TOKEN"); env && *env) {
+    from = "TESSALY_PUSH_TOKEN";
+    raw = env;
+  } else {
+    throw UsageError("no token: name a file that holds it with --token-file FILE, or set TESSALY_PUSH_TOKEN");
+  }
+  std::string token = push_token(raw);
+  if (token.empty())
+    throw UsageError(from + (raw.find_first_not_of(" \t\r\n") == std::string::npos
+                                 ? " holds no token"
+                                 : " holds more than a token (letters, digits, - and _ only)"));
+  return token;
+}
+
+class PushLines : public PushSink {
+ public:
+  PushLines(Context& c, const PushList& list, Progress& progress) : c_(c), list_(list), progress_(progress) {}
+
+  void url_done(const PushedUrl& url) override {
+    // The input's line number identifies a URL here, as it does every item of the command line.
+    const int line = list_.lines[static_cast<size_t>(url.position - 1)];
+    // Every URL not pushed is listed, also one the service refused as not of the site.
+    if (url.status != PushStatus::Pushed)
+      c_.problems.add(
+          line, url.url,
+          url.outcome == ItemOutcome::RateLimited ? ItemOutcome::RateLimited : ItemOutcome::Failed, url.why);
+    c_.out.row(push_result_line(line, url.url, push_status_cell(url)),
+               {to_text(line), url.url, push_status_key(url.status), url.message, status_word(url.outcome)});
+    progress_.step();
+  }
+  void batch_done(const PushTotals&) override { c_.out.flush(); }
+
+ private:
+  Context& c_;
+  const PushList& list_;
+  Progress& progress_;
+};
+
+void run_push(Context& c) {
+  if (!c.args.has("site"))
+    throw UsageError("no site: --site SITE, as registered (www.example.com or https://www.example.com)");
+  PushOptions options;
+  options.site = push_site(c.args.value("site"));
+  if (options.site.empty())
+    throw UsageError(
+        "--site takes the site as registered (www.example.com or https://www.example.com), not \"" +
+        c.args.value("site") + "\"");
+  options.token = push_token_of(c.args);
+  options.list = clean_push_urls(read_input_lines(c.args));
+  // Lines that are not URLs were not pushed: they are listed with the failures.
+  for (const auto& [line, text] : options.list.rejected)
+    c.problems.add(line, text, ItemOutcome::Failed, "not an http(s) URL, left out");
+  c.items = static_cast<long long>(options.list.urls.size() + options.list.rejected.size());
+  c.out.set_columns({"id", "url", "result", "message", "status"});
+  Progress progress("URLs", static_cast<long long>(options.list.urls.size()));
+  PushLines sink(c, options.list, progress);
+  const PushResult result = run_url_push(c.job, options, sink);
+  progress.clear();
+  note(utf8(push_end_message(result)));
+}
+
 }  // namespace
 
 void add_research_commands(std::vector<Command>& commands) {
@@ -253,6 +326,14 @@ void add_research_commands(std::vector<Command>& commands) {
                        {"must-contain", nullptr, "keep only keywords that contain the seed"}},
                       run_miner,
                       true});
+  commands.push_back(
+      {"push",
+       group,
+       "push a site's URLs to Baidu's URL-submission API (active push, 2,000 a request)",
+       {{"site", "SITE", "the site as registered: www.example.com or https://www.example.com"},
+        {"token-file", "FILE", "a file holding the token (else TESSALY_PUSH_TOKEN; never an argument)"}},
+       run_push,
+       true});
 }
 
 }  // namespace tessaly::cli

@@ -35,6 +35,8 @@ bool require_number(QLineEdit* box, int least, const QString& message) {
   return (number && *number >= least) || refuse(box, message);
 }
 
+bool require_valid(QWidget* box, bool valid, const QString& message) { return valid || refuse(box, message); }
+
 bool require_thread_count(QLineEdit* box) {
   return require_number(box, 1, QStringLiteral("线程数要填一个不小于1的整数（例如10），请改好后再开始。"));
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 class QLineEdit;
+class QWidget;
 
 namespace tessaly {
 
@@ -18,5 +19,7 @@ bool require_text(QLineEdit* box, const QString& message);
 bool require_number(QLineEdit* box, int least, const QString& message);
 // A thread count: a whole number of at least 1.
 bool require_thread_count(QLineEdit* box);
+// Any other check the tool made of the box's content: refused with the message when not `valid`.
+bool require_valid(QWidget* box, bool valid, const QString& message);
 
 }  // namespace tessaly

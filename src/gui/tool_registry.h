@@ -21,7 +21,7 @@ struct ToolButton {
 };
 
 struct ToolEntry {
-  int window = 0;          // the tool window's number (1 to 33); 0 for a main-window page
+  int window = 0;          // the tool window's number (1 and up); 0 for a main-window page
   int page = -1;           // the main-window page the tool fills (window 0)
   const char* title = "";  // window title (UTF-8; may be empty)
   int width = 0, height = 0;

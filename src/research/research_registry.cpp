@@ -1,5 +1,5 @@
 // Search-engine research: inclusion query, ping, keyword miner, collection, domain keyword
-// mining, banned-word filter, English word tools.
+// mining, banned-word filter, English word tools, active URL push.
 #include "research/research_registry.h"
 
 #include "gui/tool_registry.h"
@@ -10,6 +10,7 @@
 #include "research/keyword_miner_export_window.h"
 #include "research/keyword_miner_page.h"
 #include "research/ping_page.h"
+#include "research/url_push_window.h"
 #include "research/word_tools_window.h"
 
 namespace tessaly {
@@ -63,6 +64,12 @@ void register_research_tools() {
                  .width = 400,
                  .height = 70,
                  .create = [](QWidget* p) -> QWidget* { return new ExportProgressWindow(p); }});
+  register_tool({.window = UrlPushWindow::kWindow,
+                 .title = "百度主动推送",
+                 .width = 780,
+                 .height = 520,
+                 .buttons = {{"分组框32", 4, "按钮主动推送", "百度主动推送"}},
+                 .create = [](QWidget* p) -> QWidget* { return new UrlPushWindow(p); }});
 }
 
 }  // namespace tessaly

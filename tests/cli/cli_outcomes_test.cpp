@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
 #include "cli/cli_runner.h"
 #include "fakes/aizhan_rank.h"
+#include "fakes/baidu_push.h"
 #include "fakes/baidu_search.h"
 #include "fakes/chinaz.h"
 #include "fakes/fake_server.h"
@@ -17,6 +19,7 @@
 #include "fakes/ip138.h"
 #include "fakes/suggestion_services.h"
 #include "fakes/web_pages.h"
+#include "support/test_support.h"
 
 using namespace tessaly;
 using namespace tessaly::fakes;
@@ -35,6 +38,7 @@ struct Services {
   std::unique_ptr<FakeSuggestionServices> suggestions;
   std::unique_ptr<FakeChinaz> chinaz;
   std::unique_ptr<FakeIp138> ip138;
+  std::unique_ptr<FakeBaiduPush> push;
 };
 
 enum class Answer { Fake, Reset, TooMany };
@@ -61,8 +65,22 @@ std::string expand(std::string text, const std::string& base) {
   return text;
 }
 
+// A file holding the push command's token (made once for the test program).
+const std::string& push_token_file() {
+  static TempFolder folder;
+  static const std::string path = [] {
+    const std::string file = folder.file("token");
+    std::FILE* f = std::fopen(file.c_str(), "w");
+    std::fputs("token1\n", f);
+    std::fclose(f);
+    return file;
+  }();
+  return path;
+}
+
 const std::vector<Command>& commands() {
   static const std::string rank_head = "id,domain,keyword,url,volume";
+  static const std::string push_head = "id,url,result,message,status";
   static const std::vector<Command> all = {
       {{"inclusion", "--delay", "0"},
        {"BAIDU_WEB_SEARCH"},
@@ -205,6 +223,24 @@ const std::vector<Command>& commands() {
           {"id,domain,ip,region,status", "1,a.com,频率受限,,rate limited"},
           1,
           "1 a.com: rate limited"}}}},
+      {{"push", "--site", "www.a.com", "--token-file", push_token_file()},
+       {"BAIDU_PUSH_API"},
+       [](Services& s) {
+         s.push = std::make_unique<FakeBaiduPush>(s.server);
+         s.push->add_site("www.a.com", "token1", 10);
+       },
+       {{{Answer::Fake, "http://www.a.com/1", {push_head, "1,http://www.a.com/1,pushed,,ok"}, 0, ""},
+         {Answer::Fake, nullptr, {}, 0, ""},  // the service takes a URL or says why it does not
+         {Answer::Reset,
+          "http://www.a.com/1",
+          {push_head, "1,http://www.a.com/1,failed,,failed"},
+          1,
+          "1 http://www.a.com/1: failed"},
+         {Answer::TooMany,
+          "http://www.a.com/1",
+          {push_head, "1,http://www.a.com/1,rate limited,,rate limited"},
+          1,
+          "1 http://www.a.com/1: rate limited"}}}},
   };
   return all;
 }

@@ -53,13 +53,15 @@ CliResult run_cli(const std::vector<std::string>& args, const CliOptions& option
   std::vector<char*> argv;
   for (auto& a : argv_text) argv.push_back(a.data());
   argv.push_back(nullptr);
-  // The test's environment, with the program folder of this run and no pacing file.
+  // The test's environment, with the program folder of this run, no pacing file and none of the
+  // program's other variables but those the options name.
   std::vector<std::string> env_text;
   for (char** e = environ; *e; ++e) {
     std::string entry = *e;
     if (entry.rfind("TESSALY_", 0) != 0) env_text.push_back(entry);
   }
   env_text.push_back("TESSALY_PROGRAM_FOLDER=" + program_folder);
+  env_text.insert(env_text.end(), options.environment.begin(), options.environment.end());
   std::vector<char*> envp;
   for (auto& e : env_text) envp.push_back(e.data());
   envp.push_back(nullptr);

@@ -21,8 +21,9 @@ struct CliResult {
 };
 
 struct CliOptions {
-  std::string input;           // bytes on standard input
-  std::string program_folder;  // TESSALY_PROGRAM_FOLDER ("" = a fresh empty folder)
+  std::string input;                     // bytes on standard input
+  std::string program_folder;            // TESSALY_PROGRAM_FOLDER ("" = a fresh empty folder)
+  std::vector<std::string> environment;  // further "NAME=value" entries of its environment
   // Called once the program runs (to signal it); returns when it has done its part.
   std::function<void(int pid)> while_running;
 };

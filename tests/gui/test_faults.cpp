@@ -26,6 +26,7 @@
 #include "core/text/files.h"
 #include "fakes/aizhan_rank.h"
 #include "fakes/baidu_ping.h"
+#include "fakes/baidu_push.h"
 #include "fakes/baidu_search.h"
 #include "fakes/chinaz.h"
 #include "fakes/dns_consoles.h"
@@ -97,6 +98,7 @@ struct Fakes {
   std::unique_ptr<FakeIp138> ip138;
   std::unique_ptr<FakeChinaz> chinaz;
   std::unique_ptr<FakeBaiduSearch> baidu;
+  std::unique_ptr<FakeBaiduPush> push;
   std::unique_ptr<FakeAizhanRank> rank;
   std::unique_ptr<FakeTranslate> translate;
   std::unique_ptr<FakeLinkTarget> links;
@@ -498,6 +500,35 @@ const std::vector<NetTool>& net_tools() {
           return text_of(w, "编辑框采集结果").isEmpty() &&
                  only_message(hooks,
                               QStringLiteral("采集方式为词库网采集：一共采集了0条数据，其中2页频率受限"));
+        }}},
+      {"url push",
+       {"BAIDU_PUSH_API"},
+       34,
+       "按钮主动推送",
+       [](Fakes& f, Outcome) {
+         f.push = std::make_unique<FakeBaiduPush>(f.server);
+         f.push->add_site("www.a.com", "token1", 100);
+       },
+       [](QWidget* w, const QString&, Outcome) {
+         set_text(w, "编辑框站点", QStringLiteral("www.a.com"));
+         set_text(w, "编辑框密钥", QStringLiteral("token1"));
+         set_text(w, "编辑框网址", QStringLiteral("http://www.a.com/1"));
+       },
+       "按钮开始推送",
+       "",
+       // The URL's status and the closing message with the summary line.
+       {[](QWidget* w, const HookRecorder& hooks) {
+          return cells_are(w, "超级列表框1", 2, 2, QStringLiteral("推送成功")) &&
+                 only_message(hooks, QStringLiteral("推送完毕：成功1条，今日剩余99条"));
+        },
+        nullptr,  // the service takes a URL or says why it does not
+        [](QWidget* w, const HookRecorder& hooks) {
+          return cells_are(w, "超级列表框1", 2, 2, QStringLiteral("查询失败")) &&
+                 only_message(hooks, QStringLiteral("推送完毕：成功0条，今日剩余未知，其中1个查询失败"));
+        },
+        [](QWidget* w, const HookRecorder& hooks) {
+          return cells_are(w, "超级列表框1", 2, 2, QStringLiteral("频率受限")) &&
+                 only_message(hooks, QStringLiteral("推送完毕：成功0条，今日剩余未知，其中1个频率受限"));
         }}},
       {"keyword miner",
        {"BAIDU_SUGGEST", "BAIDU_WEB_SEARCH", "TAOBAO_SUGGEST", "SOGOU_INDEX_SEARCH", "SOGOU_INDEX_HINT",

@@ -110,6 +110,17 @@ const std::vector<Tool>& tools() {
          control<LineBox>(w, "编辑框域名框")->setPlainText(site.repeated(3));
        }},
       {"banned words", 21, 0, {"按钮1"}},
+      {"url push",
+       34,
+       0,
+       {"按钮开始推送"},
+       [](QWidget* w) {
+         set_line(w, "编辑框站点", "item1.com");
+         set_line(w, "编辑框密钥", "token1");
+         QString urls;  // two requests
+         for (int i = 0; i < 3000; ++i) urls += QStringLiteral("http://item1.com/%1\n").arg(i);
+         control<LineBox>(w, "编辑框网址")->setPlainText(urls);
+       }},
       {"external links",
        24,
        0,
@@ -202,7 +213,8 @@ class JobMatrixTest : public QObject {
                      {"CHINAZ_IP", hanging_.get()},
                      {"IP138_LOOKUP", hanging_.get()},
                      {"WORDLIB_HOME", hanging_.get()},
-                     {"WORDLIB_SEARCH", hanging_.get()}});
+                     {"WORDLIB_SEARCH", hanging_.get()},
+                     {"BAIDU_PUSH_API", hanging_.get()}});
     // The external link tool reads its templates when its window opens.
     make_dir(folder_->path() + "/超级外链工具配置");
     write_file(folder_->path() + "/超级外链工具配置/url.txt", hanging_->base_url() + "/link?u={$url}\r\n");

@@ -59,6 +59,7 @@ const std::vector<Opener> kOpeners = {
     {"按钮批量修改文件名", 15, "批量修改文件名", 508, 386},
     {"按钮超级外链工具", 24, "超级外链工具", 710, 482},
     {"按钮10", 26, "", 1347, 867},
+    {"按钮主动推送", 34, "百度主动推送", 780, 520},
 };
 
 // Each group's buttons in reading order, with their captions.
@@ -100,7 +101,8 @@ const std::vector<GroupButtons> kGroups = {
      {{"按钮超级外链工具", "超级外链工具-蜘蛛池"},
       {"按钮10", "模拟蜘蛛浏览器"},
       {"按钮9", "百度收录查询"},
-      {"按钮8", "百度ping"}}},
+      {"按钮8", "百度ping"},
+      {"按钮主动推送", "百度主动推送"}}},
 };
 
 // Toolbox buttons that switch the tab control, with their page.

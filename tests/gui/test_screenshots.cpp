@@ -102,7 +102,7 @@ class ScreenshotTest : public QObject {
     HookRecorder hooks;  // the link tool asks for its templates
     MainWindow main;
     QStringList empty;
-    for (int index = 1; index <= 33; ++index) {
+    for (int index = 1; index <= 34; ++index) {
       ToolWindow* w = open_tool_window(index, &main);
       QVERIFY(w);
       QVERIFY(QTest::qWaitForWindowExposed(w));

@@ -18,7 +18,7 @@ TEST(HttpEndpoints, EveryKeyHasASchemeAndADefaultHost) {
                         "AIZHAN_BAIDURANK", "KANDIANBAO_WAJUE", "TAOBAO_SUGGEST",   "SOGOU_INDEX_SEARCH",
                         "SOGOU_INDEX_HINT", "BING_HOME",        "BING_SUGGEST",     "SO360_SUGGEST",
                         "CHINAZ_WHOIS",     "CHINAZ_IP",        "IP138_LOOKUP",     "PRODUCT_HOME",
-                        "PRODUCT_HOME_ALT", "MINER_HELP"};
+                        "PRODUCT_HOME_ALT", "MINER_HELP",       "BAIDU_PUSH_API"};
   set_endpoint_overrides("");
   EXPECT_EQ(default_endpoints().size(), std::size(keys));
   for (const char* key : keys) {

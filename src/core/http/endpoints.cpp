@@ -59,6 +59,7 @@ const std::vector<RemoteEndpoint>& default_endpoints() {
       {"BAIDU_HOME", "http", "www.baidu.com"},
       {"BAIDU_SUGGEST", "http", "suggestion.baidu.com"},
       {"BAIDU_PING", "http", "ping.baidu.com"},
+      {"BAIDU_PUSH_API", "http", "data.zz.baidu.com"},
       {"BAIDU_TRANSLATE", "http", "fanyi.baidu.com"},
       {"WORDLIB_HOME", "http", "www.ciku5.com"},
       {"WORDLIB_SEARCH", "http", "www.ciku5.com"},
